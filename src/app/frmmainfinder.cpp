@@ -1,0 +1,444 @@
+#include "app/frmmainfinder.h"
+
+#include "app/gridview.h"
+#include "app/startup.h"
+#include "import/importdriver.h"
+#include "output/gridsettings.h"
+#include "progeny/getsires.h"
+#include "search/gethorse.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+template <typename W, typename... Args> static W* named(const char* name, Args&&... args)
+{
+    W* w = new W(std::forward<Args>(args)...);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, const QString& breedingPath,
+                             QWidget* parent)
+    : QMainWindow(parent), m_finder(platform, programDir, breedingPath)
+{
+    setObjectName(QStringLiteral("frmmainfinder"));
+    setWindowTitle(QStringLiteral("Turf Trawler v4.33"));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+    auto* panel = new QWidget(central);
+    buildPanel(panel);
+    layout->addWidget(panel);
+
+    MSFlexGrid1 = named<GridView>("MSFlexGrid1", m_finder.MSFlexGrid1, true, central);
+    layout->addWidget(MSFlexGrid1, 1);
+
+    auto* stats = new QWidget(central);
+    buildStats(stats);
+    layout->addWidget(stats);
+    setCentralWidget(central);
+    buildMenus();
+
+    m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
+    connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
+    resize(1100, 760);
+}
+
+frmmainfinder::~frmmainfinder() = default;
+
+void frmmainfinder::buildPanel(QWidget* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    frahorsesorowners = named<QGroupBox>("frahorsesorowners",
+                                         QStringLiteral("Type of Search -- Horse Information or Sire Searches"));
+    auto* modes = new QGridLayout(frahorsesorowners);
+    opthorse = named<QRadioButton>("opthorse", QStringLiteral("Horse"));
+    optowner = named<QRadioButton>("optowner", QStringLiteral("Owner"));
+    optrace = named<QRadioButton>("optrace", QStringLiteral("Race"));
+    optsire = named<QRadioButton>("optsire", QStringLiteral("S"));
+    optdamsire = named<QRadioButton>("optdamsire", QStringLiteral("DS"));
+    optdamdamsire = named<QRadioButton>("optdamdamsire", QStringLiteral("DDS"));
+    lblnum = named<QLabel>("lblnum", QStringLiteral("#"));
+    txtnum = named<QLineEdit>("txtnum", QStringLiteral("5"));
+    modes->addWidget(opthorse, 0, 0);
+    modes->addWidget(optowner, 0, 1);
+    modes->addWidget(optrace, 0, 2);
+    modes->addWidget(optsire, 1, 0);
+    modes->addWidget(optdamsire, 1, 1);
+    modes->addWidget(optdamdamsire, 1, 2);
+    auto* numRow = new QHBoxLayout;
+    numRow->addWidget(lblnum);
+    numRow->addWidget(txtnum);
+    modes->addLayout(numRow, 1, 3);
+    opthorse->setChecked(true);
+    row->addWidget(frahorsesorowners);
+
+    Frame2 = named<QGroupBox>("Frame2");
+    auto* inputs = new QGridLayout(Frame2);
+    lblname = named<QLabel>("lblname", QStringLiteral("Name:"));
+    txthorse = named<QLineEdit>("txthorse");
+    chkname = named<QCheckBox>("chkname");
+    lblid = named<QLabel>("lblid", QStringLiteral("ID:"));
+    txtid = named<QLineEdit>("txtid");
+    chkid = named<QCheckBox>("chkid");
+    chk2yo = named<QCheckBox>("chk2yo", QStringLiteral("2yo"));
+    chkname->setChecked(true);
+    inputs->addWidget(lblname, 0, 0);
+    inputs->addWidget(txthorse, 0, 1);
+    inputs->addWidget(chkname, 0, 2);
+    inputs->addWidget(lblid, 1, 0);
+    inputs->addWidget(txtid, 1, 1);
+    inputs->addWidget(chkid, 1, 2);
+    inputs->addWidget(chk2yo, 1, 3);
+    row->addWidget(Frame2, 1);
+
+    frasearchcriteria = named<QGroupBox>("frasearchcriteria", QStringLiteral("Search Criteria"));
+    auto* criteria = new QGridLayout(frasearchcriteria);
+    lblfirstweek = named<QLabel>("lblfirstweek", QStringLiteral("First Week #:"));
+    txtfirstweek = named<QLineEdit>("txtfirstweek");
+    lbllastweek = named<QLabel>("lbllastweek", QStringLiteral("Last Week #:"));
+    txtlastweek = named<QLineEdit>("txtlastweek");
+    chkowner = named<QCheckBox>("chkowner", QStringLiteral("Current Owner Only"));
+    criteria->addWidget(lblfirstweek, 0, 0);
+    criteria->addWidget(txtfirstweek, 0, 1);
+    criteria->addWidget(lbllastweek, 1, 0);
+    criteria->addWidget(txtlastweek, 1, 1);
+    criteria->addWidget(chkowner, 2, 0, 1, 2);
+    row->addWidget(frasearchcriteria);
+
+    auto* buttons = new QVBoxLayout;
+    cmdgethorse = named<QPushButton>("cmdgethorse", QStringLiteral("GO!"));
+    cmdspecial = named<QPushButton>("cmdspecial", QStringLiteral("Multi."));
+    buttons->addWidget(cmdgethorse);
+    buttons->addWidget(cmdspecial);
+    row->addLayout(buttons);
+
+    auto* injury = new QVBoxLayout;
+    lblinjurytest = named<QLabel>("lblinjurytest");
+    txtinjury = named<QLineEdit>("txtinjury", QStringLiteral("30"));
+    injury->addWidget(lblinjurytest);
+    injury->addWidget(txtinjury);
+    row->addLayout(injury);
+
+    txthorse->setMaxLength(25);
+    txtid->setMaxLength(9);
+    txtfirstweek->setMaxLength(4);
+    txtlastweek->setMaxLength(4);
+    txtinjury->setMaxLength(3);
+    // The key filters below decide what typing may add; the validators keep pasted text to the same rules.
+    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    for (QLineEdit* box : {txtfirstweek, txtlastweek, txtinjury, txtnum}) {
+        box->setValidator(digits);
+        box->setMaximumWidth(60);
+        box->installEventFilter(this);
+    }
+    txtid->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.*?]*")), this));
+    txtid->installEventFilter(this);
+    txthorse->installEventFilter(this);
+    txthorse->setMinimumWidth(180);
+
+    connect(opthorse, &QRadioButton::clicked, this, &frmmainfinder::opthorse_Click);
+    connect(optowner, &QRadioButton::clicked, this, &frmmainfinder::optowner_Click);
+    connect(optrace, &QRadioButton::clicked, this, &frmmainfinder::optrace_Click);
+    for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
+        connect(b, &QRadioButton::clicked, this, &frmmainfinder::optsire_Click);
+    connect(cmdgethorse, &QPushButton::clicked, this, &frmmainfinder::cmdgethorse_Click);
+    connect(cmdspecial, &QPushButton::clicked, this, &frmmainfinder::cmdspecial_Click);
+}
+
+void frmmainfinder::buildStats(QWidget* stats)
+{
+    auto* outer = new QVBoxLayout(stats);
+    outer->setContentsMargins(0, 0, 0, 0);
+    frainfo = named<QGroupBox>("frainfo", QString());
+    outer->addWidget(frainfo);
+    auto* row = new QHBoxLayout(frainfo);
+
+    MSFSGrid = named<GridView>("MSFSGrid", m_finder.MSFSGrid, false);
+    MSFWGrid = named<GridView>("MSFWGrid", m_finder.MSFWGrid, false);
+    MSFSRGrid = named<GridView>("MSFSRGrid", m_finder.MSFSRGrid, false);
+    MSFmaxgrid = named<GridView>("MSFmaxgrid", m_finder.MSFmaxgrid, false);
+    MSFColorGridKey = named<GridView>("MSFColorGridKey", m_finder.MSFColorGridKey, false);
+
+    fraspeedstats = named<QGroupBox>("fraspeedstats", QStringLiteral("Average Speed Stats"));
+    (new QVBoxLayout(fraspeedstats))->addWidget(MSFSGrid);
+    framaxspeedstats = named<QGroupBox>("framaxspeedstats", QStringLiteral("Max Speed And W-P-S"));
+    (new QVBoxLayout(framaxspeedstats))->addWidget(MSFWGrid);
+    row->addWidget(fraspeedstats, 0, Qt::AlignTop);
+    row->addWidget(framaxspeedstats, 0, Qt::AlignTop);
+    row->addWidget(MSFSRGrid, 0, Qt::AlignTop);
+    row->addWidget(MSFmaxgrid, 0, Qt::AlignTop);
+
+    auto* labels = new QVBoxLayout;
+    lblprogress = named<QLabel>("lblprogress");
+    lblprogress->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblprogress->setMinimumWidth(220);
+    lblfastest = named<QLabel>("lblfastest");
+    labels->addWidget(lblfastest);
+    labels->addWidget(lblprogress, 1);
+    row->addLayout(labels, 1);
+    row->addWidget(MSFColorGridKey, 0, Qt::AlignTop);
+
+    for (GridView* g : {MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey}) {
+        g->setSelectionMode(QAbstractItemView::NoSelection);
+        g->setFocusPolicy(Qt::NoFocus);
+        g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    }
+}
+
+void frmmainfinder::buildMenus()
+{
+    filemenu = menuBar()->addMenu(QStringLiteral("&File"));
+    filemenu->setObjectName(QStringLiteral("filemenu"));
+    cmdimportdata = filemenu->addAction(QStringLiteral("&Import Race Data"), this, &frmmainfinder::cmdimportdata_Click);
+    cmdremoverace = filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
+    filemenu->addSeparator()->setObjectName(QStringLiteral("bar4"));
+    cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::notAvailable);
+    ExportText = filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::notAvailable);
+
+    Utilitiesmenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
+    Utilitiesmenu->setObjectName(QStringLiteral("Utilitiesmenu"));
+    datecalculator = Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this, &frmmainfinder::notAvailable);
+    Utilitiesmenu->addSeparator()->setObjectName(QStringLiteral("bar5"));
+    cmdcompact = Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
+    edittracks = Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::notAvailable);
+
+    popmenu = new QMenu(this);
+    popmenu->setObjectName(QStringLiteral("popmenu"));
+    listhorse = popmenu->addAction(QStringLiteral("List Horse"), this, [this] { run([](Finder& f) { listhorse_Click(f); }); });
+    listrace = popmenu->addAction(QStringLiteral("List Race"), this, [this] { run([](Finder& f) { listrace_Click(f); }); });
+    listowner = popmenu->addAction(QStringLiteral("List Owner"), this, [this] { run([](Finder& f) { listowner_Click(f); }); });
+    popmenu->addSeparator();
+    msfgridreset = popmenu->addAction(QStringLiteral("Reset Columns"), this,
+                                      [this] { run([](Finder& f) { msfgridreset_Click(f); }); });
+    msfgridback = popmenu->addAction(QStringLiteral("Toggle Background"), this,
+                                     [this] { run([](Finder& f) { msfgridback_Click(f); }); });
+
+    for (QAction* a : {cmdimportdata, cmdremoverace, cmdprint, ExportText, datecalculator, cmdcompact, edittracks})
+        a->setObjectName(a->text().remove(QLatin1Char('&')));
+    cmdimportdata->setObjectName(QStringLiteral("cmdimportdata"));
+    cmdremoverace->setObjectName(QStringLiteral("cmdremoverace"));
+    cmdprint->setObjectName(QStringLiteral("cmdprint"));
+    ExportText->setObjectName(QStringLiteral("ExportText"));
+    datecalculator->setObjectName(QStringLiteral("datecalculator"));
+    cmdcompact->setObjectName(QStringLiteral("cmdcompact"));
+    edittracks->setObjectName(QStringLiteral("edittracks"));
+    listhorse->setObjectName(QStringLiteral("listhorse"));
+    listrace->setObjectName(QStringLiteral("listrace"));
+    listowner->setObjectName(QStringLiteral("listowner"));
+    msfgridreset->setObjectName(QStringLiteral("msfgridreset"));
+    msfgridback->setObjectName(QStringLiteral("msfgridback"));
+}
+
+bool frmmainfinder::Form_Load()
+{
+    // 10 twips from the left and top of the screen.
+    const int offset = std::max(1, int(std::lround(10 * logicalDpiX() / 1440.0)));
+    move(offset, offset);
+    setupnormalsearch();
+    chk2yo->hide();
+    lblnum->hide();
+    txtnum->hide();
+    const bool ok = formLoad(m_finder, MSFSGrid->rowHeightTwips());
+    if (!ok)
+        return false;
+    refresh();
+    return true;
+}
+
+void frmmainfinder::refresh()
+{
+    for (GridView* g : m_grids)
+        g->sync();
+    const bool normal = m_finder.MSFSGrid.visible();
+    fraspeedstats->setVisible(normal);
+    framaxspeedstats->setVisible(normal);
+    lblinjurytest->setVisible(normal);
+    txtinjury->setVisible(normal);
+    lblfastest->setVisible(m_finder.lblfastestVisible);
+    cmdprint->setEnabled(m_finder.cmdprintEnabled);
+    lblinjurytest->setText(QString(m_finder.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    lblprogress->setText(QString(m_finder.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    lblfastest->setText(m_finder.lblfastest);
+    frainfo->setTitle(m_finder.frainfo);
+    for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
+        b->setEnabled(m_finder.panel.progenyEnabled);
+    // The statistics grids are as wide as their columns, so that the layout follows the font.
+    for (GridView* g : {MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey}) {
+        int w = 2 * g->frameWidth();
+        for (int c = 0; c < g->model()->columnCount(); ++c)
+            w += g->columnWidth(c);
+        if (g == MSFColorGridKey)
+            w = std::max(w, g->fontMetrics().horizontalAdvance(QStringLiteral("Turf - Yldg")) + 16);
+        g->setFixedWidth(w + g->verticalScrollBar()->sizeHint().width() * 0);
+    }
+}
+
+void frmmainfinder::readPanel()
+{
+    PanelState& p = m_finder.panel;
+    p.txtfirstweek = txtfirstweek->text();
+    p.txtlastweek = txtlastweek->text();
+    p.txtinjury = txtinjury->text();
+    p.txtnum = txtnum->text();
+    p.chkowner = chkowner->isChecked();
+    p.chk2yo = chk2yo->isChecked();
+    p.progenyMode = optdamsire->isChecked()      ? ProgenySearchMode::DamSire
+                    : optdamdamsire->isChecked() ? ProgenySearchMode::DamDamSire
+                                                 : ProgenySearchMode::Sire;
+}
+
+template <typename Op> void frmmainfinder::run(Op op)
+{
+    readPanel();
+    op(m_finder);
+    refresh();
+}
+
+void frmmainfinder::notAvailable()
+{
+    m_finder.platform().message(QStringLiteral("This command is not available yet."));
+}
+
+void frmmainfinder::cmdimportdata_Click()
+{
+    run([](Finder& f) { importRaceData(f); });
+}
+
+qint16 frmmainfinder::searchMode() const
+{
+    if (opthorse->isChecked()) {
+        if (chkname->isChecked())
+            return chkid->isChecked() ? 1 : 2;
+        return chkid->isChecked() ? 3 : 2;
+    }
+    if (optowner->isChecked())
+        return 4;
+    if (optrace->isChecked())
+        return 5;
+    return 0;
+}
+
+void frmmainfinder::cmdgethorse_Click()
+{
+    const QString name = txthorse->text().left(25);
+    if (optsire->isChecked() || optdamsire->isChecked() || optdamdamsire->isChecked()) {
+        run([&](Finder& f) { getsires(f, name); });
+        return;
+    }
+    const qint16 mode = searchMode();
+    const QString id = txtid->text();
+    run([&](Finder& f) { gethorse(f, mode, name, id); });
+}
+
+void frmmainfinder::cmdspecial_Click() { notAvailable(); }
+
+void frmmainfinder::setupnormalsearch()
+{
+    chkid->setEnabled(true);
+    chkname->setEnabled(true);
+    chkid->setChecked(false);
+    chkname->setChecked(true);
+    chk2yo->hide();
+    lblnum->hide();
+    txtnum->hide();
+}
+
+void frmmainfinder::setupsiresearch()
+{
+    chkid->setChecked(false);
+    chkid->setEnabled(false);
+    chkname->setEnabled(true);
+    chkname->setChecked(true);
+    chk2yo->show();
+    lblnum->show();
+    txtnum->show();
+}
+
+void frmmainfinder::opthorse_Click() { setupnormalsearch(); }
+
+void frmmainfinder::optowner_Click()
+{
+    setupnormalsearch();
+    chkid->setEnabled(false);
+}
+
+void frmmainfinder::optrace_Click()
+{
+    chkid->setEnabled(true);
+    chkname->setEnabled(false);
+    chkname->setChecked(false);
+    chkid->setChecked(true);
+    chk2yo->hide();
+    lblnum->hide();
+    txtnum->hide();
+}
+
+void frmmainfinder::optsire_Click() { setupsiresearch(); }
+
+bool frmmainfinder::filterKey(QObject* watched, int key, const QString& text)
+{
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool backspace = key == Qt::Key_Backspace;
+    if (watched == txthorse) {
+        if (enter) {
+            cmdgethorse_Click();
+            return true;
+        }
+        return false;
+    }
+    // Keys that type nothing (arrows, Delete, Home, shortcuts) are editing, not input: let them through.
+    if (!enter && !backspace && (text.isEmpty() || text.at(0).unicode() < 0x20))
+        return false;
+    const QChar ch = text.isEmpty() ? QChar() : text.at(0);
+    const bool digit = ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    if (watched == txtid) {
+        if (enter) {
+            cmdgethorse_Click();
+            return true;
+        }
+        if (digit || backspace || ch == QLatin1Char('.') || ch == QLatin1Char('*') || ch == QLatin1Char('?'))
+            return false;
+    } else if (digit || backspace) {
+        return false;
+    }
+    m_finder.platform().beep();
+    return true;
+}
+
+bool frmmainfinder::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (filterKey(watched, key->key(), key->text()))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmmainfinder::showPopup(const QPoint& globalPos) { popmenu->popup(globalPos); }
+
+void frmmainfinder::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QApplication::quit();
+}

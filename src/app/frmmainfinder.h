@@ -1,0 +1,123 @@
+#pragma once
+
+#include "app/finder.h"
+
+#include <QMainWindow>
+
+class GridView;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+/**
+ * The main window: the search panel, the results grid, the statistics grids and the colour key.
+ * Its handlers read the panel into the Finder state, run the core operation and show the state again.
+ */
+class frmmainfinder : public QMainWindow
+{
+    Q_OBJECT
+public:
+    frmmainfinder(Platform& platform, const QString& programDir, const QString& breedingPath,
+                  QWidget* parent = nullptr);
+    ~frmmainfinder() override;
+
+    /** The load sequence; false when horses.mdb is missing and the program must end. */
+    bool Form_Load();
+    Finder& finder() { return m_finder; }
+    /** Shows the Finder state on every control. */
+    void refresh();
+
+    // Menu commands and buttons.
+    void cmdimportdata_Click();
+    void cmdgethorse_Click();
+    void cmdspecial_Click();
+    void notAvailable();
+
+    // Search panel.
+    void opthorse_Click();
+    void optowner_Click();
+    void optrace_Click();
+    void optsire_Click();
+    void setupnormalsearch();
+    void setupsiresearch();
+    /** The search mode that "GO!" passes to gethorse (1 to 5, 0 when no option applies). */
+    qint16 searchMode() const;
+
+    // Controls, named as the program's handlers refer to them.
+    GridView* MSFlexGrid1 = nullptr;
+    GridView* MSFSGrid = nullptr;
+    GridView* MSFWGrid = nullptr;
+    GridView* MSFSRGrid = nullptr;
+    GridView* MSFmaxgrid = nullptr;
+    GridView* MSFColorGridKey = nullptr;
+    QGroupBox* frahorsesorowners = nullptr;
+    QRadioButton* opthorse = nullptr;
+    QRadioButton* optowner = nullptr;
+    QRadioButton* optrace = nullptr;
+    QRadioButton* optsire = nullptr;
+    QRadioButton* optdamsire = nullptr;
+    QRadioButton* optdamdamsire = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* lblname = nullptr;
+    QLineEdit* txthorse = nullptr;
+    QLabel* lblid = nullptr;
+    QLineEdit* txtid = nullptr;
+    QCheckBox* chkname = nullptr;
+    QCheckBox* chkid = nullptr;
+    QCheckBox* chk2yo = nullptr;
+    QLabel* lblnum = nullptr;
+    QLineEdit* txtnum = nullptr;
+    QGroupBox* frasearchcriteria = nullptr;
+    QLabel* lblfirstweek = nullptr;
+    QLineEdit* txtfirstweek = nullptr;
+    QLabel* lbllastweek = nullptr;
+    QLineEdit* txtlastweek = nullptr;
+    QCheckBox* chkowner = nullptr;
+    QPushButton* cmdspecial = nullptr;
+    QPushButton* cmdgethorse = nullptr;
+    QLabel* lblinjurytest = nullptr;
+    QLineEdit* txtinjury = nullptr;
+    QGroupBox* frainfo = nullptr;
+    QGroupBox* fraspeedstats = nullptr;
+    QGroupBox* framaxspeedstats = nullptr;
+    QLabel* lblprogress = nullptr;
+    QLabel* lblfastest = nullptr;
+
+    QMenu* filemenu = nullptr;
+    QAction* cmdimportdata = nullptr;
+    QAction* cmdremoverace = nullptr;
+    QAction* cmdprint = nullptr;
+    QAction* ExportText = nullptr;
+    QMenu* Utilitiesmenu = nullptr;
+    QAction* datecalculator = nullptr;
+    QAction* cmdcompact = nullptr;
+    QAction* edittracks = nullptr;
+    QMenu* popmenu = nullptr;
+    QAction* listhorse = nullptr;
+    QAction* listrace = nullptr;
+    QAction* listowner = nullptr;
+    QAction* msfgridreset = nullptr;
+    QAction* msfgridback = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanel(QWidget* panel);
+    void buildStats(QWidget* stats);
+    void buildMenus();
+    void readPanel();
+    /** Runs a core operation with the panel read before and every control refreshed after. */
+    template <typename Op> void run(Op op);
+    bool filterKey(QObject* watched, int key, const QString& text);
+    void showPopup(const QPoint& globalPos);
+
+    Finder m_finder;
+    QList<GridView*> m_grids;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/gridstate.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+/** A table model over a GridState: texts, palette colours, alignment and shading, no item per cell. */
+class GridTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    /** With headerRow, grid row 0 becomes the horizontal header and stays in view while scrolling. */
+    GridTableModel(GridState& grid, bool headerRow, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    /** Shows the grid's current state: a full reload when its shape changed, else a repaint of every cell. */
+    void sync();
+    GridState& grid() { return m_grid; }
+    bool headerRow() const { return m_headerRow; }
+    /** The grid row shown at a view row. */
+    int gridRow(int viewRow) const { return m_headerRow ? viewRow + 1 : viewRow; }
+
+private:
+    QVariant alignment(int row, int col) const;
+
+    GridState& m_grid;
+    bool m_headerRow;
+    unsigned m_generation = ~0u;
+    int m_rows = 0;
+    int m_cols = 0;
+};
+
+/** Shows one grid: widths in twips at the screen's resolution, background colour, height and visibility. */
+class GridView : public QTableView
+{
+    Q_OBJECT
+public:
+    GridView(GridState& grid, bool headerRow, QWidget* parent = nullptr);
+
+    GridTableModel* gridModel() const { return m_model; }
+    /** Brings the view up to date with the grid state. */
+    void sync();
+    /** Height of one row in twips at this view's font. */
+    int rowHeightTwips() const;
+    int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
+
+signals:
+    /** A right click on a data row; the grid's current cell has moved there. */
+    void popupRequested(const QPoint& globalPos);
+
+private:
+    void applyWidths();
+    void columnResized(int column, int oldSize, int newSize);
+    void currentMoved(const QModelIndex& current);
+
+    GridTableModel* m_model;
+    bool m_applying = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QPointer>
+
+class QLabel;
+class QNetworkAccessManager;
+class QWidget;
+
+/** The platform for a person at the screen: message boxes, dialogs, pointer, network and printer. */
+class QtPlatform : public Platform
+{
+public:
+    explicit QtPlatform(QWidget* parent = nullptr);
+    ~QtPlatform() override;
+
+    void setParentWidget(QWidget* parent) { m_parent = parent; }
+    /** The labels that repaintLabel() updates, by control name. */
+    void addLabel(const QString& control, QLabel* label);
+
+    void message(const QString& text) override;
+    Answer askYesNo(const QString& text) override;
+    QStringList openFiles(const FileDialog& dialog) override;
+    QString saveFile(const FileDialog& dialog) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+    void repaintLabel(const QString& control, const QString& text) override;
+    HttpResult httpGet(const QString& url) override;
+    std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    QDate today() override;
+    QString shortDateFormat() override;
+
+    /** Converts "Caption|pattern" entries to the dialog's filter texts. */
+    static QStringList qtFilters(const QStringList& filters);
+
+private:
+    QPointer<QWidget> m_parent;
+    QList<QPair<QString, QPointer<QLabel>>> m_labels;
+    QNetworkAccessManager* m_network = nullptr;
+    int m_busy = 0;
+};

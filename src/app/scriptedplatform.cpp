@@ -1,0 +1,62 @@
+#include "app/scriptedplatform.h"
+
+void ScriptedPlatform::message(const QString& text) { messages << text; }
+
+Platform::Answer ScriptedPlatform::askYesNo(const QString& text)
+{
+    messages << text;
+    if (answers.empty())
+        return defaultAnswer;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QStringList ScriptedPlatform::openFiles(const FileDialog& dialog)
+{
+    dialogs << dialog;
+    if (openAnswers.empty())
+        return {};
+    QStringList a = openAnswers.front();
+    openAnswers.pop_front();
+    return a;
+}
+
+QString ScriptedPlatform::saveFile(const FileDialog& dialog)
+{
+    dialogs << dialog;
+    if (saveAnswers.empty())
+        return {};
+    QString a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+}
+
+void ScriptedPlatform::beep() { ++beeps; }
+
+void ScriptedPlatform::setBusy(bool busy)
+{
+    busyDepth += busy ? 1 : -1;
+    if (busy)
+        ++busyCalls;
+}
+
+void ScriptedPlatform::repaintLabel(const QString& control, const QString& text)
+{
+    labelTexts << control + QStringLiteral(": ") + text;
+}
+
+Platform::HttpResult ScriptedPlatform::httpGet(const QString& url)
+{
+    requestedUrls << url;
+    HttpResult r;
+    if (pages.contains(url)) {
+        r.ok = true;
+        r.body = pages.value(url);
+    } else {
+        r.error = QStringLiteral("No page at %1").arg(url);
+    }
+    return r;
+}
+
+std::unique_ptr<PrinterSink> ScriptedPlatform::startPrint(bool) { return nullptr; }

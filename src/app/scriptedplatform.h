@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QList>
+#include <QMap>
+
+#include <deque>
+
+/**
+ * A platform with no person behind it: answers come from a script, and everything shown is recorded.
+ * The tests drive the windows with it, and the command-line tool answers the questions through it.
+ */
+class ScriptedPlatform : public Platform
+{
+public:
+    /** Every message box shown, in order (questions included). */
+    QStringList messages;
+    /** Every label repaint, as "control: text", in order. */
+    QStringList labelTexts;
+    /** Dialog requests seen, in order. */
+    QList<FileDialog> dialogs;
+    int beeps = 0;
+    int busyDepth = 0;
+    int busyCalls = 0;
+
+    /** Answers to Yes/No questions, used in order; then `defaultAnswer`. */
+    std::deque<Answer> answers;
+    Answer defaultAnswer = Answer::No;
+    /** Answers to file-open dialogs, used in order; an empty list is a Cancel. */
+    std::deque<QStringList> openAnswers;
+    std::deque<QString> saveAnswers;
+    /** Pages by address; an address without a page fails. */
+    QMap<QString, QByteArray> pages;
+    QStringList requestedUrls;
+    QDate todayDate = QDate(2026, 12, 6);
+    QString dateFormat = QStringLiteral("M/d/yyyy");
+
+    void message(const QString& text) override;
+    Answer askYesNo(const QString& text) override;
+    QStringList openFiles(const FileDialog& dialog) override;
+    QString saveFile(const FileDialog& dialog) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+    void repaintLabel(const QString& control, const QString& text) override;
+    HttpResult httpGet(const QString& url) override;
+    std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    QDate today() override { return todayDate; }
+    QString shortDateFormat() override { return dateFormat; }
+};

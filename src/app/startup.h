@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class Finder;
+
+/** Where the breeding file lives: C:\qvl\breeding.txt on Windows, ~/qvl/breeding.txt elsewhere. */
+QString defaultBreedingPath();
+
+/** Nominal height of one grid row in twips when no window measures it (the command-line tool). */
+constexpr int NominalRowHeight = 240;
+
+/**
+ * The main window's load sequence without the window: hides the progeny controls and grids, lays out the
+ * statistics grids and the colour key, checks for horses.mdb and the breeding file, and applies the saved
+ * layout of the results grid. rowHeight is the height of one grid row in twips at the window's font.
+ * Returns false when horses.mdb is missing (the message has been shown and the program must end).
+ */
+bool formLoad(Finder& f, int rowHeight);
+
+/** Lays out the four statistics grids and the colour key, their heights following rowHeight (twips). */
+void layoutStatGrids(Finder& f, int rowHeight);

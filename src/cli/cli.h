@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <vector>
+
+/** What every command of turftrawler-cli gets: the program directory and the two output streams. */
+struct CliContext {
+    QString dir; // the program directory, as given by --dir or the executable's
+    QTextStream& out;
+    QTextStream& err;
+};
+
+/** One command: its name, a one-line usage text, and the routine that runs it with the remaining arguments.
+    The routine returns the exit status; on failure it has written one line to err. */
+struct CliCommand {
+    QString name;
+    QString usage;
+    std::function<int(CliContext&, const QStringList&)> run;
+};
+
+/** The commands, in the order they registered. */
+std::vector<CliCommand>& cliCommands();
+
+/** Registers a command at start-up: `static CliRegistrar r{{"name", "usage", run}};` in the command's file. */
+struct CliRegistrar {
+    explicit CliRegistrar(CliCommand command) { cliCommands().push_back(std::move(command)); }
+};
+
+/** Takes "--name VALUE" out of args; returns the value, or the fallback when the option is absent.
+    Sets ok to false when the option has no value. */
+QString takeOption(QStringList& args, const QString& name, const QString& fallback, bool& ok);
+/** Takes the flag "--name" out of args; true when it was there. */
+bool takeFlag(QStringList& args, const QString& name);

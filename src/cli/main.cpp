@@ -1,0 +1,64 @@
+#include "cli/cli.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+std::vector<CliCommand>& cliCommands()
+{
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+
+QString takeOption(QStringList& args, const QString& name, const QString& fallback, bool& ok)
+{
+    const qsizetype i = args.indexOf(name);
+    if (i < 0)
+        return fallback;
+    if (i + 1 >= args.size()) {
+        ok = false;
+        args.removeAt(i);
+        return fallback;
+    }
+    const QString value = args.at(i + 1);
+    args.remove(i, 2);
+    return value;
+}
+
+bool takeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+
+static void usage(QTextStream& s)
+{
+    s << "usage: turftrawler-cli [--dir DIR] COMMAND [ARGUMENTS]\n\ncommands:\n";
+    for (const CliCommand& c : cliCommands())
+        s << "  " << c.usage << "\n";
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    bool ok = true;
+    const QString dir = takeOption(args, QStringLiteral("--dir"), QCoreApplication::applicationDirPath(), ok);
+    if (!ok) {
+        err << "turftrawler-cli: --dir needs a directory\n";
+        return 2;
+    }
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("help")) {
+        usage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    for (const CliCommand& c : cliCommands()) {
+        if (c.name == name) {
+            CliContext context{dir, out, err};
+            const int status = c.run(context, args);
+            out.flush();
+            err.flush();
+            return status;
+        }
+    }
+    err << "turftrawler-cli: unknown command " << name << " (try --help)\n";
+    return 2;
+}

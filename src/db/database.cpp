@@ -1,0 +1,150 @@
+#include "database.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+static QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("turf-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+Database::Database() : m_name(nextConnectionName()) {}
+
+Database::~Database()
+{
+    close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QStringList Database::schema()
+{
+    return {
+        QStringLiteral("CREATE TABLE tblraces (racenum REAL NOT NULL, surf TEXT, cond TEXT, dist REAL, "
+                       "size INTEGER, purse INTEGER, cprice INTEGER, restr TEXT, age TEXT)"),
+        QStringLiteral("CREATE TABLE tblhorsedata (hname TEXT COLLATE NOCASE, hid INTEGER, racenum REAL NOT NULL, "
+                       "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
+        QStringLiteral("CREATE INDEX tblraces_racenum ON tblraces (racenum)"),
+        QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
+        QStringLiteral("CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum)"),
+        QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
+        QStringLiteral("CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum)"),
+    };
+}
+
+bool Database::fail(const QString& what, const QString& detail)
+{
+    m_error = detail.isEmpty() ? what : what + QStringLiteral(": ") + detail;
+    return false;
+}
+
+bool Database::open(const QString& path)
+{
+    close();
+    if (!QFileInfo::exists(path))
+        return fail(QStringLiteral("The database %1 does not exist").arg(path), QString());
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setDatabaseName(path);
+    if (!m_db.open())
+        return fail(QStringLiteral("The database %1 cannot be opened").arg(path), m_db.lastError().text());
+    QSqlQuery q(m_db);
+    // Reading the table list fails for a file that is not an SQLite database at all.
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        const QString detail = q.lastError().text();
+        close();
+        return fail(QStringLiteral("%1 is not a Turf Trawler database").arg(path), detail);
+    }
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString().toLower();
+    for (const char* needed : {"tblraces", "tblhorsedata", "statecodes"}) {
+        if (!tables.contains(QLatin1String(needed))) {
+            close();
+            return fail(QStringLiteral("%1 is not a Turf Trawler database").arg(path),
+                        QStringLiteral("the table %1 is missing").arg(QLatin1String(needed)));
+        }
+    }
+    q.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    return true;
+}
+
+bool Database::create(const QString& path)
+{
+    close();
+    if (QFileInfo::exists(path))
+        return fail(QStringLiteral("%1 already exists; it was left as it is").arg(path), QString());
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setDatabaseName(path);
+    if (!m_db.open())
+        return fail(QStringLiteral("The database %1 cannot be created").arg(path), m_db.lastError().text());
+    QSqlQuery q(m_db);
+    m_db.transaction();
+    for (const QString& statement : schema()) {
+        if (!q.exec(statement)) {
+            const QString detail = q.lastError().text();
+            m_db.rollback();
+            close();
+            QFile::remove(path);
+            return fail(QStringLiteral("The database %1 cannot be created").arg(path), detail);
+        }
+    }
+    m_db.commit();
+    return true;
+}
+
+void Database::close()
+{
+    if (m_db.isValid() && m_db.isOpen())
+        m_db.close();
+}
+
+bool Database::isOpen() const { return m_db.isValid() && m_db.isOpen(); }
+
+bool Database::begin() { return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError().text()); }
+bool Database::commit() { return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError().text()); }
+void Database::rollback() { m_db.rollback(); }
+
+bool Database::removeWeek(int week)
+{
+    for (const char* table : {"tblhorsedata", "tblraces"}) {
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE racenum < ? AND racenum > ?").arg(QLatin1String(table)));
+        q.addBindValue(week + 1);
+        q.addBindValue(week);
+        if (!q.exec())
+            return fail(QStringLiteral("Week %1 could not be removed").arg(week), q.lastError().text());
+    }
+    return true;
+}
+
+std::optional<QList<int>> Database::weeks()
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    // One row per week: the index on racenum makes this a scan of the distinct whole parts.
+    if (!q.exec(QStringLiteral("SELECT DISTINCT CAST(racenum AS INTEGER) FROM tblraces WHERE racenum >= 0 "
+                               "ORDER BY 1 DESC"))) {
+        fail(QStringLiteral("The week list cannot be read"), q.lastError().text());
+        return std::nullopt;
+    }
+    QList<int> out;
+    while (q.next())
+        out << q.value(0).toInt();
+    return out;
+}
+
+std::optional<bool> Database::hasRace(double racenum)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT 1 FROM tblraces WHERE racenum = ? LIMIT 1"));
+    q.addBindValue(racenum);
+    if (!q.exec()) {
+        fail(QStringLiteral("The race table cannot be read"), q.lastError().text());
+        return std::nullopt;
+    }
+    return q.next();
+}

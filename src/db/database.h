@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/**
+ * The race database horses.mdb: an SQLite file with tblraces, tblhorsedata and statecodes.
+ * Each instance owns one connection; it closes when the object goes.
+ */
+class Database
+{
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    /** Opens an existing database and checks that it has the three tables; false with error() set otherwise. */
+    bool open(const QString& path);
+    /** Creates a new empty database with the schema; refuses to overwrite an existing file. */
+    bool create(const QString& path);
+    void close();
+    bool isOpen() const;
+
+    QSqlDatabase& handle() { return m_db; }
+    /** The last error as a message for the user. */
+    QString error() const { return m_error; }
+
+    bool begin();
+    bool commit();
+    void rollback();
+
+    /** Deletes week w: the starts of the band w < racenum < w + 1 first, then its races. */
+    bool removeWeek(int week);
+    /** The weeks that have races, newest first. */
+    std::optional<QList<int>> weeks();
+    /** True when tblraces holds a race with exactly this key. */
+    std::optional<bool> hasRace(double racenum);
+
+    /** The SQL that makes the three tables and their indexes. */
+    static QStringList schema();
+
+private:
+    bool fail(const QString& what, const QString& detail);
+
+    QSqlDatabase m_db;
+    QString m_name;
+    QString m_error;
+};

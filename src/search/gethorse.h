@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class Finder;
+
+/** Horse (modes 1 to 3), owner (4) and race (5) searches into the results grid and statistics. */
+void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id);
+/** Pop-up "List Horse": searches the horse of the selected row. */
+void listhorse_Click(Finder& f);
+/** Pop-up "List Race": searches the race of the selected row. */
+void listrace_Click(Finder& f);
+/** Pop-up "List Owner": searches the owner of the selected row. */
+void listowner_Click(Finder& f);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTURF_WERROR=ON
+cmake --build "$build" --parallel "$(nproc)"
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600
