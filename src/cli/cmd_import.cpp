@@ -1,0 +1,3 @@
+#include "cli/cli.h"
+
+// The "import" command registers itself here.

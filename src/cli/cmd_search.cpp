@@ -1,0 +1,3 @@
+#include "cli/cli.h"
+
+// The "search" command registers itself here.

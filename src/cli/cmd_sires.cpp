@@ -1,0 +1,3 @@
+#include "cli/cli.h"
+
+// The "sires" command registers itself here.
