@@ -1,0 +1,18 @@
+#include "output/textexport.h"
+
+#include "app/gridstate.h"
+
+QByteArray exportText(const GridState& grid)
+{
+    QByteArray out;
+    for (int r = 0; r < grid.rows(); ++r) {
+        for (int c = 0; c < 18; ++c) {
+            out += '"';
+            if (c < grid.cols())
+                out += grid.text(r, c).toUtf8();
+            out += "\",";
+        }
+        out += "\r\n";
+    }
+    return out;
+}
