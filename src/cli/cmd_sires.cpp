@@ -1,3 +1,114 @@
 #include "cli/cli.h"
+#include "cli/clisession.h"
 
-// The "sires" command registers itself here.
+#include "app/startup.h"
+#include "output/gridjson.h"
+#include "progeny/getsires.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace
+{
+
+/** A grid as the text export writes it, but with every column: each field quoted and followed by a comma. */
+void writeQuoted(QTextStream& out, const GridState& grid)
+{
+    for (int r = 0; r < grid.rows(); ++r) {
+        for (int c = 0; c < grid.cols(); ++c)
+            out << '"' << grid.text(r, c) << "\",";
+        out << "\n";
+    }
+}
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+}
+
+int sires(CliContext& c, const QStringList& arguments)
+{
+    QStringList args = arguments;
+    bool ok = true;
+    const QString position = takeOption(args, QStringLiteral("--as"), QStringLiteral("sire"), ok);
+    const QString minimum = takeOption(args, QStringLiteral("--min"), QStringLiteral("5"), ok);
+    const QString breeding = takeOption(args, QStringLiteral("--breeding"), defaultBreedingPath(), ok);
+    const bool twoYearOlds = takeFlag(args, QStringLiteral("--2yo"));
+    const bool json = takeFlag(args, QStringLiteral("--json"));
+    if (!ok) {
+        c.err << "turftrawler-cli sires: an option is missing its value\n";
+        return 2;
+    }
+    if (args.size() != 1) {
+        c.err << "turftrawler-cli sires: give one stallion name (quoted when it has blanks)\n";
+        return 2;
+    }
+    ProgenySearchMode mode;
+    if (position == QLatin1String("sire")) {
+        mode = ProgenySearchMode::Sire;
+    } else if (position == QLatin1String("damsire")) {
+        mode = ProgenySearchMode::DamSire;
+    } else if (position == QLatin1String("damdamsire")) {
+        mode = ProgenySearchMode::DamDamSire;
+    } else {
+        c.err << "turftrawler-cli sires: --as takes sire, damsire or damdamsire, not " << position << "\n";
+        return 2;
+    }
+    // The "#" box takes digits only.
+    if (minimum.isEmpty() ||
+        !std::all_of(minimum.begin(), minimum.end(), [](QChar ch) { return ch.isDigit(); })) {
+        c.err << "turftrawler-cli sires: --min takes a whole number of starts, not " << minimum << "\n";
+        return 2;
+    }
+
+    CliSession session(c.dir, breeding);
+    if (!session.ok()) {
+        c.err << "turftrawler-cli sires: " << oneLine(session.error()) << "\n";
+        return 1;
+    }
+    Finder& f = session.finder;
+    if (!f.panel.progenyEnabled) {
+        c.err << "turftrawler-cli sires: the breeding file " << QDir::toNativeSeparators(breeding)
+              << " does not exist\n";
+        return 1;
+    }
+    f.panel.progenyMode = mode;
+    f.panel.txtnum = minimum;
+    f.panel.chk2yo = twoYearOlds;
+    // The name box holds at most 25 characters.
+    getsires(f, args.first().left(25));
+
+    const QStringList& messages = session.platform.messages;
+    if (json) {
+        QJsonObject o;
+        o[QStringLiteral("MSFlexGrid1")] = gridToJson(f.MSFlexGrid1);
+        o[QStringLiteral("MSFSRGrid")] = gridToJson(f.MSFSRGrid);
+        o[QStringLiteral("MSFmaxgrid")] = gridToJson(f.MSFmaxgrid);
+        o[QStringLiteral("frainfo")] = f.frainfo;
+        o[QStringLiteral("lblfastest")] = f.lblfastest;
+        o[QStringLiteral("messages")] = QJsonArray::fromStringList(messages);
+        c.out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented));
+    } else {
+        writeQuoted(c.out, f.MSFlexGrid1);
+        c.out << "\n" << f.frainfo << "\n" << f.lblfastest << "\n\n";
+        writeQuoted(c.out, f.MSFSRGrid);
+        c.out << "\n";
+        writeQuoted(c.out, f.MSFmaxgrid);
+    }
+    if (!messages.isEmpty()) {
+        c.err << "turftrawler-cli sires: " << oneLine(messages.join(QLatin1Char(' '))) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+CliRegistrar siresCommand{
+    {QStringLiteral("sires"),
+     QStringLiteral("sires NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] [--breeding FILE] [--json]\n"
+                    "                       progeny of a stallion with their racing record"),
+     sires}};
+
+} // namespace
