@@ -277,8 +277,8 @@ Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool curr
             if (!(racenum < *crit.lastWeekBound))
                 continue;
             begun = true; // the start where the walk begins is always listed
-        } else if ((currentOwnerOnly && !r.sameText(ColOname, refOwnerUtf8)) ||
-                   (crit.firstWeek && racenum < *crit.firstWeek)) {
+        } else if (!found.listed.empty() && ((currentOwnerOnly && !r.sameText(ColOname, refOwnerUtf8)) ||
+                                             (crit.firstWeek && racenum < *crit.firstWeek))) {
             walking = false;
             continue;
         }
@@ -332,6 +332,8 @@ void loadGrid(Finder& f, const std::vector<ListedStart>& listed, HorseStats& sta
 void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
 {
     Platform& p = f.platform();
+    // The texts may be cells of the grid that this search reloads: keep a copy.
+    const QString subject = (mode == 3 || mode == 5) ? id : name;
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
     const Criteria crit = readCriteria(f.panel);
@@ -398,7 +400,6 @@ void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
 
     stats.fillWinGrid(f.MSFWGrid);
     stats.fillSpeedGrid(f.MSFSGrid);
-    const QString subject = (mode == 3 || mode == 5) ? id : name;
     f.frainfo = stats.infoCaption(subject);
     const SummaryKind kind = mode == 4   ? SummaryKind::Owner
                              : mode == 5 ? SummaryKind::Race
@@ -410,7 +411,8 @@ void listhorse_Click(Finder& f)
 {
     const GridState& g = f.MSFlexGrid1;
     const int r = g.row();
-    gethorse(f, 1, g.text(r, 0), g.text(r, 1));
+    const QString name = g.text(r, 0), id = g.text(r, 1);
+    gethorse(f, 1, name, id);
 }
 
 static bool normalLayoutOrSay(Finder& f)
@@ -428,7 +430,8 @@ void listrace_Click(Finder& f)
     if (!normalLayoutOrSay(f))
         return;
     const GridState& g = f.MSFlexGrid1;
-    gethorse(f, 5, QString(), g.text(g.row(), 2));
+    const QString key = g.text(g.row(), 2);
+    gethorse(f, 5, QString(), key);
 }
 
 void listowner_Click(Finder& f)
@@ -436,5 +439,6 @@ void listowner_Click(Finder& f)
     if (!normalLayoutOrSay(f))
         return;
     const GridState& g = f.MSFlexGrid1;
-    gethorse(f, 4, g.text(g.row(), 15), QString());
+    const QString owner = g.text(g.row(), 15);
+    gethorse(f, 4, owner, QString());
 }

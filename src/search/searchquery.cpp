@@ -15,6 +15,9 @@ const QLatin1String
                "fin, purse, ppos, size, cprice, start "
                "FROM tblhorsedata INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum ");
 const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
+// Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name range
+// or several names, and so reads every start; the "+" keeps the order off that index.
+const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC");
 
 bool hasWildcard(const QString& text)
 {
@@ -139,15 +142,18 @@ Statement build(int mode, const QString& name, const QString& id)
     Statement s;
     QString where;
     const bool pattern = isNamePattern(name);
+    bool sorted = false;
     switch (mode) {
     case 1:
         nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        sorted = pattern && !prefixRange(name).isEmpty();
         where += QLatin1String(" AND ");
         if (!horseIdClause(where, s.binds, id, s.error))
             return {QString(), {}, s.error};
         break;
     case 2:
         nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        sorted = pattern && !prefixRange(name).isEmpty();
         break;
     case 3:
         if (!horseIdClause(where, s.binds, id, s.error))
@@ -163,6 +169,7 @@ Statement build(int mode, const QString& name, const QString& id)
             nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern);
         }
         where += QLatin1Char(')');
+        sorted = owners.size() > 1 || (pattern && !prefixRange(owners.first()).isEmpty());
         break;
     }
     case 5:
@@ -185,7 +192,7 @@ Statement build(int mode, const QString& name, const QString& id)
     default:
         return {QString(), {}, QStringLiteral("Unknown search mode %1.").arg(mode)};
     }
-    s.sql = selectList + QLatin1String("WHERE ") + where + newestFirst;
+    s.sql = selectList + QLatin1String("WHERE ") + where + (sorted ? newestFirstSorted : newestFirst);
     return s;
 }
 
