@@ -5,10 +5,10 @@
 #include "db/database.h"
 #include "db/racekey.h"
 #include "output/gridsettings.h"
+#include "search/cellformat.h"
 #include "search/horsestats.h"
 #include "search/searchquery.h"
 
-#include <QHash>
 #include <QSqlDriver>
 
 #include <sqlite3.h>
@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -101,22 +102,28 @@ class Reader
 public:
     explicit Reader(sqlite3_stmt* s) : m_s(s) {}
 
-    bool isNull(int i) const { return sqlite3_column_type(m_s, i) == SQLITE_NULL; }
-    QString text(int i) const
+    int type(int i) const { return sqlite3_column_type(m_s, i); }
+    bool isNull(int i) const { return type(i) == SQLITE_NULL; }
+    std::string_view view(int i) const
     {
         const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
-        return t ? QString::fromUtf8(t, sqlite3_column_bytes(m_s, i)) : QString();
+        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(m_s, i))) : std::string_view();
+    }
+    QString text(int i) const
+    {
+        const std::string_view v = view(i);
+        return QString::fromUtf8(v.data(), qsizetype(v.size()));
     }
     /** A field as plain decimal text: whole numbers without a point, fractions in their shortest form. */
     QString plain(int i) const
     {
-        switch (sqlite3_column_type(m_s, i)) {
+        switch (type(i)) {
         case SQLITE_NULL:
             return QString();
         case SQLITE_INTEGER:
-            return QString::number(sqlite3_column_int64(m_s, i));
+            return CellFormat::number(sqlite3_column_int64(m_s, i));
         case SQLITE_FLOAT:
-            return Fmt::shortest(sqlite3_column_double(m_s, i));
+            return CellFormat::plain(sqlite3_column_double(m_s, i));
         default:
             return text(i);
         }
@@ -124,58 +131,94 @@ public:
     double real(int i) const { return sqlite3_column_double(m_s, i); }
     std::int64_t whole(int i) const
     {
-        if (sqlite3_column_type(m_s, i) == SQLITE_FLOAT)
+        if (type(i) == SQLITE_FLOAT)
             return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(m_s, i)));
         return sqlite3_column_int64(m_s, i);
-    }
-    bool sameText(int i, const QByteArray& utf8) const
-    {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
-        const int n = sqlite3_column_bytes(m_s, i);
-        return n == utf8.size() && (n == 0 || std::memcmp(t, utf8.constData(), size_t(n)) == 0);
     }
 
 private:
     sqlite3_stmt* m_s;
 };
 
+/** What the rows of one search share: the track codes, the reference start and the texts seen so far. */
+struct ReadContext {
+    std::vector<QString> tracks; // by track number; an empty text for a number without a code
+    std::int64_t refId = 0;
+    std::string refName;
+    std::string refOwner;
+    CellFormat::TextCache names; // horse names in proper case
+    CellFormat::TextCache owners;
+    CellFormat::TextCache types;
+    CellFormat::TextCache ages;
+    CellFormat::TextCache conditions;
+    CellFormat::TextCache surfaces;
+};
+
+QString properCaseUtf8(std::string_view utf8)
+{
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    for (const QChar ch : text) {
+        if (ch.unicode() >= 0x80)
+            return Fmt::properCase(text);
+    }
+    bool startOfWord = true;
+    for (QChar& ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
+            startOfWord = true;
+            continue;
+        }
+        if (startOfWord && c >= u'a' && c <= u'z')
+            ch = QChar(c - 32);
+        else if (!startOfWord && c >= u'A' && c <= u'Z')
+            ch = QChar(c + 32);
+        startOfWord = false;
+    }
+    return text;
+}
+
 /** Reads one start into its grid row and its facts. */
-ListedStart readStart(const Reader& r, const QHash<int, QString>& tracks)
+ListedStart readStart(const Reader& r, ReadContext& ctx)
 {
     ListedStart out;
     StartFacts& f = out.facts;
-    f.hname = r.text(ColHname);
-    f.hid = r.whole(ColHid);
+    const std::string_view hname = r.view(ColHname);
+    const std::int64_t hid = r.whole(ColHid);
+    const std::string_view oname = r.view(ColOname);
     f.racenum = r.real(ColRacenum);
-    f.oname = r.text(ColOname);
     f.dist = r.real(ColDist);
     f.sp = float(r.real(ColSp));
-    f.restr = r.text(ColRestr);
-    f.cond = r.text(ColCond);
-    f.surf = r.text(ColSurf);
+    f.restr = ctx.types.get(r.view(ColRestr));
+    f.cond = ctx.conditions.get(r.view(ColCond));
+    f.surf = ctx.surfaces.get(r.view(ColSurf));
     f.fin = int(r.whole(ColFin));
     f.purse = r.whole(ColPurse);
     f.cprice = r.whole(ColCprice);
+    f.sameOwner = hid == ctx.refId && hname == ctx.refName && oname == ctx.refOwner;
 
     auto& c = out.cells;
-    c[0] = Fmt::properCase(f.hname);
+    c[0] = ctx.names.get(hname, [&] { return properCaseUtf8(hname); });
     c[1] = r.plain(ColHid);
-    c[2] = RaceKey::text(f.racenum);
-    c[3] = r.text(ColAge);
-    c[4] = tracks.value(RaceKey::track(f.racenum)); // a track missing from the table shows nothing
+    c[2] = CellFormat::fixed(f.racenum, 4, 1);
+    c[3] = ctx.ages.get(r.view(ColAge));
+    // The track is the pair of digits after the point; a number without a code shows nothing.
+    const double week = std::floor(f.racenum);
+    const int track = int(std::floor(f.racenum * 100 - week * 100 + 5e-7));
+    if (track >= 0 && std::size_t(track) < ctx.tracks.size())
+        c[4] = ctx.tracks[std::size_t(track)];
     c[5] = f.restr;
     c[6] = r.plain(ColDist);
     c[7] = f.surf;
     if (!r.isNull(ColSp))
-        c[8] = Fmt::fixed(r.real(ColSp), 1, 2);
+        c[8] = CellFormat::fixed(r.real(ColSp), 1, 2);
     c[9] = r.plain(ColFin);
     c[10] = r.plain(ColSize);
     c[11] = r.plain(ColPpos);
     c[12] = r.plain(ColPurse);
     if (!r.isNull(ColOdds))
-        c[13] = Fmt::fixed(r.real(ColOdds), 2, 1);
-    c[14] = QString::number(startEarnings(f.purse, f.fin));
-    c[15] = f.oname;
+        c[13] = CellFormat::fixed(r.real(ColOdds), 2, 1);
+    c[14] = CellFormat::number(startEarnings(f.purse, f.fin));
+    c[15] = ctx.owners.get(oname);
     if (f.cprice > 0)
         c[16] = r.plain(ColCprice);
     c[17] = r.plain(ColStart);
@@ -186,8 +229,6 @@ ListedStart readStart(const Reader& r, const QHash<int, QString>& tracks)
 /** What the query and the walk found: the count of every start found, and the ones to list. */
 struct Found {
     int count = 0;
-    QString refName;
-    std::int64_t refId = 0;
     QString refOwner;
     std::vector<ListedStart> listed;
     QString error;
@@ -206,7 +247,7 @@ QString engineError(sqlite3* h, const QString& what)
     return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
 }
 
-bool loadTracks(sqlite3* h, QHash<int, QString>& tracks, QString& error)
+bool loadTracks(sqlite3* h, std::vector<QString>& tracks, QString& error)
 {
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(h, "SELECT num, stcode FROM statecodes", -1, &raw, nullptr) != SQLITE_OK) {
@@ -216,8 +257,15 @@ bool loadTracks(sqlite3* h, QHash<int, QString>& tracks, QString& error)
     StatementPtr s(raw);
     Reader r(raw);
     int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        tracks.insert(int(sqlite3_column_int64(raw, 0)), r.text(1));
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        // Track numbers are the two digits of a race key: 0 to 99.
+        const std::int64_t num = sqlite3_column_int64(raw, 0);
+        if (num < 0 || num > 99)
+            continue;
+        if (tracks.size() <= std::size_t(num))
+            tracks.resize(std::size_t(num) + 1);
+        tracks[std::size_t(num)] = r.text(1);
+    }
     if (rc != SQLITE_DONE) {
         error = engineError(h, QStringLiteral("The track table cannot be read"));
         return false;
@@ -231,7 +279,7 @@ bool loadTracks(sqlite3* h, QHash<int, QString>& tracks, QString& error)
  * 15,000 listed starts. The rest of the rows are only counted.
  */
 Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
-                const QHash<int, QString>& tracks)
+                ReadContext& ctx)
 {
     Found found;
     sqlite3_stmt* raw = nullptr;
@@ -259,16 +307,15 @@ Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool curr
     }
 
     Reader r(raw);
-    QByteArray refOwnerUtf8;
     bool walking = true;
     bool begun = !crit.lastWeekBound.has_value();
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         if (++found.count == 1) {
-            found.refName = r.text(ColHname);
-            found.refId = r.whole(ColHid);
             found.refOwner = r.text(ColOname);
-            refOwnerUtf8 = found.refOwner.toUtf8();
+            ctx.refName = r.view(ColHname);
+            ctx.refId = r.whole(ColHid);
+            ctx.refOwner = r.view(ColOname);
         }
         if (!walking)
             continue;
@@ -277,12 +324,12 @@ Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool curr
             if (!(racenum < *crit.lastWeekBound))
                 continue;
             begun = true; // the start where the walk begins is always listed
-        } else if (!found.listed.empty() && ((currentOwnerOnly && !r.sameText(ColOname, refOwnerUtf8)) ||
+        } else if (!found.listed.empty() && ((currentOwnerOnly && r.view(ColOname) != ctx.refOwner) ||
                                              (crit.firstWeek && racenum < *crit.firstWeek))) {
             walking = false;
             continue;
         }
-        found.listed.push_back(readStart(r, tracks));
+        found.listed.push_back(readStart(r, ctx));
         if (found.listed.size() >= std::size_t(MaxListed))
             walking = false;
     }
@@ -358,13 +405,13 @@ void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
         endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
         return;
     }
-    QHash<int, QString> tracks;
+    ReadContext ctx;
     QString error;
-    if (!loadTracks(h, tracks, error)) {
+    if (!loadTracks(h, ctx.tracks, error)) {
         endEmpty(f, error);
         return;
     }
-    Found found = runSearch(h, st, crit, f.panel.chkowner, tracks);
+    Found found = runSearch(h, st, crit, f.panel.chkowner, ctx);
     db.close();
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);
@@ -394,7 +441,7 @@ void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
 
     const int threshold = crit.threshold;
     HorseStats stats(threshold, p.today());
-    stats.setReference(found.refName, found.refId, found.refOwner);
+    stats.setReferenceOwner(found.refOwner);
     loadGrid(f, found.listed, stats);
     grid.setRedraw(true);
 

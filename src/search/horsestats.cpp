@@ -57,13 +57,6 @@ HorseStats::HorseStats(int threshold, const QDate& today)
 {
 }
 
-void HorseStats::setReference(const QString& hname, std::int64_t hid, const QString& oname)
-{
-    m_refName = hname;
-    m_refId = hid;
-    m_refOwner = oname;
-}
-
 int HorseStats::bucket(double dist)
 {
     // Anything shorter than the "4-5" column (never run in practice) goes with it.
@@ -91,7 +84,7 @@ void HorseStats::add(const StartFacts& s)
         m_lowestTag = s.cprice;
         m_tagWeek = week;
     }
-    const bool sameOwner = s.hid == m_refId && s.hname == m_refName && s.oname == m_refOwner;
+    const bool sameOwner = s.sameOwner;
 
     const int d = bucket(s.dist);
     const int c = category(s.cond, s.surf);

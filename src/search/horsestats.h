@@ -10,10 +10,7 @@ class GridState;
 
 /** One start as the search read it: the values the statistics need. */
 struct StartFacts {
-    QString hname;
-    std::int64_t hid = 0;
     double racenum = 0;
-    QString oname;
     double dist = 0;
     float sp = 0;
     QString restr;
@@ -22,6 +19,8 @@ struct StartFacts {
     int fin = 0;
     std::int64_t purse = 0;
     std::int64_t cprice = 0;
+    /** Its horse id, horse name and owner equal those of the reference start (the newest found). */
+    bool sameOwner = false;
 };
 
 /** The earnings of a start: the purse times the share of its place (0.6, 0.25, 0.08, 0.05, 0.02), to the
@@ -49,8 +48,8 @@ public:
     /** threshold: starts at or below it are left out of the average speeds. today: for the recent windows. */
     HorseStats(int threshold, const QDate& today);
 
-    /** The reference start (the newest found) whose horse and owner the owner figures follow. */
-    void setReference(const QString& hname, std::int64_t hid, const QString& oname);
+    /** The owner of the reference start (the newest found), whom the owner figures follow. */
+    void setReferenceOwner(const QString& oname) { m_refOwner = oname; }
 
     /** Counts one listed start. */
     void add(const StartFacts& s);
@@ -81,8 +80,6 @@ private:
     static constexpr int Buckets = 13; // indexed by bucket 5 to 12
     int m_threshold;
     int m_today;
-    QString m_refName;
-    std::int64_t m_refId = 0;
     QString m_refOwner;
 
     std::array<int, 3> m_catStarts{};
