@@ -95,6 +95,7 @@ private slots:
     void popupCommands();
     void commandLineMatchesWindow_data();
     void commandLineMatchesWindow();
+    void commandLineText();
 };
 
 void TestSearchWindow::modePresets()
@@ -364,6 +365,40 @@ void TestSearchWindow::commandLineMatchesWindow()
     QCOMPARE(json.value(QStringLiteral("frainfo")).toString(), f.frainfo);
     QCOMPARE(json.value(QStringLiteral("lblprogress")).toString(), f.lblprogress);
     QCOMPARE(json.value(QStringLiteral("messages")).toArray(), QJsonArray::fromStringList(t.p.messages));
+}
+
+void TestSearchWindow::commandLineText()
+{
+    SearchFixture fx;
+    addHorses(fx);
+    auto run = [&](const QStringList& args, int status) {
+        QProcess cli;
+        cli.start(QStringLiteral(TURF_CLI),
+                  QStringList{QStringLiteral("--dir"), fx.path(), QStringLiteral("search")} << args);
+        if (!cli.waitForFinished(20000))
+            return QStringList{QStringLiteral("timed out")};
+        if (cli.exitCode() != status)
+            return QStringList{QStringLiteral("exit %1").arg(cli.exitCode())};
+        return QString::fromUtf8(cli.readAllStandardError() + cli.readAllStandardOutput())
+            .split(QLatin1Char('\n'));
+    };
+    const QStringList lines = run({QStringLiteral("--owner"), QStringLiteral("Oak Farm"),
+                                   QStringLiteral("--today"), QStringLiteral("1999-01-01")},
+                                  0);
+    QCOMPARE(lines.value(0),
+             QStringLiteral("\"Name\",\"H.ID.\",\"Race #\",\"Age\",\"Tr\",\"Typ\",\"Dis\",\"S\",\"Sp\","
+                            "\"PL\",\"FD\",\"PP\",\"Purse\",\"Odds\",\"Earn.\",\"Owner\",\"Clm\",\"St\",\r"));
+    QVERIFY(lines.value(1).startsWith(QLatin1String("\"Blue Streak\",\"100\",\"410.0401\",")));
+    QVERIFY(lines.value(4).startsWith(QLatin1String("Statistics for Oak Farm;     $")));
+    QCOMPARE(lines.value(5), QStringLiteral("Statistics for Oak Farm"));
+
+    QCOMPARE(run({QStringLiteral("--id"), QStringLiteral("abc")}, 0).value(0),
+             QStringLiteral("The ID \"abc\" is not a number."));
+    QCOMPARE(
+        run({QStringLiteral("--owner"), QStringLiteral("A"), QStringLiteral("--race"), QStringLiteral("1")},
+            2)
+            .value(0),
+        QStringLiteral("turftrawler-cli search: give --horse and/or --id, or --owner, or --race"));
 }
 
 QTEST_MAIN(TestSearchWindow)

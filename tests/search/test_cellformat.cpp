@@ -1,0 +1,117 @@
+// The quick cell texts must read exactly as the general number patterns do.
+#include "app/format.h"
+#include "search/cellformat.h"
+
+#include <QTest>
+
+#include <random>
+
+class TestCellFormat : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fixedMatchesPatterns_data();
+    void fixedMatchesPatterns();
+    void sweepAgainstGeneralFormat();
+    void plainAndNumbers_data();
+    void plainAndNumbers();
+    void textCache();
+};
+
+void TestCellFormat::fixedMatchesPatterns_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<int>("intDigits");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("00.0 pads") << 8.46 << 1 << 2 << "08.5";
+    QTest::newRow("00.0 wide") << 101.24 << 1 << 2 << "101.2";
+    QTest::newRow("#0.00") << 2.5 << 2 << 1 << "2.50";
+    QTest::newRow("#0.0000") << 7.0102 << 4 << 1 << "7.0102";
+    QTest::newRow("key from its parts") << 123 + 4 / 100.0 + 5 / 10000.0 << 4 << 1 << "123.0405";
+    QTest::newRow("decimal half up") << 87.35 << 1 << 1 << "87.4";
+    QTest::newRow("below one") << 0.04 << 2 << 1 << "0.04";
+    QTest::newRow("zero") << 0.0 << 1 << 2 << "00.0";
+    QTest::newRow("negative") << -3.25 << 1 << 1 << "-3.3";
+}
+
+void TestCellFormat::fixedMatchesPatterns()
+{
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(int, intDigits);
+    QFETCH(QString, text);
+    QCOMPARE(CellFormat::fixed(value, decimals, intDigits), text);
+    QCOMPARE(Fmt::fixed(value, decimals, intDigits), text);
+}
+
+void TestCellFormat::sweepAgainstGeneralFormat()
+{
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<int> hundredths(0, 150000);
+    for (int i = 0; i < 20000; ++i) {
+        // Values as the database holds them: decimals of two, three or four places, and sums of key parts.
+        const double v2 = hundredths(gen) / 100.0;
+        const double v3 = hundredths(gen) / 1000.0;
+        const double key = (hundredths(gen) % 1000) + (i % 99) / 100.0 + (i % 37) / 10000.0;
+        for (const double v : {v2, v3, key}) {
+            for (const auto& [d, w] : {std::pair{1, 2}, std::pair{1, 1}, std::pair{2, 1}, std::pair{4, 1}}) {
+                const QString fast = CellFormat::fixed(v, d, w);
+                if (fast != Fmt::fixed(v, d, w))
+                    QFAIL(qPrintable(QStringLiteral("%1 with %2 decimals: %3 against %4")
+                                         .arg(v, 0, 'g', 17)
+                                         .arg(d)
+                                         .arg(fast, Fmt::fixed(v, d, w))));
+            }
+            if (CellFormat::plain(v) != Fmt::shortest(v))
+                QFAIL(qPrintable(QStringLiteral("%1: %2 against %3")
+                                     .arg(v, 0, 'g', 17)
+                                     .arg(CellFormat::plain(v), Fmt::shortest(v))));
+        }
+    }
+}
+
+void TestCellFormat::plainAndNumbers_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 6.0 << "6";
+    QTest::newRow("half") << 8.5 << "8.5";
+    QTest::newRow("two places") << 5.12 << "5.12";
+    QTest::newRow("key") << 612.0507 << "612.0507";
+    QTest::newRow("many places") << 1.0 / 3 << "0.333333333333333";
+    QTest::newRow("negative") << -2.25 << "-2.25";
+}
+
+void TestCellFormat::plainAndNumbers()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(CellFormat::plain(value), text);
+    QCOMPARE(CellFormat::number(7), QStringLiteral("7"));
+    QCOMPARE(CellFormat::number(999), QStringLiteral("999"));
+    QCOMPARE(CellFormat::number(1000), QStringLiteral("1000"));
+    QCOMPARE(CellFormat::number(-5), QStringLiteral("-5"));
+    QCOMPARE(CellFormat::number(3000000000LL), QStringLiteral("3000000000"));
+}
+
+void TestCellFormat::textCache()
+{
+    CellFormat::TextCache cache;
+    int made = 0;
+    auto make = [&] {
+        ++made;
+        return QStringLiteral("made");
+    };
+    const std::string a = "Red Barn", b = "Oak Farm", a2 = "Red Barn";
+    QCOMPARE(cache.get(a, make), QStringLiteral("made"));
+    cache.get(b, make);
+    cache.get(a2, make);
+    cache.get(a, make);
+    QCOMPARE(made, 2);
+    QCOMPARE(cache.get(std::string_view("\xc3\xa9t\xc3\xa9")), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+    QCOMPARE(cache.get(std::string_view()), QString());
+}
+
+QTEST_GUILESS_MAIN(TestCellFormat)
+#include "test_cellformat.moc"
