@@ -188,17 +188,27 @@ int main(int argc, char** argv)
                    .arg(FirstWeek + weeks - 10));
         q.next();
         const QString horse = q.value(0).toString();
-        q.exec(
-            QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname ORDER BY COUNT(*) DESC LIMIT 1"));
-        q.next();
-        const QString owner = q.value(0).toString();
+        // The smallest stable that fills the grid, so that the shell returns about the rows listed.
+        q.exec(QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname HAVING COUNT(*) >= 15000 "
+                              "ORDER BY COUNT(*) LIMIT 1"));
+        QString owner;
+        if (q.next()) {
+            owner = q.value(0).toString();
+        } else {
+            q.exec(QStringLiteral(
+                "SELECT oname FROM tblhorsedata GROUP BY oname ORDER BY COUNT(*) DESC LIMIT 1"));
+            q.next();
+            owner = q.value(0).toString();
+        }
+        // A "Blue S*" style prefix: the horse's first word and the first letter of its second.
+        const QString prefix = horse.section(QLatin1Char(' '), 0, 0) + QLatin1Char(' ') +
+                               horse.section(QLatin1Char(' '), 1, 1).left(1) + QLatin1Char('*');
         cases.push_back({QStringLiteral("(a) horse by name"), 2, horse});
-        cases.push_back({QStringLiteral("(b) prefix search"), 2,
-                         horse.section(QLatin1Char(' '), 0, 0).left(4) + QLatin1Char('*')});
+        cases.push_back({QStringLiteral("(b) prefix search"), 2, prefix});
         cases.push_back({QStringLiteral("(c) owner search"), 4, owner});
     }
     out << total << " starts in " << weeks << " weeks; median of " << runs << " runs, cache warm\n\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6")
                .arg(QStringLiteral("search"), -20)
                .arg(QStringLiteral("subject"), -26)
                .arg(QStringLiteral("found"), 7)

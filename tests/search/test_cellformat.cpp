@@ -10,40 +10,10 @@ class TestCellFormat : public QObject
 {
     Q_OBJECT
 private slots:
-    void fixedMatchesPatterns_data();
-    void fixedMatchesPatterns();
     void sweepAgainstGeneralFormat();
     void plainAndNumbers_data();
     void plainAndNumbers();
-    void textCache();
 };
-
-void TestCellFormat::fixedMatchesPatterns_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<int>("intDigits");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("00.0 pads") << 8.46 << 1 << 2 << "08.5";
-    QTest::newRow("00.0 wide") << 101.24 << 1 << 2 << "101.2";
-    QTest::newRow("#0.00") << 2.5 << 2 << 1 << "2.50";
-    QTest::newRow("#0.0000") << 7.0102 << 4 << 1 << "7.0102";
-    QTest::newRow("key from its parts") << 123 + 4 / 100.0 + 5 / 10000.0 << 4 << 1 << "123.0405";
-    QTest::newRow("decimal half up") << 87.35 << 1 << 1 << "87.4";
-    QTest::newRow("below one") << 0.04 << 2 << 1 << "0.04";
-    QTest::newRow("zero") << 0.0 << 1 << 2 << "00.0";
-    QTest::newRow("negative") << -3.25 << 1 << 1 << "-3.3";
-}
-
-void TestCellFormat::fixedMatchesPatterns()
-{
-    QFETCH(double, value);
-    QFETCH(int, decimals);
-    QFETCH(int, intDigits);
-    QFETCH(QString, text);
-    QCOMPARE(CellFormat::fixed(value, decimals, intDigits), text);
-    QCOMPARE(Fmt::fixed(value, decimals, intDigits), text);
-}
 
 void TestCellFormat::sweepAgainstGeneralFormat()
 {
@@ -93,24 +63,6 @@ void TestCellFormat::plainAndNumbers()
     QCOMPARE(CellFormat::number(1000), QStringLiteral("1000"));
     QCOMPARE(CellFormat::number(-5), QStringLiteral("-5"));
     QCOMPARE(CellFormat::number(3000000000LL), QStringLiteral("3000000000"));
-}
-
-void TestCellFormat::textCache()
-{
-    CellFormat::TextCache cache;
-    int made = 0;
-    auto make = [&] {
-        ++made;
-        return QStringLiteral("made");
-    };
-    const std::string a = "Red Barn", b = "Oak Farm", a2 = "Red Barn";
-    QCOMPARE(cache.get(a, make), QStringLiteral("made"));
-    cache.get(b, make);
-    cache.get(a2, make);
-    cache.get(a, make);
-    QCOMPARE(made, 2);
-    QCOMPARE(cache.get(std::string_view("\xc3\xa9t\xc3\xa9")), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
-    QCOMPARE(cache.get(std::string_view()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestCellFormat)

@@ -12,39 +12,12 @@ class TestSearchQuery : public QObject
 {
     Q_OBJECT
 private slots:
-    void patterns_data();
-    void patterns();
     void ranges_data();
     void ranges();
     void ownerExpression();
     void plans_data();
     void plans();
 };
-
-void TestSearchQuery::patterns_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<bool>("isPattern");
-    QTest::addColumn<QString>("like");
-    QTest::newRow("plain") << "Blue Streak" << false << "Blue Streak";
-    QTest::newRow("star") << "Blue*" << true << "Blue%";
-    QTest::newRow("question") << "B?ue" << true << "B_ue";
-    QTest::newRow("*computer") << "*computer" << false << "%computer";
-    QTest::newRow("*Computer") << "*Computer" << true << "%Computer";
-    QTest::newRow("percent") << "100%*" << true << "100\\%%";
-    QTest::newRow("underscore") << "A_B?" << true << "A\\_B_";
-    QTest::newRow("backslash") << "C\\D*" << true << "C\\\\D%";
-    QTest::newRow("quotes") << "Say \"When\" O'*" << true << "Say \"When\" O'%";
-}
-
-void TestSearchQuery::patterns()
-{
-    QFETCH(QString, input);
-    QFETCH(bool, isPattern);
-    QFETCH(QString, like);
-    QCOMPARE(isNamePattern(input), isPattern);
-    QCOMPARE(likePattern(input), like);
-}
 
 void TestSearchQuery::ranges_data()
 {
