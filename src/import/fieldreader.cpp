@@ -55,7 +55,7 @@ bool FieldReader::more()
     return true;
 }
 
-int FieldReader::peek(qsizetype offset)
+int FieldReader::peekMore(qsizetype offset)
 {
     while (m_pos + offset >= m_end) {
         if (!more())

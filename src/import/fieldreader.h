@@ -38,7 +38,13 @@ private:
     /** Makes at least one more byte available after m_end; false at the end of the data. */
     bool more();
     /** The byte at m_pos + offset, or -1 past the end of the data. */
-    int peek(qsizetype offset);
+    int peek(qsizetype offset)
+    {
+        if (m_pos + offset < m_end)
+            return static_cast<unsigned char>(m_data[m_pos + offset]);
+        return peekMore(offset);
+    }
+    int peekMore(qsizetype offset);
 
     QIODevice* m_device = nullptr;
     std::vector<char> m_buffer;
