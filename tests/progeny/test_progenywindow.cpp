@@ -12,13 +12,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-/** Hides the window before it goes: its grids read the window's state while they are hidden, and that state
-    is gone once the window's own destructor has run. */
-struct HideOnExit {
-    QWidget& window;
-    ~HideOnExit() { window.hide(); }
-};
-
 class TestProgenyWindow : public QObject
 {
     Q_OBJECT
@@ -70,7 +63,6 @@ private slots:
 
         ScriptedPlatform platform;
         frmmainfinder w(platform, fx.dir(), fx.breedingPath());
-        HideOnExit hideOnExit{w};
         QVERIFY(w.Form_Load());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -116,15 +108,27 @@ private slots:
         QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
         QCOMPARE(cell(w.MSFlexGrid1, 1, 2), QStringLiteral("Other"));
 
-        // Back to a horse search: the normal layout returns.
+        // Back to a horse search: the normal layout returns, with the horse's starts in 18 columns.
         w.opthorse->click();
         QVERIFY(!w.txtnum->isVisible());
         w.txthorse->selectAll();
         QTest::keyClicks(w.txthorse, QStringLiteral("Speedy"));
         QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
-        w.finder().showNormalLayout();
-        w.refresh();
+        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(platform.busyDepth, 0);
         checkNormalLayout(w);
+        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
+        QCOMPARE(w.MSFlexGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(w.MSFlexGrid1->model()->headerData(17, Qt::Horizontal).toString(), QStringLiteral("St"));
+        QVERIFY(cell(w.MSFlexGrid1, 0, 0).compare(QStringLiteral("Speedy"), Qt::CaseInsensitive) == 0);
+
+        // And a progeny search after it switches again.
+        w.optsire->click();
+        w.txthorse->selectAll();
+        QTest::keyClicks(w.txthorse, QStringLiteral("Big Red"));
+        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
+        checkSireLayout(w);
+        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
     }
 
     void breedingFileMissing()
@@ -132,7 +136,6 @@ private slots:
         ProgenyFixture fx;
         ScriptedPlatform platform;
         frmmainfinder w(platform, fx.dir(), fx.breedingPath());
-        HideOnExit hideOnExit{w};
         QVERIFY(w.Form_Load());
         QVERIFY(!w.optsire->isEnabled());
         QVERIFY(!w.optdamsire->isEnabled());
@@ -146,7 +149,6 @@ private slots:
                          "1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n");
         ScriptedPlatform platform;
         frmmainfinder w(platform, fx.dir(), fx.breedingPath());
-        HideOnExit hideOnExit{w};
         QVERIFY(w.Form_Load());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
