@@ -14,13 +14,14 @@
 namespace
 {
 
-/** A grid as the text export writes it, but with every column: each field quoted and followed by a comma. */
+/** A grid as the text export writes it, but with every column (the sire layout has 19): each field quoted
+    and followed by a comma, lines ending in CR LF. */
 void writeQuoted(QTextStream& out, const GridState& grid)
 {
     for (int r = 0; r < grid.rows(); ++r) {
         for (int c = 0; c < grid.cols(); ++c)
             out << '"' << grid.text(r, c) << "\",";
-        out << "\n";
+        out << "\r\n";
     }
 }
 

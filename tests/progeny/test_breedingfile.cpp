@@ -98,9 +98,6 @@ private slots:
         QTest::newRow("file name with a trailing blank")
             << breedingHorse(1, "Alpha", "Big Red ", "Dan", "Old Tom") << S << "Big Red"
             << "end";
-        QTest::newRow("leading blank in the file")
-            << breedingHorse(1, "Alpha", " Big Red", "x", "y") << S << "Big Red"
-            << "end";
         // Sire mode must consume lines 3 and 4 of a non-matching record even when they carry the name.
         QTest::newRow("skipped lines equal the name") << c + a << S << "Big Red"
                                                       << "1 end";

@@ -130,39 +130,6 @@ private slots:
         checkSireLayout(w);
         QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
     }
-
-    void breedingFileMissing()
-    {
-        ProgenyFixture fx;
-        ScriptedPlatform platform;
-        frmmainfinder w(platform, fx.dir(), fx.breedingPath());
-        QVERIFY(w.Form_Load());
-        QVERIFY(!w.optsire->isEnabled());
-        QVERIFY(!w.optdamsire->isEnabled());
-        QVERIFY(!w.optdamdamsire->isEnabled());
-    }
-
-    void idCheckMessage()
-    {
-        ProgenyFixture fx;
-        fx.writeBreeding(breedingHorse(1, "Good", "Big Red", "a", "b") +
-                         "1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n");
-        ScriptedPlatform platform;
-        frmmainfinder w(platform, fx.dir(), fx.breedingPath());
-        QVERIFY(w.Form_Load());
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.optdamdamsire->click();
-        w.optsire->click();
-        QTest::keyClicks(w.txthorse, QStringLiteral("Big Red"));
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
-        QCOMPARE(
-            platform.messages,
-            QStringList{QStringLiteral("There was an error with horse 1234.  Check the breeding.txt file.")});
-        QCOMPARE(platform.busyDepth, 0);
-        checkSireLayout(w);
-        QCOMPARE(cell(w.MSFlexGrid1, 0, 0), QStringLiteral("Good"));
-    }
 };
 
 QTEST_MAIN(TestProgenyWindow)
