@@ -126,6 +126,9 @@ BreedingScan::Line BreedingScan::readLine()
         return m_file.error() == QFileDevice::NoError ? Line::EndOfFile : Line::ReadError;
     }
     ++m_line;
+    // Editors that save as UTF-8 often put a byte order mark before the first line.
+    if (m_line == 1 && m_text.startsWith("\xEF\xBB\xBF"))
+        m_text.remove(0, 3);
     qsizetype n = m_text.size();
     if (n > 0 && m_text[n - 1] == '\n')
         --n;

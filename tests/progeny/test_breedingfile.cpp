@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("line ends without CR, no end at the last line")
             << QByteArray(a + b).replace("\r\n", "\n").chopped(1) << S << "Big Red"
             << "1 2 end";
+        QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + a << S << "Big Red"
+                                         << "1 end";
         QTest::newRow("a line of blanks separates records") << a + "  \t\r\n" + b << S << "Big Red"
                                                             << "1 2 end";
         QTest::newRow("blank line 3 resynchronises")
