@@ -56,6 +56,7 @@ signals:
 
 private:
     void applyWidths();
+    void applyFont();
     void columnResized(int column, int oldSize, int newSize);
     void currentMoved(const QModelIndex& current);
 

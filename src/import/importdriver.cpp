@@ -2,4 +2,7 @@
 
 #include "app/finder.h"
 
-void importRaceData(Finder& f) { f.platform().message(QStringLiteral("This command is not available yet.")); }
+void importRaceData(Finder& f)
+{
+    f.platform().message(QStringLiteral("This command is not available yet."));
+}
