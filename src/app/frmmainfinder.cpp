@@ -203,7 +203,10 @@ void frmmainfinder::buildStats(QWidget* stats)
         g->setSelectionMode(QAbstractItemView::NoSelection);
         g->setFocusPolicy(Qt::NoFocus);
         g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        g->setFitContents(true);
     }
+    MSFColorGridKey->horizontalHeader()->setStretchLastSection(true);
+    MSFColorGridKey->setFrameShape(QFrame::NoFrame);
 }
 
 void frmmainfinder::buildMenus()
@@ -296,10 +299,12 @@ void frmmainfinder::refresh()
     for (GridView* g : {MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey}) {
         int w = 2 * g->frameWidth();
         for (int c = 0; c < g->model()->columnCount(); ++c)
-            w += g->columnWidth(c);
-        if (g == MSFColorGridKey)
-            w = std::max(w, g->fontMetrics().horizontalAdvance(QStringLiteral("Turf - Yldg")) + 16);
-        g->setFixedWidth(w + g->verticalScrollBar()->sizeHint().width() * 0);
+            w += g == MSFColorGridKey ? g->sizeHintForColumn(c) : g->columnWidth(c);
+        // Room for the vertical scroll bar when a capped height cannot show every row.
+        const int rowsHeight = g->model()->rowCount() * g->rowHeightPixels() + 2 * g->frameWidth();
+        if (rowsHeight > g->height())
+            w += g->verticalScrollBar()->sizeHint().width();
+        g->setFixedWidth(w);
     }
 }
 

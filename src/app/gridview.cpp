@@ -141,6 +141,12 @@ GridView::GridView(GridState& grid, bool headerRow, QWidget* parent)
             [this](const QModelIndex& current) { currentMoved(current); });
 }
 
+void GridView::setFitContents(bool on)
+{
+    m_fitContents = on;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
 void GridView::applyFont()
 {
     const double size = m_model->grid().fontSize();
@@ -160,19 +166,26 @@ int GridView::pixelsToTwips(int pixels) const
     return int(std::lround(pixels * 1440.0 / logicalDpiX()));
 }
 
+int GridView::rowHeightPixels() const { return fontMetrics().height() + 2; }
+
 int GridView::rowHeightTwips() const
 {
-    const int px = fontMetrics().height() + 4;
-    return int(std::lround(px * 1440.0 / logicalDpiY()));
+    return int(std::lround(rowHeightPixels() * 1440.0 / logicalDpiY()));
 }
 
 void GridView::applyWidths()
 {
     m_applying = true;
     GridState& g = m_model->grid();
-    for (int c = 0; c < g.cols(); ++c)
-        if (g.colWidth(c) >= 0)
-            setColumnWidth(c, twipsToPixels(g.colWidth(c)));
+    for (int c = 0; c < g.cols(); ++c) {
+        if (g.colWidth(c) < 0)
+            continue;
+        int px = twipsToPixels(g.colWidth(c));
+        // Small fixed grids never cut their texts: the width in twips is the least they get.
+        if (m_fitContents)
+            px = std::max(px, sizeHintForColumn(c));
+        setColumnWidth(c, px);
+    }
     m_applying = false;
 }
 
@@ -199,7 +212,8 @@ void GridView::sync()
     if (!g.redraw())
         return;
     applyFont();
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setMinimumSectionSize(rowHeightPixels());
+    verticalHeader()->setDefaultSectionSize(rowHeightPixels());
     m_model->sync();
     applyWidths();
     if (g.height() > 0)

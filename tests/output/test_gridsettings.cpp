@@ -71,8 +71,9 @@ private slots:
         QTemporaryDir dir;
         ScriptedPlatform p;
         Finder f(p, dir.path(), QString());
+        f.MSFlexGrid1.setColWidth(0, 1234);
         msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(0), -1);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1234);
         QVERIFY(!QFile::exists(f.settingsPath()));
     }
 
