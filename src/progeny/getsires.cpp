@@ -2,4 +2,7 @@
 
 #include "app/finder.h"
 
-void getsires(Finder& f, const QString&) { f.platform().message(QStringLiteral("This command is not available yet.")); }
+void getsires(Finder& f, const QString&)
+{
+    f.platform().message(QStringLiteral("This command is not available yet."));
+}
