@@ -24,7 +24,6 @@ private slots:
     void splitAnswer_data();
     void splitAnswer();
     void importsWithProgress();
-    void layoutsGiveIdenticalDatabases();
     void secondOfThreeDuplicateAnsweredNo();
     void yesReplacesOnlyThatWeek();
     void firstRaceDecidesDuplicate();
@@ -99,31 +98,6 @@ void TestImportDriver::importsWithProgress()
              (QStringList{u"612.0101|2"_s, u"612.0102|2"_s, u"612.0103|2"_s}));
     QCOMPARE(fx.rows(u"SELECT hname, fin FROM tblhorsedata WHERE racenum = 612.0103 ORDER BY fin"_s),
              (QStringList{u"Blue 0|1"_s, u"Blue 1|2"_s}));
-}
-
-void TestImportDriver::layoutsGiveIdenticalDatabases()
-{
-    TestRace a, b;
-    a.starts = {TestStart{}, TestStart{}};
-    a.starts[1].owner = u"\"Smith, Jones & Co\""_s;
-    a.starts[1].id = u"912"_s;
-    b.number = u"613.0202"_s;
-    const QStringList fields = resultFields({a, b});
-    QStringList dumps;
-    for (Layout layout : {Layout::RecordPerLine, Layout::OneLine, Layout::FieldPerLine}) {
-        ImportFixture fx;
-        ScriptedPlatform p;
-        Finder f(p, fx.path(), QString());
-        QCOMPARE(int(importFiles(f, {fx.write(u"w.txt"_s, resultText(fields, layout))}).status),
-                 int(ImportResult::Status::Done));
-        dumps << (fx.rows(u"SELECT * FROM tblraces ORDER BY racenum"_s) +
-                  fx.rows(u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s))
-                     .join(u"\n"_s);
-    }
-    QVERIFY(dumps[0].contains(u"|Smith, Jones & Co"_s));
-    QVERIFY(dumps[0].contains(u"612.0202|"_s));
-    QCOMPARE(dumps[1], dumps[0]);
-    QCOMPARE(dumps[2], dumps[0]);
 }
 
 void TestImportDriver::secondOfThreeDuplicateAnsweredNo()
