@@ -30,7 +30,6 @@ private slots:
     void shortRaceNumbersAreFoundAsDuplicates();
     void brokenFileKeepsWhatWasRead();
     void missingFile();
-    void refusePolicyAsksNothing();
     void cancelChangesNothing();
     void dialogRequest();
 };
@@ -65,6 +64,8 @@ void TestImportDriver::splitAnswer_data()
                                      << QStringList{u"C:\\raceout.txt"_s};
     QTest::newRow("several") << u"C:\\race\0a.txt\0b.txt\0c.txt"_s << u"C:\\race"_s
                              << QStringList{u"C:\\race\\a.txt"_s, u"C:\\race\\b.txt"_s, u"C:\\race\\c.txt"_s};
+    QTest::newRow("answer ending in NUL")
+        << u"C:\\race\0a.txt\0"_s << u"C:\\race"_s << QStringList{u"C:\\race\\a.txt"_s};
     QTest::newRow("several in the root")
         << u"C:\\\0a.txt\0b.txt"_s << u"C:\\"_s << QStringList{u"C:\\a.txt"_s, u"C:\\b.txt"_s};
 }
@@ -212,20 +213,6 @@ void TestImportDriver::missingFile()
     const ImportResult r = importFiles(f, {fx.dir.filePath(u"gone.txt"_s)});
     QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
     QCOMPARE(f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
-}
-
-void TestImportDriver::refusePolicyAsksNothing()
-{
-    ImportFixture fx;
-    ScriptedPlatform p;
-    Finder f(p, fx.path(), QString());
-    const QString file = fx.writeWeek(u"w.txt"_s, 612, 1, 2, u"A"_s);
-    importFiles(f, {file});
-    const ImportResult r = importFiles(f, {file}, DuplicateWeek::Refuse);
-    QCOMPARE(int(r.status), int(ImportResult::Status::Refused));
-    QCOMPARE(r.week, 612);
-    QVERIFY(p.messages.isEmpty());
-    QCOMPARE(fx.count(u"tblhorsedata"_s, 612), 2);
 }
 
 void TestImportDriver::cancelChangesNothing()
