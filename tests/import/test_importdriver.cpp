@@ -26,6 +26,7 @@ private slots:
     void importsWithProgress();
     void secondOfThreeDuplicateAnsweredNo();
     void yesReplacesOnlyThatWeek();
+    void countCarriesAcrossFiles();
     void firstRaceDecidesDuplicate();
     void shortRaceNumbersAreFoundAsDuplicates();
     void brokenFileKeepsWhatWasRead();
@@ -145,6 +146,26 @@ void TestImportDriver::yesReplacesOnlyThatWeek()
     QCOMPARE(fx.count(u"tblraces"_s, 611), 2);
     QCOMPARE(fx.count(u"tblhorsedata"_s, 613), 6);
     QCOMPARE(fx.count(u"tblraces"_s, 613), 2);
+}
+
+void TestImportDriver::countCarriesAcrossFiles()
+{
+    ImportFixture fx;
+    TestRace a;
+    a.conditions = u"\"All 3 year olds Non-Winner of THREE races except\""_s;
+    TestRace b = a;
+    b.number = u"613.0101"_s;
+    b.conditions = u"\"All 3 year olds Non-Winner of a race except\""_s;
+    ScriptedPlatform p;
+    Finder f(p, fx.path(), QString());
+    importFiles(f, {fx.write(u"a.txt"_s, resultText(resultFields({a}), Layout::OneLine)),
+                    fx.write(u"b.txt"_s, resultText(resultFields({b}), Layout::OneLine))});
+    QCOMPARE(fx.rows(u"SELECT restr FROM tblraces ORDER BY racenum"_s), (QStringList{u"C3x"_s, u"C3x"_s}));
+    // A new import starts counting from 0 again.
+    importFiles(
+        f, {fx.write(u"c.txt"_s, resultText(resultFields({b}).replaceInStrings(u"613.0101"_s, u"614.0101"_s),
+                                            Layout::OneLine))});
+    QCOMPARE(fx.rows(u"SELECT restr FROM tblraces WHERE racenum > 614"_s), QStringList{u"C0x"_s});
 }
 
 void TestImportDriver::firstRaceDecidesDuplicate()
