@@ -55,7 +55,7 @@ bool FieldReader::more()
     return true;
 }
 
-int FieldReader::peek(qsizetype offset)
+int FieldReader::peekMore(qsizetype offset)
 {
     while (m_pos + offset >= m_end) {
         if (!more())
@@ -73,6 +73,7 @@ FieldReader::Status FieldReader::next(std::string_view& field)
     }
     if (c < 0)
         return m_error ? Status::DeviceError : Status::EndOfData;
+    m_fieldLine = m_line;
 
     qsizetype begin = 0;
     qsizetype length = 0;

@@ -26,18 +26,18 @@ QString failureText(const QString& path)
 
 qint16 countDelimiters(const QString& text, QChar c)
 {
-    qint16 n = 0;
+    int n = 0;
     for (QChar ch : text) {
         if (ch == c)
             ++n;
     }
-    return n;
+    return qint16(std::min(n, 32767));
 }
 
 QStringList ChosenFiles::paths() const
 {
     QStringList out;
-    const QString prefix = folder.endsWith(Backslash) ? folder : folder + Backslash;
+    const QString prefix = folder.isEmpty() || folder.endsWith(Backslash) ? folder : folder + Backslash;
     for (const QString& name : names)
         out << prefix + name;
     return out;
@@ -61,7 +61,9 @@ ChosenFiles splitDialogAnswer(const QString& answer)
     }
     for (qsizetype i = b; i < text.size(); ++i) {
         if (text[i] == Nul) {
-            chosen.names << text.mid(b, i - b);
+            // An answer that already ends in NUL would otherwise give an empty name to open.
+            if (i > b)
+                chosen.names << text.mid(b, i - b);
             b = i + 1;
         }
     }
@@ -84,15 +86,26 @@ public:
         if (!m_db.open(m_f.databasePath()))
             return fail(paths.first(), m_db.error());
         RaceWriter writer(m_db);
-        if (!writer.ok())
+        if (!writer.ok() || !writer.begin())
             return fail(paths.first(), writer.error());
+        // One transaction for the whole run, committed however it ends: what was stored before a failure
+        // or a refused week stays, as if each row had been written on its own, while the indexes are
+        // written out once instead of once per file.
+        bool completed = true;
         for (const QString& path : paths) {
-            if (!importOne(path, writer))
-                return m_result;
+            if (!importOne(path, writer)) {
+                completed = false;
+                break;
+            }
             ++m_result.files;
         }
+        if (!writer.commit()) {
+            m_db.rollback();
+            return fail(completed ? paths.last() : m_result.file, writer.error());
+        }
         m_db.close();
-        m_f.setProgress(QString());
+        if (completed)
+            m_f.setProgress(QString());
         return m_result;
     }
 
@@ -122,13 +135,8 @@ private:
         const int week = reader.week();
         m_result.week = week;
 
-        if (!writer.begin()) {
-            fail(path, writer.error());
-            return false;
-        }
         const auto stored = isStored(reader.firstHeader().number, week);
         if (!stored) {
-            writer.commit();
             fail(path, m_db.error());
             return false;
         }
@@ -139,7 +147,6 @@ private:
                     "This week has already been entered into the database.  "
                     "Do you wish to over-write all old data from this week?")) == Platform::Answer::Yes;
             if (!replace) {
-                writer.commit();
                 m_result.file = QFileInfo(path).fileName();
                 if (m_policy == DuplicateWeek::Ask) {
                     m_result.status = ImportResult::Status::Cancelled;
@@ -152,7 +159,6 @@ private:
             m_f.setProgress(
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
             if (!m_db.removeWeek(week)) {
-                writer.commit();
                 fail(path, m_db.error());
                 return false;
             }
@@ -162,14 +168,8 @@ private:
             reader.readRaces(m_classifier, writer, [this](const QString& t) { m_f.setProgress(t); });
         m_result.races += reader.races();
         m_result.starts += reader.starts();
-        // What was read before a failure stays stored, as it would had each row been written on its own.
-        const bool committed = writer.commit();
         if (!read) {
             fail(path, reader.error());
-            return false;
-        }
-        if (!committed) {
-            fail(path, writer.error());
             return false;
         }
         return true;

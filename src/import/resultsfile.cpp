@@ -36,6 +36,21 @@ std::optional<double> readRebuilt(const QString& text)
     return v;
 }
 
+/** Fmt::roundTo for the few decimal counts used on every start, without its pow(). */
+double roundDecimals(double value, int decimals)
+{
+    static const double scales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (!std::isfinite(value) || decimals < 0 || decimals > 9)
+        return Fmt::roundTo(value, decimals);
+    const double scale = scales[decimals];
+    const double x = std::fabs(value) * scale;
+    const double whole = std::floor(x);
+    // A value that reads as an exact half in decimal may sit a hair below or above it in binary.
+    const double eps = 1e-11 * std::max(1.0, x);
+    const double r = std::fabs(x - whole - 0.5) <= eps ? whole + 1 : std::round(x);
+    return (value < 0 ? -r : r) / scale;
+}
+
 QString wholeDigits(double v)
 {
     return QString::number(static_cast<qint64>(std::trunc(v)));
@@ -154,7 +169,7 @@ std::optional<double> odds(double base)
     if (base == 0)
         return std::nullopt;
     // Snapped to nine decimals first so that 0.25 gives 22.8 (2.2) and not a hair under a whole tenth.
-    const double tenths = std::trunc(Fmt::roundTo((0.82 - base) / base * 10.0, 9));
+    const double tenths = std::trunc(roundDecimals((0.82 - base) / base * 10.0, 9));
     if (!std::isfinite(tenths))
         return std::nullopt;
     const double v = tenths / 10.0;
@@ -165,7 +180,7 @@ std::optional<double> odds(double base)
 
 bool ResultsReader::fail(const QString& what)
 {
-    m_error = QStringLiteral("line %1: %2").arg(m_fields.line()).arg(what);
+    m_error = QStringLiteral("line %1: %2").arg(m_fields.fieldLine()).arg(what);
     return false;
 }
 
@@ -212,7 +227,8 @@ bool ResultsReader::number(double& out, const char* what)
         return false;
     const auto v = parseNumber(f);
     if (!v)
-        return fail(QStringLiteral("the %1 \"%2\" is not a number").arg(QLatin1String(what), decodeField(f)));
+        return fail(QStringLiteral("the %1 \"%2\" is not a number")
+                        .arg(QLatin1String(what), decodeField(f.substr(0, 40))));
     out = *v;
     return true;
 }
@@ -269,20 +285,28 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     if (!hid)
         return fail(QStringLiteral("the horse number %1 is too large").arg(Fmt::shortest(id)));
     // The first and last digits of the number as written out enter the post and the speed figure.
-    const QString written = Fmt::shortest(std::fabs(id));
     int first = -1, last = 0;
-    for (QChar ch : written) {
-        if (ch.isDigit()) {
-            if (first < 0)
-                first = ch.digitValue();
-            last = ch.digitValue();
+    const double magnitude = std::fabs(id);
+    if (magnitude == std::trunc(magnitude)) {
+        qint64 n = qint64(magnitude);
+        last = int(n % 10);
+        while (n >= 10)
+            n /= 10;
+        first = int(n);
+    } else {
+        for (QChar ch : Fmt::shortest(magnitude)) {
+            if (ch.isDigit()) {
+                if (first < 0)
+                    first = ch.digitValue();
+                last = ch.digitValue();
+            }
         }
     }
     first = std::max(first, 0);
     const auto ppos = Fmt::toInt16(post + 49 + (first == 9 ? 0 : first));
     if (!ppos)
         return fail(QStringLiteral("the post value %1 is too large").arg(Fmt::shortest(post)));
-    const auto startFigure = Fmt::toInt16(Fmt::roundTo(start * 100.0, 6));
+    const auto startFigure = Fmt::toInt16(roundDecimals(start * 100.0, 6));
     if (!startFigure)
         return fail(QStringLiteral("the start figure %1 is too large").arg(Fmt::shortest(start)));
     const auto o = ResultValues::odds(oddsBase);
@@ -292,7 +316,7 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     row.racenum = racenum;
     row.fin = fin;
     row.ppos = *ppos;
-    row.sp = Fmt::roundTo(speed + first - last, 2);
+    row.sp = roundDecimals(speed + first - last, 2);
     row.start = *startFigure;
     row.odds = *o;
     return true;

@@ -48,19 +48,13 @@ private:
 class Weighted
 {
 public:
-    void build(int n, double exponent, double topShare = -1)
+    void build(int n, double exponent)
     {
         m_cumulative.assign(size_t(n), 0);
         double total = 0;
         std::vector<double> w(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             total += w[size_t(i)] = 1.0 / std::pow(i + 1.0, exponent);
-        if (topShare > 0 && n > 1) {
-            // Scale the first weight so that it takes the asked share of the whole.
-            const double rest = total - w[0];
-            w[0] = topShare / (1 - topShare) * rest;
-            total = rest + w[0];
-        }
         double run = 0;
         for (int i = 0; i < n; ++i)
             m_cumulative[size_t(i)] = (run += w[size_t(i)]) / total;
@@ -167,7 +161,8 @@ struct Generator::World {
     std::vector<QByteArray> ownerNames;
     std::vector<QByteArray> stallionNames;
     Weighted ownerWeights;
-    Weighted stallionWeights;
+    Weighted stallionWeights; // all stallions, for the dams' sires
+    Weighted otherSires;      // every stallion but the most popular one, for the sires
     QSet<QByteArray> usedNames;
     QSet<qint32> usedIds;
     Totals totals;
@@ -182,7 +177,8 @@ struct Generator::World {
         for (int i = 0; i < std::max(2, settings.stallions); ++i)
             stallionNames.push_back(uniqueName(false));
         ownerWeights.build(int(ownerNames.size()), 0.9);
-        stallionWeights.build(int(stallionNames.size()), 0.8, settings.topStallionShare);
+        stallionWeights.build(int(stallionNames.size()), 0.8);
+        otherSires.build(int(stallionNames.size()) - 1, 0.8);
     }
 
     QByteArray makeOwner(int i)
@@ -243,7 +239,11 @@ struct Generator::World {
         h.id = uniqueId();
         h.name = uniqueName(true);
         h.owner = ownerWeights.pick(random);
-        h.sire = stallionWeights.pick(random);
+        // The most popular stallion sires every n-th foal exactly, so that the first 20,000 horses of the
+        // breeding file hold 2,000 of his at a share of 10%.
+        const double share = settings.topStallionShare;
+        const size_t every = share > 0 ? size_t(std::max(1L, std::lround(1.0 / share))) : 0;
+        h.sire = every && horses.size() % every == 0 ? 0 : 1 + otherSires.pick(random);
         h.damSire = stallionWeights.pick(random);
         h.damDamSire = stallionWeights.pick(random);
         h.bornWeek = week - random.between(2 * 365, 5 * 365);

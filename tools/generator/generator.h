@@ -18,7 +18,7 @@ struct Settings {
     int activeHorses = 12000; // horses in training at any time
     int owners = 2500;
     int stallions = 400;
-    /** Share of all foals sired by the most popular stallion. */
+    /** Share of all foals sired by the most popular stallion: every n-th horse created, n = 1 / share. */
     double topStallionShare = 0.10;
 };
 

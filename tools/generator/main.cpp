@@ -1,6 +1,6 @@
-// turf-generate: writes seeded sample results files (and the matching breeding file) for demos,
-// tests and benchmarks.
-#include "generator/generator.h"
+// turf-generate: writes seeded sample results files, or a database filled with them, and the matching
+// breeding file, for demos, tests and benchmarks.
+#include "generator/generatordb.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,9 +13,10 @@ int main(int argc, char** argv)
     QStringList args = QCoreApplication::arguments().mid(1);
     TurfGen::Settings settings;
     int first = 1, last = 1, breedingLimit = 0;
-    QString dir, breeding;
+    QString dir, database, breeding;
     const auto usage = [&] {
-        err << "usage: turf-generate --seed S --weeks A-B --out DIR [--breeding FILE [--breeding-horses N]]\n"
+        err << "usage: turf-generate --seed S --weeks A-B (--out DIR | --database DIR) [--breeding FILE "
+               "[--breeding-horses N]]\n"
                "                     [--small] [--tracks N] [--races-per-track N] [--horses N]\n";
         return 2;
     };
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
             ok = ok && first >= 1 && last >= first && last <= 32766;
         } else if (a == QLatin1String("--out")) {
             dir = v;
+        } else if (a == QLatin1String("--database")) {
+            database = v;
         } else if (a == QLatin1String("--breeding")) {
             breeding = v;
         } else if (a == QLatin1String("--breeding-horses")) {
@@ -56,11 +59,12 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    if (dir.isEmpty())
+    if (dir.isEmpty() == database.isEmpty())
         return usage();
     TurfGen::Generator g(settings);
     QString error;
-    if (!g.writeWeeks(first, last, dir, &error)) {
+    if (database.isEmpty() ? !g.writeWeeks(first, last, dir, &error)
+                           : !TurfGen::buildDatabase(database, g, first, last, &error)) {
         err << "turf-generate: " << error << "\n";
         return 1;
     }
