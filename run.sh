@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --parallel "$(nproc)" --target turftrawler turftrawler-cli
-bin="$build/src"
+bin="$build/bin"
 if [ ! -e "$bin/horses.mdb" ]; then
     "$bin/turftrawler-cli" --dir "$bin" init
 fi

@@ -8,7 +8,7 @@
 #include "app/scriptedplatform.h"
 #include "db/database.h"
 #include "generator/generator.h"
-#include "import/importdriver.h"
+#include "generator/generatordb.h"
 #include "search/gethorse.h"
 #include "search/searchquery.h"
 
@@ -34,10 +34,9 @@ constexpr int FirstWeek = 101;
 bool buildDatabase(const QString& dir, int weeks)
 {
     const QString path = dir + QStringLiteral("/horses.mdb");
-    const QString building = dir + QStringLiteral("/building");
-    QDir().mkpath(building);
     QFile::remove(path);
     {
+        // The track table first, so that the grid shows track codes as it does for a user.
         Database db;
         if (!db.create(path)) {
             out << "cannot create " << path << ": " << db.error() << "\n";
@@ -53,34 +52,14 @@ bool buildDatabase(const QString& dir, int weeks)
         }
         db.commit();
     }
-    ScriptedPlatform platform;
-    Finder f(platform, dir, dir + QStringLiteral("/no-breeding.txt"));
-    f.settingsWritable = false;
     TurfGen::Generator gen(TurfGen::Settings{});
-    QElapsedTimer timer;
-    timer.start();
     // Weeks from 101 on: the results files of weeks below 26 carry race numbers of an older form.
-    for (int w = FirstWeek; w < FirstWeek + weeks; ++w) {
-        const QString file = building + QStringLiteral("/raceout%1.txt").arg(w);
-        QFile week(file);
-        if (!week.open(QIODevice::WriteOnly) || week.write(gen.weekFile(w)) < 0) {
-            out << "cannot write " << file << "\n";
-            return false;
-        }
-        week.close();
-        const ImportResult r = importFiles(f, {file}, DuplicateWeek::Refuse);
-        QFile::remove(file);
-        if (r.status != ImportResult::Status::Done) {
-            out << "import of week " << w << " failed: " << r.detail << "\n";
-            return false;
-        }
-        if ((w - FirstWeek + 1) % 50 == 0) {
-            out << "  week " << w << " imported, " << gen.totals().starts << " starts, "
-                << timer.elapsed() / 1000 << " s\n";
-            out.flush();
-        }
+    QString error;
+    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
+        out << error << "\n";
+        return false;
     }
-    QDir(building).removeRecursively();
+    out << gen.totals().starts << " starts generated\n";
     return true;
 }
 

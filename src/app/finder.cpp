@@ -8,6 +8,12 @@ Finder::Finder(Platform& platform, const QString& programDir, const QString& bre
 {
     MSFSRGrid.setVisible(false);
     MSFmaxgrid.setVisible(false);
+    // The statistics grids are white, so that their shaded cells stand out.
+    for (GridState* g : {&MSFSGrid, &MSFWGrid, &MSFSRGrid, &MSFmaxgrid, &MSFColorGridKey})
+        g->setBackColor(BackColor::Window);
+    // The results grid's initial widths, in force until a settings file says otherwise.
+    for (int c = 0; c < GridSettings::Columns; ++c)
+        MSFlexGrid1.setColWidth(c, GridSettings::defaultWidths[c]);
 }
 
 void Finder::setProgress(const QString& text)

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-namespace Fmt {
+namespace Fmt
+{
 
 double roundHalfEven(double value)
 {
@@ -91,11 +92,23 @@ static QString groupedWithMin(double value, int minDigits, const QString& prefix
     return text;
 }
 
-QString grouped(double value) { return groupedWithMin(value, 1, QString()); }
-QString dollars(double value) { return groupedWithMin(value, 1, QStringLiteral("$")); }
-QString dollarsFourDigits(double value) { return groupedWithMin(value, 4, QStringLiteral("$")); }
+QString grouped(double value)
+{
+    return groupedWithMin(value, 1, QString());
+}
+QString dollars(double value)
+{
+    return groupedWithMin(value, 1, QStringLiteral("$"));
+}
+QString dollarsFourDigits(double value)
+{
+    return groupedWithMin(value, 4, QStringLiteral("$"));
+}
 
-QString percent(double fraction) { return fixed(fraction * 100.0, 1, 1) + QLatin1Char('%'); }
+QString percent(double fraction)
+{
+    return fixed(fraction * 100.0, 1, 1) + QLatin1Char('%');
+}
 
 QString shortest(double value)
 {

@@ -6,18 +6,21 @@
 #include <optional>
 
 /** Number and text formatting shared by every window and report. */
-namespace Fmt {
+namespace Fmt
+{
 
 /** Nearest whole number, an exact half to the even neighbour (96.5 -> 96, 95.5 -> 96). */
 double roundHalfEven(double value);
-/** Rounds to a number of decimals as the display patterns do: an exact half, as written in decimal, away from zero. */
+/** Rounds to a number of decimals as the display patterns do: an exact half, as written in decimal, away from
+ * zero. */
 double roundTo(double value, int decimals);
 
 /** Whole-number conversions with range checks; nullopt when out of range or not finite. */
 std::optional<std::int16_t> toInt16(double value);
 std::optional<std::int32_t> toInt32(double value);
 
-/** "#0.0", "#0.00", "00.0", "#0.0000": at least `intDigits` integer digits and exactly `decimals` decimals. */
+/** "#0.0", "#0.00", "00.0", "#0.0000": at least `intDigits` integer digits and exactly `decimals` decimals.
+ */
 QString fixed(double value, int decimals, int intDigits = 1);
 /** "#.0000": like fixed() but no integer digit when the whole part is zero (.5000). */
 QString fixedNoLeadingZero(double value, int decimals);

@@ -73,8 +73,8 @@ void frmmainfinder::buildPanel(QWidget* panel)
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
 
-    frahorsesorowners = named<QGroupBox>("frahorsesorowners",
-                                         QStringLiteral("Type of Search -- Horse Information or Sire Searches"));
+    frahorsesorowners = named<QGroupBox>(
+        "frahorsesorowners", QStringLiteral("Type of Search -- Horse Information or Sire Searches"));
     auto* modes = new QGridLayout(frahorsesorowners);
     opthorse = named<QRadioButton>("opthorse", QStringLiteral("Horse"));
     optowner = named<QRadioButton>("optowner", QStringLiteral("Owner"));
@@ -156,7 +156,8 @@ void frmmainfinder::buildPanel(QWidget* panel)
         box->setMaximumWidth(60);
         box->installEventFilter(this);
     }
-    txtid->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.*?]*")), this));
+    txtid->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.*?]*")), this));
     txtid->installEventFilter(this);
     txthorse->installEventFilter(this);
     txthorse->setMinimumWidth(180);
@@ -207,38 +208,50 @@ void frmmainfinder::buildStats(QWidget* stats)
         g->setSelectionMode(QAbstractItemView::NoSelection);
         g->setFocusPolicy(Qt::NoFocus);
         g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        g->setFitContents(true);
     }
+    MSFColorGridKey->horizontalHeader()->setStretchLastSection(true);
+    MSFColorGridKey->setFrameShape(QFrame::NoFrame);
 }
 
 void frmmainfinder::buildMenus()
 {
     filemenu = menuBar()->addMenu(QStringLiteral("&File"));
     filemenu->setObjectName(QStringLiteral("filemenu"));
-    cmdimportdata = filemenu->addAction(QStringLiteral("&Import Race Data"), this, &frmmainfinder::cmdimportdata_Click);
-    cmdremoverace = filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
+    cmdimportdata =
+        filemenu->addAction(QStringLiteral("&Import Race Data"), this, &frmmainfinder::cmdimportdata_Click);
+    cmdremoverace =
+        filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
     filemenu->addSeparator()->setObjectName(QStringLiteral("bar4"));
     cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::notAvailable);
-    ExportText = filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::notAvailable);
+    ExportText =
+        filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::notAvailable);
 
     Utilitiesmenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
     Utilitiesmenu->setObjectName(QStringLiteral("Utilitiesmenu"));
-    datecalculator = Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this, &frmmainfinder::notAvailable);
+    datecalculator =
+        Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this, &frmmainfinder::notAvailable);
     Utilitiesmenu->addSeparator()->setObjectName(QStringLiteral("bar5"));
-    cmdcompact = Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
+    cmdcompact =
+        Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
     edittracks = Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::notAvailable);
 
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
-    listhorse = popmenu->addAction(QStringLiteral("List Horse"), this, [this] { run([](Finder& f) { listhorse_Click(f); }); });
-    listrace = popmenu->addAction(QStringLiteral("List Race"), this, [this] { run([](Finder& f) { listrace_Click(f); }); });
-    listowner = popmenu->addAction(QStringLiteral("List Owner"), this, [this] { run([](Finder& f) { listowner_Click(f); }); });
+    listhorse = popmenu->addAction(QStringLiteral("List Horse"), this,
+                                   [this] { run([](Finder& f) { listhorse_Click(f); }); });
+    listrace = popmenu->addAction(QStringLiteral("List Race"), this,
+                                  [this] { run([](Finder& f) { listrace_Click(f); }); });
+    listowner = popmenu->addAction(QStringLiteral("List Owner"), this,
+                                   [this] { run([](Finder& f) { listowner_Click(f); }); });
     popmenu->addSeparator();
     msfgridreset = popmenu->addAction(QStringLiteral("Reset Columns"), this,
                                       [this] { run([](Finder& f) { msfgridreset_Click(f); }); });
     msfgridback = popmenu->addAction(QStringLiteral("Toggle Background"), this,
                                      [this] { run([](Finder& f) { msfgridback_Click(f); }); });
 
-    for (QAction* a : {cmdimportdata, cmdremoverace, cmdprint, ExportText, datecalculator, cmdcompact, edittracks})
+    for (QAction* a :
+         {cmdimportdata, cmdremoverace, cmdprint, ExportText, datecalculator, cmdcompact, edittracks})
         a->setObjectName(a->text().remove(QLatin1Char('&')));
     cmdimportdata->setObjectName(QStringLiteral("cmdimportdata"));
     cmdremoverace->setObjectName(QStringLiteral("cmdremoverace"));
@@ -291,10 +304,12 @@ void frmmainfinder::refresh()
     for (GridView* g : {MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey}) {
         int w = 2 * g->frameWidth();
         for (int c = 0; c < g->model()->columnCount(); ++c)
-            w += g->columnWidth(c);
-        if (g == MSFColorGridKey)
-            w = std::max(w, g->fontMetrics().horizontalAdvance(QStringLiteral("Turf - Yldg")) + 16);
-        g->setFixedWidth(w + g->verticalScrollBar()->sizeHint().width() * 0);
+            w += g == MSFColorGridKey ? g->sizeHintForColumn(c) : g->columnWidth(c);
+        // Room for the vertical scroll bar when a capped height cannot show every row.
+        const int rowsHeight = g->model()->rowCount() * g->rowHeightPixels() + 2 * g->frameWidth();
+        if (rowsHeight > g->height())
+            w += g->verticalScrollBar()->sizeHint().width();
+        g->setFixedWidth(w);
     }
 }
 
@@ -355,7 +370,10 @@ void frmmainfinder::cmdgethorse_Click()
     run([&](Finder& f) { gethorse(f, mode, name, id); });
 }
 
-void frmmainfinder::cmdspecial_Click() { notAvailable(); }
+void frmmainfinder::cmdspecial_Click()
+{
+    notAvailable();
+}
 
 void frmmainfinder::setupnormalsearch()
 {
@@ -379,7 +397,10 @@ void frmmainfinder::setupsiresearch()
     txtnum->show();
 }
 
-void frmmainfinder::opthorse_Click() { setupnormalsearch(); }
+void frmmainfinder::opthorse_Click()
+{
+    setupnormalsearch();
+}
 
 void frmmainfinder::optowner_Click()
 {
@@ -398,7 +419,10 @@ void frmmainfinder::optrace_Click()
     txtnum->hide();
 }
 
-void frmmainfinder::optsire_Click() { setupsiresearch(); }
+void frmmainfinder::optsire_Click()
+{
+    setupsiresearch();
+}
 
 bool frmmainfinder::filterKey(QObject* watched, int key, const QString& text)
 {
@@ -440,7 +464,10 @@ bool frmmainfinder::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmmainfinder::showPopup(const QPoint& globalPos) { popmenu->popup(globalPos); }
+void frmmainfinder::showPopup(const QPoint& globalPos)
+{
+    popmenu->popup(globalPos);
+}
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
-namespace Palette {
+namespace Palette
+{
 void rgb(std::uint8_t index, int& r, int& g, int& b)
 {
-    static const int table[7][3] = {{0, 0, 0},     {0, 0, 128},   {0, 128, 0},  {0, 128, 128},
-                                    {128, 0, 0},   {128, 0, 128}, {128, 128, 0}};
+    static const int table[7][3] = {{0, 0, 0},   {0, 0, 128},   {0, 128, 0},  {0, 128, 128},
+                                    {128, 0, 0}, {128, 0, 128}, {128, 128, 0}};
     const int i = index < 7 ? index : 0;
     r = table[i][0];
     g = table[i][1];
@@ -59,8 +60,14 @@ void GridState::reshape(int rows, int cols)
     touch();
 }
 
-void GridState::setRows(int rows) { reshape(rows, m_cols); }
-void GridState::setCols(int cols) { reshape(m_rows, cols); }
+void GridState::setRows(int rows)
+{
+    reshape(rows, m_cols);
+}
+void GridState::setCols(int cols)
+{
+    reshape(m_rows, cols);
+}
 
 void GridState::setFixed(int rows, int cols)
 {

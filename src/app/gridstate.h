@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-/** Palette colours by index, as the grids and the colour key use them. 0 is the grid's default text colour. */
-namespace Palette {
+/** Palette colours by index, as the grids and the colour key use them. 0 is the grid's default text colour.
+ */
+namespace Palette
+{
 constexpr std::uint8_t Default = 0;
 constexpr std::uint8_t DarkBlue = 1;
 constexpr std::uint8_t DarkGreen = 2;
@@ -19,7 +21,8 @@ void rgb(std::uint8_t index, int& r, int& g, int& b);
 } // namespace Palette
 
 /** Background colour values: operating-system colour references (top bit set) or plain 0x00BBGGRR values. */
-namespace BackColor {
+namespace BackColor
+{
 constexpr std::int32_t ThreeDLight = static_cast<std::int32_t>(0x80000016u); // -2147483626, the default
 constexpr std::int32_t Window = static_cast<std::int32_t>(0x80000005u);      // -2147483643
 } // namespace BackColor
@@ -78,7 +81,8 @@ public:
     int colSel() const { return m_colSel; }
     void setSelection(int row, int col, int rowSel, int colSel);
 
-    /** Empties every cell's text and formatting, header included; counts, widths and column alignments stay. */
+    /** Empties every cell's text and formatting, header included; counts, widths and column alignments stay.
+     */
     void clear();
     /** Removes one row; the rows below move up. */
     void removeRow(int row);
@@ -90,6 +94,7 @@ public:
     /** The grid's height in twips, as the layout computed it (0 while not laid out). */
     int height() const { return m_height; }
     void setHeight(int twips) { m_height = twips; }
+    /** Font size in points; 0 for the window's default font. */
     double fontSize() const { return m_fontSize; }
     void setFontSize(double points) { m_fontSize = points; }
 
@@ -98,7 +103,10 @@ public:
     void touch() { ++m_generation; }
 
 private:
-    std::size_t index(int row, int col) const { return std::size_t(row) * std::size_t(m_cols) + std::size_t(col); }
+    std::size_t index(int row, int col) const
+    {
+        return std::size_t(row) * std::size_t(m_cols) + std::size_t(col);
+    }
     void reshape(int rows, int cols);
 
     int m_rows = 0;
@@ -119,6 +127,6 @@ private:
     bool m_redraw = true;
     bool m_visible = true;
     int m_height = 0;
-    double m_fontSize = 8.25;
+    double m_fontSize = 0; // 0: the window's default font
     unsigned m_generation = 0;
 };

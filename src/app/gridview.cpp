@@ -12,7 +12,8 @@ static QColor paletteColour(std::uint8_t index)
     return QColor(r, g, b);
 }
 
-/** Renders a stored background value: the two system colour references through the palette, else 0x00BBGGRR. */
+/** Renders a stored background value: the two system colour references through the palette, else 0x00BBGGRR.
+ */
 static QColor backgroundColour(std::int32_t value, const QPalette& pal)
 {
     if (value == BackColor::ThreeDLight)
@@ -33,8 +34,14 @@ GridTableModel::GridTableModel(GridState& grid, bool headerRow, QObject* parent)
     m_generation = grid.generation();
 }
 
-int GridTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : std::max(m_rows, 0); }
-int GridTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_cols; }
+int GridTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max(m_rows, 0);
+}
+int GridTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_cols;
+}
 
 QVariant GridTableModel::alignment(int row, int col) const
 {
@@ -112,6 +119,7 @@ GridView::GridView(GridState& grid, bool headerRow, QWidget* parent)
     : QTableView(parent), m_model(new GridTableModel(grid, headerRow, this))
 {
     setModel(m_model);
+    applyFont();
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setVisible(headerRow);
@@ -133,22 +141,51 @@ GridView::GridView(GridState& grid, bool headerRow, QWidget* parent)
             [this](const QModelIndex& current) { currentMoved(current); });
 }
 
-int GridView::twipsToPixels(int twips) const { return int(std::lround(twips * logicalDpiX() / 1440.0)); }
-int GridView::pixelsToTwips(int pixels) const { return int(std::lround(pixels * 1440.0 / logicalDpiX())); }
+void GridView::setFitContents(bool on)
+{
+    m_fitContents = on;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
+void GridView::applyFont()
+{
+    const double size = m_model->grid().fontSize();
+    if (size > 0 && font().pointSizeF() != size) {
+        QFont f = font();
+        f.setPointSizeF(size);
+        setFont(f);
+    }
+}
+
+int GridView::twipsToPixels(int twips) const
+{
+    return int(std::lround(twips * logicalDpiX() / 1440.0));
+}
+int GridView::pixelsToTwips(int pixels) const
+{
+    return int(std::lround(pixels * 1440.0 / logicalDpiX()));
+}
+
+int GridView::rowHeightPixels() const { return fontMetrics().height() + 2; }
 
 int GridView::rowHeightTwips() const
 {
-    const int px = fontMetrics().height() + 4;
-    return int(std::lround(px * 1440.0 / logicalDpiY()));
+    return int(std::lround(rowHeightPixels() * 1440.0 / logicalDpiY()));
 }
 
 void GridView::applyWidths()
 {
     m_applying = true;
     GridState& g = m_model->grid();
-    for (int c = 0; c < g.cols(); ++c)
-        if (g.colWidth(c) >= 0)
-            setColumnWidth(c, twipsToPixels(g.colWidth(c)));
+    for (int c = 0; c < g.cols(); ++c) {
+        if (g.colWidth(c) < 0)
+            continue;
+        int px = twipsToPixels(g.colWidth(c));
+        // Small fixed grids never cut their texts: the width in twips is the least they get.
+        if (m_fitContents)
+            px = std::max(px, sizeHintForColumn(c));
+        setColumnWidth(c, px);
+    }
     m_applying = false;
 }
 
@@ -174,17 +211,14 @@ void GridView::sync()
     setVisible(g.visible());
     if (!g.redraw())
         return;
-    QFont f = font();
-    if (f.pointSizeF() != g.fontSize() && g.fontSize() > 0) {
-        f.setPointSizeF(g.fontSize());
-        setFont(f);
-    }
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    applyFont();
+    verticalHeader()->setMinimumSectionSize(rowHeightPixels());
+    verticalHeader()->setDefaultSectionSize(rowHeightPixels());
     m_model->sync();
     applyWidths();
     if (g.height() > 0)
         setFixedHeight(std::max(1, int(std::lround(g.height() * logicalDpiY() / 1440.0))));
-    const QColor back = backgroundColour(g.backColor(), palette());
+    const QColor back = backgroundColour(g.backColor(), QApplication::palette());
     QPalette pal = palette();
     pal.setColor(QPalette::Base, back);
     setPalette(pal);

@@ -43,10 +43,14 @@ public:
     GridView(GridState& grid, bool headerRow, QWidget* parent = nullptr);
 
     GridTableModel* gridModel() const { return m_model; }
+    /** For the small statistics grids: columns widen to their texts and there is no horizontal scrolling. */
+    void setFitContents(bool on);
+    using QTableView::sizeHintForColumn;
     /** Brings the view up to date with the grid state. */
     void sync();
     /** Height of one row in twips at this view's font. */
     int rowHeightTwips() const;
+    int rowHeightPixels() const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 
@@ -56,9 +60,11 @@ signals:
 
 private:
     void applyWidths();
+    void applyFont();
     void columnResized(int column, int oldSize, int newSize);
     void currentMoved(const QModelIndex& current);
 
     GridTableModel* m_model;
     bool m_applying = false;
+    bool m_fitContents = false;
 };

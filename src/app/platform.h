@@ -37,7 +37,7 @@ public:
     /** One file-dialog request. Filters are "Caption|pattern" pairs as the menus define them. */
     struct FileDialog {
         QString title;
-        QStringList filters;   // e.g. {"All Files (*.*)|*.*", "Raceout.zip Files (*.zip)|*.zip"}
+        QStringList filters;    // e.g. {"All Files (*.*)|*.*", "Raceout.zip Files (*.zip)|*.zip"}
         int selectedFilter = 0; // index into filters
         bool multiple = false;
         QString defaultName;

@@ -18,9 +18,15 @@
 static const QString Title = QStringLiteral("Turf Trawler");
 
 QtPlatform::QtPlatform(QWidget* parent) : m_parent(parent) {}
-QtPlatform::~QtPlatform() { delete m_network; }
+QtPlatform::~QtPlatform()
+{
+    delete m_network;
+}
 
-void QtPlatform::addLabel(const QString& control, QLabel* label) { m_labels.append({control, label}); }
+void QtPlatform::addLabel(const QString& control, QLabel* label)
+{
+    m_labels.append({control, label});
+}
 
 /** Message texts keep their carriage returns as line breaks. */
 static QString shown(const QString& text)
@@ -65,8 +71,8 @@ QStringList QtPlatform::openFiles(const FileDialog& dialog)
     const QStringList filters = qtFilters(dialog.filters);
     QString selected = filters.value(dialog.selectedFilter);
     if (dialog.multiple)
-        return QFileDialog::getOpenFileNames(m_parent, dialog.title, QString(), filters.join(QStringLiteral(";;")),
-                                             &selected);
+        return QFileDialog::getOpenFileNames(m_parent, dialog.title, QString(),
+                                             filters.join(QStringLiteral(";;")), &selected);
     const QString one = QFileDialog::getOpenFileName(m_parent, dialog.title, QString(),
                                                      filters.join(QStringLiteral(";;")), &selected);
     return one.isEmpty() ? QStringList() : QStringList{one};
@@ -80,7 +86,10 @@ QString QtPlatform::saveFile(const FileDialog& dialog)
                                         filters.join(QStringLiteral(";;")), &selected);
 }
 
-void QtPlatform::beep() { QApplication::beep(); }
+void QtPlatform::beep()
+{
+    QApplication::beep();
+}
 
 void QtPlatform::setBusy(bool busy)
 {
@@ -123,7 +132,8 @@ Platform::HttpResult QtPlatform::httpGet(const QString& url)
     return result;
 }
 
-namespace {
+namespace
+{
 /** Paints a print job onto a QPrinter, positions in twips. */
 class QtPrinterSink : public PrinterSink
 {
@@ -181,5 +191,11 @@ std::unique_ptr<PrinterSink> QtPlatform::startPrint(bool landscape)
     return sink;
 }
 
-QDate QtPlatform::today() { return QDate::currentDate(); }
-QString QtPlatform::shortDateFormat() { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+QDate QtPlatform::today()
+{
+    return QDate::currentDate();
+}
+QString QtPlatform::shortDateFormat()
+{
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}

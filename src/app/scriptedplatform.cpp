@@ -1,6 +1,9 @@
 #include "app/scriptedplatform.h"
 
-void ScriptedPlatform::message(const QString& text) { messages << text; }
+void ScriptedPlatform::message(const QString& text)
+{
+    messages << text;
+}
 
 Platform::Answer ScriptedPlatform::askYesNo(const QString& text)
 {
@@ -32,7 +35,10 @@ QString ScriptedPlatform::saveFile(const FileDialog& dialog)
     return a;
 }
 
-void ScriptedPlatform::beep() { ++beeps; }
+void ScriptedPlatform::beep()
+{
+    ++beeps;
+}
 
 void ScriptedPlatform::setBusy(bool busy)
 {
@@ -59,4 +65,7 @@ Platform::HttpResult ScriptedPlatform::httpGet(const QString& url)
     return r;
 }
 
-std::unique_ptr<PrinterSink> ScriptedPlatform::startPrint(bool) { return nullptr; }
+std::unique_ptr<PrinterSink> ScriptedPlatform::startPrint(bool)
+{
+    return nullptr;
+}

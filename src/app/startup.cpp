@@ -112,9 +112,10 @@ static void layoutColourKey(Finder& f, int rowHeight)
     GridState& g = f.MSFColorGridKey;
     g.setColAlign(0, Align::LeftTop);
     g.setText(0, 0, QStringLiteral("Color Key"));
-    const char* rows[] = {"Dirt - Fast", "Turf - Firm", "Dirt - Good", "Turf - Good", "Dirt - Slop", "Turf - Yldg"};
-    const std::uint8_t colours[] = {Palette::DarkRed,   Palette::DarkGreen, Palette::DarkMagenta,
-                                    Palette::DarkCyan,  Palette::DarkBlue,  Palette::DarkYellow};
+    const char* rows[] = {"Dirt - Fast", "Turf - Firm", "Dirt - Good",
+                          "Turf - Good", "Dirt - Slop", "Turf - Yldg"};
+    const std::uint8_t colours[] = {Palette::DarkRed,  Palette::DarkGreen, Palette::DarkMagenta,
+                                    Palette::DarkCyan, Palette::DarkBlue,  Palette::DarkYellow};
     for (int r = 1; r <= 6; ++r) {
         g.setText(r, 0, QString::fromLatin1(rows[r - 1]));
         g.setColour(r, 0, colours[r - 1]);
@@ -138,13 +139,14 @@ bool formLoad(Finder& f, int rowHeight)
     layoutSireGrids(f, rowHeight);
 
     if (!QFileInfo::exists(f.databasePath())) {
-        f.platform().message(QStringLiteral(
-            "Please restart this program after you have successfully saved or moved the horses.mdb file to the "
-            "SAME directory in which this program is located."));
+        f.platform().message(QStringLiteral("Please restart this program after you have successfully saved "
+                                            "or moved the horses.mdb file to the "
+                                            "SAME directory in which this program is located."));
         return false;
     }
     f.panel.progenyEnabled = QFileInfo::exists(f.breedingPath());
-    f.lblinjurytest = Fmt::lines({QStringLiteral("Injury Exclusion:"), QStringLiteral("Ignore races slower than ...")});
+    f.lblinjurytest =
+        Fmt::lines({QStringLiteral("Injury Exclusion:"), QStringLiteral("Ignore races slower than ...")});
     layoutSpeedGrid(f, rowHeight);
     layoutWinGrid(f, rowHeight);
     layoutColourKey(f, rowHeight);

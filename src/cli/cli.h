@@ -25,7 +25,8 @@ struct CliCommand {
 /** The commands, in the order they registered. */
 std::vector<CliCommand>& cliCommands();
 
-/** Registers a command at start-up: `static CliRegistrar r{{"name", "usage", run}};` in the command's file. */
+/** Registers a command at start-up: `static CliRegistrar r{{"name", "usage", run}};` in the command's file.
+ */
 struct CliRegistrar {
     explicit CliRegistrar(CliCommand command) { cliCommands().push_back(std::move(command)); }
 };

@@ -3,9 +3,13 @@
 #include "app/format.h"
 #include "db/database.h"
 
-namespace {
+namespace
+{
 
-QString databasePath(const CliContext& c) { return Fmt::withSeparator(c.dir) + QStringLiteral("horses.mdb"); }
+QString databasePath(const CliContext& c)
+{
+    return Fmt::withSeparator(c.dir) + QStringLiteral("horses.mdb");
+}
 
 int init(CliContext& c, const QStringList& args)
 {
@@ -42,7 +46,10 @@ int weeks(CliContext& c, const QStringList& args)
     return 0;
 }
 
-CliRegistrar initCommand{{QStringLiteral("init"), QStringLiteral("init                 create an empty horses.mdb"), init}};
-CliRegistrar weeksCommand{{QStringLiteral("weeks"), QStringLiteral("weeks                list the stored weeks, newest first"), weeks}};
+CliRegistrar initCommand{
+    {QStringLiteral("init"), QStringLiteral("init                 create an empty horses.mdb"), init}};
+CliRegistrar weeksCommand{{QStringLiteral("weeks"),
+                           QStringLiteral("weeks                list the stored weeks, newest first"),
+                           weeks}};
 
 } // namespace

@@ -25,7 +25,10 @@ QString takeOption(QStringList& args, const QString& name, const QString& fallba
     return value;
 }
 
-bool takeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+bool takeFlag(QStringList& args, const QString& name)
+{
+    return args.removeAll(name) > 0;
+}
 
 static void usage(QTextStream& s)
 {

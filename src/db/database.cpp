@@ -25,8 +25,9 @@ QStringList Database::schema()
     return {
         QStringLiteral("CREATE TABLE tblraces (racenum REAL NOT NULL, surf TEXT, cond TEXT, dist REAL, "
                        "size INTEGER, purse INTEGER, cprice INTEGER, restr TEXT, age TEXT)"),
-        QStringLiteral("CREATE TABLE tblhorsedata (hname TEXT COLLATE NOCASE, hid INTEGER, racenum REAL NOT NULL, "
-                       "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
+        QStringLiteral(
+            "CREATE TABLE tblhorsedata (hname TEXT COLLATE NOCASE, hid INTEGER, racenum REAL NOT NULL, "
+            "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
         QStringLiteral("CREATE INDEX tblraces_racenum ON tblraces (racenum)"),
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
@@ -102,17 +103,30 @@ void Database::close()
         m_db.close();
 }
 
-bool Database::isOpen() const { return m_db.isValid() && m_db.isOpen(); }
+bool Database::isOpen() const
+{
+    return m_db.isValid() && m_db.isOpen();
+}
 
-bool Database::begin() { return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError().text()); }
-bool Database::commit() { return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError().text()); }
-void Database::rollback() { m_db.rollback(); }
+bool Database::begin()
+{
+    return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError().text());
+}
+bool Database::commit()
+{
+    return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError().text());
+}
+void Database::rollback()
+{
+    m_db.rollback();
+}
 
 bool Database::removeWeek(int week)
 {
     for (const char* table : {"tblhorsedata", "tblraces"}) {
         QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("DELETE FROM %1 WHERE racenum < ? AND racenum > ?").arg(QLatin1String(table)));
+        q.prepare(
+            QStringLiteral("DELETE FROM %1 WHERE racenum < ? AND racenum > ?").arg(QLatin1String(table)));
         q.addBindValue(week + 1);
         q.addBindValue(week);
         if (!q.exec())

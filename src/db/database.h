@@ -18,7 +18,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    /** Opens an existing database and checks that it has the three tables; false with error() set otherwise. */
+    /** Opens an existing database and checks that it has the three tables; false with error() set otherwise.
+     */
     bool open(const QString& path);
     /** Creates a new empty database with the schema; refuses to overwrite an existing file. */
     bool create(const QString& path);

@@ -2,11 +2,18 @@
 
 #include "app/format.h"
 
-namespace RaceKey {
+namespace RaceKey
+{
 
-double make(int week, int track, int race) { return week + track / 100.0 + race / 10000.0; }
+double make(int week, int track, int race)
+{
+    return week + track / 100.0 + race / 10000.0;
+}
 
-int week(double racenum) { return int(std::floor(racenum)); }
+int week(double racenum)
+{
+    return int(std::floor(racenum));
+}
 
 int track(double racenum)
 {
@@ -22,6 +29,9 @@ int race(double racenum)
     return int(scaled) % 100;
 }
 
-QString text(double racenum) { return Fmt::fixed(racenum, 4, 1); }
+QString text(double racenum)
+{
+    return Fmt::fixed(racenum, 4, 1);
+}
 
 } // namespace RaceKey

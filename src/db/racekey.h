@@ -5,7 +5,8 @@
 #include <cmath>
 
 /** The race key: week + track / 100 + race / 10000, shown as "#0.0000". */
-namespace RaceKey {
+namespace RaceKey
+{
 
 /** Builds the key of race `race` at track `track` in week `week`. */
 double make(int week, int track, int race);
@@ -18,6 +19,9 @@ int race(double racenum);
 /** The "#0.0000" text of a key (612.0507, 7.0102). */
 QString text(double racenum);
 /** True when the key lies in week w's band: w < key < w + 1. */
-inline bool inWeek(double racenum, int w) { return racenum > w && racenum < w + 1; }
+inline bool inWeek(double racenum, int w)
+{
+    return racenum > w && racenum < w + 1;
+}
 
 } // namespace RaceKey

@@ -73,6 +73,7 @@ FieldReader::Status FieldReader::next(std::string_view& field)
     }
     if (c < 0)
         return m_error ? Status::DeviceError : Status::EndOfData;
+    m_fieldLine = m_line;
 
     qsizetype begin = 0;
     qsizetype length = 0;

@@ -28,8 +28,10 @@ public:
     /** Reads the next field into `field` (valid until the next call). */
     Status next(std::string_view& field);
 
-    /** The number of the line the reader has reached, counting from 1 (for messages). */
+    /** The number of the line the reader has reached, counting from 1. */
     qint64 line() const { return m_line; }
+    /** The line on which the last field read began (for messages). */
+    qint64 fieldLine() const { return m_fieldLine; }
 
     /** Fields longer than this are refused rather than buffered without bound. */
     static constexpr qsizetype MaxFieldLength = 1 << 20;
@@ -54,6 +56,7 @@ private:
     bool m_eof = false;
     bool m_error = false;
     qint64 m_line = 1;
+    qint64 m_fieldLine = 1;
 };
 
 /** Reads a numeric field: an optional sign, digits with an optional point, an optional exponent; an empty

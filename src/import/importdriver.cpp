@@ -26,18 +26,18 @@ QString failureText(const QString& path)
 
 qint16 countDelimiters(const QString& text, QChar c)
 {
-    qint16 n = 0;
+    int n = 0;
     for (QChar ch : text) {
         if (ch == c)
             ++n;
     }
-    return n;
+    return qint16(std::min(n, 32767));
 }
 
 QStringList ChosenFiles::paths() const
 {
     QStringList out;
-    const QString prefix = folder.endsWith(Backslash) ? folder : folder + Backslash;
+    const QString prefix = folder.isEmpty() || folder.endsWith(Backslash) ? folder : folder + Backslash;
     for (const QString& name : names)
         out << prefix + name;
     return out;
@@ -61,7 +61,9 @@ ChosenFiles splitDialogAnswer(const QString& answer)
     }
     for (qsizetype i = b; i < text.size(); ++i) {
         if (text[i] == Nul) {
-            chosen.names << text.mid(b, i - b);
+            // An answer that already ends in NUL would otherwise give an empty name to open.
+            if (i > b)
+                chosen.names << text.mid(b, i - b);
             b = i + 1;
         }
     }

@@ -180,7 +180,7 @@ std::optional<double> odds(double base)
 
 bool ResultsReader::fail(const QString& what)
 {
-    m_error = QStringLiteral("line %1: %2").arg(m_fields.line()).arg(what);
+    m_error = QStringLiteral("line %1: %2").arg(m_fields.fieldLine()).arg(what);
     return false;
 }
 
@@ -227,7 +227,8 @@ bool ResultsReader::number(double& out, const char* what)
         return false;
     const auto v = parseNumber(f);
     if (!v)
-        return fail(QStringLiteral("the %1 \"%2\" is not a number").arg(QLatin1String(what), decodeField(f)));
+        return fail(QStringLiteral("the %1 \"%2\" is not a number")
+                        .arg(QLatin1String(what), decodeField(f.substr(0, 40))));
     out = *v;
     return true;
 }

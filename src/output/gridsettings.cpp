@@ -7,11 +7,12 @@
 
 #include <limits>
 
-namespace GridSettings {
+namespace GridSettings
+{
 
-const std::array<const char*, Columns> captions = {"Name", "H.ID.", "Race #", "Age",   "Tr",    "Typ",
-                                                   "Dis",  "S",     "Sp",     "PL",    "FD",    "PP",
-                                                   "Purse", "Odds", "Earn.",  "Owner", "Clm",   "St"};
+const std::array<const char*, Columns> captions = {"Name",  "H.ID.", "Race #", "Age",   "Tr",  "Typ",
+                                                   "Dis",   "S",     "Sp",     "PL",    "FD",  "PP",
+                                                   "Purse", "Odds",  "Earn.",  "Owner", "Clm", "St"};
 const std::array<int, Columns> defaultWidths = {1450, 500, 760, 410, 350, 350, 320, 200, 450,
                                                 280,  280, 280, 655, 500, 650, 750, 500, 300};
 
@@ -56,7 +57,8 @@ std::optional<Values> parse(const QByteArray& text)
                 return std::nullopt;
             v.widths[count] = std::int16_t(number);
         } else {
-            if (number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max())
+            if (number < std::numeric_limits<std::int32_t>::min() ||
+                number > std::numeric_limits<std::int32_t>::max())
                 return std::nullopt;
             v.backColor = std::int32_t(number);
         }

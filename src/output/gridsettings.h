@@ -9,7 +9,8 @@
 class Finder;
 
 /** The results grid's normal layout: captions, default widths and the settings file KZTSettings.ini. */
-namespace GridSettings {
+namespace GridSettings
+{
 
 constexpr int Columns = 18;
 extern const std::array<const char*, Columns> captions;

@@ -33,8 +33,10 @@ private slots:
         QTest::newRow("#0.0000 small week") << Fmt::fixed(7.0102, 4) << QStringLiteral("7.0102");
         QTest::newRow("#0.0 rounds half up as written") << Fmt::fixed(98.45, 1) << QStringLiteral("98.5");
         QTest::newRow("##.00 of 92.456") << Fmt::fixed(92.456, 2) << QStringLiteral("92.46");
-        QTest::newRow("#.0000 drops a zero whole part") << Fmt::fixedNoLeadingZero(0.5, 4) << QStringLiteral(".5000");
-        QTest::newRow("#.0000 keeps a week") << Fmt::fixedNoLeadingZero(612.0507, 4) << QStringLiteral("612.0507");
+        QTest::newRow("#.0000 drops a zero whole part")
+            << Fmt::fixedNoLeadingZero(0.5, 4) << QStringLiteral(".5000");
+        QTest::newRow("#.0000 keeps a week")
+            << Fmt::fixedNoLeadingZero(612.0507, 4) << QStringLiteral("612.0507");
         QTest::newRow("#,##0") << Fmt::grouped(12345) << QStringLiteral("12,345");
         QTest::newRow("#,##0 zero") << Fmt::grouped(0) << QStringLiteral("0");
         QTest::newRow("#,##0 large") << Fmt::grouped(9876543210.0) << QStringLiteral("9,876,543,210");
@@ -46,10 +48,12 @@ private slots:
         QTest::newRow("shortest decimal") << Fmt::shortest(612.0507) << QStringLiteral("612.0507");
         QTest::newRow("shortest small") << Fmt::shortest(5.12) << QStringLiteral("5.12");
         QTest::newRow("shortest whole") << Fmt::shortest(580) << QStringLiteral("580");
-        QTest::newRow("proper case") << Fmt::properCase(QStringLiteral("bLUE  streak")) << QStringLiteral("Blue  Streak");
-        QTest::newRow("proper case apostrophe") << Fmt::properCase(QStringLiteral("o'BRIEN")) << QStringLiteral("O'brien");
-        QTest::newRow("lines joined by CR") << Fmt::lines({QStringLiteral("a"), QStringLiteral("b")})
-                                            << QStringLiteral("a\rb");
+        QTest::newRow("proper case") << Fmt::properCase(QStringLiteral("bLUE  streak"))
+                                     << QStringLiteral("Blue  Streak");
+        QTest::newRow("proper case apostrophe")
+            << Fmt::properCase(QStringLiteral("o'BRIEN")) << QStringLiteral("O'brien");
+        QTest::newRow("lines joined by CR")
+            << Fmt::lines({QStringLiteral("a"), QStringLiteral("b")}) << QStringLiteral("a\rb");
     }
     void patterns()
     {

@@ -32,7 +32,6 @@ void TestFieldReader::fields_data()
         << QByteArray("  a  ,\tb c ,d") << QStringList{u"a"_s, u"b c"_s, u"d"_s} << end;
     QTest::newRow("quoted comma") << QByteArray("\"Smith, Jones\",x")
                                   << QStringList{u"Smith, Jones"_s, u"x"_s} << end;
-    QTest::newRow("quoted keeps blanks") << QByteArray("\" a \",x") << QStringList{u" a "_s, u"x"_s} << end;
     QTest::newRow("text after closing quote dropped")
         << QByteArray("\"ab\"cd,e") << QStringList{u"ab"_s, u"e"_s} << end;
     QTest::newRow("quote inside text is text")
@@ -106,17 +105,14 @@ void TestFieldReader::numbers_data()
     QTest::newRow("leading point") << QByteArray(".25") << true << 0.25;
     QTest::newRow("trailing point") << QByteArray("5.") << true << 5.0;
     QTest::newRow("signs") << QByteArray("-47") << true << -47.0;
-    QTest::newRow("plus") << QByteArray("+3.5") << true << 3.5;
     QTest::newRow("exponent") << QByteArray("1.5e2") << true << 150.0;
     QTest::newRow("text") << QByteArray("abc") << false << 0.0;
     QTest::newRow("digits then text") << QByteArray("12abc") << false << 0.0;
     QTest::newRow("thousands separator") << QByteArray("1,000") << false << 0.0;
     QTest::newRow("inf") << QByteArray("inf") << false << 0.0;
     QTest::newRow("nan") << QByteArray("nan") << false << 0.0;
-    QTest::newRow("hex") << QByteArray("0x10") << false << 0.0;
     QTest::newRow("beyond double") << QByteArray("1e400") << false << 0.0;
     QTest::newRow("lone sign") << QByteArray("-") << false << 0.0;
-    QTest::newRow("lone point") << QByteArray(".") << false << 0.0;
     QTest::newRow("two points") << QByteArray("1.2.3") << false << 0.0;
 }
 

@@ -24,14 +24,13 @@ private slots:
     void splitAnswer_data();
     void splitAnswer();
     void importsWithProgress();
-    void layoutsGiveIdenticalDatabases();
     void secondOfThreeDuplicateAnsweredNo();
     void yesReplacesOnlyThatWeek();
+    void countCarriesAcrossFiles();
     void firstRaceDecidesDuplicate();
     void shortRaceNumbersAreFoundAsDuplicates();
     void brokenFileKeepsWhatWasRead();
     void missingFile();
-    void refusePolicyAsksNothing();
     void cancelChangesNothing();
     void dialogRequest();
 };
@@ -66,6 +65,8 @@ void TestImportDriver::splitAnswer_data()
                                      << QStringList{u"C:\\raceout.txt"_s};
     QTest::newRow("several") << u"C:\\race\0a.txt\0b.txt\0c.txt"_s << u"C:\\race"_s
                              << QStringList{u"C:\\race\\a.txt"_s, u"C:\\race\\b.txt"_s, u"C:\\race\\c.txt"_s};
+    QTest::newRow("answer ending in NUL")
+        << u"C:\\race\0a.txt\0"_s << u"C:\\race"_s << QStringList{u"C:\\race\\a.txt"_s};
     QTest::newRow("several in the root")
         << u"C:\\\0a.txt\0b.txt"_s << u"C:\\"_s << QStringList{u"C:\\a.txt"_s, u"C:\\b.txt"_s};
 }
@@ -99,31 +100,6 @@ void TestImportDriver::importsWithProgress()
              (QStringList{u"612.0101|2"_s, u"612.0102|2"_s, u"612.0103|2"_s}));
     QCOMPARE(fx.rows(u"SELECT hname, fin FROM tblhorsedata WHERE racenum = 612.0103 ORDER BY fin"_s),
              (QStringList{u"Blue 0|1"_s, u"Blue 1|2"_s}));
-}
-
-void TestImportDriver::layoutsGiveIdenticalDatabases()
-{
-    TestRace a, b;
-    a.starts = {TestStart{}, TestStart{}};
-    a.starts[1].owner = u"\"Smith, Jones & Co\""_s;
-    a.starts[1].id = u"912"_s;
-    b.number = u"613.0202"_s;
-    const QStringList fields = resultFields({a, b});
-    QStringList dumps;
-    for (Layout layout : {Layout::RecordPerLine, Layout::OneLine, Layout::FieldPerLine}) {
-        ImportFixture fx;
-        ScriptedPlatform p;
-        Finder f(p, fx.path(), QString());
-        QCOMPARE(int(importFiles(f, {fx.write(u"w.txt"_s, resultText(fields, layout))}).status),
-                 int(ImportResult::Status::Done));
-        dumps << (fx.rows(u"SELECT * FROM tblraces ORDER BY racenum"_s) +
-                  fx.rows(u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s))
-                     .join(u"\n"_s);
-    }
-    QVERIFY(dumps[0].contains(u"|Smith, Jones & Co"_s));
-    QVERIFY(dumps[0].contains(u"612.0202|"_s));
-    QCOMPARE(dumps[1], dumps[0]);
-    QCOMPARE(dumps[2], dumps[0]);
 }
 
 void TestImportDriver::secondOfThreeDuplicateAnsweredNo()
@@ -170,6 +146,26 @@ void TestImportDriver::yesReplacesOnlyThatWeek()
     QCOMPARE(fx.count(u"tblraces"_s, 611), 2);
     QCOMPARE(fx.count(u"tblhorsedata"_s, 613), 6);
     QCOMPARE(fx.count(u"tblraces"_s, 613), 2);
+}
+
+void TestImportDriver::countCarriesAcrossFiles()
+{
+    ImportFixture fx;
+    TestRace a;
+    a.conditions = u"\"All 3 year olds Non-Winner of THREE races except\""_s;
+    TestRace b = a;
+    b.number = u"613.0101"_s;
+    b.conditions = u"\"All 3 year olds Non-Winner of a race except\""_s;
+    ScriptedPlatform p;
+    Finder f(p, fx.path(), QString());
+    importFiles(f, {fx.write(u"a.txt"_s, resultText(resultFields({a}), Layout::OneLine)),
+                    fx.write(u"b.txt"_s, resultText(resultFields({b}), Layout::OneLine))});
+    QCOMPARE(fx.rows(u"SELECT restr FROM tblraces ORDER BY racenum"_s), (QStringList{u"C3x"_s, u"C3x"_s}));
+    // A new import starts counting from 0 again.
+    importFiles(
+        f, {fx.write(u"c.txt"_s, resultText(resultFields({b}).replaceInStrings(u"613.0101"_s, u"614.0101"_s),
+                                            Layout::OneLine))});
+    QCOMPARE(fx.rows(u"SELECT restr FROM tblraces WHERE racenum > 614"_s), QStringList{u"C0x"_s});
 }
 
 void TestImportDriver::firstRaceDecidesDuplicate()
@@ -238,20 +234,6 @@ void TestImportDriver::missingFile()
     const ImportResult r = importFiles(f, {fx.dir.filePath(u"gone.txt"_s)});
     QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
     QCOMPARE(f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
-}
-
-void TestImportDriver::refusePolicyAsksNothing()
-{
-    ImportFixture fx;
-    ScriptedPlatform p;
-    Finder f(p, fx.path(), QString());
-    const QString file = fx.writeWeek(u"w.txt"_s, 612, 1, 2, u"A"_s);
-    importFiles(f, {file});
-    const ImportResult r = importFiles(f, {file}, DuplicateWeek::Refuse);
-    QCOMPARE(int(r.status), int(ImportResult::Status::Refused));
-    QCOMPARE(r.week, 612);
-    QVERIFY(p.messages.isEmpty());
-    QCOMPARE(fx.count(u"tblhorsedata"_s, 612), 2);
 }
 
 void TestImportDriver::cancelChangesNothing()

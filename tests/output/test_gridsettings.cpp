@@ -1,4 +1,200 @@
+#include "app/finder.h"
+#include "app/scriptedplatform.h"
+#include "output/gridsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
-class T: public QObject{Q_OBJECT};
-QTEST_MAIN(T)
+
+static const QByteArray DefaultLine =
+    " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
+    " 750  500  300 -2147483626 \r\n";
+
+static QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static void writeAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+class TestGridSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void defaultLineIsExact()
+    {
+        QCOMPARE(GridSettings::format(GridSettings::defaults()), DefaultLine);
+        QCOMPARE(GridSettings::parse(DefaultLine)->widths, GridSettings::defaults().widths);
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("firstWidth");
+        QTest::addColumn<int>("back");
+        const QByteArray nums = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18";
+        QTest::newRow("blanks") << nums + " -2147483643" << true << 1 << -2147483643;
+        QTest::newRow("commas and line ends")
+            << QByteArray("1,2,3\r\n4,5,6,7,8,9,10,11,12,13,14,15,16,17,18\n,255") << true << 1 << 255;
+        QTest::newRow("extra numbers ignored") << nums + " 99 100 junk" << true << 1 << 99;
+        QTest::newRow("eighteen numbers") << nums << false << 0 << 0;
+        QTest::newRow("a word") << QByteArray("1 2 x 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 0") << false << 0
+                                << 0;
+        QTest::newRow("width past 16 bits") << QByteArray("40000") + nums.mid(1) + " 0" << false << 0 << 0;
+        QTest::newRow("negative width") << QByteArray("-5") + nums.mid(1) + " 0" << false << 0 << 0;
+        QTest::newRow("colour past 32 bits") << nums + " 4294967296" << false << 0 << 0;
+    }
+    void parse()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        const auto v = GridSettings::parse(text);
+        QCOMPARE(bool(v), valid);
+        if (valid) {
+            QFETCH(int, firstWidth);
+            QFETCH(int, back);
+            QCOMPARE(int(v->widths[0]), firstWidth);
+            QCOMPARE(v->backColor, back);
+        }
+    }
+
+    void noFileLeavesWidthsAndWritesNothing()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        f.MSFlexGrid1.setColWidth(0, 1234);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1234);
+        QVERIFY(!QFile::exists(f.settingsPath()));
+    }
+
+    void emptyFileGivesDefaultsAndIsRewritten()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        writeAll(f.settingsPath(), QByteArray());
+        f.MSFlexGrid1.setBackColor(BackColor::Window);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QCOMPARE(f.MSFlexGrid1.colWidth(17), 300);
+        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
+    }
+
+    void damagedFileFallsBackAndIsRewritten()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        writeAll(f.settingsPath(), "1450 500 garbage\r\n");
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(2), 760);
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
+        QVERIFY(p.messages.isEmpty());
+    }
+
+    void otherColourAppliedThenToggledToDefault()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        QByteArray line = DefaultLine;
+        line.replace("-2147483626", " 12345");
+        writeAll(f.settingsPath(), line);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.backColor(), 12345);
+        msfgridback_Click(f);
+        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+    }
+
+    void toggleTwiceFollowedByTheFile()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        msfgridreset_Click(f);
+        msfgridback_Click(f);
+        QVERIFY(readAll(f.settingsPath()).endsWith("-2147483643 \r\n"));
+        msfgridback_Click(f);
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
+    }
+
+    void sireLayoutWritesNothing()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        msfgridreset_Click(f);
+        f.MSFlexGrid1.setColWidth(0, 2000);
+        f.showSireLayout();
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
+        QCOMPARE(f.MSFlexGrid1.cols(), 19);
+        f.MSFlexGrid1.setColWidth(0, 3000);
+        msfgridreset_Click(f); // on screen only
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        msfgridback_Click(f);
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
+
+        // Back in the normal layout the file's widths and colour return.
+        f.MSFlexGrid1.setColWidth(1, 999);
+        f.showNormalLayout();
+        QCOMPARE(f.MSFlexGrid1.cols(), 18);
+        QCOMPARE(f.MSFlexGrid1.colWidth(1), 500);
+        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+    }
+
+    void userWidthsSurviveASave()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        msfgridreset_Click(f);
+        f.MSFlexGrid1.setColWidth(15, 2222);
+        msfgridsavesettings(f);
+        f.MSFlexGrid1.setColWidth(15, 1);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(15), 2222);
+        // A width beyond the file's range is written at its largest value rather than wrapped.
+        f.MSFlexGrid1.setColWidth(0, 50000);
+        msfgridsavesettings(f);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 32767);
+    }
+
+    void unwritableFileIsSkipped()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        QVERIFY(QDir(dir.path())
+                    .mkdir(QStringLiteral("KZTSettings.ini"))); // a directory cannot be written as a file
+        msfgridreset_Click(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QVERIFY(p.messages.isEmpty());
+    }
+
+    void readOnlySessionNeverWrites()
+    {
+        QTemporaryDir dir;
+        ScriptedPlatform p;
+        Finder f(p, dir.path(), QString());
+        f.settingsWritable = false;
+        writeAll(f.settingsPath(), QByteArray());
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QCOMPARE(readAll(f.settingsPath()), QByteArray());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestGridSettings)
 #include "test_gridsettings.moc"

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "search/gethorse.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -60,6 +61,7 @@ private slots:
     void raceByKey();
     void refusedInput_data();
     void refusedInput();
+    void databaseGone();
     void weekWalks_data();
     void weekWalks();
     void currentOwnerOnly();
@@ -289,6 +291,24 @@ void TestGethorse::refusedInput()
     QCOMPARE(s.p.messages, QStringList{message});
     QCOMPARE(s.f.lblprogress, before);
     QCOMPARE(s.f.MSFlexGrid1.rows(), 2);
+    QCOMPARE(s.f.MSFlexGrid1.text(1, 0), QStringLiteral("Blue Streak"));
+    QCOMPARE(s.p.busyDepth, 0);
+    QVERIFY(s.f.MSFlexGrid1.redraw());
+}
+
+void TestGethorse::databaseGone()
+{
+    SearchFixture fx;
+    fx.add(Run{});
+    Session s(fx);
+    gethorse(s.f, 2, QStringLiteral("Blue Streak"), QString());
+    fx.db().close();
+    QVERIFY(QFile::remove(fx.path() + QStringLiteral("/horses.mdb")));
+    s.p.messages.clear();
+    gethorse(s.f, 2, QStringLiteral("Blue Streak"), QString());
+    QCOMPARE(s.p.messages.size(), 1);
+    QVERIFY(s.p.messages.first().contains(QLatin1String("horses.mdb")));
+    QCOMPARE(s.f.lblprogress, QString());
     QCOMPARE(s.f.MSFlexGrid1.text(1, 0), QStringLiteral("Blue Streak"));
     QCOMPARE(s.p.busyDepth, 0);
     QVERIFY(s.f.MSFlexGrid1.redraw());
