@@ -197,61 +197,52 @@ bool BreedingScan::parseLine(int k, BreedingRecord& record)
     return true;
 }
 
+BreedingScan::Result BreedingScan::cutShort(Line line, int firstLine)
+{
+    const QString file = QDir::toNativeSeparators(m_path);
+    if (line == Line::ReadError)
+        return malformed(QStringLiteral("The breeding file %1 could not be read after line %2: %3")
+                             .arg(file, QString::number(m_line), m_file.errorString()));
+    return malformed(
+        QStringLiteral("The breeding file %1 ends in the middle of the horse that starts on line %2.")
+            .arg(file, QString::number(firstLine)));
+}
+
 BreedingScan::Result BreedingScan::next(BreedingRecord& record)
 {
     if (!m_file.isOpen())
         return Result::End;
-    const QString file = QDir::toNativeSeparators(m_path);
     for (;;) {
         record = BreedingRecord();
-        bool abandoned = false;
-        for (int k = 0; k < 4 && !abandoned; ++k) {
-            switch (readLine()) {
-            case Line::EndOfFile:
-                if (k == 0) {
-                    finish();
-                    return Result::End;
-                }
-                return malformed(
-                    QStringLiteral("The breeding file %1 ends in the middle of the horse that starts "
-                                   "on line %2.")
-                        .arg(file, QString::number(record.firstLine)));
-            case Line::ReadError:
-                return malformed(QStringLiteral("The breeding file %1 could not be read after line %2: %3")
-                                     .arg(file, QString::number(m_line), m_file.errorString()));
-            case Line::Blank:
-                abandoned = true;
-                continue;
-            case Line::Text:
-                break;
+        int k = 0;
+        for (; k < 4; ++k) {
+            const Line line = readLine();
+            if (line == Line::EndOfFile && k == 0) {
+                finish();
+                return Result::End;
             }
+            if (line == Line::EndOfFile || line == Line::ReadError)
+                return cutShort(line, record.firstLine);
+            if (line == Line::Blank)
+                break; // abandons the lines of the record read so far
             if (k == 0)
                 record.firstLine = m_line;
             if (!parseLine(k, record))
                 return Result::Malformed;
-            if (k != m_matchLine)
-                continue;
-            if (record.lineNames[std::size_t(k)].toLower() == m_wanted)
-                continue;
-            // Not a progeny: pass over the rest of its lines unread, so that the next record starts where it
-            // should. A blank line there ends the record early, as it would anywhere else.
-            for (int skip = k + 1; skip < 4; ++skip) {
-                const Line line = readLine();
-                if (line == Line::Blank)
-                    break;
-                if (line == Line::EndOfFile)
-                    return malformed(
-                        QStringLiteral("The breeding file %1 ends in the middle of the horse that "
-                                       "starts on line %2.")
-                            .arg(file, QString::number(record.firstLine)));
-                if (line == Line::ReadError)
-                    return malformed(
-                        QStringLiteral("The breeding file %1 could not be read after line %2: %3")
-                            .arg(file, QString::number(m_line), m_file.errorString()));
+            if (k == m_matchLine && record.lineNames[std::size_t(k)].toLower() != m_wanted) {
+                // Not a progeny: pass over the rest of its lines unread, so that the next record starts where
+                // it should. A blank line there ends the record early, as it would anywhere else.
+                for (int skip = k + 1; skip < 4; ++skip) {
+                    const Line rest = readLine();
+                    if (rest == Line::Blank)
+                        break;
+                    if (rest != Line::Text)
+                        return cutShort(rest, record.firstLine);
+                }
+                break;
             }
-            abandoned = true;
         }
-        if (abandoned)
+        if (k < 4)
             continue;
         const auto& ids = record.lineIds;
         if (ids[0] == ids[1] || ids[0] == ids[2] || ids[0] == ids[3])

@@ -64,6 +64,8 @@ private:
     enum class Line { Text, Blank, EndOfFile, ReadError };
     Line readLine();
     Result malformed(const QString& what);
+    /** Ends the scan at a record that the end of the file or a read error cut short. */
+    Result cutShort(Line line, int firstLine);
     bool parseLine(int k, BreedingRecord& record);
 
     QFile m_file;
