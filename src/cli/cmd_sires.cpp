@@ -108,8 +108,8 @@ int sires(CliContext& c, const QStringList& arguments)
 
 CliRegistrar siresCommand{
     {QStringLiteral("sires"),
-     QStringLiteral("sires NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] [--breeding FILE] [--json]\n"
-                    "                       progeny of a stallion with their racing record"),
+     QStringLiteral("sires                NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] "
+                    "[--breeding FILE] [--json]"),
      sires}};
 
 } // namespace
