@@ -1,0 +1,184 @@
+#include "import/fieldreader.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr qsizetype ChunkSize = 64 * 1024;
+bool isBlank(int c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(int c)
+{
+    return c == '\r' || c == '\n';
+}
+} // namespace
+
+FieldReader::FieldReader(QIODevice& device) : m_device(&device)
+{
+    m_buffer.resize(ChunkSize);
+    m_data = m_buffer.data();
+}
+
+FieldReader::FieldReader(std::string_view data)
+    : m_data(data.data()), m_end(qsizetype(data.size())), m_eof(true)
+{
+}
+
+bool FieldReader::more()
+{
+    if (m_eof)
+        return false;
+    // Keep the unread tail (the field being scanned) and append the next chunk behind it.
+    if (m_pos > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, size_t(m_end - m_pos));
+        m_end -= m_pos;
+        m_pos = 0;
+    }
+    if (qsizetype(m_buffer.size()) - m_end < ChunkSize)
+        m_buffer.resize(size_t(m_end + ChunkSize));
+    m_data = m_buffer.data();
+    const qint64 got = m_device->read(m_buffer.data() + m_end, ChunkSize);
+    if (got < 0) {
+        m_error = true;
+        m_eof = true;
+        return false;
+    }
+    if (got == 0) {
+        m_eof = true;
+        return false;
+    }
+    m_end += got;
+    return true;
+}
+
+int FieldReader::peekMore(qsizetype offset)
+{
+    while (m_pos + offset >= m_end) {
+        if (!more())
+            return -1;
+    }
+    return static_cast<unsigned char>(m_data[m_pos + offset]);
+}
+
+FieldReader::Status FieldReader::next(std::string_view& field)
+{
+    int c = peek(0);
+    while (isBlank(c)) {
+        ++m_pos;
+        c = peek(0);
+    }
+    if (c < 0)
+        return m_error ? Status::DeviceError : Status::EndOfData;
+    m_fieldLine = m_line;
+
+    qsizetype begin = 0;
+    qsizetype length = 0;
+    qsizetype i = 0; // offset from m_pos of the byte after the field's text
+    if (c == '"') {
+        i = 1;
+        for (;;) {
+            const int d = peek(i);
+            if (d < 0)
+                return m_error ? Status::DeviceError : Status::Unterminated;
+            if (d == '"')
+                break;
+            if (d == '\n')
+                ++m_line;
+            if (++i > MaxFieldLength)
+                return Status::TooLong;
+        }
+        begin = 1;
+        length = i - 1;
+        ++i;
+        // Whatever stands between the closing quote and the separator is not part of the value.
+        for (int d = peek(i); d >= 0 && d != ',' && !isLineEnd(d); d = peek(i))
+            ++i;
+    } else {
+        for (int d = c; d >= 0 && d != ',' && !isLineEnd(d); d = peek(i)) {
+            if (++i > MaxFieldLength)
+                return Status::TooLong;
+        }
+        length = i;
+        while (length > 0 && isBlank(static_cast<unsigned char>(m_data[m_pos + length - 1])))
+            --length;
+    }
+
+    // Consume the separator: a comma, a line end, or a comma with blanks and a line end after it.
+    qsizetype after = i;
+    int d = peek(after);
+    if (d == ',') {
+        ++after;
+        qsizetype j = after;
+        while (isBlank(peek(j)))
+            ++j;
+        if (isLineEnd(peek(j))) {
+            after = j;
+            d = peek(after);
+        } else {
+            d = -1;
+        }
+    }
+    if (d == '\r') {
+        ++after;
+        ++m_line;
+        if (peek(after) == '\n')
+            ++after;
+    } else if (d == '\n') {
+        ++after;
+        ++m_line;
+    }
+    if (m_error)
+        return Status::DeviceError;
+    // peek() may have moved the buffer: take the view only now.
+    field = std::string_view(m_data + m_pos + begin, size_t(length));
+    m_pos += after;
+    return Status::Ok;
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    if (text.empty())
+        return 0.0;
+    bool negative = false;
+    if (text.front() == '+' || text.front() == '-') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    // Only plain decimal forms: no "inf", "nan" or hexadecimal, which from_chars would otherwise take.
+    size_t k = 0;
+    size_t digits = 0;
+    while (k < text.size() && text[k] >= '0' && text[k] <= '9')
+        ++k, ++digits;
+    if (k < text.size() && text[k] == '.') {
+        ++k;
+        while (k < text.size() && text[k] >= '0' && text[k] <= '9')
+            ++k, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (k < text.size() && (text[k] == 'e' || text[k] == 'E')) {
+        ++k;
+        if (k < text.size() && (text[k] == '+' || text[k] == '-'))
+            ++k;
+        const size_t expStart = k;
+        while (k < text.size() && text[k] >= '0' && text[k] <= '9')
+            ++k;
+        if (k == expStart)
+            return std::nullopt;
+    }
+    if (k != text.size())
+        return std::nullopt;
+    double value = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
