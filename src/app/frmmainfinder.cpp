@@ -61,7 +61,12 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     resize(1100, 760);
 }
 
-frmmainfinder::~frmmainfinder() = default;
+frmmainfinder::~frmmainfinder()
+{
+    // The grid views read the Finder's grids, which go with this object: the views must go first, before a
+    // shown window hides its children on the way out and they ask their models for sizes.
+    delete centralWidget();
+}
 
 void frmmainfinder::buildPanel(QWidget* panel)
 {

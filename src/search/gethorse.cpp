@@ -1,25 +1,511 @@
 #include "search/gethorse.h"
 
 #include "app/finder.h"
+#include "app/format.h"
+#include "db/database.h"
+#include "db/racekey.h"
+#include "output/gridsettings.h"
+#include "search/cellformat.h"
+#include "search/horsestats.h"
+#include "search/searchquery.h"
 
-static void notYet(Finder& f)
+#include <QSqlDriver>
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace
 {
-    f.platform().message(QStringLiteral("This command is not available yet."));
+
+using namespace SearchQuery;
+
+constexpr int MaxListed = 15000;
+constexpr int AskAbove = 8000;
+
+const QString noneFound = QStringLiteral("No horses under the search criteria were found.");
+
+/** One listed start: its grid row, ready to write, and the facts the statistics count. */
+struct ListedStart {
+    std::array<QString, 18> cells;
+    std::uint8_t colour = Palette::Default;
+    StartFacts facts;
+};
+
+/** The panel texts a search needs as numbers, or the message that refuses them. */
+struct Criteria {
+    std::optional<double> lastWeekBound; // racenum must be below this for the walk to begin
+    std::optional<int> firstWeek;
+    int threshold = 0;
+    QString error;
+};
+
+Criteria readCriteria(const PanelState& panel)
+{
+    Criteria c;
+    const QString last = panel.txtlastweek.trimmed();
+    if (!last.isEmpty()) {
+        if (!Fmt::isNumeric(last)) {
+            c.error = QStringLiteral("The last week \"%1\" is not a number.").arg(panel.txtlastweek);
+            return c;
+        }
+        c.lastWeekBound = last.toDouble() + 1;
+    }
+    const QString first = panel.txtfirstweek.trimmed();
+    if (!first.isEmpty()) {
+        const auto week = Fmt::isNumeric(first) ? Fmt::toInt32(first.toDouble()) : std::nullopt;
+        if (!week) {
+            c.error = QStringLiteral("The first week \"%1\" is not a number.").arg(panel.txtfirstweek);
+            return c;
+        }
+        c.firstWeek = *week;
+    }
+    const QString injury = panel.txtinjury.trimmed();
+    if (!injury.isEmpty()) {
+        const auto value = Fmt::isNumeric(injury) ? Fmt::toInt32(injury.toDouble()) : std::nullopt;
+        if (!value) {
+            c.error = QStringLiteral("The speed threshold \"%1\" is not a number.").arg(panel.txtinjury);
+            return c;
+        }
+        c.threshold = *value;
+    }
+    return c;
 }
 
-void gethorse(Finder& f, qint16, const QString&, const QString&)
+std::uint8_t rowColour(const QString& cond, const QString& surf)
 {
-    notYet(f);
+    const bool turf = surf == QLatin1String("T");
+    if (cond == QLatin1String("F"))
+        return turf ? Palette::DarkGreen : Palette::DarkRed;
+    if (cond == QLatin1String("G"))
+        return turf ? Palette::DarkCyan : Palette::DarkMagenta;
+    if (cond == QLatin1String("S"))
+        return Palette::DarkBlue;
+    if (cond == QLatin1String("Y"))
+        return Palette::DarkYellow;
+    return Palette::Default;
 }
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+/** Reads the result with the engine's own interface: a large owner search reads 15,000 rows of 17 fields. */
+class Reader
+{
+public:
+    explicit Reader(sqlite3_stmt* s) : m_s(s) {}
+
+    int type(int i) const { return sqlite3_column_type(m_s, i); }
+    bool isNull(int i) const { return type(i) == SQLITE_NULL; }
+    std::string_view view(int i) const
+    {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
+        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(m_s, i))) : std::string_view();
+    }
+    QString text(int i) const
+    {
+        const std::string_view v = view(i);
+        return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    }
+    /** A field as plain decimal text: whole numbers without a point, fractions in their shortest form. */
+    QString plain(int i) const
+    {
+        switch (type(i)) {
+        case SQLITE_NULL:
+            return QString();
+        case SQLITE_INTEGER:
+            return CellFormat::number(sqlite3_column_int64(m_s, i));
+        case SQLITE_FLOAT:
+            return CellFormat::plain(sqlite3_column_double(m_s, i));
+        default:
+            return text(i);
+        }
+    }
+    /** plain(), with the texts of whole numbers shared through a cache. */
+    QString plain(int i, CellFormat::NumberCache<std::int64_t>& cache) const
+    {
+        if (type(i) != SQLITE_INTEGER)
+            return plain(i);
+        const std::int64_t v = sqlite3_column_int64(m_s, i);
+        return cache.get(v, [v] { return CellFormat::number(v); });
+    }
+    double real(int i) const { return sqlite3_column_double(m_s, i); }
+    std::int64_t whole(int i) const
+    {
+        if (type(i) == SQLITE_FLOAT)
+            return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(m_s, i)));
+        return sqlite3_column_int64(m_s, i);
+    }
+
+private:
+    sqlite3_stmt* m_s;
+};
+
+/** What the rows of one search share: the track codes, the reference start and the texts seen so far. */
+struct ReadContext {
+    std::vector<QString> tracks; // by track number; an empty text for a number without a code
+    std::int64_t refId = 0;
+    std::string refName;
+    std::string refOwner;
+    CellFormat::TextCache names; // horse names in proper case
+    CellFormat::TextCache owners;
+    CellFormat::TextCache types;
+    CellFormat::TextCache ages;
+    CellFormat::TextCache conditions;
+    CellFormat::TextCache surfaces;
+    // Ids, purses, prices and earnings repeat from row to row, and so do distances, speeds and odds.
+    CellFormat::NumberCache<std::int64_t> ids;
+    CellFormat::NumberCache<std::int64_t> purses;
+    CellFormat::NumberCache<std::int64_t> prices;
+    CellFormat::NumberCache<std::int64_t> earnings;
+    CellFormat::NumberCache<double> distances;
+    CellFormat::NumberCache<double> speeds;
+    CellFormat::NumberCache<double> odds;
+};
+
+QString properCaseUtf8(std::string_view utf8)
+{
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    for (const QChar ch : text) {
+        if (ch.unicode() >= 0x80)
+            return Fmt::properCase(text);
+    }
+    bool startOfWord = true;
+    for (QChar& ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
+            startOfWord = true;
+            continue;
+        }
+        if (startOfWord && c >= u'a' && c <= u'z')
+            ch = QChar(c - 32);
+        else if (!startOfWord && c >= u'A' && c <= u'Z')
+            ch = QChar(c + 32);
+        startOfWord = false;
+    }
+    return text;
+}
+
+/** Reads one start into its grid row and its facts. */
+ListedStart readStart(const Reader& r, ReadContext& ctx)
+{
+    ListedStart out;
+    StartFacts& f = out.facts;
+    const std::string_view hname = r.view(ColHname);
+    const std::int64_t hid = r.whole(ColHid);
+    const std::string_view oname = r.view(ColOname);
+    f.racenum = r.real(ColRacenum);
+    f.dist = r.real(ColDist);
+    f.sp = float(r.real(ColSp));
+    f.restr = ctx.types.get(r.view(ColRestr));
+    f.cond = ctx.conditions.get(r.view(ColCond));
+    f.surf = ctx.surfaces.get(r.view(ColSurf));
+    f.fin = int(r.whole(ColFin));
+    f.purse = r.whole(ColPurse);
+    f.cprice = r.whole(ColCprice);
+    f.sameOwner = hid == ctx.refId && hname == ctx.refName && oname == ctx.refOwner;
+
+    auto& c = out.cells;
+    c[0] = ctx.names.get(hname, [&] { return properCaseUtf8(hname); });
+    c[1] = r.plain(ColHid, ctx.ids);
+    c[2] = CellFormat::fixed(f.racenum, 4, 1);
+    c[3] = ctx.ages.get(r.view(ColAge));
+    // The track is the pair of digits after the point; a number without a code shows nothing.
+    const double week = std::floor(f.racenum);
+    const int track = int(std::floor(f.racenum * 100 - week * 100 + 5e-7));
+    if (track >= 0 && std::size_t(track) < ctx.tracks.size())
+        c[4] = ctx.tracks[std::size_t(track)];
+    c[5] = f.restr;
+    if (r.type(ColDist) == SQLITE_FLOAT)
+        c[6] = ctx.distances.get(f.dist, [&] { return CellFormat::plain(f.dist); });
+    else
+        c[6] = r.plain(ColDist);
+    c[7] = f.surf;
+    if (!r.isNull(ColSp))
+        c[8] = ctx.speeds.get(r.real(ColSp), [&] { return CellFormat::fixed(r.real(ColSp), 1, 2); });
+    c[9] = r.plain(ColFin);
+    c[10] = r.plain(ColSize);
+    c[11] = r.plain(ColPpos);
+    c[12] = r.plain(ColPurse, ctx.purses);
+    if (!r.isNull(ColOdds))
+        c[13] = ctx.odds.get(r.real(ColOdds), [&] { return CellFormat::fixed(r.real(ColOdds), 2, 1); });
+    const std::int64_t earned = startEarnings(f.purse, f.fin);
+    c[14] = ctx.earnings.get(earned, [earned] { return CellFormat::number(earned); });
+    c[15] = ctx.owners.get(oname);
+    if (f.cprice > 0)
+        c[16] = r.plain(ColCprice, ctx.prices);
+    c[17] = r.plain(ColStart);
+    out.colour = rowColour(f.cond, f.surf);
+    return out;
+}
+
+/** What the query and the walk found: the count of every start found, and the ones to list. */
+struct Found {
+    int count = 0;
+    QString refOwner;
+    std::vector<ListedStart> listed;
+    QString error;
+};
+
+sqlite3* rawHandle(Database& db)
+{
+    const QVariant v = db.handle().driver()->handle();
+    if (qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+QString engineError(sqlite3* h, const QString& what)
+{
+    return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
+}
+
+bool loadTracks(sqlite3* h, std::vector<QString>& tracks, QString& error)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT num, stcode FROM statecodes", -1, &raw, nullptr) != SQLITE_OK) {
+        error = engineError(h, QStringLiteral("The track table cannot be read"));
+        return false;
+    }
+    StatementPtr s(raw);
+    Reader r(raw);
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        // Track numbers are the two digits of a race key: 0 to 99.
+        const std::int64_t num = sqlite3_column_int64(raw, 0);
+        if (num < 0 || num > 99)
+            continue;
+        if (tracks.size() <= std::size_t(num))
+            tracks.resize(std::size_t(num) + 1);
+        tracks[std::size_t(num)] = r.text(1);
+    }
+    if (rc != SQLITE_DONE) {
+        error = engineError(h, QStringLiteral("The track table cannot be read"));
+        return false;
+    }
+    return true;
+}
+
+/**
+ * Runs the statement and walks its rows newest first: the walk begins at the newest start before the last
+ * week's end, and stops at a start before the first week, at another owner (current owner only), or after
+ * 15,000 listed starts. The rest of the rows are only counted.
+ */
+Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
+                ReadContext& ctx)
+{
+    Found found;
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql = st.sql.toUtf8();
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
+        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+        return found;
+    }
+    StatementPtr s(raw);
+    for (int i = 0; i < st.binds.size(); ++i) {
+        const QVariant& v = st.binds[i];
+        int rc;
+        if (v.typeId() == QMetaType::QString) {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        } else if (v.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(raw, i + 1, v.toDouble());
+        } else {
+            rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
+        }
+        if (rc != SQLITE_OK) {
+            found.error = engineError(h, QStringLiteral("The search cannot be run"));
+            return found;
+        }
+    }
+
+    Reader r(raw);
+    bool walking = true;
+    bool begun = !crit.lastWeekBound.has_value();
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        if (++found.count == 1) {
+            found.refOwner = r.text(ColOname);
+            ctx.refName = r.view(ColHname);
+            ctx.refId = r.whole(ColHid);
+            ctx.refOwner = r.view(ColOname);
+        }
+        if (!walking)
+            continue;
+        const double racenum = r.real(ColRacenum);
+        if (!begun) {
+            if (!(racenum < *crit.lastWeekBound))
+                continue;
+            begun = true; // the start where the walk begins is always listed
+        } else if (!found.listed.empty() && ((currentOwnerOnly && r.view(ColOname) != ctx.refOwner) ||
+                                             (crit.firstWeek && racenum < *crit.firstWeek))) {
+            walking = false;
+            continue;
+        }
+        found.listed.push_back(readStart(r, ctx));
+        if (found.listed.size() >= std::size_t(MaxListed))
+            walking = false;
+    }
+    if (rc != SQLITE_DONE)
+        found.error = engineError(h, QStringLiteral("The search failed"));
+    return found;
+}
+
+/** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
+void endEmpty(Finder& f, const QString& message)
+{
+    f.platform().message(message);
+    f.setProgress(QString());
+    f.MSFlexGrid1.setRedraw(true);
+}
+
+void loadGrid(Finder& f, const std::vector<ListedStart>& listed, HorseStats& stats)
+{
+    GridState& g = f.MSFlexGrid1;
+    g.setRows(int(listed.size()) + 1);
+    g.clear();
+    // Widths the user dragged are written first, so that reading the file back keeps them.
+    msfgridsavesettings(f);
+    msfgridgetsettings(f);
+    msfgridcaption(f);
+    for (int c : {1, 2, 8, 11, 12, 13, 14, 16, 17})
+        g.setCellAlign(0, c, Align::RightCenter);
+    for (int c : {3, 5, 15})
+        g.setColAlign(c, Align::LeftTop);
+    g.setColAlign(14, Align::RightCenter);
+
+    int row = 0;
+    for (const ListedStart& s : listed) {
+        ++row;
+        for (int c = 0; c < 18; ++c)
+            g.setText(row, c, s.cells[std::size_t(c)]);
+        if (s.colour != Palette::Default)
+            g.setRowColour(row, 0, 17, s.colour);
+        stats.add(s.facts);
+    }
+    g.setCurrent(row, 0);
+    g.touch();
+}
+
+} // namespace
+
+void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
+{
+    Platform& p = f.platform();
+    // The texts may be cells of the grid that this search reloads: keep a copy.
+    const QString subject = (mode == 3 || mode == 5) ? id : name;
+    // Input that cannot be searched is refused before anything on the screen changes.
+    const Statement st = build(mode, name, id);
+    const Criteria crit = readCriteria(f.panel);
+    if (!st.error.isEmpty() || !crit.error.isEmpty()) {
+        p.message(!st.error.isEmpty() ? st.error : crit.error);
+        return;
+    }
+
+    BusyPointer busy(p);
+    GridState& grid = f.MSFlexGrid1;
+    grid.setRedraw(false);
+    f.showNormalLayout();
+    f.setProgress(QStringLiteral("Searching..."));
+
+    Database db;
+    if (!db.open(f.databasePath())) {
+        endEmpty(f, db.error());
+        return;
+    }
+    sqlite3* h = rawHandle(db);
+    if (!h) {
+        endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
+        return;
+    }
+    ReadContext ctx;
+    QString error;
+    if (!loadTracks(h, ctx.tracks, error)) {
+        endEmpty(f, error);
+        return;
+    }
+    Found found = runSearch(h, st, crit, f.panel.chkowner, ctx);
+    db.close();
+    if (!found.error.isEmpty()) {
+        endEmpty(f, found.error);
+        return;
+    }
+    if (found.count == 0) {
+        endEmpty(f, noneFound);
+        return;
+    }
+    if (found.count > AskAbove) {
+        const QString question =
+            QStringLiteral("There are %1 horses that match this query.  Proceed anyway?").arg(found.count) +
+            QLatin1Char('\r') +
+            QStringLiteral(
+                "Note: the actual number of horses listed may be less than this amount, and also that "
+                "the maximum number of horses that can be listed is 15,000 in this version.");
+        if (p.askYesNo(question) != Platform::Answer::Yes) {
+            grid.setRedraw(true);
+            return;
+        }
+    }
+    // A last week before every start found leaves nothing to list.
+    if (found.listed.empty()) {
+        endEmpty(f, noneFound);
+        return;
+    }
+
+    const int threshold = crit.threshold;
+    HorseStats stats(threshold, p.today());
+    stats.setReferenceOwner(found.refOwner);
+    loadGrid(f, found.listed, stats);
+    grid.setRedraw(true);
+
+    stats.fillWinGrid(f.MSFWGrid);
+    stats.fillSpeedGrid(f.MSFSGrid);
+    f.frainfo = stats.infoCaption(subject);
+    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
+                             : mode == 5 ? SummaryKind::Race
+                                         : SummaryKind::Horse;
+    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+}
+
 void listhorse_Click(Finder& f)
 {
-    notYet(f);
+    const GridState& g = f.MSFlexGrid1;
+    const int r = g.row();
+    const QString name = g.text(r, 0), id = g.text(r, 1);
+    gethorse(f, 1, name, id);
 }
+
+static bool normalLayoutOrSay(Finder& f)
+{
+    if (f.MSFmaxgrid.visible()) {
+        f.platform().message(
+            QStringLiteral("This option is only available after a horse, owner or race search."));
+        return false;
+    }
+    return true;
+}
+
 void listrace_Click(Finder& f)
 {
-    notYet(f);
+    if (!normalLayoutOrSay(f))
+        return;
+    const GridState& g = f.MSFlexGrid1;
+    const QString key = g.text(g.row(), 2);
+    gethorse(f, 5, QString(), key);
 }
+
 void listowner_Click(Finder& f)
 {
-    notYet(f);
+    if (!normalLayoutOrSay(f))
+        return;
+    const GridState& g = f.MSFlexGrid1;
+    const QString owner = g.text(g.row(), 15);
+    gethorse(f, 4, owner, QString());
 }

@@ -1,0 +1,249 @@
+// bench_search: times horse, prefix and owner searches end to end through the core (query, walk, grid,
+// statistics) against the same join query in the sqlite3 shell, on a database of 700 generated weeks.
+//
+// usage: bench_search [--db PATH] [--weeks N] [--runs N]
+// The database is built once (generated weeks imported through the import driver) and kept at PATH
+// (default /tmp/turf-bench-search/horses.mdb) for later runs.
+#include "app/finder.h"
+#include "app/scriptedplatform.h"
+#include "db/database.h"
+#include "generator/generator.h"
+#include "generator/generatordb.h"
+#include "search/gethorse.h"
+#include "search/searchquery.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+
+QTextStream out(stdout);
+constexpr int FirstWeek = 101;
+
+bool buildDatabase(const QString& dir, int weeks)
+{
+    const QString path = dir + QStringLiteral("/horses.mdb");
+    QFile::remove(path);
+    {
+        // The track table first, so that the grid shows track codes as it does for a user.
+        Database db;
+        if (!db.create(path)) {
+            out << "cannot create " << path << ": " << db.error() << "\n";
+            return false;
+        }
+        QSqlQuery q(db.handle());
+        db.begin();
+        for (int t = 1; t <= 99; ++t) {
+            q.prepare(QStringLiteral("INSERT INTO statecodes VALUES (?, ?)"));
+            q.addBindValue(t);
+            q.addBindValue(QStringLiteral("T%1").arg(t));
+            q.exec();
+        }
+        db.commit();
+    }
+    TurfGen::Generator gen(TurfGen::Settings{});
+    // Weeks from 101 on: the results files of weeks below 26 carry race numbers of an older form.
+    QString error;
+    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
+        out << error << "\n";
+        return false;
+    }
+    out << gen.totals().starts << " starts generated\n";
+    return true;
+}
+
+/** The statement of a search with its parameters written in as SQL literals, for the shell. */
+QString literalSql(const SearchQuery::Statement& st)
+{
+    QString sql = st.sql;
+    qsizetype at = 0;
+    for (const QVariant& v : st.binds) {
+        at = sql.indexOf(QLatin1Char('?'), at);
+        QString literal;
+        if (v.typeId() == QMetaType::QString)
+            literal = QLatin1Char('\'') + v.toString().replace(QLatin1Char('\''), QLatin1String("''")) +
+                      QLatin1Char('\'');
+        else
+            literal = QString::number(v.toDouble(), 'g', 17);
+        sql.replace(at, 1, literal);
+        at += literal.size();
+    }
+    return sql + QLatin1Char(';');
+}
+
+/** The shell's own timings ("Run Time") of the statement run `times` times in one sqlite3 process, its
+    output discarded. The first run is on a fresh connection, as every search of the program is. */
+std::vector<double> shellMillis(const QString& db, const QString& sql, int times)
+{
+    QString script = QStringLiteral(".output /dev/null\n.timer on\n");
+    for (int i = 0; i < times; ++i)
+        script += sql + QLatin1Char('\n');
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {db});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(600000);
+    const QString timings = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    std::vector<double> ms;
+    static const QRegularExpression re(QStringLiteral("Run Time: real ([0-9.]+)"));
+    auto it = re.globalMatch(timings);
+    while (it.hasNext())
+        ms.push_back(it.next().captured(1).toDouble() * 1000);
+    return ms;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Case {
+    QString label;
+    qint16 mode;
+    QString name;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString dbPath = QStringLiteral("/tmp/turf-bench-search/horses.mdb");
+    int weeks = 700, runs = 5;
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--db"))
+            dbPath = args[i + 1];
+        else if (args[i] == QLatin1String("--weeks"))
+            weeks = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--runs"))
+            runs = std::max(1, args[i + 1].toInt());
+    }
+    const QString dir = QFileInfo(dbPath).absolutePath();
+    QDir().mkpath(dir);
+
+    bool have = false;
+    {
+        Database db;
+        if (QFileInfo::exists(dbPath) && db.open(dbPath)) {
+            const auto stored = db.weeks();
+            have = stored && stored->size() == weeks;
+        }
+    }
+    if (!have) {
+        out << "building " << dbPath << " from " << weeks << " generated weeks (once)...\n";
+        out.flush();
+        QElapsedTimer t;
+        t.start();
+        if (!buildDatabase(dir, weeks))
+            return 1;
+        out << "built in " << t.elapsed() / 1000 << " s\n";
+    }
+
+    // Pick the subjects from the data: a horse with a full career, a prefix of its first word, and the owner
+    // with the most starts.
+    std::vector<Case> cases;
+    qint64 total = 0;
+    {
+        Database db;
+        if (!db.open(dbPath)) {
+            out << db.error() << "\n";
+            return 1;
+        }
+        QSqlQuery q(db.handle());
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"));
+        q.next();
+        total = q.value(0).toLongLong();
+        q.exec(QStringLiteral("SELECT hname FROM tblhorsedata WHERE racenum > %1 LIMIT 1")
+                   .arg(FirstWeek + weeks - 10));
+        q.next();
+        const QString horse = q.value(0).toString();
+        // The smallest stable that fills the grid, so that the shell returns about the rows listed.
+        q.exec(QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname HAVING COUNT(*) >= 15000 "
+                              "ORDER BY COUNT(*) LIMIT 1"));
+        QString owner;
+        if (q.next()) {
+            owner = q.value(0).toString();
+        } else {
+            q.exec(QStringLiteral(
+                "SELECT oname FROM tblhorsedata GROUP BY oname ORDER BY COUNT(*) DESC LIMIT 1"));
+            q.next();
+            owner = q.value(0).toString();
+        }
+        // A "Blue S*" style prefix: the horse's first word and the first letter of its second.
+        const QString prefix = horse.section(QLatin1Char(' '), 0, 0) + QLatin1Char(' ') +
+                               horse.section(QLatin1Char(' '), 1, 1).left(1) + QLatin1Char('*');
+        cases.push_back({QStringLiteral("(a) horse by name"), 2, horse});
+        cases.push_back({QStringLiteral("(b) prefix search"), 2, prefix});
+        cases.push_back({QStringLiteral("(c) owner search"), 4, owner});
+    }
+    out << total << " starts in " << weeks << " weeks; median of " << runs << " runs, file cache warm.\n"
+        << "core: gethorse end to end (its own connection, query, walk, grid, statistics).\n"
+        << "shell: the same join query in a fresh sqlite3 process, its Run Time; ratio = core / shell.\n"
+        << "shell warm: the query repeated on one shell connection, for reference.\n\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+               .arg(QStringLiteral("search"), -20)
+               .arg(QStringLiteral("subject"), -26)
+               .arg(QStringLiteral("found"), 7)
+               .arg(QStringLiteral("listed"), 7)
+               .arg(QStringLiteral("core ms"), 9)
+               .arg(QStringLiteral("shell ms"), 9)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("warm ms"), 9);
+
+    ScriptedPlatform platform;
+    platform.defaultAnswer = Platform::Answer::Yes;
+    Finder f(platform, dir, dir + QStringLiteral("/no-breeding.txt"));
+    f.settingsWritable = false;
+    for (const Case& c : cases) {
+        const QString sql = literalSql(SearchQuery::build(c.mode, c.name, QString()));
+        // Core and shell runs alternate, so that a change in the machine's load falls on both.
+        std::vector<double> core, shell;
+        for (int i = 0; i < runs + 1; ++i) {
+            platform.messages.clear();
+            QElapsedTimer t;
+            t.start();
+            gethorse(f, c.mode, c.name, QString());
+            const qint64 ns = t.nsecsElapsed();
+            const std::vector<double> fresh = shellMillis(dbPath, sql, 1);
+            if (i == 0)
+                continue; // both warm the operating system's cache
+            core.push_back(ns / 1e6);
+            shell.push_back(fresh.empty() ? -1 : fresh.front());
+        }
+        // The same statement repeated on one connection, for reference.
+        std::vector<double> warm = shellMillis(dbPath, sql, runs + 1);
+        if (!warm.empty())
+            warm.erase(warm.begin());
+        const QString question = platform.messages.value(0);
+        static const QRegularExpression count(QStringLiteral("^There are (\\d+) horses"));
+        const auto m = count.match(question);
+        const int found = m.hasMatch() ? m.captured(1).toInt() : f.MSFlexGrid1.rows() - 1;
+        const double coreMs = median(core), shellMs = median(shell);
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+                   .arg(c.label, -20)
+                   .arg(c.name.left(26), -26)
+                   .arg(found, 7)
+                   .arg(f.MSFlexGrid1.rows() - 1, 7)
+                   .arg(coreMs, 9, 'f', 1)
+                   .arg(shellMs, 9, 'f', 1)
+                   .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
+                   .arg(median(warm), 9, 'f', 1);
+        out.flush();
+    }
+    return 0;
+}

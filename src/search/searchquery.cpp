@@ -1,0 +1,202 @@
+#include "search/searchquery.h"
+
+#include "app/format.h"
+
+#include <QStringList>
+
+namespace SearchQuery
+{
+
+namespace
+{
+
+const QLatin1String
+    selectList("SELECT hname, hid, tblraces.racenum, oname, dist, sp, odds, age, restr, cond, surf, "
+               "fin, purse, ppos, size, cprice, start "
+               "FROM tblhorsedata INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum ");
+const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
+// Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name
+// range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
+// off that index: a name range is read through its index, a pattern by one pass over the table, and the rows
+// sorted.
+const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC");
+
+bool hasWildcard(const QString& text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+}
+
+/** ASCII letters folded to lower case, as the engine's case-insensitive comparisons fold them. */
+QString foldAscii(const QString& text)
+{
+    QString out = text;
+    for (QChar& ch : out) {
+        if (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'))
+            ch = QChar(ch.unicode() + 32);
+    }
+    return out;
+}
+
+/** Appends "column = ?" or "column LIKE ? ESCAPE '\'" (with an index range for a literal start). */
+void nameClause(QString& sql, QVariantList& binds, const QString& column, const QString& name, bool pattern)
+{
+    if (!pattern) {
+        sql += column + QLatin1String(" = ?");
+        binds << name;
+        return;
+    }
+    const PrefixRange range = prefixRange(name);
+    if (range.isEmpty()) {
+        sql += column + QLatin1String(" LIKE ? ESCAPE '\\'");
+        binds << likePattern(name);
+        return;
+    }
+    sql += QLatin1Char('(') + column + QLatin1String(" >= ? AND ") + column + QLatin1String(" < ? AND ") +
+           column + QLatin1String(" LIKE ? ESCAPE '\\')");
+    binds << range.lower << range.upper << likePattern(name);
+}
+
+/** Appends the id clause of modes 1 and 3; false with `error` set when the id is not a usable number. */
+bool horseIdClause(QString& sql, QVariantList& binds, const QString& id, QString& error)
+{
+    if (isIdPattern(id)) {
+        sql += QLatin1String("CAST(hid AS TEXT) LIKE ? ESCAPE '\\'");
+        binds << likePattern(id);
+        return true;
+    }
+    if (id.trimmed().isEmpty()) {
+        error = QStringLiteral("Please enter the horse's ID number.");
+        return false;
+    }
+    if (!Fmt::isNumeric(id)) {
+        error = QStringLiteral("The ID \"%1\" is not a number.").arg(id);
+        return false;
+    }
+    const auto value = Fmt::toInt32(id.trimmed().toDouble());
+    if (!value) {
+        error = QStringLiteral("The ID %1 is too large.").arg(id.trimmed());
+        return false;
+    }
+    sql += QLatin1String("hid = ?");
+    binds << qlonglong(*value);
+    return true;
+}
+
+} // namespace
+
+bool isNamePattern(const QString& name)
+{
+    return hasWildcard(name) && name != QLatin1String("*computer");
+}
+
+bool isIdPattern(const QString& id)
+{
+    return hasWildcard(id);
+}
+
+QString likePattern(const QString& pattern)
+{
+    QString out;
+    out.reserve(pattern.size() + 4);
+    for (const QChar ch : pattern) {
+        if (ch == QLatin1Char('*')) {
+            out += QLatin1Char('%');
+        } else if (ch == QLatin1Char('?')) {
+            out += QLatin1Char('_');
+        } else {
+            if (ch == QLatin1Char('%') || ch == QLatin1Char('_') || ch == QLatin1Char('\\'))
+                out += QLatin1Char('\\');
+            out += ch;
+        }
+    }
+    return out;
+}
+
+PrefixRange prefixRange(const QString& pattern)
+{
+    qsizetype end = 0;
+    while (end < pattern.size() && pattern[end] != QLatin1Char('*') && pattern[end] != QLatin1Char('?'))
+        ++end;
+    if (end == 0)
+        return {};
+    const QString lower = foldAscii(pattern.left(end));
+    // The upper bound is the prefix with its last character raised by one code point; text compares by code
+    // point (UTF-8 bytes), so everything that starts with the prefix sorts below it.
+    const QList<uint> points = lower.toUcs4();
+    QList<uint> upperPoints = points;
+    uint& last = upperPoints.last();
+    if (last >= 0x10FFFF)
+        return {};
+    ++last;
+    if (last >= 0xD800 && last <= 0xDFFF)
+        last = 0xE000;
+    return {lower, QString::fromUcs4(reinterpret_cast<const char32_t*>(upperPoints.constData()),
+                                     upperPoints.size())};
+}
+
+QStringList ownerNames(const QString& expression)
+{
+    return expression.split(QStringLiteral("\" OR oname=\""));
+}
+
+Statement build(int mode, const QString& name, const QString& id)
+{
+    Statement s;
+    QString where;
+    const bool pattern = isNamePattern(name);
+    bool sorted = false;
+    switch (mode) {
+    case 1:
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        sorted = pattern || isIdPattern(id);
+        where += QLatin1String(" AND ");
+        if (!horseIdClause(where, s.binds, id, s.error))
+            return {QString(), {}, s.error};
+        break;
+    case 2:
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        sorted = pattern;
+        break;
+    case 3:
+        if (!horseIdClause(where, s.binds, id, s.error))
+            return {QString(), {}, s.error};
+        sorted = isIdPattern(id);
+        break;
+    case 4: {
+        // The operator chosen on the whole text applies to the first owner; the others are whole names.
+        const QStringList owners = ownerNames(name);
+        where += QLatin1Char('(');
+        for (qsizetype i = 0; i < owners.size(); ++i) {
+            if (i > 0)
+                where += QLatin1String(" OR ");
+            nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern);
+        }
+        where += QLatin1Char(')');
+        sorted = owners.size() > 1 || pattern;
+        break;
+    }
+    case 5:
+        if (isIdPattern(id)) {
+            where += QLatin1String("CAST(tblraces.racenum AS TEXT) LIKE ? ESCAPE '\\'");
+            s.binds << likePattern(id);
+        } else if (id.trimmed().isEmpty()) {
+            return {QString(), {}, QStringLiteral("Please enter a race number, such as 612.0507.")};
+        } else if (!Fmt::isNumeric(id)) {
+            return {QString(), {}, QStringLiteral("The race number \"%1\" is not a number.").arg(id)};
+        } else {
+            // Keys are sums of week, track and race parts and may differ from the typed decimal in the last
+            // binary digit; keys are 0.0001 apart, so half of that either side finds exactly the one race.
+            const double key = id.trimmed().toDouble();
+            where += QLatin1String("tblraces.racenum > ? AND tblraces.racenum < ?");
+            s.binds << key - 0.00005 << key + 0.00005;
+        }
+        s.sql = selectList + QLatin1String("WHERE ") + where;
+        return s;
+    default:
+        return {QString(), {}, QStringLiteral("Unknown search mode %1.").arg(mode)};
+    }
+    s.sql = selectList + QLatin1String("WHERE ") + where + (sorted ? newestFirstSorted : newestFirst);
+    return s;
+}
+
+} // namespace SearchQuery

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+/** Building the statement of a horse, owner or race search, with every user text bound as a parameter. */
+namespace SearchQuery
+{
+
+/** The columns every search reads, in the order the grid loading expects them. */
+enum Column {
+    ColHname,
+    ColHid,
+    ColRacenum,
+    ColOname,
+    ColDist,
+    ColSp,
+    ColOdds,
+    ColAge,
+    ColRestr,
+    ColCond,
+    ColSurf,
+    ColFin,
+    ColPurse,
+    ColPpos,
+    ColSize,
+    ColCprice,
+    ColStart,
+    ColumnCount
+};
+
+/** A ready statement, or the message that explains why the input cannot be searched. */
+struct Statement {
+    QString sql;
+    QVariantList binds;
+    /** Non-empty when the input was refused; sql is empty then. */
+    QString error;
+};
+
+/** True when a name or id text is a pattern: it holds "*" or "?" (the literal name "*computer" excepted,
+    for names). */
+bool isNamePattern(const QString& name);
+bool isIdPattern(const QString& id);
+
+/** The LIKE pattern (escape character "\") of a "*"/"?" pattern: every other character matches itself. */
+QString likePattern(const QString& pattern);
+
+/** For a pattern with a literal start ("Blue*"), the range [lower, upper) that every match lies in under a
+    case-insensitive (ASCII) comparison, so that an index on the column can be used. Empty when the pattern
+    starts with a wildcard. */
+struct PrefixRange {
+    QString lower;
+    QString upper;
+    bool isEmpty() const { return lower.isEmpty(); }
+};
+PrefixRange prefixRange(const QString& pattern);
+
+/** The owner names of an owner search. The stable search joins several owners into one text, separated by
+    a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
+QStringList ownerNames(const QString& expression);
+
+/** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
+Statement build(int mode, const QString& name, const QString& id);
+
+} // namespace SearchQuery
