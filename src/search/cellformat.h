@@ -52,4 +52,20 @@ private:
     const QString* m_last = nullptr;
 };
 
+/** One QString per distinct number of a column, made by `make` the first time the number is seen. */
+template <typename Key> class NumberCache
+{
+public:
+    template <typename Make> const QString& get(Key key, Make make)
+    {
+        auto it = m_map.find(key);
+        if (it == m_map.end())
+            it = m_map.emplace(key, make()).first;
+        return it->second;
+    }
+
+private:
+    std::unordered_map<Key, QString> m_map;
+};
+
 } // namespace CellFormat

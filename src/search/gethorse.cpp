@@ -128,6 +128,14 @@ public:
             return text(i);
         }
     }
+    /** plain(), with the texts of whole numbers shared through a cache. */
+    QString plain(int i, CellFormat::NumberCache<std::int64_t>& cache) const
+    {
+        if (type(i) != SQLITE_INTEGER)
+            return plain(i);
+        const std::int64_t v = sqlite3_column_int64(m_s, i);
+        return cache.get(v, [v] { return CellFormat::number(v); });
+    }
     double real(int i) const { return sqlite3_column_double(m_s, i); }
     std::int64_t whole(int i) const
     {
@@ -152,6 +160,14 @@ struct ReadContext {
     CellFormat::TextCache ages;
     CellFormat::TextCache conditions;
     CellFormat::TextCache surfaces;
+    // Ids, purses, prices and earnings repeat from row to row, and so do distances, speeds and odds.
+    CellFormat::NumberCache<std::int64_t> ids;
+    CellFormat::NumberCache<std::int64_t> purses;
+    CellFormat::NumberCache<std::int64_t> prices;
+    CellFormat::NumberCache<std::int64_t> earnings;
+    CellFormat::NumberCache<double> distances;
+    CellFormat::NumberCache<double> speeds;
+    CellFormat::NumberCache<double> odds;
 };
 
 QString properCaseUtf8(std::string_view utf8)
@@ -198,7 +214,7 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
 
     auto& c = out.cells;
     c[0] = ctx.names.get(hname, [&] { return properCaseUtf8(hname); });
-    c[1] = r.plain(ColHid);
+    c[1] = r.plain(ColHid, ctx.ids);
     c[2] = CellFormat::fixed(f.racenum, 4, 1);
     c[3] = ctx.ages.get(r.view(ColAge));
     // The track is the pair of digits after the point; a number without a code shows nothing.
@@ -207,20 +223,24 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
     if (track >= 0 && std::size_t(track) < ctx.tracks.size())
         c[4] = ctx.tracks[std::size_t(track)];
     c[5] = f.restr;
-    c[6] = r.plain(ColDist);
+    if (r.type(ColDist) == SQLITE_FLOAT)
+        c[6] = ctx.distances.get(f.dist, [&] { return CellFormat::plain(f.dist); });
+    else
+        c[6] = r.plain(ColDist);
     c[7] = f.surf;
     if (!r.isNull(ColSp))
-        c[8] = CellFormat::fixed(r.real(ColSp), 1, 2);
+        c[8] = ctx.speeds.get(r.real(ColSp), [&] { return CellFormat::fixed(r.real(ColSp), 1, 2); });
     c[9] = r.plain(ColFin);
     c[10] = r.plain(ColSize);
     c[11] = r.plain(ColPpos);
-    c[12] = r.plain(ColPurse);
+    c[12] = r.plain(ColPurse, ctx.purses);
     if (!r.isNull(ColOdds))
-        c[13] = CellFormat::fixed(r.real(ColOdds), 2, 1);
-    c[14] = CellFormat::number(startEarnings(f.purse, f.fin));
+        c[13] = ctx.odds.get(r.real(ColOdds), [&] { return CellFormat::fixed(r.real(ColOdds), 2, 1); });
+    const std::int64_t earned = startEarnings(f.purse, f.fin);
+    c[14] = ctx.earnings.get(earned, [earned] { return CellFormat::number(earned); });
     c[15] = ctx.owners.get(oname);
     if (f.cprice > 0)
-        c[16] = r.plain(ColCprice);
+        c[16] = r.plain(ColCprice, ctx.prices);
     c[17] = r.plain(ColStart);
     out.colour = rowColour(f.cond, f.surf);
     return out;

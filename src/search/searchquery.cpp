@@ -15,8 +15,10 @@ const QLatin1String
                "fin, purse, ppos, size, cprice, start "
                "FROM tblhorsedata INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum ");
 const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
-// Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name range
-// or several names, and so reads every start; the "+" keeps the order off that index.
+// Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name
+// range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
+// off that index: a name range is read through its index, a pattern by one pass over the table, and the rows
+// sorted.
 const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC");
 
 bool hasWildcard(const QString& text)
@@ -146,18 +148,19 @@ Statement build(int mode, const QString& name, const QString& id)
     switch (mode) {
     case 1:
         nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
-        sorted = pattern && !prefixRange(name).isEmpty();
+        sorted = pattern || isIdPattern(id);
         where += QLatin1String(" AND ");
         if (!horseIdClause(where, s.binds, id, s.error))
             return {QString(), {}, s.error};
         break;
     case 2:
         nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
-        sorted = pattern && !prefixRange(name).isEmpty();
+        sorted = pattern;
         break;
     case 3:
         if (!horseIdClause(where, s.binds, id, s.error))
             return {QString(), {}, s.error};
+        sorted = isIdPattern(id);
         break;
     case 4: {
         // The operator chosen on the whole text applies to the first owner; the others are whole names.
@@ -169,7 +172,7 @@ Statement build(int mode, const QString& name, const QString& id)
             nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern);
         }
         where += QLatin1Char(')');
-        sorted = owners.size() > 1 || (pattern && !prefixRange(owners.first()).isEmpty());
+        sorted = owners.size() > 1 || pattern;
         break;
     }
     case 5:

@@ -76,6 +76,9 @@ void TestSearchQuery::plans_data()
     QTest::newRow("prefix") << 2 << "Blue*"
                             << ""
                             << "tblhorsedata_hname" << true;
+    QTest::newRow("name and id pattern") << 1 << "Blue Streak"
+                                         << "12*"
+                                         << "tblhorsedata_hname" << true;
     QTest::newRow("id") << 3 << ""
                         << "12"
                         << "tblhorsedata_hid" << false;
