@@ -48,6 +48,12 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     layout->addWidget(panel);
 
     MSFlexGrid1 = named<GridView>("MSFlexGrid1", m_finder.MSFlexGrid1, true, central);
+    // The results grid's widths are tight; a condensed face (where the font has one) and clipping instead
+    // of ellipses show as much of each text as fits, as the user expects from a spreadsheet-like grid.
+    QFont condensed = MSFlexGrid1->font();
+    condensed.setStretch(QFont::SemiCondensed);
+    MSFlexGrid1->setFont(condensed);
+    MSFlexGrid1->setTextElideMode(Qt::ElideNone);
     layout->addWidget(MSFlexGrid1, 1);
 
     auto* stats = new QWidget(central);
@@ -58,7 +64,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
     m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
-    resize(1100, 760);
+    resize(1240, 800);
 }
 
 frmmainfinder::~frmmainfinder()
@@ -197,7 +203,7 @@ void frmmainfinder::buildStats(QWidget* stats)
     auto* labels = new QVBoxLayout;
     lblprogress = named<QLabel>("lblprogress");
     lblprogress->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblprogress->setMinimumWidth(220);
+    lblprogress->setMinimumWidth(200);
     lblfastest = named<QLabel>("lblfastest");
     labels->addWidget(lblfastest);
     labels->addWidget(lblprogress, 1);
