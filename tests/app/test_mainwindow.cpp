@@ -221,6 +221,7 @@ private slots:
         custom.replace(" 1450 ", " 2000 ");
         QByteArray other = DefaultLine;
         other.replace("-2147483626", " 65535");
+        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight) << QByteArray("none");
         QTest::newRow("empty file") << QByteArray() << 1450 << int(BackColor::ThreeDLight) << DefaultLine;
         QTest::newRow("saved widths") << custom << 2000 << int(BackColor::ThreeDLight) << custom;
         QTest::newRow("extra numbers")
@@ -237,14 +238,18 @@ private slots:
         QFETCH(int, back);
         QFETCH(QByteArray, afterwards);
         Install install;
-        install.writeSettings(file);
+        if (file != "none")
+            install.writeSettings(file);
         ScriptedPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         QCOMPARE(w.finder().MSFlexGrid1.colWidth(0), width0);
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(width0));
         QCOMPARE(w.finder().MSFlexGrid1.backColor(), back);
-        QCOMPARE(install.settingsText(), afterwards);
+        if (afterwards == "none")
+            QVERIFY(!QFile::exists(install.settings()));
+        else
+            QCOMPARE(install.settingsText(), afterwards);
     }
 
     void toggleBackgroundTwice()

@@ -66,69 +66,6 @@ private slots:
         }
     }
 
-    void noFileLeavesWidthsAndWritesNothing()
-    {
-        QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
-        f.MSFlexGrid1.setColWidth(0, 1234);
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1234);
-        QVERIFY(!QFile::exists(f.settingsPath()));
-    }
-
-    void emptyFileGivesDefaultsAndIsRewritten()
-    {
-        QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
-        writeAll(f.settingsPath(), QByteArray());
-        f.MSFlexGrid1.setBackColor(BackColor::Window);
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
-        QCOMPARE(f.MSFlexGrid1.colWidth(17), 300);
-        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
-        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
-    }
-
-    void damagedFileFallsBackAndIsRewritten()
-    {
-        QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
-        writeAll(f.settingsPath(), "1450 500 garbage\r\n");
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(2), 760);
-        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
-        QVERIFY(p.messages.isEmpty());
-    }
-
-    void otherColourAppliedThenToggledToDefault()
-    {
-        QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
-        QByteArray line = DefaultLine;
-        line.replace("-2147483626", " 12345");
-        writeAll(f.settingsPath(), line);
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.backColor(), 12345);
-        msfgridback_Click(f);
-        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
-    }
-
-    void toggleTwiceFollowedByTheFile()
-    {
-        QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
-        msfgridreset_Click(f);
-        msfgridback_Click(f);
-        QVERIFY(readAll(f.settingsPath()).endsWith("-2147483643 \r\n"));
-        msfgridback_Click(f);
-        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
-    }
-
     void sireLayoutWritesNothing()
     {
         QTemporaryDir dir;
