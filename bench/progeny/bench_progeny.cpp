@@ -3,15 +3,16 @@
 // against the same per-horse queries run by the sqlite3 shell.
 //
 // usage: bench_progeny [--dir DIR] [--weeks N] [--horses N] [--runs N]
-// DIR (default /tmp/turf-bench-progeny) keeps horses.mdb, weeks 101 on of the generator with its default
-// settings imported through the program's import, and the breeding file of the first N horses (default
-// 20,000) of the same generated world. Both are made once, together, from one generator run, so that the ids
-// and names of the breeding file are those of the database; later runs reuse them.
+// DIR (default /tmp/turf-bench, shared with bench_search) keeps horses.mdb, weeks 101 on of the generator
+// with its default settings imported through the program's import, and the breeding file of the first N
+// horses (default 20,000) of the same generated world. Both are made once, together, from one generator run,
+// so that the ids and names of the breeding file are those of the database; later runs reuse them.
 #include "app/finder.h"
 #include "app/format.h"
 #include "app/scriptedplatform.h"
+#include "benchdata.h"
 #include "db/database.h"
-#include "generator/generatordb.h"
+#include "generator/generator.h"
 #include "progeny/breedingfile.h"
 #include "progeny/getsires.h"
 
@@ -31,43 +32,6 @@ namespace
 {
 
 QTextStream out(stdout);
-constexpr int FirstWeek = 101; // the search benchmark's first week: same world, same database
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
-
-bool haveDatabase(const QString& path, int weeks)
-{
-    Database db;
-    if (!QFileInfo::exists(path) || !db.open(path))
-        return false;
-    const auto stored = db.weeks();
-    return stored && stored->size() == weeks;
-}
-
-/** The database and the breeding file of the first `horses` horses, from one run of the generator. */
-bool build(const QString& dir, const QString& breeding, int weeks, int horses)
-{
-    QFile::remove(dir + QStringLiteral("/horses.mdb"));
-    QFile::remove(breeding);
-    TurfGen::Generator gen(TurfGen::Settings{});
-    QString error;
-    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
-        out << error << "\n";
-        return false;
-    }
-    const QByteArray text = gen.breedingFile(horses);
-    QFile f(breeding);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) {
-        out << "cannot write " << breeding << ": " << f.errorString() << "\n";
-        return false;
-    }
-    return true;
-}
-
 QString literal(const QString& text)
 {
     return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) +
@@ -102,7 +66,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    QString dir = QStringLiteral("/tmp/turf-bench-progeny");
+    QString dir = QStringLiteral("/tmp/turf-bench");
     int weeks = 700, horses = 20000, runs = 5;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--dir"))
@@ -114,19 +78,10 @@ int main(int argc, char** argv)
         else if (args[i] == QLatin1String("--runs"))
             runs = std::max(1, args[i + 1].toInt());
     }
-    QDir().mkpath(dir);
-    const QString dbPath = dir + QStringLiteral("/horses.mdb");
-    const QString breeding = dir + QStringLiteral("/breeding-%1.txt").arg(horses);
-    if (!haveDatabase(dbPath, weeks) || !QFileInfo::exists(breeding)) {
-        out << "building " << dbPath << " from " << weeks << " generated weeks and " << breeding
-            << " (once)...\n";
-        out.flush();
-        QElapsedTimer t;
-        t.start();
-        if (!build(dir, breeding, weeks, horses))
-            return 1;
-        out << "built in " << t.elapsed() / 1000 << " s\n";
-    }
+    if (!BenchData::ensure(dir, weeks, horses, out))
+        return 1;
+    const QString dbPath = BenchData::databasePath(dir);
+    const QString breeding = BenchData::breedingPath(dir, horses);
     const QString stallion = TurfGen::Generator(TurfGen::Settings{}).topStallion().left(25);
 
     // The scan on its own, to show its share of the whole.
@@ -197,10 +152,11 @@ int main(int argc, char** argv)
     const auto line = [](const QString& what, double ms) {
         out << QStringLiteral("%1 %2\n").arg(what, -58).arg(ms, 9, 'f', 1);
     };
-    line(QStringLiteral("getsires end to end (scan, queries, grids)"), median(coreMs));
-    line(QStringLiteral("  of which the breeding file scan"), median(scanMs));
-    line(QStringLiteral("sqlite3 shell, the per-horse queries, summed .timer"), median(summed));
-    line(QStringLiteral("sqlite3 shell, the per-horse queries, whole process"), median(wall));
-    out << "\ngoal: under 1000 ms end to end: " << (median(coreMs) < 1000 ? "met" : "NOT met") << "\n";
+    line(QStringLiteral("getsires end to end (scan, queries, grids)"), BenchData::median(coreMs));
+    line(QStringLiteral("  of which the breeding file scan"), BenchData::median(scanMs));
+    line(QStringLiteral("sqlite3 shell, the per-horse queries, summed .timer"), BenchData::median(summed));
+    line(QStringLiteral("sqlite3 shell, the per-horse queries, whole process"), BenchData::median(wall));
+    out << "\ngoal: under 1000 ms end to end: " << (BenchData::median(coreMs) < 1000 ? "met" : "NOT met")
+        << "\n";
     return 0;
 }

@@ -1,14 +1,13 @@
 // bench_search: times horse, prefix and owner searches end to end through the core (query, walk, grid,
 // statistics) against the same join query in the sqlite3 shell, on a database of 700 generated weeks.
 //
-// usage: bench_search [--db PATH] [--weeks N] [--runs N]
-// The database is built once (generated weeks imported through the import driver) and kept at PATH
-// (default /tmp/turf-bench-search/horses.mdb) for later runs.
+// usage: bench_search [--dir DIR] [--weeks N] [--runs N]
+// The database is built once (generated weeks imported through the import driver) and kept in DIR
+// (default /tmp/turf-bench, shared with bench_progeny) for later runs.
 #include "app/finder.h"
 #include "app/scriptedplatform.h"
+#include "benchdata.h"
 #include "db/database.h"
-#include "generator/generator.h"
-#include "generator/generatordb.h"
 #include "search/gethorse.h"
 #include "search/searchquery.h"
 
@@ -29,40 +28,6 @@ namespace
 {
 
 QTextStream out(stdout);
-constexpr int FirstWeek = 101;
-
-bool buildDatabase(const QString& dir, int weeks)
-{
-    const QString path = dir + QStringLiteral("/horses.mdb");
-    QFile::remove(path);
-    {
-        // The track table first, so that the grid shows track codes as it does for a user.
-        Database db;
-        if (!db.create(path)) {
-            out << "cannot create " << path << ": " << db.error() << "\n";
-            return false;
-        }
-        QSqlQuery q(db.handle());
-        db.begin();
-        for (int t = 1; t <= 99; ++t) {
-            q.prepare(QStringLiteral("INSERT INTO statecodes VALUES (?, ?)"));
-            q.addBindValue(t);
-            q.addBindValue(QStringLiteral("T%1").arg(t));
-            q.exec();
-        }
-        db.commit();
-    }
-    TurfGen::Generator gen(TurfGen::Settings{});
-    // Weeks from 101 on: the results files of weeks below 26 carry race numbers of an older form.
-    QString error;
-    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
-        out << error << "\n";
-        return false;
-    }
-    out << gen.totals().starts << " starts generated\n";
-    return true;
-}
-
 /** The statement of a search with its parameters written in as SQL literals, for the shell. */
 QString literalSql(const SearchQuery::Statement& st)
 {
@@ -103,14 +68,6 @@ std::vector<double> shellMillis(const QString& db, const QString& sql, int times
     return ms;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 struct Case {
     QString label;
     qint16 mode;
@@ -123,36 +80,19 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    QString dbPath = QStringLiteral("/tmp/turf-bench-search/horses.mdb");
+    QString dir = QStringLiteral("/tmp/turf-bench");
     int weeks = 700, runs = 5;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--db"))
-            dbPath = args[i + 1];
+        if (args[i] == QLatin1String("--dir"))
+            dir = args[i + 1];
         else if (args[i] == QLatin1String("--weeks"))
             weeks = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--runs"))
             runs = std::max(1, args[i + 1].toInt());
     }
-    const QString dir = QFileInfo(dbPath).absolutePath();
-    QDir().mkpath(dir);
-
-    bool have = false;
-    {
-        Database db;
-        if (QFileInfo::exists(dbPath) && db.open(dbPath)) {
-            const auto stored = db.weeks();
-            have = stored && stored->size() == weeks;
-        }
-    }
-    if (!have) {
-        out << "building " << dbPath << " from " << weeks << " generated weeks (once)...\n";
-        out.flush();
-        QElapsedTimer t;
-        t.start();
-        if (!buildDatabase(dir, weeks))
-            return 1;
-        out << "built in " << t.elapsed() / 1000 << " s\n";
-    }
+    if (!BenchData::ensure(dir, weeks, 20000, out))
+        return 1;
+    const QString dbPath = BenchData::databasePath(dir);
 
     // Pick the subjects from the data: a horse with a full career, a prefix of its first word, and the owner
     // with the most starts.
@@ -169,7 +109,7 @@ int main(int argc, char** argv)
         q.next();
         total = q.value(0).toLongLong();
         q.exec(QStringLiteral("SELECT hname FROM tblhorsedata WHERE racenum > %1 LIMIT 1")
-                   .arg(FirstWeek + weeks - 10));
+                   .arg(BenchData::FirstWeek + weeks - 10));
         q.next();
         const QString horse = q.value(0).toString();
         // The smallest stable that fills the grid, so that the shell returns about the rows listed.
@@ -233,7 +173,7 @@ int main(int argc, char** argv)
         static const QRegularExpression count(QStringLiteral("^There are (\\d+) horses"));
         const auto m = count.match(question);
         const int found = m.hasMatch() ? m.captured(1).toInt() : f.MSFlexGrid1.rows() - 1;
-        const double coreMs = median(core), shellMs = median(shell);
+        const double coreMs = BenchData::median(core), shellMs = BenchData::median(shell);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                    .arg(c.label, -20)
                    .arg(c.name.left(26), -26)
@@ -242,7 +182,7 @@ int main(int argc, char** argv)
                    .arg(coreMs, 9, 'f', 1)
                    .arg(shellMs, 9, 'f', 1)
                    .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
-                   .arg(median(warm), 9, 'f', 1);
+                   .arg(BenchData::median(warm), 9, 'f', 1);
         out.flush();
     }
     return 0;

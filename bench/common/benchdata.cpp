@@ -1,0 +1,97 @@
+#include "benchdata.h"
+
+#include "db/database.h"
+#include "generator/generator.h"
+#include "generator/generatordb.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace BenchData
+{
+
+QString databasePath(const QString& dir)
+{
+    return dir + QStringLiteral("/horses.mdb");
+}
+QString breedingPath(const QString& dir, int horses)
+{
+    return dir + QStringLiteral("/breeding-%1.txt").arg(horses);
+}
+
+static bool have(const QString& dir, int weeks, int horses)
+{
+    Database db;
+    if (!QFileInfo::exists(databasePath(dir)) || !db.open(databasePath(dir)))
+        return false;
+    const auto stored = db.weeks();
+    return stored && stored->size() == weeks && QFileInfo::exists(breedingPath(dir, horses));
+}
+
+static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
+{
+    const QString path = databasePath(dir);
+    QFile::remove(path);
+    {
+        // The track table first, so that the grid shows track codes as it does for a user.
+        Database db;
+        if (!db.create(path)) {
+            log << "cannot create " << path << ": " << db.error() << "\n";
+            return false;
+        }
+        QSqlQuery q(db.handle());
+        db.begin();
+        q.prepare(QStringLiteral("INSERT INTO statecodes VALUES (?, ?)"));
+        for (int t = 1; t <= 99; ++t) {
+            q.addBindValue(t);
+            q.addBindValue(QStringLiteral("T%1").arg(t));
+            q.exec();
+        }
+        db.commit();
+    }
+    TurfGen::Generator gen(TurfGen::Settings{});
+    QString error;
+    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
+        log << error << "\n";
+        return false;
+    }
+    const QByteArray text = gen.breedingFile(horses);
+    QFile f(breedingPath(dir, horses));
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) {
+        log << "cannot write " << f.fileName() << ": " << f.errorString() << "\n";
+        return false;
+    }
+    log << gen.totals().starts << " starts generated\n";
+    return true;
+}
+
+bool ensure(const QString& dir, int weeks, int horses, QTextStream& log)
+{
+    QDir().mkpath(dir);
+    if (have(dir, weeks, horses))
+        return true;
+    log << "building " << databasePath(dir) << " from " << weeks << " generated weeks and "
+        << breedingPath(dir, horses) << " (once)...\n";
+    log.flush();
+    QElapsedTimer t;
+    t.start();
+    if (!build(dir, weeks, horses, log))
+        return false;
+    log << "built in " << t.elapsed() / 1000 << " s\n";
+    return true;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace BenchData

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+#include <vector>
+
+/** The data the search and progeny benchmarks share: one generated world, built once and kept on disk. */
+namespace BenchData
+{
+
+/** The first generated week: weeks below 26 carry race numbers of an older form. */
+constexpr int FirstWeek = 101;
+
+QString databasePath(const QString& dir);
+QString breedingPath(const QString& dir, int horses);
+
+/**
+ * Makes sure dir holds horses.mdb with `weeks` generated weeks (track codes T1 to T99 included) and the
+ * breeding file of the world's first `horses` horses, building both from one generator run when either is
+ * missing. Progress and errors go to log; false when the data could not be built.
+ */
+bool ensure(const QString& dir, int weeks, int horses, QTextStream& log);
+
+/** The median of a set of timings; -1 for none. */
+double median(std::vector<double> values);
+
+} // namespace BenchData
