@@ -256,9 +256,6 @@ void frmmainfinder::buildMenus()
     msfgridback = popmenu->addAction(QStringLiteral("Toggle Background"), this,
                                      [this] { run([](Finder& f) { msfgridback_Click(f); }); });
 
-    for (QAction* a :
-         {cmdimportdata, cmdremoverace, cmdprint, ExportText, datecalculator, cmdcompact, edittracks})
-        a->setObjectName(a->text().remove(QLatin1Char('&')));
     cmdimportdata->setObjectName(QStringLiteral("cmdimportdata"));
     cmdremoverace->setObjectName(QStringLiteral("cmdremoverace"));
     cmdprint->setObjectName(QStringLiteral("cmdprint"));
