@@ -3,8 +3,6 @@
 
 #include <QTest>
 
-#include <functional>
-
 using namespace Qt::StringLiterals;
 
 namespace
@@ -56,6 +54,12 @@ ReadResult readText(const QByteArray& text)
 ReadResult read(const QList<TestRace>& races, Layout layout = Layout::RecordPerLine)
 {
     return readText(resultText(resultFields(races), layout));
+}
+
+/** The text with its last `from` made `to`. */
+QByteArray replacedLast(QByteArray text, const QByteArray& from, const QByteArray& to)
+{
+    return text.replace(text.lastIndexOf(from), from.size(), to);
 }
 
 TestStart start(const QString& id, const QString& speed, const QString& st, const QString& odds,
@@ -146,19 +150,21 @@ private slots:
     {
         QTest::addColumn<TestStart>("in");
         QTest::addColumn<QString>("row"); // hname|hid|racenum|fin|ppos|sp|start|odds|oname
-        QTest::newRow("d1 = 9 adds 49") << start(u"912345"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-47"_s)
-                                        << u"Blue Moon|912345|612.0101|1|2|84|50|0.6|Acme Stables"_s;
-        QTest::newRow("d1 = 1 adds 50") << start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s)
-                                        << u"Blue Moon|1234|612.0101|1|2|77|50|0.6|Acme Stables"_s;
-        QTest::newRow("sp two decimals") << start(u"1237"_s, u"98.456"_s, u"1"_s, u"0.25"_s, u"0"_s)
-                                         << u"Blue Moon|1237|612.0101|1|50|92.46|100|2.2|Acme Stables"_s;
-        QTest::newRow("start half to even") << start(u"5"_s, u"80"_s, u"0.125"_s, u"0.5"_s, u"0"_s)
-                                            << u"Blue Moon|5|612.0101|1|54|80|12|0.6|Acme Stables"_s;
-        QTest::newRow("post half to even") << start(u"2"_s, u"80"_s, u"1"_s, u"0.5"_s, u"0.5"_s)
-                                           << u"Blue Moon|2|612.0101|1|52|80|100|0.6|Acme Stables"_s;
-        QTest::newRow("empty numbers are 0") << start(u"3"_s, u""_s, u""_s, u"0.5"_s, u""_s)
-                                             << u"Blue Moon|3|612.0101|1|52|0|0|0.6|Acme Stables"_s;
-        TestStart quoted = start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s);
+        const auto row = [](const char* title, const TestStart& in, const char* rest) {
+            QTest::newRow(title) << in << u"Blue Moon|"_s + QString::fromUtf8(rest) + u"|Acme Stables"_s;
+        };
+        row("d1 = 9 adds 49", start(u"912345"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-47"_s),
+            "912345|612.0101|1|2|84|50|0.6");
+        row("d1 = 1 adds 50", start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s),
+            "1234|612.0101|1|2|77|50|0.6");
+        row("sp two decimals", start(u"1237"_s, u"98.456"_s, u"1"_s, u"0.25"_s, u"0"_s),
+            "1237|612.0101|1|50|92.46|100|2.2");
+        row("start half to even", start(u"5"_s, u"80"_s, u"0.125"_s, u"0.5"_s, u"0"_s),
+            "5|612.0101|1|54|80|12|0.6");
+        row("post half to even", start(u"2"_s, u"80"_s, u"1"_s, u"0.5"_s, u"0.5"_s),
+            "2|612.0101|1|52|80|100|0.6");
+        row("empty numbers are 0", start(u"3"_s, u""_s, u""_s, u"0.5"_s, u""_s), "3|612.0101|1|52|0|0|0.6");
+        TestStart quoted;
         quoted.owner = u"\"Smith, Jones & Co\""_s;
         quoted.name = u"\"The Longest Name In The Whole Field\""_s;
         QTest::newRow("quoted owner with comma, name cut to 25")
@@ -178,10 +184,9 @@ private slots:
 
     void layoutsStoreIdenticalRows()
     {
-        TestRace a;
+        TestRace a, b;
         a.starts = {TestStart{}, start(u"912"_s, u"77.5"_s, u"0.3"_s, u"0.2"_s, u"-45"_s)};
         a.starts[1].owner = u"\"Smith, Jones\""_s;
-        TestRace b;
         b.number = u"612.0102"_s;
         b.type = u"\"Allowance\""_s;
         b.conditions = u"\"All 3 year olds Non-Winner of TWO except in 6 months\""_s;
@@ -189,23 +194,21 @@ private slots:
         const ReadResult byRecord = read({a, b}, Layout::RecordPerLine);
         QVERIFY2(byRecord.ok, qPrintable(byRecord.error));
         QCOMPARE(byRecord.sink.starts.size(), 5);
-        for (Layout layout : {Layout::OneLine, Layout::FieldPerLine}) {
-            const ReadResult other = read({a, b}, layout);
+        // Line feeds alone, and a trailing comma at each line end, change nothing either.
+        const QByteArray lineFeeds =
+            resultText(resultFields({a, b}), Layout::RecordPerLine).replace("\r\n", ",\n");
+        for (const QByteArray& text : {resultText(resultFields({a, b}), Layout::OneLine),
+                                       resultText(resultFields({a, b}), Layout::FieldPerLine), lineFeeds}) {
+            const ReadResult other = readText(text);
             QVERIFY2(other.ok, qPrintable(other.error));
             QCOMPARE(other.sink.races, byRecord.sink.races);
             QCOMPARE(other.sink.starts, byRecord.sink.starts);
         }
-        // Line feeds alone, and a trailing comma at each line end, change nothing either.
-        QByteArray lf = resultText(resultFields({a, b}), Layout::RecordPerLine);
-        lf.replace("\r\n", ",\n");
-        const ReadResult lineFeeds = readText(lf);
-        QVERIFY2(lineFeeds.ok, qPrintable(lineFeeds.error));
-        QCOMPARE(lineFeeds.sink.starts, byRecord.sink.starts);
     }
 
     void raceRowAndCodes()
     {
-        TestRace a;
+        TestRace a, b;
         a.surface = u"\"Turf\""_s;
         a.condition = u"\"Yielding\""_s;
         a.distance = u"8.5"_s;
@@ -213,9 +216,7 @@ private slots:
         a.claiming = u"\"($7,500)\""_s;
         a.purse = u"\"$22,000\""_s;
         a.conditions = u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s;
-        TestRace b;
         b.number = u"612.0102"_s;
-        b.type = u"\"Claiming\""_s;
         b.claiming = u"-"_s;
         b.conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s;
         const ReadResult r = read({a, b});
@@ -223,51 +224,46 @@ private slots:
         // The count of the first race carries to the second, which names none.
         QCOMPARE(r.sink.races, (QStringList{u"612.0101|T|Y|8.5|1|22000|7500|A2s|O-3+"_s,
                                             u"612.0102|D|F|6|1|10000|0|C2L|F-2"_s}));
-        QCOMPARE(r.progress, QStringList{u"612.0102"_s});
     }
 
-    void laterWeekKeepsFileWeek()
+    void wholeFiles_data()
     {
-        TestRace a, b, c;
-        b.number = u"613.0202"_s;
-        c.number = u"5.12"_s;
-        const ReadResult r = read({a, b, c});
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(r.sink.races.size(), 3);
-        QVERIFY(r.sink.races[1].startsWith(u"612.0202|"_s));
-        QVERIFY(r.sink.races[2].startsWith(u"612.1250|"_s));
-        QCOMPARE(r.progress, (QStringList{u"612.0202"_s, u"612.1200"_s}));
-
-        a.number = u"579.0101"_s;
-        b.number = u"580.0507"_s;
-        const ReadResult shifted = read({a, b});
-        QVERIFY2(shifted.ok, qPrintable(shifted.error));
-        QVERIFY(shifted.sink.races[1].startsWith(u"579.0508|"_s));
-        QVERIFY(shifted.sink.starts[1].contains(u"|579.0508|"_s));
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("expected"); // the stored race keys, then the progress texts
+        const auto races = [](const QStringList& numbers, Layout layout = Layout::RecordPerLine) {
+            QList<TestRace> list(numbers.size());
+            for (qsizetype i = 0; i < list.size(); ++i)
+                list[i].number = numbers[i];
+            return resultText(resultFields(list), layout);
+        };
+        QTest::newRow("later week and numbers below 26 stored in the file's week")
+            << races({u"612.0101"_s, u"613.0202"_s, u"5.12"_s})
+            << "612.0101 612.0202 612.1250 / 612.0202 612.1200";
+        QTest::newRow("week 579 shift")
+            << races({u"579.0101"_s, u"580.0507"_s}) << "579.0101 579.0508 / 579.0507";
+        QTest::newRow("empty race number ends quietly")
+            << replacedLast(races({u"612.0101"_s, QString(), u"612.0103"_s}), "\"$10,000\"",
+                            "\"not a purse\"")
+            << "612.0101 / 612.0000";
+        QTest::newRow("text after the marker never read")
+            << races({u"612.0101"_s}) + "613.0101,\"x\",\"Dirt\",\"Fast\",abc,\"open quote\r\n"
+            << "612.0101 / ";
+        QTest::newRow("marker as the last bytes")
+            << races({u"612.0101"_s}, Layout::OneLine).chopped(2) << "612.0101 / ";
     }
 
-    void emptyRaceNumberEndsQuietly()
+    void wholeFiles()
     {
-        TestRace a, b, c;
-        b.number = QString();
-        b.purse = u"\"not read as a purse\""_s;
-        const ReadResult r = read({a, b, c});
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(r.sink.races.size(), 1);
-        QCOMPARE(r.sink.starts.size(), 1);
-    }
-
-    void nothingAfterMarkerIsRead()
-    {
-        QByteArray text = resultText(resultFields({TestRace{}}), Layout::RecordPerLine);
-        text += "613.0101,\"x\",\"Dirt\",\"Fast\",abc,\"open quote\r\n";
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
         const ReadResult r = readText(text);
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(r.sink.races.size(), 1);
-        // The marker as the very last bytes, with no line end.
-        QByteArray bare = resultText(resultFields({TestRace{}}), Layout::OneLine);
-        bare.chop(2);
-        QVERIFY(readText(bare).ok);
+        QStringList keys;
+        for (const QString& race : r.sink.races)
+            keys << race.section(u'|', 0, 0);
+        QCOMPARE(keys.join(u' ') + u" / "_s + r.progress.join(u' '), expected);
+        for (const QString& s : r.sink.starts) // every start under its race's key
+            QVERIFY2(keys.contains(s.section(u'|', 2, 2)), qPrintable(s));
     }
 
     void broken_data()
@@ -275,69 +271,39 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("racesKept");
         QTest::addColumn<QString>("error");
-
-        TestRace good;
+        TestRace good, second;
         good.starts = {TestStart{}, TestStart{}};
-        const auto file = [&](TestRace second) {
-            return resultText(resultFields({good, second}), Layout::RecordPerLine);
+        second.number = u"612.0102"_s;
+        const QByteArray file = resultText(resultFields({good, second}), Layout::RecordPerLine);
+        // The file with the last `from` (in the second race) made `to`.
+        const auto bad = [&](const char* title, const QByteArray& from, const QByteArray& to, int kept,
+                             const char* error) {
+            QTest::newRow(title) << replacedLast(file, from, to) << kept << QString::fromUtf8(error);
         };
-        TestRace r;
-        r.number = u"612.0102"_s;
-
-        QByteArray noMarker = resultText(resultFields({good, r}), Layout::RecordPerLine);
-        noMarker.chop(QByteArray("\"*99999\"\r\n").size());
-        QTest::newRow("no marker") << noMarker << 2 << u"ends before its end marker"_s;
-        QByteArray cut = resultText(resultFields({good, r}), Layout::OneLine);
+        bad("no marker", "\"*99999\"\r\n", "", 2, "ends before its end marker");
+        bad("unterminated quote", "\"*99999\"", "\"*99999", 2, "no closing quote");
+        bad("purse not an amount", "\"$10,000\"", "\"$abc\"", 1, "purse");
+        bad("claiming not an amount", "\"$5,000\"", "\"$5,OOO\"", 1, "claiming price");
+        bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
+        bad("whole race number", "612.0102,", "700,", 1, "race number");
+        bad("race number text", "612.0102,", "x612,", 1, "race number");
+        bad("horse number too large", "1234,80", "3000000000,80", 2, "horse number");
+        bad("post too large", "-48,", "40000,", 2, "post");
+        bad("start too large", "80,0.5,1,", "80,400,1,", 2, "start figure");
+        bad("speed not a number", "1234,80,", "1234,fast,", 2, "speed figure");
+        bad("distance too large", "\"Fast\",6,1", "\"Fast\",1e300,1", 1, "distance");
+        bad("field size too large", "\"Fast\",6,1", "\"Fast\",6,40000", 1, "field size");
+        bad("year too early", "\"All 3 year olds and up\"", "\"year olds\"", 1, "year");
+        bad("CPU value without comma", "\"Claiming\",\"$5,000\",\"x\",\"$10,000\",\"All 3 year olds and up\"",
+            "\"Allowance\",\"$5,000\",\"x\",\"$10,000\",\"All CPU value max 5\"", 1, "comma");
+        bad("ignored start value not a number", ",1,2,3,4,5,6,", ",1,2,x,4,5,6,", 2, "start value");
+        QByteArray cut = resultText(resultFields({good, second}), Layout::OneLine);
         cut.truncate(cut.lastIndexOf(',', cut.indexOf("612.0102") + 130) + 1);
         QTest::newRow("cut in a start record") << cut << 2 << u"ends before"_s;
         QTest::newRow("empty file") << QByteArray() << 0 << u"ends before"_s;
-        QByteArray open = resultText(resultFields({good, r}), Layout::RecordPerLine);
-        open.replace("\"*99999\"", "\"*99999");
-        QTest::newRow("unterminated quote") << open << 2 << u"no closing quote"_s;
-
-        // The second race, changed by `change`.
-        const auto second = [&](const std::function<void(TestRace&)>& change) {
-            TestRace t = r;
-            change(t);
-            return file(t);
-        };
-        QTest::newRow("purse not an amount")
-            << second([](TestRace& t) { t.purse = u"\"$abc\""_s; }) << 1 << u"purse"_s;
-        QTest::newRow("claiming not an amount")
-            << second([](TestRace& t) { t.claiming = u"\"$5,OOO\""_s; }) << 1 << u"claiming price"_s;
-        QTest::newRow("odds base 0") << second([](TestRace& t) { t.starts[0].odds = u"0"_s; }) << 2
-                                     << u"odds"_s;
-        QTest::newRow("whole race number")
-            << second([](TestRace& t) { t.number = u"700"_s; }) << 1 << u"race number"_s;
-        QTest::newRow("race number text")
-            << second([](TestRace& t) { t.number = u"x612"_s; }) << 1 << u"race number"_s;
-        QTest::newRow("horse number too large")
-            << second([](TestRace& t) { t.starts[0].id = u"3000000000"_s; }) << 2 << u"horse number"_s;
-        QTest::newRow("post too large")
-            << second([](TestRace& t) { t.starts[0].post = u"40000"_s; }) << 2 << u"post"_s;
-        QTest::newRow("start too large")
-            << second([](TestRace& t) { t.starts[0].start = u"400"_s; }) << 2 << u"start figure"_s;
-        QTest::newRow("speed not a number")
-            << second([](TestRace& t) { t.starts[0].speed = u"fast"_s; }) << 2 << u"speed figure"_s;
-        QTest::newRow("distance too large")
-            << second([](TestRace& t) { t.distance = u"1e300"_s; }) << 1 << u"distance"_s;
-        QTest::newRow("year too early")
-            << second([](TestRace& t) { t.conditions = u"\"year olds\""_s; }) << 1 << u"year"_s;
-        QTest::newRow("CPU value without comma") << second([](TestRace& t) {
-            t.type = u"\"Allowance\""_s;
-            t.conditions = u"\"All CPU value max 5\""_s;
-        }) << 1 << u"comma"_s;
-
-        QByteArray size = file(r);
-        size.replace("612.0102,\"R\",\"Dirt\",\"Fast\",6,1", "612.0102,\"R\",\"Dirt\",\"Fast\",6,40000");
-        QTest::newRow("field size too large") << size << 1 << u"field size"_s;
-        QByteArray ignored = file(r);
-        ignored.replace(",1,2,3,4,5,6,", ",1,2,x,4,5,6,");
-        QTest::newRow("ignored start value not a number") << ignored << 1 << u"start value"_s;
-        TestRace week = good;
-        week.number = u"40000.0101"_s;
+        good.number = u"40000.0101"_s;
         QTest::newRow("week too large")
-            << resultText(resultFields({week}), Layout::OneLine) << 0 << u"week"_s;
+            << resultText(resultFields({good}), Layout::OneLine) << 0 << u"week"_s;
     }
 
     void broken()
