@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 /** The four lines of one breeding-file horse, each ending in CR LF. */
@@ -68,22 +70,26 @@ public:
     void addStart(const QString& hname, int hid, int fin, double sp, const QString& surf = u"D"_s,
                   double dist = 6, const QString& restr = u"Alw"_s, int cprice = 0)
     {
-        ++m_race;
+        if (!m_race++) {
+            m_insertRace = std::make_unique<QSqlQuery>(m_db.handle());
+            m_insertStart = std::make_unique<QSqlQuery>(m_db.handle());
+            m_insertRace->prepare(
+                u"INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
+                "VALUES (?, ?, 'F', ?, 8, 10000, ?, ?, 'O-3+')"_s);
+            m_insertStart->prepare(
+                u"INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
+                "VALUES (?, ?, ?, ?, 1, ?, 100, 2.5, 'Some Stable')"_s);
+        }
         const double racenum =
             600 + m_race / 9801 + double((m_race % 9801) / 99 + 1) / 100 + double(m_race % 99 + 1) / 10000;
-        QSqlQuery q(m_db.handle());
-        q.prepare(u"INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
-                  "VALUES (?, ?, 'F', ?, 8, 10000, ?, ?, 'O-3+')"_s);
         for (const QVariant& v :
              {QVariant(racenum), QVariant(surf), QVariant(dist), QVariant(cprice), QVariant(restr)})
-            q.addBindValue(v);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        q.prepare(u"INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
-                  "VALUES (?, ?, ?, ?, 1, ?, 100, 2.5, 'Some Stable')"_s);
+            m_insertRace->addBindValue(v);
+        QVERIFY2(m_insertRace->exec(), qPrintable(m_insertRace->lastError().text()));
         for (const QVariant& v :
              {QVariant(hname), QVariant(hid), QVariant(racenum), QVariant(fin), QVariant(sp)})
-            q.addBindValue(v);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            m_insertStart->addBindValue(v);
+        QVERIFY2(m_insertStart->exec(), qPrintable(m_insertStart->lastError().text()));
     }
 
     /** n unplaced starts of no class, to reach a number of starts. */
@@ -97,4 +103,5 @@ private:
     QTemporaryDir m_dir;
     Database m_db;
     int m_race = 0;
+    std::unique_ptr<QSqlQuery> m_insertRace, m_insertStart; // prepared at the first start
 };

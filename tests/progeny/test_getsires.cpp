@@ -350,17 +350,8 @@ private slots:
     {
         fx->writeBreeding(bigRedKids({"Iron Horse"}));
         QVERIFY(fx->db().begin());
-        QSqlQuery race(fx->db().handle()), start(fx->db().handle());
-        race.prepare(
-            u"INSERT INTO tblraces (racenum, surf, dist, cprice, restr) VALUES (?, 'D', 6, 0, 'Stk')"_s);
-        start.prepare(
-            u"INSERT INTO tblhorsedata (hname, hid, racenum, fin, sp) VALUES ('Iron Horse', 1, ?, 1, 80)"_s);
-        for (int i = 0; i < 33000; ++i) { // beyond a 16-bit counter
-            const double key = 1 + i / 100 + (i % 100 + 1) / 10000.0;
-            race.addBindValue(key);
-            start.addBindValue(key);
-            QVERIFY(race.exec() && start.exec());
-        }
+        for (int i = 0; i < 33000; ++i) // beyond a 16-bit counter
+            fx->addStart(u"Iron Horse"_s, 1, 1, 80, u"D"_s, 6, u"Stk"_s);
         QVERIFY(fx->db().commit());
         search(u"Big Red"_s);
         QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 10), u"33000|Y|33000|33000|0"_s);
