@@ -73,13 +73,15 @@ public:
         return out;
     }
 
+    /** The first column of the first row, as a number. */
+    int number(const QString& sql) const { return rows(sql).value(0).toInt(); }
+
     /** The rows of a table in one week. */
     int count(const QString& table, int week) const
     {
-        return rows(u"SELECT COUNT(*) FROM %1 WHERE racenum > %2 AND racenum < %3"_s.arg(table).arg(week).arg(
-                        week + 1))
-            .value(0)
-            .toInt();
+        return number(
+            u"SELECT COUNT(*) FROM %1 WHERE racenum > %2 AND racenum < %3"_s.arg(table).arg(week).arg(week +
+                                                                                                      1));
     }
 
     QTemporaryDir dir;
