@@ -84,6 +84,15 @@ public:
                                                                                                       1));
     }
 
+    /** What each week holds, as "races/starts", the weeks separated by blanks. */
+    QString stored(std::initializer_list<int> weeks) const
+    {
+        QStringList out;
+        for (int w : weeks)
+            out << u"%1/%2"_s.arg(count(u"tblraces"_s, w)).arg(count(u"tblhorsedata"_s, w));
+        return out.join(u' ');
+    }
+
     QTemporaryDir dir;
     ScriptedPlatform p;
     Finder f{p, dir.path(), QString()};

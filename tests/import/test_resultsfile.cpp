@@ -62,18 +62,6 @@ QByteArray replacedLast(QByteArray text, const QByteArray& from, const QByteArra
     return text.replace(text.lastIndexOf(from), from.size(), to);
 }
 
-TestStart start(const QString& id, const QString& speed, const QString& st, const QString& odds,
-                const QString& post)
-{
-    TestStart s;
-    s.id = id;
-    s.speed = speed;
-    s.start = st;
-    s.odds = odds;
-    s.post = post;
-    return s;
-}
-
 } // namespace
 
 class TestResultsFile : public QObject
@@ -153,22 +141,23 @@ private slots:
         const auto row = [](const char* title, const TestStart& in, const char* rest) {
             QTest::newRow(title) << in << u"Blue Moon|"_s + QString::fromUtf8(rest) + u"|Acme Stables"_s;
         };
-        row("d1 = 9 adds 49", start(u"912345"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-47"_s),
+        row("d1 = 9 adds 49", TestStart{.id = u"912345"_s, .post = u"-47"_s},
             "912345|612.0101|1|2|84|50|0.6");
-        row("d1 = 1 adds 50", start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s),
-            "1234|612.0101|1|2|77|50|0.6");
-        row("sp two decimals", start(u"1237"_s, u"98.456"_s, u"1"_s, u"0.25"_s, u"0"_s),
+        row("d1 = 1 adds 50", TestStart{}, "1234|612.0101|1|2|77|50|0.6");
+        row("sp two decimals",
+            TestStart{
+                .id = u"1237"_s, .speed = u"98.456"_s, .start = u"1"_s, .odds = u"0.25"_s, .post = u"0"_s},
             "1237|612.0101|1|50|92.46|100|2.2");
-        row("start half to even", start(u"5"_s, u"80"_s, u"0.125"_s, u"0.5"_s, u"0"_s),
+        row("start half to even", TestStart{.id = u"5"_s, .start = u"0.125"_s, .post = u"0"_s},
             "5|612.0101|1|54|80|12|0.6");
-        row("post half to even", start(u"2"_s, u"80"_s, u"1"_s, u"0.5"_s, u"0.5"_s),
+        row("post half to even", TestStart{.id = u"2"_s, .start = u"1"_s, .post = u"0.5"_s},
             "2|612.0101|1|52|80|100|0.6");
-        row("empty numbers are 0", start(u"3"_s, u""_s, u""_s, u"0.5"_s, u""_s), "3|612.0101|1|52|0|0|0.6");
-        TestStart quoted;
-        quoted.owner = u"\"Smith, Jones & Co\""_s;
-        quoted.name = u"\"The Longest Name In The Whole Field\""_s;
+        row("empty numbers are 0", TestStart{.id = u"3"_s, .speed = u""_s, .start = u""_s, .post = u""_s},
+            "3|612.0101|1|52|0|0|0.6");
         QTest::newRow("quoted owner with comma, name cut to 25")
-            << quoted << u"The Longest Name In The W|1234|612.0101|1|2|77|50|0.6|Smith, Jones & Co"_s;
+            << TestStart{.name = u"\"The Longest Name In The Whole Field\""_s,
+                         .owner = u"\"Smith, Jones & Co\""_s}
+            << u"The Longest Name In The W|1234|612.0101|1|2|77|50|0.6|Smith, Jones & Co"_s;
     }
 
     void startValues()
@@ -185,8 +174,12 @@ private slots:
     void layoutsStoreIdenticalRows()
     {
         TestRace a, b;
-        a.starts = {TestStart{}, start(u"912"_s, u"77.5"_s, u"0.3"_s, u"0.2"_s, u"-45"_s)};
-        a.starts[1].owner = u"\"Smith, Jones\""_s;
+        a.starts = {TestStart{}, TestStart{.id = u"912"_s,
+                                           .speed = u"77.5"_s,
+                                           .start = u"0.3"_s,
+                                           .odds = u"0.2"_s,
+                                           .post = u"-45"_s,
+                                           .owner = u"\"Smith, Jones\""_s}};
         b.number = u"612.0102"_s;
         b.type = u"\"Allowance\""_s;
         b.conditions = u"\"All 3 year olds Non-Winner of TWO except in 6 months\""_s;
@@ -208,17 +201,18 @@ private slots:
 
     void raceRowAndCodes()
     {
-        TestRace a, b;
-        a.surface = u"\"Turf\""_s;
-        a.condition = u"\"Yielding\""_s;
-        a.distance = u"8.5"_s;
-        a.type = u"\"Allowance\""_s;
-        a.claiming = u"\"($7,500)\""_s;
-        a.purse = u"\"$22,000\""_s;
-        a.conditions = u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s;
-        b.number = u"612.0102"_s;
-        b.claiming = u"-"_s;
-        b.conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s;
+        const TestRace a{
+            .surface = u"\"Turf\""_s,
+            .condition = u"\"Yielding\""_s,
+            .distance = u"8.5"_s,
+            .type = u"\"Allowance\""_s,
+            .claiming = u"\"($7,500)\""_s,
+            .purse = u"\"$22,000\""_s,
+            .conditions =
+                u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s};
+        const TestRace b{.number = u"612.0102"_s,
+                         .claiming = u"-"_s,
+                         .conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s};
         const ReadResult r = read({a, b});
         QVERIFY2(r.ok, qPrintable(r.error));
         // The count of the first race carries to the second, which names none.
