@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 Q_DECLARE_METATYPE(ProgenySearchMode)
 
@@ -168,7 +169,7 @@ private slots:
 
     void oneHorse_data()
     {
-        QTest::addColumn<QStringList>("starts"); // restr:dist:surf:cprice:fin:sp
+        QTest::addColumn<QStringList>("starts"); // restr:dist:surf[:cprice:fin:sp], a win at 70 unless given
         QTest::addColumn<QString>("probe");      // Rc0-c1: the horse's cells c0 to c1; Pr0-r1: win profile
         QTest::addColumn<QString>("expected");   // win profile: Tot D T R S as 1 for 100% and 0 for 0%
         const auto row = [](const char* title, const QStringList& starts, const char* probe,
@@ -176,26 +177,26 @@ private slots:
             QTest::newRow(title) << starts << QString::fromUtf8(probe) << QString::fromUtf8(expected);
         };
         // First wins, in rows MC, MSW and Mdn. A later maiden win counts for nothing.
-        const QString laterMaidenWin = u"MS:12:T:0:1:70"_s;
-        row("MC 7.5 dirt", {u"MC:7.5:D:0:1:70"_s, laterMaidenWin}, "P1-3", "11001/00000/11001");
-        row("MC 8 dirt", {u"MC:8:D:0:1:70"_s, laterMaidenWin}, "P1-3", "11010/00000/11010");
-        row("MS 7.75 turf is a route", {u"MS:7.75:T:0:1:70"_s, laterMaidenWin}, "P1-3", "00000/10110/10110");
-        row("first win elsewhere", {u"Alw:6:D:0:1:70"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
-        row("any letter but D is turf", {u"MC:6:A:0:1:70"_s, laterMaidenWin}, "P1-3", "10101/00000/10101");
-        row("codes compare exactly", {u"mc:6:D:0:1:70"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
+        const QString laterMaidenWin = u"MS:12:T"_s;
+        row("MC 7.5 dirt", {u"MC:7.5:D"_s, laterMaidenWin}, "P1-3", "11001/00000/11001");
+        row("MC 8 dirt", {u"MC:8:D"_s, laterMaidenWin}, "P1-3", "11010/00000/11010");
+        row("MS 7.75 turf is a route", {u"MS:7.75:T"_s, laterMaidenWin}, "P1-3", "00000/10110/10110");
+        row("first win elsewhere", {u"Alw:6:D"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
+        row("any letter but D is turf", {u"MC:6:A"_s, laterMaidenWin}, "P1-3", "10101/00000/10101");
+        row("codes compare exactly", {u"mc:6:D"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
         // Class wins: cells Al|Sk|Gr, and rows 1+A, 3+A, Stk and Grp.
-        row("graded win folds upward", {u"G1:8:D:0:1:70"_s}, "R8-10 P4-7", "1|1|1 11010/00000/11010/11010");
-        row("stakes only", {u"Stk:6:T:0:1:70"_s}, "R8-10 P4-7", "1|1|0 10101/00000/10101/00000");
-        row("allowance at 7.75 is a sprint", {u"Alw:7.75:D:0:1:70"_s}, "R8-10 P4-7",
+        row("graded win folds upward", {u"G1:8:D"_s}, "R8-10 P4-7", "1|1|1 11010/00000/11010/11010");
+        row("stakes only", {u"Stk:6:T"_s}, "R8-10 P4-7", "1|1|0 10101/00000/10101/00000");
+        row("allowance at 7.75 is a sprint", {u"Alw:7.75:D"_s}, "R8-10 P4-7",
             "1|0|0 11001/00000/00000/00000");
-        row("built allowance code", {u"A2x:8:T:0:1:70"_s}, "R8-10 P4-7", "1|0|0 10110/00000/00000/00000");
+        row("built allowance code", {u"A2x:8:T"_s}, "R8-10 P4-7", "1|0|0 10110/00000/00000/00000");
         row("digit code with a claiming price", {u"25:6:D:25000:1:70"_s}, "R8-10 P4", "1|0|0 11001");
-        row("digit code without one", {u"25:6:D:0:1:70"_s}, "R8-10 P4", "0|0|0 00000");
+        row("digit code without one", {u"25:6:D"_s}, "R8-10 P4", "0|0|0 00000");
         row("claiming win", {u"Clm:6:D:5000:1:70"_s}, "R8-10 P4", "0|0|0 00000");
-        row("three on dirt, two at routes", {u"Alw:6:D:0:1:70"_s, u"Stk:9:D:0:1:70"_s, u"G2:10:D:0:1:70"_s},
-            "R8-10 P4-7", "3|2|1 11011/11000/11010/11010");
-        row("three split over surfaces", {u"Alw:6:D:0:1:70"_s, u"Alw:6:T:0:1:70"_s, u"Alw:6:X:0:1:70"_s},
-            "R8-10 P4-7", "3|0|0 11101/10001/00000/00000");
+        row("three on dirt, two at routes", {u"Alw:6:D"_s, u"Stk:9:D"_s, u"G2:10:D"_s}, "R8-10 P4-7",
+            "3|2|1 11011/11000/11010/11010");
+        row("three split over surfaces", {u"Alw:6:D"_s, u"Alw:6:T"_s, u"Alw:6:X"_s}, "R8-10 P4-7",
+            "3|0|0 11101/10001/00000/00000");
         // Best figures by surface and distance band: dirt in columns 11-14, turf in 15-18.
         row("dirt 7.99", {u"Clm:7.99:D:5000:2:80.4"_s}, "R11-18", "80|0|0|0|0|0|0|0");
         row("dirt 8", {u"Clm:8:D:5000:2:80"_s}, "R11-18", "0|80|0|0|0|0|0|0");
@@ -217,57 +218,54 @@ private slots:
         fx->writeBreeding(bigRedKids({"Kid"}));
         for (const QString& st : starts) {
             const QStringList p = st.split(u':');
-            fx->addStart(u"Kid"_s, 1, p[4].toInt(), p[5].toDouble(), p[2], p[1].toDouble(), p[0],
-                         p[3].toInt());
+            fx->addStart(u"Kid"_s, 1, p.value(4, u"1"_s).toInt(), p.value(5, u"70"_s).toDouble(), p[2],
+                         p[1].toDouble(), p[0], p.value(3).toInt());
         }
         fx->addStarts(u"Kid"_s, 1, 6); // the class rows take progeny with N + 5 starts
         search(u"Big Red"_s, u"1"_s);
         QStringList got;
         for (const QString& spec : probe.split(u' ')) {
-            const int from = spec.section(u'-', 0, 0).mid(1).toInt(), to = spec.section(u'-', 1).toInt();
-            if (spec.startsWith(u'R')) {
-                got << cells(f->MSFlexGrid1, 1, from, to);
-                continue;
-            }
-            QStringList rows;
-            for (int r = from; r <= qMax(from, to); ++r)
+            const int from = spec.section(u'-', 0, 0).mid(1).toInt(),
+                      to = qMax(from, spec.section(u'-', 1).toInt());
+            QStringList rows; // the win profile as 1 for 100% and 0 for 0%
+            for (int r = from; spec.startsWith(u'P') && r <= to; ++r)
                 rows << cells(f->MSFSRGrid, r, 1, 5)
                             .remove(u'|')
                             .replace(u"100.0%"_s, u"1"_s)
                             .replace(u"0.0%"_s, u"0"_s);
-            got << rows.join(u'/');
+            got << (spec.startsWith(u'R') ? cells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
         }
         QCOMPARE(got.join(u' '), expected);
     }
 
-    void bestFigureAndFastest()
+    void bestFiguresAndSpeedSummary()
     {
         fx->writeBreeding(bigRedKids({"First", "Second", "Third"}));
-        fx->addStart(u"First"_s, 1, 2, 95.6);
-        fx->addStart(u"First"_s, 1, 2, 95.9);
-        fx->addStart(u"Second"_s, 2, 2, 96.2);
-        fx->addStart(u"Third"_s, 3, 2, 96.0);
+        for (const auto& [name, id, sp] : {std::tuple{u"First"_s, 1, 95.6},
+                                           {u"First"_s, 1, 95.9},
+                                           {u"Second"_s, 2, 96.2},
+                                           {u"Third"_s, 3, 96.0}})
+            fx->addStart(name, id, 2, sp);
         search(u"Big Red"_s, u"1"_s);
         QCOMPARE(f->MSFlexGrid1.text(1, 11), u"96"_s);
         // 96 (rounded) is below 96.2: the second horse takes the name though both show 96.
         QCOMPARE(f->lblfastest, u"Fastest progeny? Second - 96"_s);
 
+        // Equal figures: the first horse keeps the name.
         fx->writeBreeding(bigRedKids({"First"}) + breedingHorse(4, "Fourth"));
         fx->addStart(u"First"_s, 1, 2, 98.0);
         fx->addStart(u"Fourth"_s, 4, 2, 98.0);
         search(u"Big Red"_s, u"1"_s);
         QCOMPARE(f->lblfastest, u"Fastest progeny? First - 98"_s);
-    }
 
-    void speedSummary()
-    {
         fx->writeBreeding(bigRedKids({"A", "B", "C"}));
-        fx->addStart(u"A"_s, 1, 2, 80, u"D"_s, 6);
-        fx->addStart(u"A"_s, 1, 2, 90, u"T"_s, 6);
-        fx->addStart(u"A"_s, 1, 2, 70, u"D"_s, 12);
-        fx->addStart(u"B"_s, 2, 2, 85, u"D"_s, 6);
-        fx->addStart(u"B"_s, 2, 2, 75, u"D"_s, 6);
-        fx->addStart(u"C"_s, 3, 2, 0, u"D"_s, 6);
+        for (const auto& [name, id, sp, surf, dist] : {std::tuple{u"A"_s, 1, 80, u"D"_s, 6},
+                                                       {u"A"_s, 1, 90, u"T"_s, 6},
+                                                       {u"A"_s, 1, 70, u"D"_s, 12},
+                                                       {u"B"_s, 2, 85, u"D"_s, 6},
+                                                       {u"B"_s, 2, 75, u"D"_s, 6},
+                                                       {u"C"_s, 3, 0, u"D"_s, 6}})
+            fx->addStart(name, id, 2, sp, surf, dist);
         search(u"Big Red"_s, u"1"_s);
         QStringList rows;
         for (int r = 1; r <= 6; ++r)
