@@ -1,7 +1,6 @@
 #include "progeny/breedingfile.h"
 #include "progenyfixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ProgenySearchMode)
@@ -10,16 +9,13 @@ class TestBreedingFile : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    ProgenyFixture m_fx;
     QString m_error; // the scan's error after scanAll()
 
     QString write(const QByteArray& text)
     {
-        const QString path = m_dir.filePath(u"breeding.txt"_s);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-            qFatal("cannot write the breeding file");
-        return path;
+        m_fx.writeBreeding(text);
+        return m_fx.breedingPath();
     }
 
     /** Runs a scan to its end: the accepted ids, then "end", "check N" or "error at line N". */
@@ -154,7 +150,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QString, result);
         QFETCH(QString, detail);
-        const QString path = result == u"cannot open"_s ? m_dir.filePath(u"gone.txt"_s) : write(text);
+        const QString path = result == u"cannot open"_s ? m_fx.dir() + u"/gone.txt"_s : write(text);
         QCOMPARE(scanAll(path, u"B"_s), result);
         QVERIFY2(m_error.contains(QDir::toNativeSeparators(path)) && m_error.contains(detail),
                  qPrintable(m_error));
