@@ -223,7 +223,8 @@ private slots:
     void wholeFiles_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("expected"); // the stored race keys, then the progress texts
+        QTest::addColumn<QString>(
+            "expected"); // the stored race keys, the progress texts, the number of starts
         const auto races = [](const QStringList& numbers, Layout layout = Layout::RecordPerLine) {
             QList<TestRace> list(numbers.size());
             for (qsizetype i = 0; i < list.size(); ++i)
@@ -232,18 +233,18 @@ private slots:
         };
         QTest::newRow("later week and numbers below 26 stored in the file's week")
             << races({u"612.0101"_s, u"613.0202"_s, u"5.12"_s})
-            << "612.0101 612.0202 612.1250 / 612.0202 612.1200";
+            << "612.0101 612.0202 612.1250 / 612.0202 612.1200 / 3";
         QTest::newRow("week 579 shift")
-            << races({u"579.0101"_s, u"580.0507"_s}) << "579.0101 579.0508 / 579.0507";
+            << races({u"579.0101"_s, u"580.0507"_s}) << "579.0101 579.0508 / 579.0507 / 2";
         QTest::newRow("empty race number ends quietly")
             << replacedLast(races({u"612.0101"_s, QString(), u"612.0103"_s}), "\"$10,000\"",
                             "\"not a purse\"")
-            << "612.0101 / 612.0000";
+            << "612.0101 / 612.0000 / 1";
         QTest::newRow("text after the marker never read")
             << races({u"612.0101"_s}) + "613.0101,\"x\",\"Dirt\",\"Fast\",abc,\"open quote\r\n"
-            << "612.0101 / ";
+            << "612.0101 /  / 1";
         QTest::newRow("marker as the last bytes")
-            << races({u"612.0101"_s}, Layout::OneLine).chopped(2) << "612.0101 / ";
+            << races({u"612.0101"_s}, Layout::OneLine).chopped(2) << "612.0101 /  / 1";
     }
 
     void wholeFiles()
@@ -255,7 +256,8 @@ private slots:
         QStringList keys;
         for (const QString& race : r.sink.races)
             keys << race.section(u'|', 0, 0);
-        QCOMPARE(keys.join(u' ') + u" / "_s + r.progress.join(u' '), expected);
+        QCOMPARE(u"%1 / %2 / %3"_s.arg(keys.join(u' '), r.progress.join(u' ')).arg(r.sink.starts.size()),
+                 expected);
         for (const QString& s : r.sink.starts) // every start under its race's key
             QVERIFY2(keys.contains(s.section(u'|', 2, 2)), qPrintable(s));
     }

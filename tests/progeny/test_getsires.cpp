@@ -190,9 +190,10 @@ private slots:
         row("allowance at 7.75 is a sprint", {u"Alw:7.75:D"_s}, "R8-10 P4-7",
             "1|0|0 11001/00000/00000/00000");
         row("built allowance code", {u"A2x:8:T"_s}, "R8-10 P4-7", "1|0|0 10110/00000/00000/00000");
-        row("digit code with a claiming price", {u"25:6:D:25000:1:70"_s}, "R8-10 P4", "1|0|0 11001");
-        row("digit code without one", {u"25:6:D"_s}, "R8-10 P4", "0|0|0 00000");
-        row("claiming win", {u"Clm:6:D:5000:1:70"_s}, "R8-10 P4", "0|0|0 00000");
+        row("digit code with a claiming price", {u"25:6:D:25000:1:70"_s}, "R8-10 P4-7",
+            "1|0|0 11001/00000/00000/00000");
+        row("digit code without one", {u"25:6:D"_s}, "R8-10 P4-7", "0|0|0 00000/00000/00000/00000");
+        row("claiming win", {u"Clm:6:D:5000:1:70"_s}, "R8-10 P4-7", "0|0|0 00000/00000/00000/00000");
         row("three on dirt, two at routes", {u"Alw:6:D"_s, u"Stk:9:D"_s, u"G2:10:D"_s}, "R8-10 P4-7",
             "3|2|1 11011/11000/11010/11010");
         row("three split over surfaces", {u"Alw:6:D"_s, u"Alw:6:T"_s, u"Alw:6:X"_s}, "R8-10 P4-7",
