@@ -225,16 +225,16 @@ private slots:
         fx->addStarts(u"Kid"_s, 1, 6); // the class rows take progeny with N + 5 starts
         search(u"Big Red"_s, u"1"_s);
         QStringList got;
-        for (const QString& spec : probe.split(u' ')) {
-            const int from = spec.section(u'-', 0, 0).mid(1).toInt(),
-                      to = qMax(from, spec.section(u'-', 1).toInt());
+        for (const QString& item : probe.split(u' ')) {
+            const int from = item.section(u'-', 0, 0).mid(1).toInt(),
+                      to = qMax(from, item.section(u'-', 1).toInt());
             QStringList rows; // the win profile as 1 for 100% and 0 for 0%
-            for (int r = from; spec.startsWith(u'P') && r <= to; ++r)
+            for (int r = from; item.startsWith(u'P') && r <= to; ++r)
                 rows << cells(f->MSFSRGrid, r, 1, 5)
                             .remove(u'|')
                             .replace(u"100.0%"_s, u"1"_s)
                             .replace(u"0.0%"_s, u"0"_s);
-            got << (spec.startsWith(u'R') ? cells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
+            got << (item.startsWith(u'R') ? cells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
         }
         QCOMPARE(got.join(u' '), expected);
     }
