@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/finder.h"
+#include "app/scriptedplatform.h"
 #include "db/database.h"
 #include "resultsbuilder.h"
 
@@ -8,11 +10,14 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
-/** A program directory with an empty horses.mdb, and helpers to write results files and read rows back. */
+using namespace Qt::StringLiterals;
+
+/** A program directory with an empty horses.mdb, the main window's state on a scripted platform, and helpers
+ * to write results files and read rows back. */
 class ImportFixture
 {
 public:
-    ImportFixture() { Database().create(dir.filePath(QStringLiteral("horses.mdb"))); }
+    ImportFixture() { Database().create(dir.filePath(u"horses.mdb"_s)); }
 
     QString path() const { return dir.path(); }
 
@@ -26,29 +31,36 @@ public:
         return p;
     }
 
+    /** Writes the races as a results file. */
+    QString writeRaces(const QString& name, const QList<TestRace>& races,
+                       Layout layout = Layout::RecordPerLine)
+    {
+        return write(name, resultText(resultFields(races), layout));
+    }
+
     /** A week of `races` races at track 1 with `starts` starts each; `tag` goes into the horse names. */
     QString writeWeek(const QString& name, int week, int races, int starts, const QString& tag)
     {
         QList<TestRace> list;
         for (int r = 1; r <= races; ++r) {
             TestRace race;
-            race.number = QStringLiteral("%1.01%2").arg(week).arg(r, 2, 10, QLatin1Char('0'));
+            race.number = u"%1.01%2"_s.arg(week).arg(r, 2, 10, QLatin1Char('0'));
             race.starts.clear();
             for (int s = 0; s < starts; ++s) {
                 TestStart st;
-                st.name = QStringLiteral("\"%1 %2\"").arg(tag).arg(s);
+                st.name = u"\"%1 %2\""_s.arg(tag).arg(s);
                 race.starts << st;
             }
             list << race;
         }
-        return write(name, resultText(resultFields(list), Layout::RecordPerLine));
+        return writeRaces(name, list);
     }
 
     /** One line per row of a table, in key order: the columns joined with "|". */
     QStringList rows(const QString& sql) const
     {
         Database db;
-        db.open(dir.filePath(QStringLiteral("horses.mdb")));
+        db.open(dir.filePath(u"horses.mdb"_s));
         QSqlQuery q(db.handle());
         q.exec(sql);
         QStringList out;
@@ -61,15 +73,27 @@ public:
         return out;
     }
 
+    /** The first column of the first row, as a number. */
+    int number(const QString& sql) const { return rows(sql).value(0).toInt(); }
+
+    /** The rows of a table in one week. */
     int count(const QString& table, int week) const
     {
-        return rows(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE racenum > %2 AND racenum < %3")
-                        .arg(table)
-                        .arg(week)
-                        .arg(week + 1))
-            .value(0)
-            .toInt();
+        return number(
+            u"SELECT COUNT(*) FROM %1 WHERE racenum > %2 AND racenum < %3"_s.arg(table).arg(week).arg(week +
+                                                                                                      1));
+    }
+
+    /** What each week holds, as "races/starts", the weeks separated by blanks. */
+    QString stored(std::initializer_list<int> weeks) const
+    {
+        QStringList out;
+        for (int w : weeks)
+            out << u"%1/%2"_s.arg(count(u"tblraces"_s, w)).arg(count(u"tblhorsedata"_s, w));
+        return out.join(u' ');
     }
 
     QTemporaryDir dir;
+    ScriptedPlatform p;
+    Finder f{p, dir.path(), QString()};
 };

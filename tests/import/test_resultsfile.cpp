@@ -16,28 +16,19 @@ public:
     QStringList starts;
     bool addRace(const RaceRow& r) override
     {
-        races << u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(r.racenum, 0, 'f', 4)
-                     .arg(r.surf, r.cond)
-                     .arg(r.dist)
-                     .arg(r.size)
-                     .arg(r.purse)
-                     .arg(r.cprice)
-                     .arg(r.restr, r.age);
+        races << u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(key(r.racenum), r.surf, r.cond, n(r.dist), n(r.size),
+                                                     n(r.purse), n(r.cprice), r.restr, r.age);
         return true;
     }
     bool addStart(const StartRow& s) override
     {
-        starts << u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(QString::fromUtf8(s.hname))
-                      .arg(s.hid)
-                      .arg(s.racenum, 0, 'f', 4)
-                      .arg(s.fin)
-                      .arg(s.ppos)
-                      .arg(s.sp)
-                      .arg(s.start)
-                      .arg(s.odds)
-                      .arg(QString::fromUtf8(s.oname));
+        starts << u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(QString::fromUtf8(s.hname), n(s.hid), key(s.racenum),
+                                                      n(s.fin), n(s.ppos), n(s.sp), n(s.start), n(s.odds),
+                                                      QString::fromUtf8(s.oname));
         return true;
     }
+    static QString n(double v) { return QString::number(v); }
+    static QString key(double v) { return QString::number(v, 'f', 4); }
     QString error() const override { return {}; }
 };
 
@@ -65,16 +56,10 @@ ReadResult read(const QList<TestRace>& races, Layout layout = Layout::RecordPerL
     return readText(resultText(resultFields(races), layout));
 }
 
-TestStart start(const QString& id, const QString& speed, const QString& st, const QString& odds,
-                const QString& post)
+/** The text with its last `from` made `to`. */
+QByteArray replacedLast(QByteArray text, const QByteArray& from, const QByteArray& to)
 {
-    TestStart s;
-    s.id = id;
-    s.speed = speed;
-    s.start = st;
-    s.odds = odds;
-    s.post = post;
-    return s;
+    return text.replace(text.lastIndexOf(from), from.size(), to);
 }
 
 } // namespace
@@ -83,330 +68,251 @@ class TestResultsFile : public QObject
 {
     Q_OBJECT
 private slots:
-    void storedRaceNumber_data();
-    void storedRaceNumber();
-    void amounts_data();
-    void amounts();
-    void odds_data();
-    void odds();
-    void progressText();
-    void startValues_data();
-    void startValues();
-    void layoutsStoreIdenticalRows();
-    void raceRowAndCodes();
-    void laterWeekKeepsFileWeek();
-    void emptyRaceNumberEndsQuietly();
-    void nothingAfterMarkerIsRead();
-    void broken_data();
-    void broken();
-};
-
-void TestResultsFile::storedRaceNumber_data()
-{
-    QTest::addColumn<double>("v");
-    QTest::addColumn<int>("week");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("usual") << 612.0507 << 612 << true << u"612.0507"_s;
-    QTest::newRow("later week") << 613.0507 << 612 << true << u"612.0507"_s;
-    QTest::newRow("below 26") << 5.12 << 612 << true << u"612.1250"_s;
-    QTest::newRow("below 26 whole") << 5.0 << 612 << true << u"612.5500"_s;
-    QTest::newRow("week 579 shift") << 580.0507 << 579 << true << u"579.0508"_s;
-    QTest::newRow("week 586 shift") << 587.0203 << 586 << true << u"586.0204"_s;
-    QTest::newRow("whole number") << 612.0 << 612 << false << QString();
-    QTest::newRow("negative") << -5.12 << 612 << false << QString();
-    QTest::newRow("huge") << 1e20 << 612 << false << QString();
-}
-
-void TestResultsFile::storedRaceNumber()
-{
-    QFETCH(double, v);
-    QFETCH(int, week);
-    QFETCH(bool, ok);
-    QFETCH(QString, key);
-    const auto r = ResultValues::storedRaceNumber(v, week);
-    QCOMPARE(r.has_value(), ok);
-    if (ok)
-        QCOMPARE(QString::number(*r, 'f', 4), key);
-}
-
-void TestResultsFile::amounts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("claiming");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("value");
-    QTest::newRow("purse") << u"$12,500"_s << false << true << 12500;
-    QTest::newRow("purse decimals half even") << u"$12,500.50"_s << false << true << 12500;
-    QTest::newRow("purse drops any first character") << u"12500"_s << false << true << 2500;
-    QTest::newRow("purse empty") << u""_s << false << false << 0;
-    QTest::newRow("purse text") << u"$abc"_s << false << false << 0;
-    QTest::newRow("purse too large") << u"$9,999,999,999"_s << false << false << 0;
-    QTest::newRow("claiming") << u"$5,000"_s << true << true << 5000;
-    QTest::newRow("claiming in parentheses") << u"($5,000)"_s << true << true << 5000;
-    QTest::newRow("claiming 0") << u"0"_s << true << true << 0;
-    QTest::newRow("claiming dash") << u"-"_s << true << true << 0;
-    QTest::newRow("claiming three characters") << u"$50"_s << true << true << 0;
-    QTest::newRow("claiming word") << u"None"_s << true << false << 0;
-}
-
-void TestResultsFile::amounts()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, claiming);
-    QFETCH(bool, ok);
-    QFETCH(int, value);
-    const auto r = claiming ? ResultValues::claimingPrice(text) : ResultValues::purse(text);
-    QCOMPARE(r.has_value(), ok);
-    if (ok)
-        QCOMPARE(*r, value);
-}
-
-void TestResultsFile::odds_data()
-{
-    QTest::addColumn<double>("base");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<double>("odds");
-    QTest::newRow("0.25") << 0.25 << true << 2.2;
-    QTest::newRow("0.5") << 0.5 << true << 0.6;
-    QTest::newRow("0.41 exact") << 0.41 << true << 1.0;
-    QTest::newRow("0.075 cut") << 0.075 << true << 9.9;
-    QTest::newRow("0.82 raised") << 0.82 << true << 0.1;
-    QTest::newRow("above 0.82 raised") << 1.5 << true << 0.1;
-    QTest::newRow("0") << 0.0 << false << 0.0;
-    QTest::newRow("overflows") << 1e-320 << false << 0.0;
-}
-
-void TestResultsFile::odds()
-{
-    QFETCH(double, base);
-    QFETCH(bool, ok);
-    QFETCH(double, odds);
-    const auto r = ResultValues::odds(base);
-    QCOMPARE(r.has_value(), ok);
-    if (ok)
-        QCOMPARE(*r, odds);
-}
-
-void TestResultsFile::progressText()
-{
-    QCOMPARE(ResultValues::progressText(612, 613.0508), u"612.0508"_s);
-    QCOMPARE(ResultValues::progressText(612, 5.12), u"612.1200"_s);
-    QCOMPARE(ResultValues::progressText(612, 0), u"612.0000"_s);
-}
-
-void TestResultsFile::startValues_data()
-{
-    QTest::addColumn<TestStart>("in");
-    QTest::addColumn<QString>("row"); // hname|hid|racenum|fin|ppos|sp|start|odds|oname
-    QTest::newRow("d1 = 9 adds 49") << start(u"912345"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-47"_s)
-                                    << u"Blue Moon|912345|612.0101|1|2|84|50|0.6|Acme Stables"_s;
-    QTest::newRow("d1 = 1 adds 50") << start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s)
-                                    << u"Blue Moon|1234|612.0101|1|2|77|50|0.6|Acme Stables"_s;
-    QTest::newRow("sp two decimals") << start(u"1237"_s, u"98.456"_s, u"1"_s, u"0.25"_s, u"0"_s)
-                                     << u"Blue Moon|1237|612.0101|1|50|92.46|100|2.2|Acme Stables"_s;
-    QTest::newRow("start half to even") << start(u"5"_s, u"80"_s, u"0.125"_s, u"0.5"_s, u"0"_s)
-                                        << u"Blue Moon|5|612.0101|1|54|80|12|0.6|Acme Stables"_s;
-    QTest::newRow("post half to even") << start(u"2"_s, u"80"_s, u"1"_s, u"0.5"_s, u"0.5"_s)
-                                       << u"Blue Moon|2|612.0101|1|52|80|100|0.6|Acme Stables"_s;
-    QTest::newRow("empty numbers are 0") << start(u"3"_s, u""_s, u""_s, u"0.5"_s, u""_s)
-                                         << u"Blue Moon|3|612.0101|1|52|0|0|0.6|Acme Stables"_s;
-    TestStart quoted = start(u"1234"_s, u"80"_s, u"0.5"_s, u"0.5"_s, u"-48"_s);
-    quoted.owner = u"\"Smith, Jones & Co\""_s;
-    quoted.name = u"\"The Longest Name In The Whole Field\""_s;
-    QTest::newRow("quoted owner with comma, name cut to 25")
-        << quoted << u"The Longest Name In The W|1234|612.0101|1|2|77|50|0.6|Smith, Jones & Co"_s;
-}
-
-void TestResultsFile::startValues()
-{
-    QFETCH(TestStart, in);
-    QFETCH(QString, row);
-    TestRace race;
-    race.starts = {in};
-    const ReadResult r = read({race});
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.sink.starts, QStringList{row});
-}
-
-void TestResultsFile::layoutsStoreIdenticalRows()
-{
-    TestRace a;
-    a.starts = {TestStart{}, start(u"912"_s, u"77.5"_s, u"0.3"_s, u"0.2"_s, u"-45"_s)};
-    a.starts[1].owner = u"\"Smith, Jones\""_s;
-    TestRace b;
-    b.number = u"612.0102"_s;
-    b.type = u"\"Allowance\""_s;
-    b.conditions = u"\"All 3 year olds Non-Winner of TWO except in 6 months\""_s;
-    b.starts = {TestStart{}, TestStart{}, TestStart{}};
-    const ReadResult byRecord = read({a, b}, Layout::RecordPerLine);
-    QVERIFY2(byRecord.ok, qPrintable(byRecord.error));
-    QCOMPARE(byRecord.sink.starts.size(), 5);
-    for (Layout layout : {Layout::OneLine, Layout::FieldPerLine}) {
-        const ReadResult other = read({a, b}, layout);
-        QVERIFY2(other.ok, qPrintable(other.error));
-        QCOMPARE(other.sink.races, byRecord.sink.races);
-        QCOMPARE(other.sink.starts, byRecord.sink.starts);
+    void values_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected"); // empty when the value is refused
+        const auto row = [](const char* title, const char* kind, const char* input, const char* expected) {
+            QTest::newRow(title) << QString::fromUtf8(kind) << QString::fromUtf8(input)
+                                 << QString::fromUtf8(expected);
+        };
+        // Race numbers, stored in the file's week: "number@week".
+        row("usual", "race", "612.0507@612", "612.0507");
+        row("later week", "race", "613.0507@612", "612.0507");
+        row("below 26", "race", "5.12@612", "612.125");
+        row("below 26 whole", "race", "5@612", "612.55");
+        row("week 579 shift", "race", "580.0507@579", "579.0508");
+        row("week 586 shift", "race", "587.0203@586", "586.0204");
+        row("whole number", "race", "612@612", "");
+        row("negative", "race", "-5.12@612", "");
+        row("huge", "race", "1e20@612", "");
+        row("progress text, later week", "progress", "613.0508@612", "612.0508");
+        row("progress text, below 26", "progress", "5.12@612", "612.1200");
+        row("progress text, 0", "progress", "0@612", "612.0000");
+        row("purse", "purse", "$12,500", "12500");
+        row("purse decimals half even", "purse", "$12,500.50", "12500");
+        row("purse drops any first character", "purse", "12500", "2500");
+        row("purse empty", "purse", "", "");
+        row("purse text", "purse", "$abc", "");
+        row("purse too large", "purse", "$9,999,999,999", "");
+        row("claiming", "claiming", "$5,000", "5000");
+        row("claiming in parentheses", "claiming", "($5,000)", "5000");
+        row("claiming 0", "claiming", "0", "0");
+        row("claiming dash", "claiming", "-", "0");
+        row("claiming three characters", "claiming", "$50", "0");
+        row("claiming word", "claiming", "None", "");
+        row("odds 0.25", "odds", "0.25", "2.2");
+        row("odds 0.5", "odds", "0.5", "0.6");
+        row("odds 0.41 exact", "odds", "0.41", "1");
+        row("odds 0.075 cut", "odds", "0.075", "9.9");
+        row("odds 0.82 raised", "odds", "0.82", "0.1");
+        row("odds above 0.82 raised", "odds", "1.5", "0.1");
+        row("odds 0", "odds", "0", "");
+        row("odds overflow", "odds", "1e-320", "");
     }
-    // Line feeds alone, and a trailing comma at each line end, change nothing either.
-    QByteArray lf = resultText(resultFields({a, b}), Layout::RecordPerLine);
-    lf.replace("\r\n", ",\n");
-    const ReadResult lineFeeds = readText(lf);
-    QVERIFY2(lineFeeds.ok, qPrintable(lineFeeds.error));
-    QCOMPARE(lineFeeds.sink.starts, byRecord.sink.starts);
-}
 
-void TestResultsFile::raceRowAndCodes()
-{
-    TestRace a;
-    a.surface = u"\"Turf\""_s;
-    a.condition = u"\"Yielding\""_s;
-    a.distance = u"8.5"_s;
-    a.type = u"\"Allowance\""_s;
-    a.claiming = u"\"($7,500)\""_s;
-    a.purse = u"\"$22,000\""_s;
-    a.conditions = u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s;
-    TestRace b;
-    b.number = u"612.0102"_s;
-    b.type = u"\"Claiming\""_s;
-    b.claiming = u"-"_s;
-    b.conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s;
-    const ReadResult r = read({a, b});
-    QVERIFY2(r.ok, qPrintable(r.error));
-    // The count of the first race carries to the second, which names none.
-    QCOMPARE(r.sink.races, (QStringList{u"612.0101|T|Y|8.5|1|22000|7500|A2s|O-3+"_s,
-                                        u"612.0102|D|F|6|1|10000|0|C2L|F-2"_s}));
-    QCOMPARE(r.progress, QStringList{u"612.0102"_s});
-}
+    void values()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        const double v = input.section(u'@', 0, 0).toDouble();
+        const int week = input.section(u'@', 1).toInt();
+        const auto text = [](auto r, int decimals = 6) {
+            return r ? QString::number(*r, 'g', decimals) : QString();
+        };
+        QString got;
+        if (kind == u"race"_s)
+            got = text(ResultValues::storedRaceNumber(v, week), 10);
+        else if (kind == u"progress"_s)
+            got = ResultValues::progressText(week, v);
+        else if (kind == u"odds"_s)
+            got = text(ResultValues::odds(v));
+        else
+            got = text(kind == u"purse"_s ? ResultValues::purse(input) : ResultValues::claimingPrice(input));
+        QCOMPARE(got, expected);
+    }
 
-void TestResultsFile::laterWeekKeepsFileWeek()
-{
-    TestRace a, b, c;
-    b.number = u"613.0202"_s;
-    c.number = u"5.12"_s;
-    const ReadResult r = read({a, b, c});
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.sink.races.size(), 3);
-    QVERIFY(r.sink.races[1].startsWith(u"612.0202|"_s));
-    QVERIFY(r.sink.races[2].startsWith(u"612.1250|"_s));
-    QCOMPARE(r.progress, (QStringList{u"612.0202"_s, u"612.1200"_s}));
+    void startValues_data()
+    {
+        QTest::addColumn<TestStart>("in");
+        QTest::addColumn<QString>("row"); // hname|hid|racenum|fin|ppos|sp|start|odds|oname
+        const auto row = [](const char* title, const TestStart& in, const char* rest) {
+            QTest::newRow(title) << in << u"Blue Moon|"_s + QString::fromUtf8(rest) + u"|Acme Stables"_s;
+        };
+        row("d1 = 9 adds 49", TestStart{.id = u"912345"_s, .post = u"-47"_s},
+            "912345|612.0101|1|2|84|50|0.6");
+        row("d1 = 1 adds 50", TestStart{}, "1234|612.0101|1|2|77|50|0.6");
+        row("sp two decimals",
+            TestStart{
+                .id = u"1237"_s, .speed = u"98.456"_s, .start = u"1"_s, .odds = u"0.25"_s, .post = u"0"_s},
+            "1237|612.0101|1|50|92.46|100|2.2");
+        row("start half to even", TestStart{.id = u"5"_s, .start = u"0.125"_s, .post = u"0"_s},
+            "5|612.0101|1|54|80|12|0.6");
+        row("post half to even", TestStart{.id = u"2"_s, .start = u"1"_s, .post = u"0.5"_s},
+            "2|612.0101|1|52|80|100|0.6");
+        row("empty numbers are 0", TestStart{.id = u"3"_s, .speed = u""_s, .start = u""_s, .post = u""_s},
+            "3|612.0101|1|52|0|0|0.6");
+        QTest::newRow("quoted owner with comma, name cut to 25")
+            << TestStart{.name = u"\"The Longest Name In The Whole Field\""_s,
+                         .owner = u"\"Smith, Jones & Co\""_s}
+            << u"The Longest Name In The W|1234|612.0101|1|2|77|50|0.6|Smith, Jones & Co"_s;
+    }
 
-    a.number = u"579.0101"_s;
-    b.number = u"580.0507"_s;
-    const ReadResult shifted = read({a, b});
-    QVERIFY2(shifted.ok, qPrintable(shifted.error));
-    QVERIFY(shifted.sink.races[1].startsWith(u"579.0508|"_s));
-    QVERIFY(shifted.sink.starts[1].contains(u"|579.0508|"_s));
-}
+    void startValues()
+    {
+        QFETCH(TestStart, in);
+        QFETCH(QString, row);
+        TestRace race;
+        race.starts = {in};
+        const ReadResult r = read({race});
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.sink.starts, QStringList{row});
+    }
 
-void TestResultsFile::emptyRaceNumberEndsQuietly()
-{
-    TestRace a, b, c;
-    b.number = QString();
-    b.purse = u"\"not read as a purse\""_s;
-    const ReadResult r = read({a, b, c});
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.sink.races.size(), 1);
-    QCOMPARE(r.sink.starts.size(), 1);
-}
+    void layoutsStoreIdenticalRows()
+    {
+        TestRace a, b;
+        a.starts = {TestStart{}, TestStart{.id = u"912"_s,
+                                           .speed = u"77.5"_s,
+                                           .start = u"0.3"_s,
+                                           .odds = u"0.2"_s,
+                                           .post = u"-45"_s,
+                                           .owner = u"\"Smith, Jones\""_s}};
+        b.number = u"612.0102"_s;
+        b.type = u"\"Allowance\""_s;
+        b.conditions = u"\"All 3 year olds Non-Winner of TWO except in 6 months\""_s;
+        b.starts = {TestStart{}, TestStart{}, TestStart{}};
+        const ReadResult byRecord = read({a, b}, Layout::RecordPerLine);
+        QVERIFY2(byRecord.ok, qPrintable(byRecord.error));
+        QCOMPARE(byRecord.sink.starts.size(), 5);
+        // Line feeds alone, and a trailing comma at each line end, change nothing either.
+        const QByteArray lineFeeds =
+            resultText(resultFields({a, b}), Layout::RecordPerLine).replace("\r\n", ",\n");
+        for (const QByteArray& text : {resultText(resultFields({a, b}), Layout::OneLine),
+                                       resultText(resultFields({a, b}), Layout::FieldPerLine), lineFeeds}) {
+            const ReadResult other = readText(text);
+            QVERIFY2(other.ok, qPrintable(other.error));
+            QCOMPARE(other.sink.races, byRecord.sink.races);
+            QCOMPARE(other.sink.starts, byRecord.sink.starts);
+        }
+    }
 
-void TestResultsFile::nothingAfterMarkerIsRead()
-{
-    QByteArray text = resultText(resultFields({TestRace{}}), Layout::RecordPerLine);
-    text += "613.0101,\"x\",\"Dirt\",\"Fast\",abc,\"open quote\r\n";
-    const ReadResult r = readText(text);
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.sink.races.size(), 1);
-    // The marker as the very last bytes, with no line end.
-    QByteArray bare = resultText(resultFields({TestRace{}}), Layout::OneLine);
-    bare.chop(2);
-    QVERIFY(readText(bare).ok);
-}
+    void raceRowAndCodes()
+    {
+        const TestRace a{
+            .surface = u"\"Turf\""_s,
+            .condition = u"\"Yielding\""_s,
+            .distance = u"8.5"_s,
+            .type = u"\"Allowance\""_s,
+            .claiming = u"\"($7,500)\""_s,
+            .purse = u"\"$22,000\""_s,
+            .conditions =
+                u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s};
+        const TestRace b{.number = u"612.0102"_s,
+                         .claiming = u"-"_s,
+                         .conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s};
+        const ReadResult r = read({a, b});
+        QVERIFY2(r.ok, qPrintable(r.error));
+        // The count of the first race carries to the second, which names none.
+        QCOMPARE(r.sink.races, (QStringList{u"612.0101|T|Y|8.5|1|22000|7500|A2s|O-3+"_s,
+                                            u"612.0102|D|F|6|1|10000|0|C2L|F-2"_s}));
+    }
 
-void TestResultsFile::broken_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("racesKept");
-    QTest::addColumn<QString>("error");
+    void wholeFiles_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>(
+            "expected"); // the stored race keys, the progress texts, the number of starts
+        const auto races = [](const QStringList& numbers, Layout layout = Layout::RecordPerLine) {
+            QList<TestRace> list(numbers.size());
+            for (qsizetype i = 0; i < list.size(); ++i)
+                list[i].number = numbers[i];
+            return resultText(resultFields(list), layout);
+        };
+        QTest::newRow("later week and numbers below 26 stored in the file's week")
+            << races({u"612.0101"_s, u"613.0202"_s, u"5.12"_s})
+            << "612.0101 612.0202 612.1250 / 612.0202 612.1200 / 3";
+        QTest::newRow("week 579 shift")
+            << races({u"579.0101"_s, u"580.0507"_s}) << "579.0101 579.0508 / 579.0507 / 2";
+        QTest::newRow("empty race number ends quietly")
+            << replacedLast(races({u"612.0101"_s, QString(), u"612.0103"_s}), "\"$10,000\"",
+                            "\"not a purse\"")
+            << "612.0101 / 612.0000 / 1";
+        QTest::newRow("text after the marker never read")
+            << races({u"612.0101"_s}) + "613.0101,\"x\",\"Dirt\",\"Fast\",abc,\"open quote\r\n"
+            << "612.0101 /  / 1";
+        QTest::newRow("marker as the last bytes")
+            << races({u"612.0101"_s}, Layout::OneLine).chopped(2) << "612.0101 /  / 1";
+    }
 
-    TestRace good;
-    good.starts = {TestStart{}, TestStart{}};
-    const auto file = [&](TestRace second) {
-        return resultText(resultFields({good, second}), Layout::RecordPerLine);
-    };
-    TestRace r;
-    r.number = u"612.0102"_s;
+    void wholeFiles()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
+        const ReadResult r = readText(text);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QStringList keys;
+        for (const QString& race : r.sink.races)
+            keys << race.section(u'|', 0, 0);
+        QCOMPARE(u"%1 / %2 / %3"_s.arg(keys.join(u' '), r.progress.join(u' ')).arg(r.sink.starts.size()),
+                 expected);
+        for (const QString& s : r.sink.starts) // every start under its race's key
+            QVERIFY2(keys.contains(s.section(u'|', 2, 2)), qPrintable(s));
+    }
 
-    QByteArray noMarker = resultText(resultFields({good, r}), Layout::RecordPerLine);
-    noMarker.chop(QByteArray("\"*99999\"\r\n").size());
-    QTest::newRow("no marker") << noMarker << 2 << u"ends before its end marker"_s;
-    QByteArray cut = resultText(resultFields({good, r}), Layout::OneLine);
-    cut.truncate(cut.lastIndexOf(',', cut.indexOf("612.0102") + 130) + 1);
-    QTest::newRow("cut in a start record") << cut << 2 << u"ends before"_s;
-    QTest::newRow("empty file") << QByteArray() << 0 << u"ends before"_s;
-    QByteArray open = resultText(resultFields({good, r}), Layout::RecordPerLine);
-    open.replace("\"*99999\"", "\"*99999");
-    QTest::newRow("unterminated quote") << open << 2 << u"no closing quote"_s;
+    void broken_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("racesKept");
+        QTest::addColumn<QString>("error");
+        TestRace good, second;
+        good.starts = {TestStart{}, TestStart{}};
+        second.number = u"612.0102"_s;
+        const QByteArray file = resultText(resultFields({good, second}), Layout::RecordPerLine);
+        // The file with the last `from` (in the second race) made `to`.
+        const auto bad = [&](const char* title, const QByteArray& from, const QByteArray& to, int kept,
+                             const char* error) {
+            QTest::newRow(title) << replacedLast(file, from, to) << kept << QString::fromUtf8(error);
+        };
+        bad("no marker", "\"*99999\"\r\n", "", 2, "ends before its end marker");
+        bad("unterminated quote", "\"*99999\"", "\"*99999", 2, "no closing quote");
+        bad("purse not an amount", "\"$10,000\"", "\"$abc\"", 1, "purse");
+        bad("claiming not an amount", "\"$5,000\"", "\"$5,OOO\"", 1, "claiming price");
+        bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
+        bad("whole race number", "612.0102,", "700,", 1, "race number");
+        bad("race number text", "612.0102,", "x612,", 1, "race number");
+        bad("horse number too large", "1234,80", "3000000000,80", 2, "horse number");
+        bad("post too large", "-48,", "40000,", 2, "post");
+        bad("start too large", "80,0.5,1,", "80,400,1,", 2, "start figure");
+        bad("speed not a number", "1234,80,", "1234,fast,", 2, "speed figure");
+        bad("distance too large", "\"Fast\",6,1", "\"Fast\",1e300,1", 1, "distance");
+        bad("field size too large", "\"Fast\",6,1", "\"Fast\",6,40000", 1, "field size");
+        bad("year too early", "\"All 3 year olds and up\"", "\"year olds\"", 1, "year");
+        bad("CPU value without comma", "\"Claiming\",\"$5,000\",\"x\",\"$10,000\",\"All 3 year olds and up\"",
+            "\"Allowance\",\"$5,000\",\"x\",\"$10,000\",\"All CPU value max 5\"", 1, "comma");
+        bad("ignored start value not a number", ",1,2,3,4,5,6,", ",1,2,x,4,5,6,", 2, "start value");
+        QByteArray cut = resultText(resultFields({good, second}), Layout::OneLine);
+        cut.truncate(cut.lastIndexOf(',', cut.indexOf("612.0102") + 130) + 1);
+        QTest::newRow("cut in a start record") << cut << 2 << u"ends before"_s;
+        QTest::newRow("empty file") << QByteArray() << 0 << u"ends before"_s;
+        good.number = u"40000.0101"_s;
+        QTest::newRow("week too large")
+            << resultText(resultFields({good}), Layout::OneLine) << 0 << u"week"_s;
+    }
 
-    TestRace t = r;
-    t.purse = u"\"$abc\""_s;
-    QTest::newRow("purse not an amount") << file(t) << 1 << u"purse"_s;
-    t = r;
-    t.claiming = u"\"$5,OOO\""_s;
-    QTest::newRow("claiming not an amount") << file(t) << 1 << u"claiming price"_s;
-    t = r;
-    t.starts[0].odds = u"0"_s;
-    QTest::newRow("odds base 0") << file(t) << 2 << u"odds"_s;
-    t = r;
-    t.number = u"700"_s;
-    QTest::newRow("whole race number") << file(t) << 1 << u"race number"_s;
-    t = r;
-    t.number = u"x612"_s;
-    QTest::newRow("race number text") << file(t) << 1 << u"race number"_s;
-    t = r;
-    t.starts[0].id = u"3000000000"_s;
-    QTest::newRow("horse number too large") << file(t) << 2 << u"horse number"_s;
-    t = r;
-    t.starts[0].post = u"40000"_s;
-    QTest::newRow("post too large") << file(t) << 2 << u"post"_s;
-    t = r;
-    t.starts[0].start = u"400"_s;
-    QTest::newRow("start too large") << file(t) << 2 << u"start figure"_s;
-    t = r;
-    t.starts[0].speed = u"fast"_s;
-    QTest::newRow("speed not a number") << file(t) << 2 << u"speed figure"_s;
-    t = r;
-    t.distance = u"1e300"_s;
-    QTest::newRow("distance too large") << file(t) << 1 << u"distance"_s;
-    t = r;
-    t.conditions = u"\"year olds\""_s;
-    QTest::newRow("year too early") << file(t) << 1 << u"year"_s;
-    t = r;
-    t.type = u"\"Allowance\""_s;
-    t.conditions = u"\"All CPU value max 5\""_s;
-    QTest::newRow("CPU value without comma") << file(t) << 1 << u"comma"_s;
-
-    QByteArray size = file(r);
-    size.replace("612.0102,\"R\",\"Dirt\",\"Fast\",6,1", "612.0102,\"R\",\"Dirt\",\"Fast\",6,40000");
-    QTest::newRow("field size too large") << size << 1 << u"field size"_s;
-    QByteArray ignored = file(r);
-    ignored.replace(",1,2,3,4,5,6,", ",1,2,x,4,5,6,");
-    QTest::newRow("ignored start value not a number") << ignored << 1 << u"start value"_s;
-    TestRace week = good;
-    week.number = u"40000.0101"_s;
-    QTest::newRow("week too large") << resultText(resultFields({week}), Layout::OneLine) << 0 << u"week"_s;
-}
-
-void TestResultsFile::broken()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(int, racesKept);
-    QFETCH(QString, error);
-    const ReadResult r = readText(text);
-    QVERIFY(!r.ok);
-    QVERIFY2(r.error.contains(error), qPrintable(r.error));
-    QCOMPARE(r.sink.races.size(), racesKept);
-}
+    void broken()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, racesKept);
+        QFETCH(QString, error);
+        const ReadResult r = readText(text);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(error), qPrintable(r.error));
+        QCOMPARE(r.sink.races.size(), racesKept);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestResultsFile)
 #include "test_resultsfile.moc"

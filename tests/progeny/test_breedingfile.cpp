@@ -1,7 +1,6 @@
 #include "progeny/breedingfile.h"
 #include "progenyfixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ProgenySearchMode)
@@ -10,48 +9,35 @@ class TestBreedingFile : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
+    ProgenyFixture m_fx;
+    QString m_error; // the scan's error after scanAll()
+
     QString write(const QByteArray& text)
     {
-        const QString path = m_dir.filePath(QStringLiteral("breeding.txt"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-            qFatal("cannot write the breeding file");
-        return path;
+        m_fx.writeBreeding(text);
+        return m_fx.breedingPath();
     }
 
     /** Runs a scan to its end: the accepted ids, then "end", "check N" or "error at line N". */
-    QString scanAll(const QString& path, const QString& name, ProgenySearchMode mode,
-                    QString* error = nullptr)
+    QString scanAll(const QString& path, const QString& name,
+                    ProgenySearchMode mode = ProgenySearchMode::Sire)
     {
         BreedingScan scan(path, name, mode);
+        m_error.clear();
         if (!scan.start()) {
-            if (error)
-                *error = scan.error();
-            return QStringLiteral("cannot open");
+            m_error = scan.error();
+            return u"cannot open"_s;
         }
         QStringList out;
         BreedingRecord rec;
-        for (;;) {
-            switch (scan.next(rec)) {
-            case BreedingScan::Result::Record:
-                out << QString::number(rec.id());
-                continue;
-            case BreedingScan::Result::End:
-                out << QStringLiteral("end");
-                break;
-            case BreedingScan::Result::CheckFailed:
-                out << QStringLiteral("check %1").arg(scan.failedId());
-                break;
-            case BreedingScan::Result::Malformed:
-                out << QStringLiteral("error at line %1").arg(scan.lineNumber());
-                if (error)
-                    *error = scan.error();
-                break;
-            }
-            return out.join(QLatin1Char(' '));
-        }
+        BreedingScan::Result r;
+        while ((r = scan.next(rec)) == BreedingScan::Result::Record)
+            out << QString::number(rec.id());
+        m_error = scan.error();
+        out << (r == BreedingScan::Result::End           ? u"end"_s
+                : r == BreedingScan::Result::CheckFailed ? u"check %1"_s.arg(scan.failedId())
+                                                         : u"error at line %1"_s.arg(scan.lineNumber()));
+        return out.join(u' ');
     }
 
 private slots:
@@ -61,91 +47,56 @@ private slots:
         QTest::addColumn<ProgenySearchMode>("mode");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        const auto S = ProgenySearchMode::Sire, DS = ProgenySearchMode::DamSire,
-                   DDS = ProgenySearchMode::DamDamSire;
+        const auto S = ProgenySearchMode::Sire, DS = ProgenySearchMode::DamSire;
         const QByteArray a = breedingHorse(1, "Alpha", "Big Red", "Dan", "Old Tom");
         const QByteArray b = breedingHorse(2, "Beta", "Big Red", "Sam", "Old Tom");
         const QByteArray c = breedingHorse(3, "Gamma", "Other", "Big Red", "Big Red");
-
-        QTest::newRow("empty file") << QByteArray() << S << "Big Red"
-                                    << "end";
-        QTest::newRow("only blank lines") << QByteArray("\r\n\r\n") << S << "Big Red"
-                                          << "end";
-        QTest::newRow("sire") << a + b + c << S << "Big Red"
-                              << "1 2 end";
-        QTest::newRow("dam-sire") << a + b + c << DS << "Big Red"
-                                  << "3 end";
-        QTest::newRow("dam's dam-sire") << a + b + c << DDS << "old tom"
-                                        << "1 2 end";
-        QTest::newRow("blank lines between and at the end") << "\r\n" + a + "\r\n\r\n" + b + "\r\n"
-                                                            << S << "Big Red"
-                                                            << "1 2 end";
-        QTest::newRow("line ends without CR, no end at the last line")
-            << QByteArray(a + b).replace("\r\n", "\n").chopped(1) << S << "Big Red"
-            << "1 2 end";
-        QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + a << S << "Big Red"
-                                         << "1 end";
-        QTest::newRow("a line of blanks separates records") << a + "  \t\r\n" + b << S << "Big Red"
-                                                            << "1 2 end";
-        QTest::newRow("blank line 3 resynchronises")
-            << QByteArray("7,Broken,3,F,x\r\n7,Big Red,0\r\n\r\n") + b << S << "Big Red"
-            << "2 end";
-        QTest::newRow("blank line 3 resynchronises, dam-sire")
-            << QByteArray("7,Broken,3,F,x\r\n7,Big Red,0\r\n\r\n") + c << DS << "Big Red"
-            << "3 end";
-        QTest::newRow("letter case ignored") << a << S << "BIG red"
-                                             << "1 end";
-        QTest::newRow("searched name with a trailing blank") << a << S << "Big Red "
-                                                             << "end";
-        QTest::newRow("file name with a trailing blank")
-            << breedingHorse(1, "Alpha", "Big Red ", "Dan", "Old Tom") << S << "Big Red"
-            << "end";
+        const auto row = [](const char* title, const QByteArray& text, const char* expected,
+                            ProgenySearchMode mode = ProgenySearchMode::Sire, const char* name = "Big Red") {
+            QTest::newRow(title) << text << mode << QString::fromUtf8(name) << QString::fromUtf8(expected);
+        };
+        row("empty file", {}, "end");
+        row("only blank lines", "\r\n\r\n", "end");
+        row("sire", a + b + c, "1 2 end");
+        row("dam-sire", a + b + c, "3 end", DS);
+        row("dam's dam-sire", a + b + c, "1 2 end", ProgenySearchMode::DamDamSire, "old tom");
+        row("blank lines between and at the end", "\r\n" + a + "\r\n\r\n" + b + "\r\n", "1 2 end");
+        row("line ends without CR, no end at the last line",
+            QByteArray(a + b).replace("\r\n", "\n").chopped(1), "1 2 end");
+        row("byte order mark", "\xEF\xBB\xBF" + a, "1 end");
+        row("a line of blanks separates records", a + "  \t\r\n" + b, "1 2 end");
+        row("blank line 3 resynchronises", "7,Broken,3,F,x\r\n7,Big Red,0\r\n\r\n" + b, "2 end");
+        row("blank line 3 resynchronises, dam-sire", "7,Broken,3,F,x\r\n7,Big Red,0\r\n\r\n" + c, "3 end",
+            DS);
+        row("letter case ignored", a, "1 end", S, "BIG red");
+        row("searched name with a trailing blank", a, "end", S, "Big Red ");
+        row("file name with a trailing blank", breedingHorse(1, "Alpha", "Big Red "), "end");
         // Sire mode must consume lines 3 and 4 of a non-matching record even when they carry the name.
-        QTest::newRow("skipped lines equal the name") << c + a << S << "Big Red"
-                                                      << "1 end";
-        QTest::newRow("skipped lines look like a record")
-            << QByteArray("5,X,3,C,x\r\n5,Nobody,0\r\n6,Big Red,0\r\n6,Big Red,0\r\n") + a << S << "Big Red"
-            << "1 end";
-        QTest::newRow("one repeated id is enough")
-            << QByteArray("1234,Kid,3,C,x\r\n1234,Big Red,0\r\n99,D,0\r\n99,E,0\r\n") << S << "Big Red"
-            << "1234 end";
-        QTest::newRow("id repeated only on line 4")
-            << QByteArray("1234,Kid,3,C,x\r\n55,Big Red,0\r\n66,D,0\r\n1234,E,0\r\n") << S << "Big Red"
-            << "1234 end";
-        QTest::newRow("no repeated id stops the scan")
-            << a + "1234,Kid,3,C,x\r\n55,Big Red,0\r\n66,D,0\r\n77,E,0\r\n" + b << S << "Big Red"
-            << "1 check 1234";
-        QTest::newRow("non-matching record with bad ids is skipped")
-            << QByteArray("1234,Kid,3,C,x\r\n55,Nobody,0\r\n66,D,0\r\n77,E,0\r\n") + a << S << "Big Red"
-            << "1 end";
-        QTest::newRow("blank among skipped lines ends the record")
-            << QByteArray("5,X,3,C,x\r\n5,Nobody,0\r\n\r\n") + a << S << "Big Red"
-            << "1 end";
-        QTest::newRow("truncated last record") << a + "8,Cut,3,C,x\r\n8,Big Red,0\r\n"
-                                               << S << "Big Red"
-                                               << "1 error at line 6";
-        QTest::newRow("truncated non-matching record") << a + "8,Cut,3,C,x\r\n8,Nobody,0\r\n"
-                                                       << S << "Big Red"
-                                                       << "1 error at line 6";
-        QTest::newRow("first line with two commas") << a + "8,Cut,3\r\n"
-                                                    << S << "Big Red"
-                                                    << "1 error at line 5";
-        QTest::newRow("sire line with one comma") << a + "8,Cut,3,C\r\n8,Big Red\r\n"
-                                                  << S << "Big Red"
-                                                  << "1 error at line 6";
-        QTest::newRow("id not a number") << a + "x8,Cut,3,C\r\n"
-                                         << S << "Big Red"
-                                         << "1 error at line 5";
-        QTest::newRow("id with a decimal") << "8.5,Cut,3,C\r\n" + a << S << "Big Red"
-                                           << "error at line 1";
-        QTest::newRow("id beyond 32 bits") << QByteArray("4294967296,Cut,3,C\r\n") << S << "Big Red"
-                                           << "error at line 1";
-        QTest::newRow("age not a number") << a + "8,Cut,three,C\r\n"
-                                          << S << "Big Red"
-                                          << "1 error at line 5";
-        QTest::newRow("ids and age with blanks around")
-            << QByteArray(" 8 ,Kid, 3 ,C\r\n8 ,Big Red,0\r\n8,x,0\r\n8,y,0\r\n") << S << "Big Red"
-            << "8 end";
+        row("skipped lines equal the name", c + a, "1 end");
+        row("skipped lines look like a record",
+            "5,X,3,C,x\r\n5,Nobody,0\r\n6,Big Red,0\r\n6,Big Red,0\r\n" + a, "1 end");
+        row("one repeated id is enough", "1234,Kid,3,C,x\r\n1234,Big Red,0\r\n99,D,0\r\n99,E,0\r\n",
+            "1234 end");
+        row("id repeated only on line 4", "1234,Kid,3,C,x\r\n55,Big Red,0\r\n66,D,0\r\n1234,E,0\r\n",
+            "1234 end");
+        row("no repeated id stops the scan", a + "1234,Kid,3,C,x\r\n55,Big Red,0\r\n66,D,0\r\n77,E,0\r\n" + b,
+            "1 check 1234");
+        row("non-matching record with bad ids is skipped",
+            "1234,Kid,3,C,x\r\n55,Nobody,0\r\n66,D,0\r\n77,E,0\r\n" + a, "1 end");
+        row("blank among skipped lines ends the record", "5,X,3,C,x\r\n5,Nobody,0\r\n\r\n" + a, "1 end");
+        row("truncated last record", a + "8,Cut,3,C,x\r\n8,Big Red,0\r\n", "1 error at line 6");
+        row("truncated non-matching record", a + "8,Cut,3,C,x\r\n8,Nobody,0\r\n", "1 error at line 6");
+        row("first line with two commas", a + "8,Cut,3\r\n", "1 error at line 5");
+        row("sire line with one comma", a + "8,Cut,3,C\r\n8,Big Red\r\n", "1 error at line 6");
+        row("id not a number", a + "x8,Cut,3,C\r\n", "1 error at line 5");
+        row("id with a decimal", "8.5,Cut,3,C\r\n" + a, "error at line 1");
+        row("id beyond 32 bits", "4294967296,Cut,3,C\r\n", "error at line 1");
+        row("age not a number", a + "8,Cut,three,C\r\n", "1 error at line 5");
+        row("ids and age with blanks around", " 8 ,Kid, 3 ,C\r\n8 ,Big Red,0\r\n8,x,0\r\n8,y,0\r\n", "8 end");
+        // Names in Latin-1 and in UTF-8 both match a searched name typed with the accent.
+        row("eight-bit and UTF-8 names",
+            breedingHorse(1, "Kid", "Beau Fr\xe9re") + breedingHorse(2, "Kid", "BEAU FR\xc3\x89RE"),
+            "1 2 end", S, "Beau Fr\xc3\xa9re");
     }
 
     void scan()
@@ -161,18 +112,16 @@ private slots:
     {
         const QString path = write("\r\n42,Some Horse ,3, F extra,stuff\r\n42,Sire One,9,9\r\n42,DS,1\r\n"
                                    "42, DDS ,1\r\n43,No Sex,5,\r\n43,sire one,0\r\n43,a,0\r\n43,b,0\r\n");
-        BreedingScan scan(path, QStringLiteral("SIRE ONE"), ProgenySearchMode::Sire);
+        BreedingScan scan(path, u"SIRE ONE"_s, ProgenySearchMode::Sire);
         QVERIFY(scan.start());
         BreedingRecord rec;
         QCOMPARE(scan.next(rec), BreedingScan::Result::Record);
         QCOMPARE(rec.id(), 42);
         QCOMPARE(rec.firstLine, 2);
-        QCOMPARE(rec.name(), QStringLiteral("Some Horse "));
-        QCOMPARE(rec.lineNames[1], QStringLiteral("Sire One"));
-        QCOMPARE(rec.lineNames[2], QStringLiteral("DS"));
-        QCOMPARE(rec.lineNames[3], QStringLiteral(" DDS "));
+        QCOMPARE(QStringList({rec.name(), rec.lineNames[1], rec.lineNames[2], rec.lineNames[3]}),
+                 (QStringList{u"Some Horse "_s, u"Sire One"_s, u"DS"_s, u" DDS "_s}));
         QCOMPARE(rec.ageYears, std::int16_t(3));
-        QCOMPARE(rec.sexCode, QStringLiteral(" ")); // the character right after the third comma
+        QCOMPARE(rec.sexCode, u" "_s); // the character right after the third comma
         QCOMPARE(scan.next(rec), BreedingScan::Result::Record);
         QCOMPARE(rec.ageYears, std::int16_t(5));
         QVERIFY(rec.sexCode.isEmpty());
@@ -180,42 +129,32 @@ private slots:
         QCOMPARE(scan.next(rec), BreedingScan::Result::End); // stays over
     }
 
-    void eightBitAndUtf8Names()
+    void messagesNameFileAndLine_data()
     {
-        // Names in Latin-1 and in UTF-8 both match a searched name typed with the accent.
-        const QByteArray latin1 = breedingHorse(1, "Kid", "Beau Fr\xe9re", "a", "b");
-        const QByteArray utf8 = breedingHorse(2, "Kid", "BEAU FR\xc3\x89RE", "a", "b");
-        QCOMPARE(scanAll(write(latin1 + utf8), QStringLiteral("Beau Fr\u00e9re"), ProgenySearchMode::Sire),
-                 QStringLiteral("1 2 end"));
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("detail"); // what the message says besides the file, parts separated by "|"
+        QTest::newRow("cut horse: where it starts") << breedingHorse(1, "A", "B") + "2,Cut,3,C,x\r\n2,B,0\r\n"
+                                                    << "1 error at line 6"
+                                                    << "line 5";
+        QTest::newRow("sire line") << QByteArray("1,A,3,C,x\r\n1,B\r\n") << "error at line 2"
+                                   << "Line 2 ";
+        QTest::newRow("age") << QByteArray("1,A,old,C,x\r\n") << "error at line 1"
+                             << "Line 1 |\"old\"";
+        QTest::newRow("missing file") << QByteArray() << "cannot open"
+                                      << "";
     }
 
     void messagesNameFileAndLine()
     {
-        QString error;
-        const QString path = write(breedingHorse(1, "A", "B", "C", "D") + "2,Cut,3,C,x\r\n2,B,0\r\n");
-        QCOMPARE(scanAll(path, QStringLiteral("B"), ProgenySearchMode::Sire, &error),
-                 QStringLiteral("1 error at line 6"));
-        QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
-        QVERIFY2(error.contains(QStringLiteral("line 5")), qPrintable(error)); // where the cut horse starts
-
-        write("1,A,3,C,x\r\n1,B\r\n");
-        scanAll(path, QStringLiteral("B"), ProgenySearchMode::Sire, &error);
-        QVERIFY2(error.contains(QStringLiteral("Line 2 ")) && error.contains(QDir::toNativeSeparators(path)),
-                 qPrintable(error));
-
-        write("1,A,old,C,x\r\n");
-        scanAll(path, QStringLiteral("B"), ProgenySearchMode::Sire, &error);
-        QVERIFY2(error.contains(QStringLiteral("Line 1 ")) && error.contains(QStringLiteral("\"old\"")),
-                 qPrintable(error));
-    }
-
-    void missingFile()
-    {
-        QString error;
-        const QString path = m_dir.filePath(QStringLiteral("gone.txt"));
-        QCOMPARE(scanAll(path, QStringLiteral("B"), ProgenySearchMode::Sire, &error),
-                 QStringLiteral("cannot open"));
-        QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+        QFETCH(QByteArray, text);
+        QFETCH(QString, result);
+        QFETCH(QString, detail);
+        const QString path = result == u"cannot open"_s ? m_fx.dir() + u"/gone.txt"_s : write(text);
+        QCOMPARE(scanAll(path, u"B"_s), result);
+        for (const QString& part : detail.split(u'|'))
+            QVERIFY2(m_error.contains(QDir::toNativeSeparators(path)) && m_error.contains(part),
+                     qPrintable(m_error));
     }
 };
 

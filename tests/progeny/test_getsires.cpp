@@ -8,30 +8,9 @@
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 Q_DECLARE_METATYPE(ProgenySearchMode)
-
-namespace
-{
-
-/** Cells c0 to c1 of one grid row, joined with "|". */
-QString cells(const GridState& g, int row, int c0, int c1)
-{
-    QStringList out;
-    for (int c = c0; c <= c1; ++c)
-        out << g.text(row, c);
-    return out.join(QLatin1Char('|'));
-}
-
-QString colours(const GridState& g, int row, int c0, int c1)
-{
-    QStringList out;
-    for (int c = c0; c <= c1; ++c)
-        out << QString::number(g.colour(row, c));
-    return out.join(QLatin1Char('|'));
-}
-
-} // namespace
 
 class TestGetSires : public QObject
 {
@@ -47,7 +26,7 @@ class TestGetSires : public QObject
         QVERIFY(formLoad(*f, NominalRowHeight));
     }
 
-    void search(const QString& name, const QString& minStarts = QStringLiteral("5"), bool twoYearOlds = false,
+    void search(const QString& name, const QString& minStarts = u"5"_s, bool twoYearOlds = false,
                 ProgenySearchMode mode = ProgenySearchMode::Sire)
     {
         if (!f)
@@ -60,6 +39,14 @@ class TestGetSires : public QObject
 
     /** Percentages of one win-profile row, Tot to S, then Num. */
     QString profile(int row) const { return cells(f->MSFSRGrid, row, 1, 6); }
+
+    /** The only message shown, which must name the breeding file (and `also`, when given). */
+    void checkOneMessageNaming(const QString& text, const QString& also = {})
+    {
+        QCOMPARE(platform->messages.size(), 1);
+        const QString& m = platform->messages[0];
+        QVERIFY2(m.contains(text) && m.contains(also), qPrintable(m));
+    }
 
 private slots:
     void init()
@@ -100,64 +87,55 @@ private slots:
         fx->writeBreeding(breedingHorse(17, "FLYING JOE", "big red", "DAN PATCH", "old tom", 3, "G"));
         load();
         f->MSFlexGrid1.setColWidth(0, 1600);
-        search(searched, QStringLiteral("5"), false, mode);
+        search(searched, u"5"_s, false, mode);
 
         QVERIFY(f->sireLayout());
-        QVERIFY(!f->MSFSGrid.visible() && !f->MSFWGrid.visible());
+        QVERIFY(!f->MSFSGrid.visible() && !f->MSFWGrid.visible() && !f->cmdprintEnabled);
         QVERIFY(f->MSFSRGrid.visible() && f->MSFmaxgrid.visible() && f->lblfastestVisible);
-        QVERIFY(!f->cmdprintEnabled);
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(g.cols(), 19);
         QCOMPARE(g.rows(), 2);
-        QCOMPARE(cells(g, 0, 2, 3) + QLatin1Char('|') + cells(g, 1, 2, 3), expected);
-        QCOMPARE(cells(g, 0, 0, 1) + QLatin1Char('|') + cells(g, 0, 4, 18),
-                 QStringLiteral("Horse Name|H.ID.|Y|Sx|#|M|Al|Sk|Gr|<8|<=9|<11|11+|<8|<=9|<11|11+"));
-        QCOMPARE(cells(g, 1, 0, 1) + QLatin1Char('|') + cells(g, 1, 4, 5),
-                 QStringLiteral("Flying Joe|17|3|G"));
+        QCOMPARE(cells(g, 0, 2, 3) + u'|' + cells(g, 1, 2, 3), expected);
+        QCOMPARE(cells(g, 0, 0, 1) + u'|' + cells(g, 0, 4, 18),
+                 u"Horse Name|H.ID.|Y|Sx|#|M|Al|Sk|Gr|<8|<=9|<11|11+|<8|<=9|<11|11+"_s);
+        QCOMPARE(cells(g, 1, 0, 1) + u'|' + cells(g, 1, 4, 5), u"Flying Joe|17|3|G"_s);
         const int widths[] = {1600, -1,  1400, 1400, 250, 250, 275, 250, 310, 310,
                               310,  320, 320,  320,  320, 320, 320, 320, 320};
         for (int c = 2; c < 19; ++c)
             QCOMPARE(g.colWidth(c), widths[c]);
         QCOMPARE(g.colAlign(15), Align::RightCenter);
-        QCOMPARE(f->frainfo, QStringLiteral("Statistics for Progeny of ") + Fmt::properCase(searched) +
-                                 QStringLiteral("  (1)."));
+        QCOMPARE(f->frainfo, u"Statistics for Progeny of "_s + Fmt::properCase(searched) + u"  (1)."_s);
         QVERIFY(platform->messages.isEmpty());
         QVERIFY(!QFile::exists(f->settingsPath())); // the switch must not write the layout file
     }
 
-    void noProgeny()
-    {
-        fx->writeBreeding(breedingHorse(1, "Kid", "Someone Else", "a", "b"));
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(f->MSFlexGrid1.rows(), 1);
-        QCOMPARE(f->MSFlexGrid1.text(0, 18), QStringLiteral("11+"));
-        QCOMPARE(f->frainfo, QStringLiteral("Statistics for Progeny of Big Red  (0)."));
-        for (int r = 1; r <= 7; ++r)
-            QCOMPARE(profile(r), QStringLiteral("0.0%|0.0%|0.0%|0.0%|0.0%|0"));
-        for (int r = 1; r <= 6; ++r)
-            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), QStringLiteral("||||"));
-        QCOMPARE(f->lblfastest, QStringLiteral("Fastest progeny?  - 0"));
-        QVERIFY(platform->messages.isEmpty());
-    }
-
     void horsesThatDoNotQualify()
     {
-        fx->writeBreeding(breedingHorse(1, "Never Ran", "Big Red", "a", "b") +
-                          breedingHorse(2, "Few Starts", "Big Red", "a", "b") +
+        fx->writeBreeding(bigRedKids({"Never Ran", "Few Starts"}) +
                           breedingHorse(3, "Too Young", "Big Red", "a", "b", 2));
-        fx->addStart(QStringLiteral("Few Starts"), 2, 1, 80, QStringLiteral("D"), 6, QStringLiteral("Alw"));
-        fx->addStarts(QStringLiteral("Few Starts"), 2, 3, 70);
-        fx->addStarts(QStringLiteral("Too Young"), 3, 12, 88, QStringLiteral("T"));
-        search(QStringLiteral("Big Red"));
+        fx->addStart(u"Few Starts"_s, 2, 1, 80, u"D"_s, 6, u"Alw"_s);
+        fx->addStarts(u"Few Starts"_s, 2, 3, 70);
+        fx->addStarts(u"Too Young"_s, 3, 12, 88, u"T"_s);
+        // A stallion without progeny shows the captions only; neither gives any statistic.
+        for (const QString& sire : {u"Nobody"_s, u"Big Red"_s}) {
+            search(sire);
+            if (sire == u"Nobody"_s)
+                QCOMPARE(f->MSFlexGrid1.text(0, 18) + f->frainfo,
+                         u"11+Statistics for Progeny of Nobody  (0)."_s);
+            QCOMPARE(f->MSFlexGrid1.rows(), sire == u"Nobody"_s ? 1 : 4);
+            for (int r = 1; r <= 7; ++r)
+                QCOMPARE(profile(r), u"0.0%|0.0%|0.0%|0.0%|0.0%|0"_s);
+            for (int r = 1; r <= 6; ++r)
+                QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"||||"_s);
+            QCOMPARE(f->lblfastest, u"Fastest progeny?  - 0"_s);
+        }
+        QVERIFY(platform->messages.isEmpty());
         const GridState& g = f->MSFlexGrid1;
-        QCOMPARE(cells(g, 1, 6, 18), QStringLiteral("|||||0|0|0|0|0|0|0|0"));
-        QCOMPARE(colours(g, 1, 11, 18), QStringLiteral("0|0|0|0|0|0|0|0"));
-        QCOMPARE(cells(g, 2, 6, 18), QStringLiteral("4|||||0|0|0|0|0|0|0|0"));
-        QCOMPARE(colours(g, 2, 11, 18), QStringLiteral("4|4|4|4|2|2|2|2"));
-        QCOMPARE(cells(g, 3, 6, 18), QStringLiteral("12|||||0|0|0|0|0|0|0|0"));
-        QCOMPARE(profile(3), QStringLiteral("0.0%|0.0%|0.0%|0.0%|0.0%|0"));
-        QCOMPARE(cells(f->MSFmaxgrid, 1, 1, 5), QStringLiteral("||||"));
-        QCOMPARE(f->lblfastest, QStringLiteral("Fastest progeny?  - 0"));
+        QCOMPARE(cells(g, 1, 6, 18) + u'/' + cells(g, 1, 11, 18, true),
+                 u"|||||0|0|0|0|0|0|0|0/0|0|0|0|0|0|0|0"_s);
+        QCOMPARE(cells(g, 2, 6, 18) + u'/' + cells(g, 2, 11, 18, true),
+                 u"4|||||0|0|0|0|0|0|0|0/4|4|4|4|2|2|2|2"_s);
+        QCOMPARE(cells(g, 3, 6, 18), u"12|||||0|0|0|0|0|0|0|0"_s);
     }
 
     void qualificationBases_data()
@@ -178,319 +156,217 @@ private slots:
         QFETCH(QString, minimum);
         QFETCH(bool, twoYearOlds);
         QFETCH(QString, q1q2);
-        fx->writeBreeding(breedingHorse(1, "Seven", "Big Red", "a", "b", 3) +
-                          breedingHorse(2, "Ten", "Big Red", "a", "b", 4) +
+        fx->writeBreeding(breedingHorse(1, "Seven", "Big Red", "a", "b", 3) + breedingHorse(2, "Ten") +
                           breedingHorse(3, "Baby", "Big Red", "a", "b", 2));
-        fx->addStarts(QStringLiteral("Seven"), 1, 7);
-        fx->addStarts(QStringLiteral("Ten"), 2, 10);
-        fx->addStarts(QStringLiteral("Baby"), 3, 9);
-        search(QStringLiteral("Big Red"), minimum, twoYearOlds);
-        QCOMPARE(f->MSFSRGrid.text(3, 6) + QLatin1Char('|') + f->MSFSRGrid.text(4, 6), q1q2);
-        QCOMPARE(f->MSFSRGrid.text(1, 6), f->MSFSRGrid.text(3, 6));
-        QCOMPARE(f->MSFSRGrid.text(7, 6), f->MSFSRGrid.text(4, 6));
+        fx->addStarts(u"Seven"_s, 1, 7);
+        fx->addStarts(u"Ten"_s, 2, 10);
+        fx->addStarts(u"Baby"_s, 3, 9);
+        search(u"Big Red"_s, minimum, twoYearOlds);
+        QCOMPARE(f->MSFSRGrid.text(3, 6) + u'|' + f->MSFSRGrid.text(4, 6), q1q2);
+        QCOMPARE(f->MSFSRGrid.text(1, 6) + u'|' + f->MSFSRGrid.text(7, 6),
+                 q1q2); // the maiden rows share a base, as do the class rows
     }
 
-    void firstWin_data()
+    void oneHorse_data()
     {
-        QTest::addColumn<QString>("restr");
-        QTest::addColumn<double>("dist");
-        QTest::addColumn<QString>("surf");
-        QTest::addColumn<QString>("expected"); // rows MC, MSW, Mdn: Tot|D|T|R|S
-        const QString none = QStringLiteral("0.0%|0.0%|0.0%|0.0%|0.0%");
-        const QString dirtSprint = QStringLiteral("100.0%|100.0%|0.0%|0.0%|100.0%");
-        const QString dirtRoute = QStringLiteral("100.0%|100.0%|0.0%|100.0%|0.0%");
-        const QString turfRoute = QStringLiteral("100.0%|0.0%|100.0%|100.0%|0.0%");
-        const QString turfSprint = QStringLiteral("100.0%|0.0%|100.0%|0.0%|100.0%");
-        const auto rows = [](const QString& mc, const QString& msw, const QString& mdn) {
-            return QStringList{mc, msw, mdn}.join(QLatin1Char('/'));
+        QTest::addColumn<QStringList>("starts"); // restr:dist:surf[:cprice:fin:sp], a win at 70 unless given
+        QTest::addColumn<QString>("probe");      // Rc0-c1: the horse's cells c0 to c1; Pr0-r1: win profile
+        QTest::addColumn<QString>("expected");   // win profile: Tot D T R S as 1 for 100% and 0 for 0%
+        const auto row = [](const char* title, const QStringList& starts, const char* probe,
+                            const char* expected) {
+            QTest::newRow(title) << starts << QString::fromUtf8(probe) << QString::fromUtf8(expected);
         };
-        QTest::newRow("MC 7.5 dirt") << "MC" << 7.5 << "D" << rows(dirtSprint, none, dirtSprint);
-        QTest::newRow("MC 8 dirt") << "MC" << 8.0 << "D" << rows(dirtRoute, none, dirtRoute);
-        QTest::newRow("MS 7.75 turf is a route") << "MS" << 7.75 << "T" << rows(none, turfRoute, turfRoute);
-        QTest::newRow("first win elsewhere") << "Alw" << 6.0 << "D" << rows(none, none, dirtSprint);
-        QTest::newRow("any letter but D is turf") << "MC" << 6.0 << "A" << rows(turfSprint, none, turfSprint);
-        QTest::newRow("codes compare exactly") << "mc" << 6.0 << "D" << rows(none, none, dirtSprint);
+        // First wins, in rows MC, MSW and Mdn. A later maiden win counts for nothing.
+        const QString laterMaidenWin = u"MS:12:T"_s;
+        row("MC 7.5 dirt", {u"MC:7.5:D"_s, laterMaidenWin}, "P1-3", "11001/00000/11001");
+        row("MC 8 dirt", {u"MC:8:D"_s, laterMaidenWin}, "P1-3", "11010/00000/11010");
+        row("MS 7.75 turf is a route", {u"MS:7.75:T"_s, laterMaidenWin}, "P1-3", "00000/10110/10110");
+        row("first win elsewhere", {u"Alw:6:D"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
+        row("any letter but D is turf", {u"MC:6:A"_s, laterMaidenWin}, "P1-3", "10101/00000/10101");
+        row("codes compare exactly", {u"mc:6:D"_s, laterMaidenWin}, "P1-3", "00000/00000/11001");
+        // Class wins: cells Al|Sk|Gr, and rows 1+A, 3+A, Stk and Grp.
+        row("graded win folds upward", {u"G1:8:D"_s}, "R8-10 P4-7", "1|1|1 11010/00000/11010/11010");
+        row("stakes only", {u"Stk:6:T"_s}, "R8-10 P4-7", "1|1|0 10101/00000/10101/00000");
+        row("allowance at 7.75 is a sprint", {u"Alw:7.75:D"_s}, "R8-10 P4-7",
+            "1|0|0 11001/00000/00000/00000");
+        row("built allowance code", {u"A2x:8:T"_s}, "R8-10 P4-7", "1|0|0 10110/00000/00000/00000");
+        row("digit code with a claiming price", {u"25:6:D:25000:1:70"_s}, "R8-10 P4-7",
+            "1|0|0 11001/00000/00000/00000");
+        row("digit code without one", {u"25:6:D"_s}, "R8-10 P4-7", "0|0|0 00000/00000/00000/00000");
+        row("claiming win", {u"Clm:6:D:5000:1:70"_s}, "R8-10 P4-7", "0|0|0 00000/00000/00000/00000");
+        row("three on dirt, two at routes", {u"Alw:6:D"_s, u"Stk:9:D"_s, u"G2:10:D"_s}, "R8-10 P4-7",
+            "3|2|1 11011/11000/11010/11010");
+        row("three split over surfaces", {u"Alw:6:D"_s, u"Alw:6:T"_s, u"Alw:6:X"_s}, "R8-10 P4-7",
+            "3|0|0 11101/10001/00000/00000");
+        // Best figures by surface and distance band: dirt in columns 11-14, turf in 15-18.
+        row("dirt 7.99", {u"Clm:7.99:D:5000:2:80.4"_s}, "R11-18", "80|0|0|0|0|0|0|0");
+        row("dirt 8", {u"Clm:8:D:5000:2:80"_s}, "R11-18", "0|80|0|0|0|0|0|0");
+        row("dirt 9.49", {u"Clm:9.49:D:5000:2:80"_s}, "R11-18", "0|80|0|0|0|0|0|0");
+        row("dirt 9.5 is band 3", {u"Clm:9.5:D:5000:2:80"_s}, "R11-18", "0|0|80|0|0|0|0|0");
+        row("turf 10.99", {u"Clm:10.99:T:5000:2:80"_s}, "R11-18", "0|0|0|0|0|0|80|0");
+        row("turf 11", {u"Clm:11:T:5000:2:80"_s}, "R11-18", "0|0|0|0|0|0|0|80");
+        row("half to even, down", {u"Clm:6:D:5000:2:96.5"_s}, "R11-18", "96|0|0|0|0|0|0|0");
+        row("half to even, up", {u"Clm:6:T:5000:2:95.5"_s}, "R11-18", "0|0|0|0|96|0|0|0");
+        row("other surface, no figure", {u"Clm:6:A:5000:2:99"_s}, "R11-18", "0|0|0|0|0|0|0|0");
+        row("lower-case d, no figure", {u"Clm:6:d:5000:2:99"_s}, "R11-18", "0|0|0|0|0|0|0|0");
     }
 
-    void firstWin()
+    void oneHorse()
     {
-        QFETCH(QString, restr);
-        QFETCH(double, dist);
-        QFETCH(QString, surf);
+        QFETCH(QStringList, starts);
+        QFETCH(QString, probe);
         QFETCH(QString, expected);
-        fx->writeBreeding(breedingHorse(1, "Kid", "Big Red", "a", "b") +
-                          breedingHorse(2, "Loser", "Big Red", "a", "b"));
-        fx->addStart(QStringLiteral("Kid"), 1, 1, 70, surf, dist, restr);
-        // A later maiden win counts for nothing: only the first win tells how the horse broke its maiden.
-        fx->addStart(QStringLiteral("Kid"), 1, 1, 70, QStringLiteral("T"), 12, QStringLiteral("MS"));
-        fx->addStarts(QStringLiteral("Loser"), 2, 2);
-        search(QStringLiteral("Big Red"), QStringLiteral("2"));
-        QCOMPARE(QStringList({cells(f->MSFSRGrid, 1, 1, 5), cells(f->MSFSRGrid, 2, 1, 5),
-                              cells(f->MSFSRGrid, 3, 1, 5)})
-                     .join(QLatin1Char('/'))
-                     .replace(QStringLiteral("50.0%"), QStringLiteral("100.0%")),
-                 expected);
-        QCOMPARE(f->MSFSRGrid.text(3, 6), QStringLiteral("2"));
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 7, 7) + cells(f->MSFlexGrid1, 2, 7, 7), QStringLiteral("YN"));
-    }
-
-    void classWins_data()
-    {
-        QTest::addColumn<QStringList>("wins"); // restr:dist:surf:cprice
-        QTest::addColumn<QString>("row");      // cells Al|Sk|Gr
-        QTest::addColumn<QString>("profile");  // rows 1+A, 3+A, Stk, Grp: Tot D T R S each as 1 or 0
-        QTest::newRow("graded win folds upward") << QStringList{QStringLiteral("G1:8:D:0")} << "1|1|1"
-                                                 << "11010/00000/11010/11010";
-        QTest::newRow("stakes only") << QStringList{QStringLiteral("Stk:6:T:0")} << "1|1|0"
-                                     << "10101/00000/10101/00000";
-        QTest::newRow("allowance at 7.75 is a sprint")
-            << QStringList{QStringLiteral("Alw:7.75:D:0")} << "1|0|0"
-            << "11001/00000/00000/00000";
-        QTest::newRow("built allowance code") << QStringList{QStringLiteral("A2x:8:T:0")} << "1|0|0"
-                                              << "10110/00000/00000/00000";
-        QTest::newRow("digit code with a claiming price")
-            << QStringList{QStringLiteral("25:6:D:25000")} << "1|0|0"
-            << "11001/00000/00000/00000";
-        QTest::newRow("digit code without one") << QStringList{QStringLiteral("25:6:D:0")} << "0|0|0"
-                                                << "00000/00000/00000/00000";
-        QTest::newRow("claiming win") << QStringList{QStringLiteral("Clm:6:D:5000")} << "0|0|0"
-                                      << "00000/00000/00000/00000";
-        QTest::newRow("three on dirt, two at routes")
-            << QStringList{QStringLiteral("Alw:6:D:0"), QStringLiteral("Stk:9:D:0"),
-                           QStringLiteral("G2:10:D:0")}
-            << "3|2|1"
-            << "11011/11000/11010/11010";
-        QTest::newRow("three split over surfaces")
-            << QStringList{QStringLiteral("Alw:6:D:0"), QStringLiteral("Alw:6:T:0"),
-                           QStringLiteral("Alw:6:X:0")}
-            << "3|0|0"
-            << "11101/10001/00000/00000";
-    }
-
-    void classWins()
-    {
-        QFETCH(QStringList, wins);
-        QFETCH(QString, row);
-        QFETCH(QString, profile);
-        fx->writeBreeding(breedingHorse(1, "Kid", "Big Red", "a", "b"));
-        for (const QString& w : wins) {
-            const QStringList p = w.split(QLatin1Char(':'));
-            fx->addStart(QStringLiteral("Kid"), 1, 1, 70, p[2], p[1].toDouble(), p[0], p[3].toInt());
+        fx->writeBreeding(bigRedKids({"Kid"}));
+        for (const QString& st : starts) {
+            const QStringList p = st.split(u':');
+            fx->addStart(u"Kid"_s, 1, p.value(4, u"1"_s).toInt(), p.value(5, u"70"_s).toDouble(), p[2],
+                         p[1].toDouble(), p[0], p.value(3).toInt());
         }
-        fx->addStarts(QStringLiteral("Kid"), 1, 6);
-        search(QStringLiteral("Big Red"), QStringLiteral("1"));
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 8, 10), row);
+        fx->addStarts(u"Kid"_s, 1, 6); // the class rows take progeny with N + 5 starts
+        search(u"Big Red"_s, u"1"_s);
         QStringList got;
-        for (int r = 4; r <= 7; ++r) {
-            QString bits;
-            for (int c = 1; c <= 5; ++c)
-                bits +=
-                    f->MSFSRGrid.text(r, c) == QLatin1String("100.0%") ? QLatin1Char('1') : QLatin1Char('0');
-            got << bits;
+        for (const QString& item : probe.split(u' ')) {
+            const int from = item.section(u'-', 0, 0).mid(1).toInt(),
+                      to = qMax(from, item.section(u'-', 1).toInt());
+            QStringList rows; // the win profile as 1 for 100% and 0 for 0%
+            for (int r = from; item.startsWith(u'P') && r <= to; ++r)
+                rows << cells(f->MSFSRGrid, r, 1, 5)
+                            .remove(u'|')
+                            .replace(u"100.0%"_s, u"1"_s)
+                            .replace(u"0.0%"_s, u"0"_s);
+            got << (item.startsWith(u'R') ? cells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
         }
-        QCOMPARE(got.join(QLatin1Char('/')), profile);
+        QCOMPARE(got.join(u' '), expected);
     }
 
-    void speedBands_data()
+    void bestFiguresAndSpeedSummary()
     {
-        QTest::addColumn<QString>("surf");
-        QTest::addColumn<double>("dist");
-        QTest::addColumn<double>("sp");
-        QTest::addColumn<QString>("expected"); // columns 11 to 18
-        QTest::newRow("dirt 7.99") << "D" << 7.99 << 80.4 << "80|0|0|0|0|0|0|0";
-        QTest::newRow("dirt 8") << "D" << 8.0 << 80.0 << "0|80|0|0|0|0|0|0";
-        QTest::newRow("dirt 9.49") << "D" << 9.49 << 80.0 << "0|80|0|0|0|0|0|0";
-        QTest::newRow("dirt 9.5 is band 3") << "D" << 9.5 << 80.0 << "0|0|80|0|0|0|0|0";
-        QTest::newRow("turf 10.99") << "T" << 10.99 << 80.0 << "0|0|0|0|0|0|80|0";
-        QTest::newRow("turf 11") << "T" << 11.0 << 80.0 << "0|0|0|0|0|0|0|80";
-        QTest::newRow("half to even, down") << "D" << 6.0 << 96.5 << "96|0|0|0|0|0|0|0";
-        QTest::newRow("half to even, up") << "T" << 6.0 << 95.5 << "0|0|0|0|96|0|0|0";
-        QTest::newRow("other surface, no figure") << "A" << 6.0 << 99.0 << "0|0|0|0|0|0|0|0";
-        QTest::newRow("lower-case d, no figure") << "d" << 6.0 << 99.0 << "0|0|0|0|0|0|0|0";
-    }
-
-    void speedBands()
-    {
-        QFETCH(QString, surf);
-        QFETCH(double, dist);
-        QFETCH(double, sp);
-        QFETCH(QString, expected);
-        fx->writeBreeding(breedingHorse(1, "Kid", "Big Red", "a", "b"));
-        fx->addStart(QStringLiteral("Kid"), 1, 2, sp, surf, dist, QStringLiteral("Clm"), 5000);
-        search(QStringLiteral("Big Red"), QStringLiteral("1"));
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 11, 18), expected);
-        QCOMPARE(colours(f->MSFlexGrid1, 1, 11, 18), QStringLiteral("4|4|4|4|2|2|2|2"));
-    }
-
-    void bestFigureAndFastest()
-    {
-        fx->writeBreeding(breedingHorse(1, "First", "Big Red", "a", "b") +
-                          breedingHorse(2, "Second", "Big Red", "a", "b") +
-                          breedingHorse(3, "Third", "Big Red", "a", "b"));
-        fx->addStart(QStringLiteral("First"), 1, 2, 95.6);
-        fx->addStart(QStringLiteral("First"), 1, 2, 95.9);
-        fx->addStart(QStringLiteral("Second"), 2, 2, 96.2);
-        fx->addStart(QStringLiteral("Third"), 3, 2, 96.0);
-        search(QStringLiteral("Big Red"), QStringLiteral("1"));
-        QCOMPARE(f->MSFlexGrid1.text(1, 11), QStringLiteral("96"));
+        fx->writeBreeding(bigRedKids({"First", "Second", "Third"}));
+        for (const auto& [name, id, sp] : {std::tuple{u"First"_s, 1, 95.6},
+                                           {u"First"_s, 1, 95.9},
+                                           {u"Second"_s, 2, 96.2},
+                                           {u"Third"_s, 3, 96.0}})
+            fx->addStart(name, id, 2, sp);
+        search(u"Big Red"_s, u"1"_s);
+        QCOMPARE(f->MSFlexGrid1.text(1, 11), u"96"_s);
         // 96 (rounded) is below 96.2: the second horse takes the name though both show 96.
-        QCOMPARE(f->lblfastest, QStringLiteral("Fastest progeny? Second - 96"));
+        QCOMPARE(f->lblfastest, u"Fastest progeny? Second - 96"_s);
 
-        fx->writeBreeding(breedingHorse(1, "First", "Big Red", "a", "b") +
-                          breedingHorse(4, "Fourth", "Big Red", "a", "b"));
-        fx->addStart(QStringLiteral("First"), 1, 2, 98.0);
-        fx->addStart(QStringLiteral("Fourth"), 4, 2, 98.0);
-        search(QStringLiteral("Big Red"), QStringLiteral("1"));
-        QCOMPARE(f->lblfastest, QStringLiteral("Fastest progeny? First - 98"));
-    }
+        // Equal figures: the first horse keeps the name.
+        fx->writeBreeding(bigRedKids({"First"}) + breedingHorse(4, "Fourth"));
+        fx->addStart(u"First"_s, 1, 2, 98.0);
+        fx->addStart(u"Fourth"_s, 4, 2, 98.0);
+        search(u"Big Red"_s, u"1"_s);
+        QCOMPARE(f->lblfastest, u"Fastest progeny? First - 98"_s);
 
-    void speedSummary()
-    {
-        fx->writeBreeding(breedingHorse(1, "A", "Big Red", "a", "b") +
-                          breedingHorse(2, "B", "Big Red", "a", "b") +
-                          breedingHorse(3, "C", "Big Red", "a", "b"));
-        fx->addStart(QStringLiteral("A"), 1, 2, 80, QStringLiteral("D"), 6);
-        fx->addStart(QStringLiteral("A"), 1, 2, 90, QStringLiteral("T"), 6);
-        fx->addStart(QStringLiteral("A"), 1, 2, 70, QStringLiteral("D"), 12);
-        fx->addStart(QStringLiteral("B"), 2, 2, 85, QStringLiteral("D"), 6);
-        fx->addStart(QStringLiteral("B"), 2, 2, 75, QStringLiteral("D"), 6);
-        fx->addStart(QStringLiteral("C"), 3, 2, 0, QStringLiteral("D"), 6);
-        search(QStringLiteral("Big Red"), QStringLiteral("1"));
-        const GridState& m = f->MSFmaxgrid;
-        QCOMPARE(cells(m, 1, 1, 5), QStringLiteral("82.5|||70.0|78.3")); // (80 + 85) / 2; (80 + 85 + 70) / 3
-        QCOMPARE(cells(m, 2, 1, 5), QStringLiteral("90.0||||90.0"));
-        QCOMPARE(cells(m, 3, 1, 5), QStringLiteral("85.0|||70.0|81.3"));
-        QCOMPARE(cells(m, 4, 1, 5), QStringLiteral("90|||70|90"));
-        QCOMPARE(cells(m, 5, 1, 5), QStringLiteral("2|||1|3"));
-        QCOMPARE(cells(m, 6, 1, 5), QStringLiteral("1||||1"));
-        QCOMPARE(f->lblfastest, QStringLiteral("Fastest progeny? A - 90"));
+        fx->writeBreeding(bigRedKids({"A", "B", "C"}));
+        for (const auto& [name, id, sp, surf, dist] : {std::tuple{u"A"_s, 1, 80, u"D"_s, 6},
+                                                       {u"A"_s, 1, 90, u"T"_s, 6},
+                                                       {u"A"_s, 1, 70, u"D"_s, 12},
+                                                       {u"B"_s, 2, 85, u"D"_s, 6},
+                                                       {u"B"_s, 2, 75, u"D"_s, 6},
+                                                       {u"C"_s, 3, 0, u"D"_s, 6}})
+            fx->addStart(name, id, 2, sp, surf, dist);
+        search(u"Big Red"_s, u"1"_s);
+        QStringList rows;
+        for (int r = 1; r <= 6; ++r)
+            rows << cells(f->MSFmaxgrid, r, 1, 5);
+        // Dirt band 1 averages (80 + 85) / 2, and the dirt total (80 + 85 + 70) / 3.
+        QCOMPARE(rows, (QStringList{u"82.5|||70.0|78.3"_s, u"90.0||||90.0"_s, u"85.0|||70.0|81.3"_s,
+                                    u"90|||70|90"_s, u"2|||1|3"_s, u"1||||1"_s}));
+        QCOMPARE(f->lblfastest, u"Fastest progeny? A - 90"_s);
     }
 
     void idCheckFailureKeepsEarlierRows()
     {
-        fx->writeBreeding(breedingHorse(1, "Good", "Big Red", "a", "b") +
-                          "1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n" +
-                          breedingHorse(3, "Later", "Big Red", "a", "b"));
-        fx->addStarts(QStringLiteral("Good"), 1, 8, 80);
+        fx->writeBreeding(bigRedKids({"Good"}) + "1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n" +
+                          breedingHorse(3, "Later"));
+        fx->addStarts(u"Good"_s, 1, 8, 80);
         load();
         f->MSFlexGrid1.setRows(6);
-        f->frainfo = QStringLiteral("before");
-        f->MSFSRGrid.setText(1, 1, QStringLiteral("earlier"));
-        f->lblfastest = QStringLiteral("earlier");
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(
-            platform->messages,
-            QStringList{QStringLiteral("There was an error with horse 1234.  Check the breeding.txt file.")});
+        f->frainfo = u"before"_s;
+        f->MSFSRGrid.setText(1, 1, u"earlier"_s);
+        f->lblfastest = u"earlier"_s;
+        search(u"Big Red"_s);
+        QCOMPARE(platform->messages,
+                 QStringList{u"There was an error with horse 1234.  Check the breeding.txt file."_s});
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(g.rows(), 6);
-        QCOMPARE(cells(g, 1, 0, 1), QStringLiteral("Good|1"));
-        QCOMPARE(cells(g, 2, 0, 1), QStringLiteral("|"));
-        QCOMPARE(g.text(0, 0), QString()); // no captions
-        QCOMPARE(g.text(1, 6), QString()); // no statistics
-        QCOMPARE(f->frainfo, QStringLiteral("before"));
-        QCOMPARE(f->MSFSRGrid.text(1, 1), QStringLiteral("earlier"));
-        QCOMPARE(f->lblfastest, QStringLiteral("earlier"));
+        QCOMPARE(cells(g, 1, 0, 1) + u'/' + cells(g, 2, 0, 1), u"Good|1/|"_s);
+        QCOMPARE(g.text(0, 0) + g.text(1, 6), QString()); // no captions, no statistics
+        QCOMPARE(f->frainfo + f->MSFSRGrid.text(1, 1) + f->lblfastest, u"beforeearlierearlier"_s);
         for (int r = 3; r <= 5; ++r)
-            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), QStringLiteral("0|0|0|0|0"));
+            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"0|0|0|0|0"_s);
     }
 
     void malformedFileListsWhatCameBefore()
     {
-        fx->writeBreeding(breedingHorse(1, "Good", "Big Red", "a", "b") +
-                          "2,Cut Short,3,C,x\r\n2,Big Red,0\r\n");
-        fx->addStarts(QStringLiteral("Good"), 1, 8, 80);
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(platform->messages.size(), 1);
-        QVERIFY2(platform->messages[0].contains(QDir::toNativeSeparators(fx->breedingPath())) &&
-                     platform->messages[0].contains(QStringLiteral("line 5")),
-                 qPrintable(platform->messages[0]));
+        fx->writeBreeding(bigRedKids({"Good"}) + "2,Cut Short,3,C,x\r\n2,Big Red,0\r\n");
+        fx->addStarts(u"Good"_s, 1, 8, 80);
+        search(u"Big Red"_s);
+        checkOneMessageNaming(QDir::toNativeSeparators(fx->breedingPath()), u"line 5"_s);
         QCOMPARE(f->MSFlexGrid1.rows(), 2);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 7), QStringLiteral("Good|1|A|B|4|C|8|N"));
-        QCOMPARE(f->frainfo, QStringLiteral("Statistics for Progeny of Big Red  (1)."));
-        QCOMPARE(f->MSFSRGrid.text(3, 6), QStringLiteral("1"));
+        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 7), u"Good|1|A|B|4|C|8|N"_s);
+        QCOMPARE(f->frainfo, u"Statistics for Progeny of Big Red  (1)."_s);
+        QCOMPARE(f->MSFSRGrid.text(3, 6), u"1"_s);
     }
 
-    void breedingFileGone()
+    void breedingFileOrDatabaseGone()
     {
-        fx->writeBreeding(breedingHorse(1, "Good", "Big Red", "a", "b"));
+        fx->writeBreeding(bigRedKids({"Good"}));
         load();
-        QVERIFY(QFile::remove(fx->breedingPath()));
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(platform->messages.size(), 1);
-        QVERIFY(platform->messages[0].contains(QDir::toNativeSeparators(fx->breedingPath())));
+        QVERIFY(QFile::rename(fx->breedingPath(), fx->breedingPath() + u".away"_s));
+        search(u"Big Red"_s);
+        checkOneMessageNaming(QDir::toNativeSeparators(fx->breedingPath()));
         QCOMPARE(f->MSFlexGrid1.rows(), 1);
-        QCOMPARE(f->frainfo, QStringLiteral("Statistics for Progeny of Big Red  (0)."));
-    }
+        QCOMPARE(f->frainfo, u"Statistics for Progeny of Big Red  (0)."_s);
 
-    void databaseGone()
-    {
-        fx->writeBreeding(breedingHorse(1, "Good", "Big Red", "a", "b"));
-        load();
+        QVERIFY(QFile::rename(fx->breedingPath() + u".away"_s, fx->breedingPath()));
         fx->db().close();
         QVERIFY(QFile::remove(f->databasePath()));
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(platform->messages.size(), 1);
-        QVERIFY(
-            platform->messages[0].startsWith(QStringLiteral("The starts of the progeny could not be read")));
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), QStringLiteral("Good|1"));
+        platform->messages.clear();
+        search(u"Big Red"_s);
+        checkOneMessageNaming(u"The starts of the progeny could not be read"_s);
+        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), u"Good|1"_s);
     }
 
-    void quoteInName()
+    void namesWithQuotesAndMatchingOnNameAndId()
     {
-        fx->writeBreeding(breedingHorse(5, "Say \"When\"", "Big Red", "a", "b") +
-                          breedingHorse(6, "O'Hara", "Big Red", "a", "b"));
-        fx->addStarts(QStringLiteral("Say \"When\""), 5, 6, 77);
-        fx->addStarts(QStringLiteral("O'Hara"), 6, 7, 78);
-        search(QStringLiteral("Big Red"));
-        QVERIFY(platform->messages.isEmpty());
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 7), QStringLiteral("6|N"));
-        QCOMPARE(cells(f->MSFlexGrid1, 2, 6, 7), QStringLiteral("7|N"));
-    }
-
-    void startsMatchNameAndId()
-    {
+        fx->writeBreeding(bigRedKids({"Say \"When\"", "O'Hara", "Twin"}));
+        fx->addStarts(u"Say \"When\""_s, 1, 6, 77);
+        fx->addStarts(u"O'Hara"_s, 2, 7, 78);
         // Another horse of the same name, and the same horse written in other letter case in the results.
-        fx->writeBreeding(breedingHorse(7, "Twin", "Big Red", "a", "b"));
-        fx->addStarts(QStringLiteral("TWIN"), 7, 3);
-        fx->addStarts(QStringLiteral("Twin"), 8, 4);
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(f->MSFlexGrid1.text(1, 6), QStringLiteral("3"));
+        fx->addStarts(u"TWIN"_s, 3, 3);
+        fx->addStarts(u"Twin"_s, 8, 4);
+        search(u"Big Red"_s);
+        QVERIFY(platform->messages.isEmpty());
+        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 7) + u'/' + cells(f->MSFlexGrid1, 2, 6, 7) + u'/' +
+                     cells(f->MSFlexGrid1, 3, 6, 6),
+                 u"6|N/7|N/3"_s);
     }
 
     void countersDoNotWrap()
     {
-        fx->writeBreeding(breedingHorse(1, "Iron Horse", "Big Red", "a", "b"));
+        fx->writeBreeding(bigRedKids({"Iron Horse"}));
         QVERIFY(fx->db().begin());
-        QSqlQuery race(fx->db().handle()), start(fx->db().handle());
-        race.prepare(QStringLiteral(
-            "INSERT INTO tblraces (racenum, surf, dist, cprice, restr) VALUES (?, 'D', 6, 0, 'Stk')"));
-        start.prepare(QStringLiteral(
-            "INSERT INTO tblhorsedata (hname, hid, racenum, fin, sp) VALUES ('Iron Horse', 1, ?, 1, 80)"));
-        const int wins = 33000; // beyond a 16-bit counter
-        for (int i = 0; i < wins; ++i) {
-            const double key = 1 + i / 100 + (i % 100 + 1) / 10000.0;
-            race.addBindValue(key);
-            start.addBindValue(key);
-            QVERIFY(race.exec() && start.exec());
-        }
+        for (int i = 0; i < 33000; ++i) // beyond a 16-bit counter
+            fx->addStart(u"Iron Horse"_s, 1, 1, 80, u"D"_s, 6, u"Stk"_s);
         QVERIFY(fx->db().commit());
-        search(QStringLiteral("Big Red"));
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 10), QStringLiteral("33000|Y|33000|33000|0"));
-        QCOMPARE(profile(6), QStringLiteral("100.0%|100.0%|0.0%|0.0%|100.0%|1"));
+        search(u"Big Red"_s);
+        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 10), u"33000|Y|33000|33000|0"_s);
+        QCOMPARE(profile(6), u"100.0%|100.0%|0.0%|0.0%|100.0%|1"_s);
     }
 
     void repeatedSearchInSireLayout()
     {
-        fx->writeBreeding(breedingHorse(1, "A", "Big Red", "a", "b") +
-                          breedingHorse(2, "B", "Big Red", "a", "b") +
-                          breedingHorse(3, "C", "Small Red", "a", "b"));
-        search(QStringLiteral("Big Red"));
+        fx->writeBreeding(bigRedKids({"A", "B"}) + breedingHorse(3, "C", "Small Red"));
+        search(u"Big Red"_s);
         QCOMPARE(f->MSFlexGrid1.rows(), 3);
-        search(QStringLiteral("Small Red"));
+        search(u"Small Red"_s);
         QVERIFY(f->sireLayout());
         QCOMPARE(f->MSFlexGrid1.rows(), 2);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), QStringLiteral("C|3"));
-        QCOMPARE(f->frainfo, QStringLiteral("Statistics for Progeny of Small Red  (1)."));
+        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), u"C|3"_s);
+        QCOMPARE(f->frainfo, u"Statistics for Progeny of Small Red  (1)."_s);
         QCOMPARE(platform->busyCalls, 2);
     }
 };

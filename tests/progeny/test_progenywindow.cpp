@@ -21,33 +21,27 @@ class TestProgenyWindow : public QObject
         return g->model()->index(viewRow, col).data(Qt::DisplayRole).toString();
     }
 
-    static void checkNormalLayout(frmmainfinder& w)
+    /** The normal layout shows the statistics of one horse; the sire layout those of the progeny. */
+    static void checkLayout(frmmainfinder& w, bool sire)
     {
-        QVERIFY(w.MSFSGrid->isVisible());
-        QVERIFY(w.MSFWGrid->isVisible());
-        QVERIFY(w.fraspeedstats->isVisible());
-        QVERIFY(w.framaxspeedstats->isVisible());
-        QVERIFY(w.txtinjury->isVisible());
-        QVERIFY(!w.MSFSRGrid->isVisible());
-        QVERIFY(!w.MSFmaxgrid->isVisible());
-        QVERIFY(!w.lblfastest->isVisible());
-        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), 18);
-        QVERIFY(w.cmdprint->isEnabled());
+        for (QWidget* shownInNormal : std::initializer_list<QWidget*>{w.MSFSGrid, w.MSFWGrid, w.fraspeedstats,
+                                                                      w.framaxspeedstats, w.txtinjury})
+            QCOMPARE(shownInNormal->isVisible(), !sire);
+        for (QWidget* shownInSire : std::initializer_list<QWidget*>{w.MSFSRGrid, w.MSFmaxgrid, w.lblfastest})
+            QCOMPARE(shownInSire->isVisible(), sire);
+        if (sire)
+            QVERIFY(!w.lblinjurytest->isVisible());
+        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), sire ? 19 : 18);
+        QCOMPARE(w.cmdprint->isEnabled(), !sire);
     }
 
-    static void checkSireLayout(frmmainfinder& w)
+    /** Chooses the kind of search and runs it for `name` with the search button. */
+    static void searchFor(frmmainfinder& w, QRadioButton* kind, const QString& name)
     {
-        QVERIFY(!w.MSFSGrid->isVisible());
-        QVERIFY(!w.MSFWGrid->isVisible());
-        QVERIFY(!w.fraspeedstats->isVisible());
-        QVERIFY(!w.framaxspeedstats->isVisible());
-        QVERIFY(!w.lblinjurytest->isVisible());
-        QVERIFY(!w.txtinjury->isVisible());
-        QVERIFY(w.MSFSRGrid->isVisible());
-        QVERIFY(w.MSFmaxgrid->isVisible());
-        QVERIFY(w.lblfastest->isVisible());
-        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), 19);
-        QVERIFY(!w.cmdprint->isEnabled());
+        kind->click();
+        w.txthorse->selectAll();
+        QTest::keyClicks(w.txthorse, name);
+        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
     }
 
 private slots:
@@ -57,78 +51,69 @@ private slots:
         fx.writeBreeding(breedingHorse(11, "SPEEDY", "Big Red", "Dan", "Tom", 3, "C") +
                          breedingHorse(12, "Plodder", "Other", "Dan", "Tom") +
                          breedingHorse(13, "steady", "big red", "Sam", "Tom", 4, "F"));
-        fx.addStart(QStringLiteral("Speedy"), 11, 1, 91.5, QStringLiteral("D"), 6, QStringLiteral("MC"));
-        fx.addStart(QStringLiteral("Speedy"), 11, 1, 93.4, QStringLiteral("T"), 8.5, QStringLiteral("Alw"));
-        fx.addStart(QStringLiteral("Steady"), 13, 3, 70, QStringLiteral("D"), 6, QStringLiteral("Clm"), 5000);
+        fx.addStart(u"Speedy"_s, 11, 1, 91.5, u"D"_s, 6, u"MC"_s);
+        fx.addStart(u"Speedy"_s, 11, 1, 93.4, u"T"_s, 8.5, u"Alw"_s);
+        fx.addStart(u"Steady"_s, 13, 3, 70, u"D"_s, 6, u"Clm"_s, 5000);
 
         ScriptedPlatform platform;
         frmmainfinder w(platform, fx.dir(), fx.breedingPath());
         QVERIFY(w.Form_Load());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        checkNormalLayout(w);
+        checkLayout(w, false);
         QVERIFY(w.optsire->isEnabled());
 
         w.optsire->click();
         QVERIFY(w.optsire->isChecked());
         QVERIFY(w.txtnum->isVisible() && w.chk2yo->isVisible());
-        QTest::keyClicks(w.txthorse, QStringLiteral("Big Red"));
+        QTest::keyClicks(w.txthorse, u"Big Red"_s);
         w.txtnum->selectAll();
-        QTest::keyClicks(w.txtnum, QStringLiteral("1x")); // the letter beeps and is dropped
-        QCOMPARE(w.txtnum->text(), QStringLiteral("1"));
+        QTest::keyClicks(w.txtnum, u"1x"_s); // the letter beeps and is dropped
+        QCOMPARE(w.txtnum->text(), u"1"_s);
         QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
 
-        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messages.join(QLatin1Char('\n'))));
+        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messages.join(u'\n')));
         QCOMPARE(platform.busyDepth, 0);
-        checkSireLayout(w);
-        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(2, Qt::Horizontal).toString(),
-                 QStringLiteral("Dam-Sire"));
-        QCOMPARE(cell(w.MSFlexGrid1, 0, 0), QStringLiteral("Speedy"));
-        QCOMPARE(cell(w.MSFlexGrid1, 0, 6), QStringLiteral("2"));
-        QCOMPARE(cell(w.MSFlexGrid1, 0, 11), QStringLiteral("92"));
-        QCOMPARE(cell(w.MSFlexGrid1, 0, 16), QStringLiteral("93"));
-        QCOMPARE(w.MSFlexGrid1->model()->index(0, 11).data(Qt::ForegroundRole).value<QColor>(),
-                 QColor(128, 0, 0));
-        QCOMPARE(w.MSFlexGrid1->model()->index(0, 16).data(Qt::ForegroundRole).value<QColor>(),
-                 QColor(0, 128, 0));
-        QCOMPARE(cell(w.MSFlexGrid1, 1, 0), QStringLiteral("Steady"));
-        QCOMPARE(w.frainfo->title(), QStringLiteral("Statistics for Progeny of Big Red  (2)."));
-        QCOMPARE(w.lblfastest->text(), QStringLiteral("Fastest progeny? Speedy - 93"));
-        QCOMPARE(cell(w.MSFSRGrid, 1, 1), QStringLiteral("50.0%")); // MC: one of two broke its maiden there
-        QCOMPARE(cell(w.MSFmaxgrid, 1, 1), QStringLiteral("81.0")); // dirt band 1: (92 + 70) / 2
+        checkLayout(w, true);
+        QAbstractItemModel* m = w.MSFlexGrid1->model();
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->headerData(2, Qt::Horizontal).toString(), u"Dam-Sire"_s);
+        QCOMPARE(cell(w.MSFlexGrid1, 0, 0) + cell(w.MSFlexGrid1, 1, 0), u"SpeedySteady"_s);
+        QCOMPARE(cell(w.MSFlexGrid1, 0, 6) + u'|' + cell(w.MSFlexGrid1, 0, 11) + u'|' +
+                     cell(w.MSFlexGrid1, 0, 16),
+                 u"2|92|93"_s);
+        QCOMPARE(m->index(0, 11).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
+        QCOMPARE(m->index(0, 16).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QCOMPARE(w.frainfo->title(), u"Statistics for Progeny of Big Red  (2)."_s);
+        QCOMPARE(w.lblfastest->text(), u"Fastest progeny? Speedy - 93"_s);
+        QCOMPARE(cell(w.MSFSRGrid, 1, 1), u"50.0%"_s); // MC: one of two broke its maiden there
+        QCOMPARE(cell(w.MSFmaxgrid, 1, 1), u"81.0"_s); // dirt band 1: (92 + 70) / 2
 
         // Enter in the name box runs the same search; a dam-sire search changes the captions.
         w.optdamsire->click();
         w.txthorse->selectAll();
-        QTest::keyClicks(w.txthorse, QStringLiteral("Dan"));
+        QTest::keyClicks(w.txthorse, u"Dan"_s);
         QTest::keyClick(w.txthorse, Qt::Key_Return);
-        checkSireLayout(w);
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Sire"));
-        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
-        QCOMPARE(cell(w.MSFlexGrid1, 1, 2), QStringLiteral("Other"));
+        checkLayout(w, true);
+        QCOMPARE(m->headerData(2, Qt::Horizontal).toString(), u"Sire"_s);
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(cell(w.MSFlexGrid1, 1, 2), u"Other"_s);
 
         // Back to a horse search: the normal layout returns, with the horse's starts in 18 columns.
-        w.opthorse->click();
+        searchFor(w, w.opthorse, u"Speedy"_s);
         QVERIFY(!w.txtnum->isVisible());
-        w.txthorse->selectAll();
-        QTest::keyClicks(w.txthorse, QStringLiteral("Speedy"));
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
-        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messages.join(QLatin1Char('\n'))));
+        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messages.join(u'\n')));
         QCOMPARE(platform.busyDepth, 0);
-        checkNormalLayout(w);
-        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(17, Qt::Horizontal).toString(), QStringLiteral("St"));
-        QVERIFY(cell(w.MSFlexGrid1, 0, 0).compare(QStringLiteral("Speedy"), Qt::CaseInsensitive) == 0);
+        checkLayout(w, false);
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->headerData(0, Qt::Horizontal).toString() + m->headerData(17, Qt::Horizontal).toString(),
+                 u"NameSt"_s);
+        QVERIFY(cell(w.MSFlexGrid1, 0, 0).compare(u"Speedy"_s, Qt::CaseInsensitive) == 0);
 
         // And a progeny search after it switches again.
-        w.optsire->click();
-        w.txthorse->selectAll();
-        QTest::keyClicks(w.txthorse, QStringLiteral("Big Red"));
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
-        checkSireLayout(w);
-        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 2);
+        searchFor(w, w.optsire, u"Big Red"_s);
+        checkLayout(w, true);
+        QCOMPARE(m->rowCount(), 2);
     }
 };
 

@@ -16,10 +16,14 @@ class TestSiresCli : public QObject
         QByteArray err;
     };
 
-    Output run(const QString& dir, const QStringList& args)
+    /** turftrawler-cli sires NAME --breeding PATH, with the options given after the name. */
+    static Output sires(const ProgenyFixture& fx, const QString& name, const QStringList& options = {},
+                        const QString& breeding = {})
     {
         QProcess p;
-        p.start(QStringLiteral(TURF_CLI), QStringList{QStringLiteral("--dir"), dir} + args);
+        p.start(QStringLiteral(TURF_CLI),
+                QStringList{u"--dir"_s, fx.dir(), u"sires"_s, name} + options +
+                    QStringList{u"--breeding"_s, breeding.isEmpty() ? fx.breedingPath() : breeding});
         if (!p.waitForFinished(30000))
             return {};
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
@@ -30,48 +34,37 @@ private slots:
     {
         ProgenyFixture fx;
         fx.writeBreeding(breedingHorse(3, "QUICK KID", "Big Red", "Dan", "Tom", 2, "F"));
-        fx.addStart(QStringLiteral("Quick Kid"), 3, 1, 81.5, QStringLiteral("T"), 9, QStringLiteral("MS"));
+        fx.addStart(u"Quick Kid"_s, 3, 1, 81.5, u"T"_s, 9, u"MS"_s);
         const Output o =
-            run(fx.dir(), {QStringLiteral("sires"), QStringLiteral("Tom"), QStringLiteral("--as"),
-                           QStringLiteral("damdamsire"), QStringLiteral("--min"), QStringLiteral("1"),
-                           QStringLiteral("--2yo"), QStringLiteral("--breeding"), fx.breedingPath(),
-                           QStringLiteral("--json")});
+            sires(fx, u"Tom"_s, {u"--as"_s, u"damdamsire"_s, u"--min"_s, u"1"_s, u"--2yo"_s, u"--json"_s});
         QCOMPARE(o.status, 0);
         const QJsonObject j = QJsonDocument::fromJson(o.out).object();
-        const QJsonArray rows = j[QStringLiteral("MSFlexGrid1")][QStringLiteral("cells")].toArray();
+        const QJsonArray rows = j[u"MSFlexGrid1"_s][u"cells"_s].toArray();
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].toArray().size(), 19);
-        QCOMPARE(rows[0][3].toString(), QStringLiteral("Dam-Sire"));
-        QCOMPARE(rows[1][0].toString(), QStringLiteral("Quick Kid"));
-        QCOMPARE(rows[1][16].toString(), QStringLiteral("82"));
-        QCOMPARE(j[QStringLiteral("MSFlexGrid1")][QStringLiteral("colours")][1][16].toInt(), 2);
-        QCOMPARE(j[QStringLiteral("MSFSRGrid")][QStringLiteral("cells")][2][1].toString(),
-                 QStringLiteral("100.0%"));
-        QCOMPARE(j[QStringLiteral("MSFmaxgrid")][QStringLiteral("cells")][2][2].toString(),
-                 QStringLiteral("82.0"));
-        QCOMPARE(j[QStringLiteral("frainfo")].toString(),
-                 QStringLiteral("Statistics for Progeny of Tom  (1)."));
-        QCOMPARE(j[QStringLiteral("lblfastest")].toString(),
-                 QStringLiteral("Fastest progeny? Quick Kid - 82"));
-        QCOMPARE(j[QStringLiteral("messages")].toArray().size(), 0);
+        QCOMPARE(rows[0][3].toString(), u"Dam-Sire"_s);
+        QCOMPARE(rows[1][0].toString() + rows[1][16].toString(), u"Quick Kid82"_s);
+        QCOMPARE(j[u"MSFlexGrid1"_s][u"colours"_s][1][16].toInt(), 2);
+        QCOMPARE(j[u"MSFSRGrid"_s][u"cells"_s][2][1].toString(), u"100.0%"_s);
+        QCOMPARE(j[u"MSFmaxgrid"_s][u"cells"_s][2][2].toString(), u"82.0"_s);
+        QCOMPARE(j[u"frainfo"_s].toString(), u"Statistics for Progeny of Tom  (1)."_s);
+        QCOMPARE(j[u"lblfastest"_s].toString(), u"Fastest progeny? Quick Kid - 82"_s);
+        QCOMPARE(j[u"messages"_s].toArray().size(), 0);
     }
 
     void textWithAllColumns()
     {
         ProgenyFixture fx;
         fx.writeBreeding(breedingHorse(3, "Kid", "Big Red", "Dan", "Tom"));
-        const Output o = run(fx.dir(), {QStringLiteral("sires"), QStringLiteral("Big Red"),
-                                        QStringLiteral("--breeding"), fx.breedingPath()});
+        const Output o = sires(fx, u"Big Red"_s);
         QCOMPARE(o.status, 0);
         const QList<QByteArray> lines = o.out.split('\n');
-        QVERIFY(lines[0].endsWith('\r'));
         QVERIFY(lines.size() > 3);
         QCOMPARE(lines[0].count("\","), 19);
         QVERIFY(lines[0].endsWith("\"<=9\",\"<11\",\"11+\",\r"));
-        QCOMPARE(
-            lines[1],
-            QByteArray("\"Kid\",\"3\",\"Dan\",\"Tom\",\"4\",\"C\",\"\",\"\",\"\",\"\",\"\",\"0\",\"0\",\"0\","
-                       "\"0\",\"0\",\"0\",\"0\",\"0\",\r"));
+        QCOMPARE(lines[1],
+                 QByteArray("\"Kid\",\"3\",\"Dan\",\"Tom\",\"4\",\"C\",\"\",\"\",\"\",\"\",\"\",\"0\",\"0\","
+                            "\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\r"));
         QVERIFY(o.out.contains("Statistics for Progeny of Big Red  (1)."));
     }
 
@@ -79,18 +72,13 @@ private slots:
     {
         ProgenyFixture fx;
         fx.writeBreeding("1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n");
-        Output o = run(fx.dir(), {QStringLiteral("sires"), QStringLiteral("Big Red"),
-                                  QStringLiteral("--breeding"), fx.breedingPath(), QStringLiteral("--json")});
+        Output o = sires(fx, u"Big Red"_s, {u"--json"_s});
         QCOMPARE(o.status, 1);
-        QCOMPARE(QJsonDocument::fromJson(o.out).object()[QStringLiteral("messages")][0].toString(),
-                 QStringLiteral("There was an error with horse 1234.  Check the breeding.txt file."));
+        QCOMPARE(QJsonDocument::fromJson(o.out).object()[u"messages"_s][0].toString(),
+                 u"There was an error with horse 1234.  Check the breeding.txt file."_s);
         QVERIFY(o.err.contains("horse 1234"));
-
-        o = run(fx.dir(), {QStringLiteral("sires"), QStringLiteral("Big Red"), QStringLiteral("--as"),
-                           QStringLiteral("dam"), QStringLiteral("--breeding"), fx.breedingPath()});
-        QCOMPARE(o.status, 2);
-        o = run(fx.dir(), {QStringLiteral("sires"), QStringLiteral("Big Red"), QStringLiteral("--breeding"),
-                           fx.breedingPath() + QStringLiteral(".none")});
+        QCOMPARE(sires(fx, u"Big Red"_s, {u"--as"_s, u"dam"_s}).status, 2);
+        o = sires(fx, u"Big Red"_s, {}, fx.breedingPath() + u".none"_s);
         QCOMPARE(o.status, 1);
         QVERIFY(o.err.contains("does not exist"));
     }
