@@ -6,12 +6,13 @@
 
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 class TestCellFormat : public QObject
 {
     Q_OBJECT
 private slots:
     void sweepAgainstGeneralFormat();
-    void plainAndNumbers_data();
     void plainAndNumbers();
 };
 
@@ -26,43 +27,30 @@ void TestCellFormat::sweepAgainstGeneralFormat()
         const double key = (hundredths(gen) % 1000) + (i % 99) / 100.0 + (i % 37) / 10000.0;
         for (const double v : {v2, v3, key}) {
             for (const auto& [d, w] : {std::pair{1, 2}, std::pair{1, 1}, std::pair{2, 1}, std::pair{4, 1}}) {
-                const QString fast = CellFormat::fixed(v, d, w);
-                if (fast != Fmt::fixed(v, d, w))
-                    QFAIL(qPrintable(QStringLiteral("%1 with %2 decimals: %3 against %4")
-                                         .arg(v, 0, 'g', 17)
+                if (CellFormat::fixed(v, d, w) != Fmt::fixed(v, d, w))
+                    QFAIL(qPrintable(u"%1 with %2 decimals: %3 against %4"_s.arg(v, 0, 'g', 17)
                                          .arg(d)
-                                         .arg(fast, Fmt::fixed(v, d, w))));
+                                         .arg(CellFormat::fixed(v, d, w), Fmt::fixed(v, d, w))));
             }
             if (CellFormat::plain(v) != Fmt::shortest(v))
-                QFAIL(qPrintable(QStringLiteral("%1: %2 against %3")
-                                     .arg(v, 0, 'g', 17)
-                                     .arg(CellFormat::plain(v), Fmt::shortest(v))));
+                QFAIL(qPrintable(
+                    u"%1: %2 against %3"_s.arg(v, 0, 'g', 17).arg(CellFormat::plain(v), Fmt::shortest(v))));
         }
     }
 }
 
-void TestCellFormat::plainAndNumbers_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("whole") << 6.0 << "6";
-    QTest::newRow("half") << 8.5 << "8.5";
-    QTest::newRow("two places") << 5.12 << "5.12";
-    QTest::newRow("key") << 612.0507 << "612.0507";
-    QTest::newRow("many places") << 1.0 / 3 << "0.333333333333333";
-    QTest::newRow("negative") << -2.25 << "-2.25";
-}
-
 void TestCellFormat::plainAndNumbers()
 {
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QCOMPARE(CellFormat::plain(value), text);
-    QCOMPARE(CellFormat::number(7), QStringLiteral("7"));
-    QCOMPARE(CellFormat::number(999), QStringLiteral("999"));
-    QCOMPARE(CellFormat::number(1000), QStringLiteral("1000"));
-    QCOMPARE(CellFormat::number(-5), QStringLiteral("-5"));
-    QCOMPARE(CellFormat::number(3000000000LL), QStringLiteral("3000000000"));
+    for (const auto& [value, text] : {std::pair{6.0, "6"},
+                                      {8.5, "8.5"},
+                                      {5.12, "5.12"},
+                                      {612.0507, "612.0507"},
+                                      {1.0 / 3, "0.333333333333333"},
+                                      {-2.25, "-2.25"}})
+        QCOMPARE(CellFormat::plain(value), QString::fromLatin1(text));
+    for (const auto& [value, text] :
+         {std::pair{7LL, "7"}, {999LL, "999"}, {1000LL, "1000"}, {-5LL, "-5"}, {3000000000LL, "3000000000"}})
+        QCOMPARE(CellFormat::number(value), QString::fromLatin1(text));
 }
 
 QTEST_GUILESS_MAIN(TestCellFormat)

@@ -43,14 +43,9 @@ struct Session {
 struct Find {
     const char* tag;
     int mode;
-    const char* name;
-    const char* id;
-    const char* firstWeek;
-    const char* lastWeek;
+    const char *name, *id, *firstWeek, *lastWeek;
     int col;
-    const char* found;
-    const char* subject = "";
-    const char* injury = "30";
+    const char *found, *subject = "", *injury = "30";
 };
 
 const Find finds[] = {
@@ -116,13 +111,9 @@ private slots:
     void countQuestionAndCap();
     void rowCells();
     void rowColours();
-    void winGridBuckets();
-    void averageSpeeds();
+    void speedTables();
     void tags();
-    void ownerSummary();
-    void bigOwnerEarnings();
-    void stableExpression();
-    void returnsFromSireLayout();
+    void ownerStatistics();
     void listCommands();
 
 private:
@@ -146,13 +137,10 @@ void TestGethorse::initTestCase()
         m_fx->add({.hname = hid == 1234 ? u"Other"_s : u"Id Horse"_s,
                    .hid = hid,
                    .week = week--,
-                   .oname = u"Id Stable"_s});
+                   .oname = u"Ids"_s});
     for (int i = 0; i < 6; ++i)
-        m_fx->add({.hname = u"Racer %1"_s.arg(i),
-                   .hid = 50 + i,
-                   .week = 123,
-                   .race = 5 + i / 3,
-                   .oname = u"Race Stable"_s});
+        m_fx->add(
+            {.hname = u"Racer %1"_s.arg(i), .hid = 50 + i, .week = 123, .race = 5 + i / 3, .oname = u"R"_s});
     for (int w = 118; w <= 121; ++w)
         m_fx->add({.hname = u"Walker"_s, .hid = 7, .week = w, .oname = u"Walk Stable"_s});
 }
@@ -169,7 +157,12 @@ void TestGethorse::searches()
     QFETCH(int, row);
     const Find& t = finds[row];
     Session s(*m_fx);
+    // A search from the sire layout brings the normal one back.
+    s.f.showSireLayout();
     s.search(2, u"Blue Streak"_s);
+    QVERIFY(!s.f.sireLayout() && s.f.MSFWGrid.visible() && !s.f.MSFmaxgrid.visible() && s.f.cmdprintEnabled);
+    QCOMPARE(s.f.MSFlexGrid1.cols(), 18);
+    QVERIFY(s.p.labelTexts.contains(u"lblprogress: Searching..."_s));
     const QString before = s.f.lblprogress;
     s.p.messages.clear();
     s.f.panel.txtfirstweek = QString::fromUtf8(t.firstWeek);
@@ -221,10 +214,10 @@ void TestGethorse::currentOwnerOnly()
 {
     SearchFixture fx;
     // Newest first: three under Oak Farm, two under Hill Stable, two under Oak Farm again.
-    const char* owners[] = {"Oak Farm",    "Oak Farm", "Oak Farm", "Hill Stable",
-                            "Hill Stable", "Oak Farm", "Oak Farm"};
-    for (int i = 0; i < 7; ++i)
-        fx.add({.week = 300 - i, .oname = QString::fromLatin1(owners[i])});
+    int week = 300;
+    for (const char* owner :
+         {"Oak Farm", "Oak Farm", "Oak Farm", "Hill Stable", "Hill Stable", "Oak Farm", "Oak Farm"})
+        fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
     Session s(fx);
     s.f.panel.chkowner = true;
     s.search(2, u"Blue Streak"_s);
@@ -251,11 +244,12 @@ void TestGethorse::countQuestionAndCap()
     SearchFixture fx;
     fx.addMany(15002, [](int i) {
         // The two starts beyond the listing's cap are the only wins.
-        return Run{.hname = u"Horse %1"_s.arg(i),
-                   .week = 1000 - i / 40,
-                   .race = i % 40 + 1,
-                   .fin = i < 15000 ? 2 : 1,
-                   .oname = u"Big Stable"_s};
+        Run r{.hname = u"Horse %1"_s.arg(i),
+              .week = 1000 - i / 40,
+              .race = i % 40 + 1,
+              .fin = i < 15000 ? 2 : 1};
+        r.oname = u"Big Stable"_s;
+        return r;
     });
     Session s(fx);
     s.p.answers.push_back(Platform::Answer::Yes);
@@ -299,17 +293,9 @@ void TestGethorse::countQuestionAndCap()
 void TestGethorse::rowCells()
 {
     SearchFixture fx;
-    fx.add({.week = 7,
-            .track = 1,
-            .race = 2,
-            .fin = 2,
-            .sp = 8.46,
-            .start = 4,
-            .odds = 2.5,
-            .dist = 8.5,
-            .purse = 12345,
-            .cprice = 1500,
-            .restr = u"Clm"_s});
+    Run a{.week = 7, .track = 1, .race = 2, .fin = 2, .sp = 8.46, .start = 4, .odds = 2.5, .dist = 8.5};
+    a.purse = 12345, a.cprice = 1500, a.restr = u"Clm"_s;
+    fx.add(a);
     fx.add({.week = 6, .track = 9, .fin = 6, .sp = 101.24, .odds = 12}); // no track code; beyond fifth
     fx.add({.week = 5, .fin = 5, .purse = 25});                          // 0.5 earned: to the even neighbour
     Session s(fx);
@@ -336,74 +322,68 @@ void TestGethorse::rowCells()
 void TestGethorse::rowColours()
 {
     SearchFixture fx;
-    const struct {
-        const char* cond;
-        const char* surf;
-        int colour;
-    } rows[] = {{"F", "D", Palette::DarkRed},  {"F", "T", Palette::DarkGreen},
-                {"G", "T", Palette::DarkCyan}, {"G", "D", Palette::DarkMagenta},
-                {"S", "D", Palette::DarkBlue}, {"Y", "T", Palette::DarkYellow},
-                {"", "T", Palette::Default},   {"M", "D", Palette::Default}};
-    for (int i = 0; i < 8; ++i)
-        fx.add({.week = 300 - i,
-                .surf = QString::fromLatin1(rows[i].surf),
-                .cond = QString::fromLatin1(rows[i].cond)});
+    const std::tuple<const char*, const char*, int> rows[] = {
+        {"F", "D", Palette::DarkRed},     {"F", "T", Palette::DarkGreen}, {"G", "T", Palette::DarkCyan},
+        {"G", "D", Palette::DarkMagenta}, {"S", "D", Palette::DarkBlue},  {"Y", "T", Palette::DarkYellow},
+        {"", "T", Palette::Default},      {"M", "D", Palette::Default}};
+    for (int i = 0; i < 8; ++i) {
+        const auto& [cond, surf, colour] = rows[i];
+        fx.add({.week = 300 - i, .surf = QString::fromLatin1(surf), .cond = QString::fromLatin1(cond)});
+    }
     Session s(fx);
     s.search(2, u"Blue Streak"_s);
     for (int i = 0; i < 8; ++i)
         for (int c = 0; c < 18; ++c)
-            QCOMPARE(int(s.f.MSFlexGrid1.colour(i + 1, c)), rows[i].colour);
+            QCOMPARE(int(s.f.MSFlexGrid1.colour(i + 1, c)), std::get<2>(rows[i]));
 }
 
-void TestGethorse::winGridBuckets()
+void TestGethorse::speedTables()
 {
     SearchFixture fx;
+    // The win table's buckets, 4.5 and 14 furlongs at the ends, 8 furlongs a route.
     fx.add({.week = 300, .sp = 70, .dist = 4.5});
     fx.add({.week = 299, .fin = 3, .sp = 75.5, .dist = 5.99});
     fx.add({.week = 298, .fin = 2, .sp = 98.5, .dist = 14});
     fx.add({.week = 297, .sp = 101.2, .surf = u"T"_s, .dist = 8});
     fx.add({.week = 296, .fin = 4, .sp = 60, .surf = u"T"_s, .cond = u"G"_s, .dist = 12});
+    // Averages: sprint 5.5 and routes 8 (beyond 7.9) and 8.5 on fast dirt; a start at the threshold;
+    // off-track.
+    for (const auto& [week, sp, cond, dist] : {std::tuple{200, 80.0, "F", 5.5},
+                                               {199, 91.0, "F", 8.0},
+                                               {198, 100.0, "F", 8.5},
+                                               {197, 30.0, "F", 6.0},
+                                               {196, 30.01, "S", 6.0},
+                                               {195, 87.35, "G", 9.0}})
+        fx.add(
+            {.hname = u"Speedy"_s, .week = week, .sp = sp, .cond = QString::fromLatin1(cond), .dist = dist});
     Session s(fx);
     s.search(2, u"Blue Streak"_s);
-    const GridState& g = s.f.MSFWGrid;
-    QCOMPARE(rowOf(g, 1, 1, 9), L("2-75.5|||||||1-98.5|98.5/3"));
-    QCOMPARE(rowOf(g, 2, 1, 9), L("|||1-101.2|||||101.2/1"));
-    QCOMPARE(rowOf(g, 3, 1, 9), L("|||||||1-60.0|60.0/1"));
-    QCOMPARE(rowOf(g, 4, 1, 9), L("1-0-1|||||||0-1-0|1-1-1/3"));
-    QCOMPARE(rowOf(g, 5, 1, 9), L("|||1-0-0|||||1-0-0/1"));
-    QCOMPARE(rowOf(g, 6, 1, 9), L("|||||||0-0-0|0-0-0/1"));
+    const GridState& w = s.f.MSFWGrid;
+    QCOMPARE(rowOf(w, 1, 1, 9), L("2-75.5|||||||1-98.5|98.5/3"));
+    QCOMPARE(rowOf(w, 2, 1, 9), L("|||1-101.2|||||101.2/1"));
+    QCOMPARE(rowOf(w, 3, 1, 9), L("|||||||1-60.0|60.0/1"));
+    QCOMPARE(rowOf(w, 4, 1, 9), L("1-0-1|||||||0-1-0|1-1-1/3"));
+    QCOMPARE(rowOf(w, 5, 1, 9), L("|||1-0-0|||||1-0-0/1"));
+    QCOMPARE(rowOf(w, 6, 1, 9), L("|||||||0-0-0|0-0-0/1"));
     QCOMPARE(s.f.frainfo, u"Statistics for Blue Streak;     $15,800;  2 - 1 - 1 - 1 - 0 = 5 / 5"_s);
-
     // A later search with no turf start clears the old cells and still writes the Max column.
     s.f.panel.txtfirstweek = u"299"_s;
     s.search(2, u"Blue Streak"_s);
-    QCOMPARE(rowOf(g, 2, 1, 9), L("||||||||0.0/0"));
-}
+    QCOMPARE(rowOf(w, 2, 1, 9), L("||||||||0.0/0"));
 
-void TestGethorse::averageSpeeds()
-{
-    SearchFixture fx;
-    // Sprint 5.5 and routes 8 (beyond 7.9) and 8.5 on fast dirt; a start at the threshold; off-track starts.
-    fx.add({.week = 300, .sp = 80, .dist = 5.5});
-    fx.add({.week = 299, .sp = 91, .dist = 8});
-    fx.add({.week = 298, .sp = 100, .dist = 8.5});
-    fx.add({.week = 297, .sp = 30, .dist = 6});
-    fx.add({.week = 296, .sp = 30.01, .cond = u"S"_s, .dist = 6});
-    fx.add({.week = 295, .sp = 87.35, .cond = u"G"_s, .dist = 9});
-    Session s(fx);
-    s.search(2, u"Blue Streak"_s);
-    const GridState& g = s.f.MSFSGrid;
-    QCOMPARE(rowOf(g, 1, 1, 3), L("80.0 (1)|95.5 (2)|90.3 (3)"));
-    QCOMPARE(rowOf(g, 2, 1, 3), L("0 (0)|0 (0)|0 (0)"));
-    QCOMPARE(rowOf(g, 3, 1, 3), L("30.0 (1)|87.4 (1)|58.7 (2)"));
-    QCOMPARE(rowOf(g, 4, 1, 3), L("55.0 (2)|92.8 (3)|77.7 (5)"));
+    s.f.panel.txtfirstweek.clear();
+    s.search(2, u"Speedy"_s);
+    const GridState& a = s.f.MSFSGrid;
+    QCOMPARE(rowOf(a, 1, 1, 3), L("80.0 (1)|95.5 (2)|90.3 (3)"));
+    QCOMPARE(rowOf(a, 2, 1, 3), L("0 (0)|0 (0)|0 (0)"));
+    QCOMPARE(rowOf(a, 3, 1, 3), L("30.0 (1)|87.4 (1)|58.7 (2)"));
+    QCOMPARE(rowOf(a, 4, 1, 3), L("55.0 (2)|92.8 (3)|77.7 (5)"));
     // The start at 30 still counts in the bucket table; exactly 100 is 90+ and 100+, not 110+.
-    QCOMPARE(s.f.MSFWGrid.text(1, 2), u"1-30.0"_s);
+    QCOMPARE(w.text(1, 2), u"1-30.0"_s);
     QCOMPARE(s.summary().last(), u"110+: 0     100+: 1     90+: 2"_s);
-
     s.f.panel.txtinjury = QString(); // an empty threshold counts every start
-    s.search(2, u"Blue Streak"_s);
-    QCOMPARE(g.text(1, 1), u"55.0 (2)"_s);
+    s.search(2, u"Speedy"_s);
+    QCOMPARE(a.text(1, 1), u"55.0 (2)"_s);
 }
 
 void TestGethorse::tags()
@@ -411,15 +391,11 @@ void TestGethorse::tags()
     SearchFixture fx;
     // Today is week 420. Claiming 5000 at 410, 4000 at 405 and 400; an older cheaper claim; a cheap starter
     // race.
-    const struct {
-        int week;
-        qint64 cprice;
-        const char* restr;
-        int fin;
-    } starts[] = {{410, 5000, "Clm", 2}, {405, 4000, "Clm", 3}, {404, 1000, "Str", 2}, {400, 4000, "Clm", 4},
-                  {320, 0, "Alw", 1},    {240, 1, "Clm", 1},    {100, 0, "Alw", 1},    {40, 0, "Alw", 1}};
-    for (const auto& st : starts)
-        fx.add({.week = st.week, .fin = st.fin, .cprice = st.cprice, .restr = QString::fromLatin1(st.restr)});
+    const std::tuple<int, int, const char*, int> starts[] = {
+        {410, 5000, "Clm", 2}, {405, 4000, "Clm", 3}, {404, 1000, "Str", 2}, {400, 4000, "Clm", 4},
+        {320, 0, "Alw", 1},    {240, 1, "Clm", 1},    {100, 0, "Alw", 1},    {40, 0, "Alw", 1}};
+    for (const auto& [week, cprice, restr, fin] : starts)
+        fx.add({.week = week, .fin = fin, .cprice = cprice, .restr = QString::fromLatin1(restr)});
     // No tag: a claim 220 days ago, a recent starter race; a win 80 days ago.
     fx.add({.hname = u"Tagless"_s, .week = 200, .cprice = 2000});
     fx.add({.hname = u"Tagless"_s, .week = 415, .cprice = 2000, .restr = u"Str"_s});
@@ -438,22 +414,20 @@ void TestGethorse::tags()
              (QStringList{u"This horse has no tag."_s, QString(), u"Last 3, 6, 9, 12 mths: 2-2-3-3"_s}));
 }
 
-void TestGethorse::ownerSummary()
+void TestGethorse::ownerStatistics()
 {
     SearchFixture fx;
     fx.addMany(20, [](int i) {
-        return Run{.hname = u"Horse %1"_s.arg(i % 3),
-                   .hid = i % 3,
-                   .week = 300 - i,
-                   .fin = i < 5   ? 1
-                          : i < 8 ? 2
-                          : i < 9 ? 3
-                                  : 7,
-                   .sp = i < 2   ? 110.0
-                         : i < 3 ? 100.0
-                                 : 50.0,
-                   .oname = u"Oak Farm"_s,
-                   .purse = 1000};
+        Run r{.hname = u"Horse %1"_s.arg(i % 3), .hid = i % 3, .week = 300 - i, .oname = u"Oak Farm"_s};
+        r.fin = i < 5 ? 1 : i < 8 ? 2 : i < 9 ? 3 : 7, r.sp = i < 2 ? 110 : i < 3 ? 100 : 50, r.purse = 1000;
+        return r;
+    });
+    int week = 200;
+    for (const char* owner : {"Red Barn", "Elm Farm", "Hill Stable", "Red Barn"})
+        fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
+    // Five wins of 600,000,000 pass the 32-bit range.
+    fx.addMany(5, [](int i) {
+        return Run{.hname = u"Rich"_s, .week = 100 - i, .oname = u"Rich Stable"_s, .purse = 1000000000};
     });
     Session s(fx);
     s.search(4, u"oak farm"_s);
@@ -461,44 +435,14 @@ void TestGethorse::ownerSummary()
              L("Statistics for Oak Farm|Earnings = $3,830 = $192 / race|W:  5 = 25.0%|P:  3 = 15.0%|"
                "S:  1 = 5.0%||110+:  2 = 10.0%|100+:  3 = 15.0%| 90+:  3 = 15.0%"));
     QCOMPARE(s.f.frainfo, u"Statistics for Oak Farm;     $3,830;  5 - 3 - 1 - 0 - 0 = 9 / 20"_s);
-}
 
-void TestGethorse::bigOwnerEarnings()
-{
-    SearchFixture fx;
-    // Five wins of 600,000,000 pass the 32-bit range.
-    fx.addMany(5, [](int i) { return Run{.week = 300 - i, .purse = 1000000000}; });
-    Session s(fx);
-    s.search(2, u"Blue Streak"_s);
+    s.search(4, u"Red Barn\" OR oname=\"Elm Farm"_s);
+    QCOMPARE(s.column(15), L("Red Barn|Elm Farm|Red Barn"));
+    QVERIFY(s.f.frainfo.startsWith("Statistics for Special: Red Barn;     $"_L1));
+
+    s.search(2, u"Rich"_s);
     QVERIFY(s.f.frainfo.contains("$3,000,000,000;"_L1));
     QCOMPARE(s.summary().at(2), u"Earnings: $3,000,000,000"_s);
-}
-
-void TestGethorse::stableExpression()
-{
-    SearchFixture fx;
-    int week = 300;
-    for (const char* owner : {"Red Barn", "Oak Farm", "Hill Stable", "Red Barn"})
-        fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
-    Session s(fx);
-    s.search(4, u"Red Barn\" OR oname=\"Oak Farm"_s);
-    QCOMPARE(s.column(15), L("Red Barn|Oak Farm|Red Barn"));
-    QVERIFY(s.f.frainfo.startsWith("Statistics for Special: Red Barn;     $"_L1));
-}
-
-void TestGethorse::returnsFromSireLayout()
-{
-    SearchFixture fx;
-    fx.add({});
-    Session s(fx);
-    s.f.showSireLayout();
-    s.search(2, u"Blue Streak"_s);
-    QVERIFY(!s.f.sireLayout());
-    QCOMPARE(s.f.MSFlexGrid1.cols(), 18);
-    QVERIFY(s.f.MSFWGrid.visible());
-    QVERIFY(!s.f.MSFmaxgrid.visible());
-    QVERIFY(s.f.cmdprintEnabled);
-    QVERIFY(s.p.labelTexts.contains(u"lblprogress: Searching..."_s));
 }
 
 void TestGethorse::listCommands()
