@@ -346,14 +346,11 @@ void TestGethorse::speedTables()
     fx.add({.week = 298, .fin = 2, .sp = 98.5, .dist = 14});
     fx.add({.week = 297, .sp = 101.2, .surf = u"T"_s, .dist = 8});
     fx.add({.week = 296, .fin = 4, .sp = 60, .surf = u"T"_s, .cond = u"G"_s, .dist = 12});
-    // Averages: sprint 5.5 and routes 8 (beyond 7.9) and 8.5 on fast dirt; a start at the threshold;
-    // off-track.
-    for (const auto& [week, sp, cond, dist] : {std::tuple{200, 80.0, "F", 5.5},
-                                               {199, 91.0, "F", 8.0},
-                                               {198, 100.0, "F", 8.5},
-                                               {197, 30.0, "F", 6.0},
-                                               {196, 30.01, "S", 6.0},
-                                               {195, 87.35, "G", 9.0}})
+    // Averages: sprint 5.5, routes 8 (beyond 7.9) and 8.5 on fast dirt; a start at the threshold; off-track.
+    const std::tuple<int, double, const char*, double> starts[] = {
+        {200, 80, "F", 5.5}, {199, 91, "F", 8},    {198, 100, "F", 8.5},
+        {197, 30, "F", 6},   {196, 30.01, "S", 6}, {195, 87.35, "G", 9}};
+    for (const auto& [week, sp, cond, dist] : starts)
         fx.add(
             {.hname = u"Speedy"_s, .week = week, .sp = sp, .cond = QString::fromLatin1(cond), .dist = dist});
     Session s(fx);
