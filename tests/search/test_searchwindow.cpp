@@ -104,30 +104,26 @@ void TestSearchWindow::modePresets()
 {
     Window t(*m_fx);
     frmmainfinder& w = t.w;
+    // Each option's presets: name ticked and enabled, id ticked and enabled; the sire's extra controls.
+    const auto presets = [&](bool name, bool nameOn, bool id, bool idOn) {
+        QCOMPARE(w.chkname->isChecked(), name);
+        QCOMPARE(w.chkname->isEnabled(), nameOn);
+        QCOMPARE(w.chkid->isChecked(), id);
+        QCOMPARE(w.chkid->isEnabled(), idOn);
+        for (QWidget* sire : std::initializer_list<QWidget*>{w.chk2yo, w.lblnum, w.txtnum})
+            QCOMPARE(sire->isVisible(), w.optsire->isChecked());
+    };
     QVERIFY(w.opthorse->isChecked());
-    QVERIFY(w.chkname->isChecked() && w.chkname->isEnabled());
-    QVERIFY(!w.chkid->isChecked() && w.chkid->isEnabled());
-
+    presets(true, true, false, true);
     click(w.optowner);
-    QVERIFY(!w.chkid->isEnabled());
-    QVERIFY(w.chkname->isChecked() && w.chkname->isEnabled());
-
+    presets(true, true, false, false);
     click(w.optrace);
-    QVERIFY(w.chkid->isChecked() && w.chkid->isEnabled());
-    QVERIFY(!w.chkname->isChecked() && !w.chkname->isEnabled());
-    QVERIFY(w.chk2yo->isHidden() && w.txtnum->isHidden());
-
+    presets(false, false, true, true);
     w.txthorse->setText(u"kept"_s);
-    QVERIFY(w.optsire->isEnabled());
     click(w.optsire);
-    QVERIFY(w.optsire->isChecked());
-    QVERIFY(!w.chkid->isChecked() && !w.chkid->isEnabled());
-    QVERIFY(w.chkname->isChecked());
-    QVERIFY(w.chk2yo->isVisible() && w.lblnum->isVisible() && w.txtnum->isVisible());
-
+    presets(true, true, false, false);
     click(w.opthorse);
-    QVERIFY(w.chk2yo->isHidden() && w.lblnum->isHidden() && w.txtnum->isHidden());
-    QVERIFY(w.chkname->isChecked() && w.chkid->isEnabled());
+    presets(true, true, false, true);
     QCOMPARE(w.txthorse->text(), u"kept"_s);
 
     // The search mode each option and pair of ticks gives.
@@ -252,6 +248,7 @@ void TestSearchWindow::popupCommands()
     const QString oldest = t.f().MSFlexGrid1.text(3, 2);
     t.w.listrace->trigger();
     QCOMPARE(t.column(2), QStringList{oldest});
+    QVERIFY(t.f().frainfo.startsWith(u"Statistics for "_s + oldest + u';'));
     QVERIFY(t.p.messages.isEmpty());
 }
 
