@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <set>
 
 using namespace Qt::StringLiterals;

@@ -9,8 +9,6 @@
 
 #include <QFile>
 
-#include <memory>
-
 namespace
 {
 
@@ -391,11 +389,8 @@ void TestGethorse::tags()
     s.p.dateFormat = u"yyyy-MM-dd"_s;
     s.search(2, u"Blue Streak"_s);
     // Wins 100, 180, 320 and 380 days ago.
-    QCOMPARE(s.summary().mid(4),
-             (QStringList{u"Current Tag: $4,000"_s,
-                          u"Last Week of Tag:  Week 580  (%1)"_s.arg(
-                              QDate(1998, 7, 21).addDays(580).toString(u"yyyy-MM-dd"_s)),
-                          QString(), u"Last 3, 6, 9, 12 mths: 0-1-2-3"_s, s.summary().last()}));
+    QCOMPARE(s.summary().mid(4, 4), L("Current Tag: $4,000|Last Week of Tag:  Week 580  (2000-02-21)||"
+                                      "Last 3, 6, 9, 12 mths: 0-1-2-3"));
     s.search(2, u"Tagless"_s);
     QCOMPARE(s.summary().mid(4, 3),
              (QStringList{u"This horse has no tag."_s, QString(), u"Last 3, 6, 9, 12 mths: 2-2-3-3"_s}));

@@ -3,8 +3,6 @@
 
 #include "search/searchquery.h"
 
-#include <memory>
-
 using namespace SearchQuery;
 
 class TestSearchQuery : public QObject

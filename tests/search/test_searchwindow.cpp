@@ -12,14 +12,11 @@
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-
-#include <memory>
 
 namespace
 {
@@ -86,60 +83,53 @@ void TestSearchWindow::initTestCase()
 {
     m_fx = std::make_unique<SearchFixture>();
     const char* names[] = {"Blue Streak", "Night Train", "Abcdefghijklmnopqrstuvwxy"};
-    for (int i = 0; i < 9; ++i)
-        m_fx->add({.hname = QString::fromLatin1(names[i % 3]),
-                   .hid = 100 + i % 3,
-                   .week = 410 - i,
-                   .race = 1 + i % 3,
-                   .fin = i % 4 + 1,
-                   .sp = 85 + i * 3.1,
-                   .oname = i < 3 ? u"Oak Farm"_s : u"Red Barn"_s,
-                   .surf = i % 2 ? u"T"_s : u"D"_s,
-                   .cond = i % 3 == 2 ? u"G"_s : u"F"_s,
-                   .cprice = i % 2 ? 4000 : 0,
-                   .restr = i % 2 ? u"Clm"_s : u"Alw"_s});
+    for (int i = 0; i < 9; ++i) {
+        Run r{.hname = QLatin1String(names[i % 3]), .hid = 100 + i % 3, .week = 410 - i, .race = 1 + i % 3};
+        r.fin = i % 4 + 1, r.sp = 85 + i * 3.1, r.oname = i < 3 ? u"Oak Farm"_s : u"Red Barn"_s;
+        r.surf = i % 2 ? u"T"_s : u"D"_s, r.cond = i % 3 == 2 ? u"G"_s : u"F"_s;
+        r.cprice = i % 2 ? 4000 : 0, r.restr = i % 2 ? u"Clm"_s : u"Alw"_s;
+        m_fx->add(r);
+    }
 }
 
 void TestSearchWindow::modePresets()
 {
     Window t(*m_fx);
     frmmainfinder& w = t.w;
-    // Each option's presets: name ticked and enabled, id ticked and enabled; the sire's extra controls.
-    const auto presets = [&](bool name, bool nameOn, bool id, bool idOn) {
-        QCOMPARE(w.chkname->isChecked(), name);
-        QCOMPARE(w.chkname->isEnabled(), nameOn);
-        QCOMPARE(w.chkid->isChecked(), id);
-        QCOMPARE(w.chkid->isEnabled(), idOn);
-        for (QWidget* sire : std::initializer_list<QWidget*>{w.chk2yo, w.lblnum, w.txtnum})
-            QCOMPARE(sire->isVisible(), w.optsire->isChecked());
-    };
     QVERIFY(w.opthorse->isChecked());
-    presets(true, true, false, true);
-    click(w.optowner);
-    presets(true, true, false, false);
-    click(w.optrace);
-    presets(false, false, true, true);
     w.txthorse->setText(u"kept"_s);
-    click(w.optsire);
-    presets(true, true, false, false);
-    click(w.opthorse);
-    presets(true, true, false, true);
-    QCOMPARE(w.txthorse->text(), u"kept"_s);
-
-    // The search mode each option and pair of ticks gives.
+    // Choosing an option presets the ticks (name ticked and enabled, id ticked and enabled) and shows the
+    // sire's own controls only for sires; then each pair of ticks gives a search mode.
     const struct {
         QRadioButton* option;
+        std::optional<std::array<bool, 4>> presets;
         bool name, id;
         int mode;
-    } modes[] = {{w.opthorse, true, true, 1},   {w.opthorse, true, false, 2}, {w.opthorse, false, true, 3},
-                 {w.opthorse, false, false, 2}, {w.optowner, true, true, 4},  {w.optrace, false, true, 5},
-                 {w.optsire, true, false, 0}};
-    for (const auto& m : modes) {
-        click(m.option);
-        w.chkname->setChecked(m.name);
-        w.chkid->setChecked(m.id);
-        QCOMPARE(int(w.searchMode()), m.mode);
+    } steps[] = {{w.opthorse, {{true, true, false, true}}, true, true, 1},
+                 {w.opthorse, {}, true, false, 2},
+                 {w.opthorse, {}, false, true, 3},
+                 {w.opthorse, {}, false, false, 2},
+                 {w.optowner, {{true, true, false, false}}, true, true, 4},
+                 {w.optrace, {{false, false, true, true}}, false, true, 5},
+                 {w.optsire, {{true, true, false, false}}, true, false, 0},
+                 {w.opthorse, {{true, true, false, true}}, true, false, 2}};
+    for (const auto& step : steps) {
+        if (!step.option->isChecked())
+            click(step.option);
+        if (step.presets) {
+            const auto [name, nameOn, id, idOn] = *step.presets;
+            QCOMPARE(w.chkname->isChecked(), name);
+            QCOMPARE(w.chkname->isEnabled(), nameOn);
+            QCOMPARE(w.chkid->isChecked(), id);
+            QCOMPARE(w.chkid->isEnabled(), idOn);
+            for (QWidget* sire : std::initializer_list<QWidget*>{w.chk2yo, w.lblnum, w.txtnum})
+                QCOMPARE(sire->isVisible(), step.option == w.optsire);
+        }
+        w.chkname->setChecked(step.name);
+        w.chkid->setChecked(step.id);
+        QCOMPARE(int(w.searchMode()), step.mode);
     }
+    QCOMPARE(w.txthorse->text(), u"kept"_s);
 }
 
 void TestSearchWindow::keyFilters()
