@@ -69,8 +69,7 @@ private slots:
     void modePresets();
     void keyFilters();
     void enterRunsSearch();
-    void resultsShown();
-    void popupCommands();
+    void resultsAndPopupCommands();
     void commandLineMatchesWindow_data();
     void commandLineMatchesWindow();
     void commandLineText();
@@ -191,7 +190,7 @@ void TestSearchWindow::enterRunsSearch()
     QCOMPARE(t.p.busyDepth, 0);
 }
 
-void TestSearchWindow::resultsShown()
+void TestSearchWindow::resultsAndPopupCommands()
 {
     Window t(*m_fx);
     t.w.txthorse->setText(u"Blue Streak"_s);
@@ -211,11 +210,8 @@ void TestSearchWindow::resultsShown()
     QCOMPARE(t.p.messages, QStringList{u"No horses under the search criteria were found."_s});
     QCOMPARE(t.w.MSFlexGrid1->model()->rowCount(), 3);
     QCOMPARE(t.w.lblprogress->text(), QString());
-}
 
-void TestSearchWindow::popupCommands()
-{
-    Window t(*m_fx);
+    t.p.messages.clear();
     click(t.w.optowner);
     t.w.txthorse->setText(u"Red Barn"_s);
     click(t.w.cmdgethorse);
