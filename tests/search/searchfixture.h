@@ -66,15 +66,6 @@ public:
              {r.hname, r.hid, key, r.fin, r.ppos, r.sp, r.start, r.odds, r.oname});
     }
 
-    /** Many starts in one transaction. */
-    template <typename Make> void addMany(int count, Make make)
-    {
-        QVERIFY(m_db.begin());
-        for (int i = 0; i < count; ++i)
-            add(make(i));
-        QVERIFY(m_db.commit());
-    }
-
 private:
     QTemporaryDir m_dir;
     Database m_db;

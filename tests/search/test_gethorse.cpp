@@ -153,8 +153,7 @@ void TestGethorse::searches()
     s.f.showSireLayout();
     s.search(2, u"Blue Streak"_s);
     QVERIFY(!s.f.sireLayout() && s.f.MSFWGrid.visible() && !s.f.MSFmaxgrid.visible() && s.f.cmdprintEnabled);
-    QCOMPARE(s.f.MSFlexGrid1.cols(), 18);
-    QVERIFY(s.p.labelTexts.contains(u"lblprogress: Searching..."_s));
+    QVERIFY(s.f.MSFlexGrid1.cols() == 18 && s.p.labelTexts.contains(u"lblprogress: Searching..."_s));
     const QString before = s.f.lblprogress;
     s.p.messages.clear();
     s.f.panel.txtfirstweek = QString::fromUtf8(t.firstWeek);
@@ -218,12 +217,11 @@ void TestGethorse::currentOwnerOnly()
 void TestGethorse::countQuestionAndCap()
 {
     SearchFixture fx;
-    fx.addMany(15002, [](int i) {
-        // The two starts beyond the listing's cap are the only wins.
-        Run r{.hname = u"Horse %1"_s.arg(i), .week = 1000 - i / 40, .race = i % 40 + 1};
-        r.fin = i < 15000 ? 2 : 1;
-        return r;
-    });
+    QVERIFY(fx.db().begin());
+    for (int i = 0; i < 15002; ++i) // the two starts beyond the listing's cap are the only wins
+        fx.add(
+            {.hname = u"Horse %1"_s.arg(i), .week = 1000 - i / 40, .race = i % 40 + 1, .fin = 2 - i / 15000});
+    QVERIFY(fx.db().commit());
     Session s(fx);
     s.p.answers.push_back(Platform::Answer::Yes);
     s.search(4, u"Red Barn"_s);
@@ -383,18 +381,17 @@ void TestGethorse::tags()
     QCOMPARE(s.summary().mid(4, 4), L("Current Tag: $4,000|Last Week of Tag:  Week 580  (2000-02-21)||"
                                       "Last 3, 6, 9, 12 mths: 0-1-2-3"));
     s.search(2, u"Tagless"_s);
-    QCOMPARE(s.summary().mid(4, 3),
-             (QStringList{u"This horse has no tag."_s, QString(), u"Last 3, 6, 9, 12 mths: 2-2-3-3"_s}));
+    QCOMPARE(s.summary().mid(4, 3), L("This horse has no tag.||Last 3, 6, 9, 12 mths: 2-2-3-3"));
 }
 
 void TestGethorse::ownerStatistics()
 {
     SearchFixture fx;
-    fx.addMany(20, [](int i) {
+    for (int i = 0; i < 20; ++i) {
         Run r{.hname = u"Horse %1"_s.arg(i % 3), .hid = i % 3, .week = 300 - i, .oname = u"Oak Farm"_s};
         r.fin = i < 5 ? 1 : i < 8 ? 2 : i < 9 ? 3 : 7, r.sp = i < 2 ? 110 : i < 3 ? 100 : 50, r.purse = 1000;
-        return r;
-    });
+        fx.add(r);
+    }
     int week = 200;
     for (const char* owner : {"Red Barn", "Elm Farm", "Hill Stable", "Red Barn"})
         fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
