@@ -97,36 +97,29 @@ void TestSearchWindow::modePresets()
     frmmainfinder& w = t.w;
     QVERIFY(w.opthorse->isChecked());
     w.txthorse->setText(u"kept"_s);
-    // Choosing an option presets the ticks (name ticked and enabled, id ticked and enabled) and shows the
-    // sire's own controls only for sires; then each pair of ticks gives a search mode.
-    const struct {
-        QRadioButton* option;
-        std::optional<std::array<bool, 4>> presets;
-        bool name, id;
-        int mode;
-    } steps[] = {{w.opthorse, {{true, true, false, true}}, true, true, 1},
-                 {w.opthorse, {}, true, false, 2},
-                 {w.opthorse, {}, false, true, 3},
-                 {w.opthorse, {}, false, false, 2},
-                 {w.optowner, {{true, true, false, false}}, true, true, 4},
-                 {w.optrace, {{false, false, true, true}}, false, true, 5},
-                 {w.optsire, {{true, true, false, false}}, true, false, 0},
-                 {w.opthorse, {{true, true, false, true}}, true, false, 2}};
-    for (const auto& step : steps) {
-        if (!step.option->isChecked())
-            click(step.option);
-        if (step.presets) {
-            const auto [name, nameOn, id, idOn] = *step.presets;
-            QCOMPARE(w.chkname->isChecked(), name);
-            QCOMPARE(w.chkname->isEnabled(), nameOn);
-            QCOMPARE(w.chkid->isChecked(), id);
-            QCOMPARE(w.chkid->isEnabled(), idOn);
-            for (QWidget* sire : std::initializer_list<QWidget*>{w.chk2yo, w.lblnum, w.txtnum})
-                QCOMPARE(sire->isVisible(), step.option == w.optsire);
-        }
-        w.chkname->setChecked(step.name);
-        w.chkid->setChecked(step.id);
-        QCOMPARE(int(w.searchMode()), step.mode);
+    // Each option presets the ticks and shows the sire's controls only for sires; then each pair of ticks
+    // gives a mode. State: name ticked, enabled; id ticked, enabled; 2yo, number label, number box shown.
+    const auto state = [&] {
+        QString out;
+        for (bool on :
+             {w.chkname->isChecked(), w.chkname->isEnabled(), w.chkid->isChecked(), w.chkid->isEnabled(),
+              w.chk2yo->isVisible(), w.lblnum->isVisible(), w.txtnum->isVisible()})
+            out += on ? u'1' : u'0';
+        return out;
+    };
+    const std::tuple<QRadioButton*, const char*, bool, bool, int> steps[] = {
+        {w.opthorse, "1101000", true, true, 1}, {w.opthorse, "", true, false, 2},
+        {w.opthorse, "", false, true, 3},       {w.opthorse, "", false, false, 2},
+        {w.optowner, "1100000", true, true, 4}, {w.optrace, "0011000", false, true, 5},
+        {w.optsire, "1100111", true, false, 0}, {w.opthorse, "1101000", true, false, 2}};
+    for (const auto& [option, presets, name, id, mode] : steps) {
+        if (!option->isChecked())
+            click(option);
+        if (*presets)
+            QCOMPARE(state(), QLatin1String(presets));
+        w.chkname->setChecked(name);
+        w.chkid->setChecked(id);
+        QCOMPARE(int(w.searchMode()), mode);
     }
     QCOMPARE(w.txthorse->text(), u"kept"_s);
 }
