@@ -105,12 +105,11 @@ private slots:
     void initTestCase();
     void searches_data();
     void searches();
-    void currentOwnerOnly();
     void countQuestionAndCap();
     void resultRows();
     void speedTables();
     void tags();
-    void ownerStatistics();
+    void owners();
     void listCommands();
 
 private:
@@ -183,35 +182,6 @@ void TestGethorse::searches()
         QVERIFY(s.f.frainfo.startsWith(subject + u';'));
         QCOMPARE(s.f.lblprogress.section(u'\r', 0, 0), t.mode == 5 ? QString() : subject);
     }
-}
-
-void TestGethorse::currentOwnerOnly()
-{
-    SearchFixture fx;
-    // Newest first: three under Oak Farm, two under Hill Stable, two under Oak Farm again.
-    int week = 300;
-    for (const char* owner :
-         {"Oak Farm", "Oak Farm", "Oak Farm", "Hill Stable", "Hill Stable", "Oak Farm", "Oak Farm"})
-        fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
-    Session s(fx);
-    s.f.panel.chkowner = true;
-    s.search(2, u"Blue Streak"_s);
-    QCOMPARE(s.column(2), L("300.0405|299.0405|298.0405"));
-    QCOMPARE(s.summary().at(1), u"Under trainer:  Oak Farm"_s);
-
-    // The reference owner is still the newest start's, so the walk lists its first start and stops.
-    s.f.panel.txtlastweek = u"297"_s;
-    s.search(2, u"Blue Streak"_s);
-    QCOMPARE(s.column(2), L("297.0405"));
-    QCOMPARE(s.column(15), L("Hill Stable"));
-
-    s.f.panel.chkowner = false;
-    s.f.panel.txtlastweek.clear();
-    s.search(2, u"Blue Streak"_s);
-    QCOMPARE(s.f.MSFlexGrid1.rows(), 8);
-    // The owner figures follow the newest owner: 5 of the 7 starts, all wins at $6,000.
-    QCOMPARE(s.summary().at(2), u"Earnings: $30,000"_s);
-    QCOMPARE(s.summary().at(3), u"W-P-S-4-5:  5-0-0-0-0=5/5"_s);
 }
 
 void TestGethorse::countQuestionAndCap()
@@ -384,7 +354,7 @@ void TestGethorse::tags()
     QCOMPARE(s.summary().mid(4, 3), L("This horse has no tag.||Last 3, 6, 9, 12 mths: 2-2-3-3"));
 }
 
-void TestGethorse::ownerStatistics()
+void TestGethorse::owners()
 {
     SearchFixture fx;
     for (int i = 0; i < 20; ++i) {
@@ -395,6 +365,11 @@ void TestGethorse::ownerStatistics()
     int week = 200;
     for (const char* owner : {"Red Barn", "Elm Farm", "Hill Stable", "Red Barn"})
         fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
+    // Newest first: three under Ash Farm, two under Hill Stable, two under Ash Farm again, at another track.
+    week = 300;
+    for (const char* owner :
+         {"Ash Farm", "Ash Farm", "Ash Farm", "Hill Stable", "Hill Stable", "Ash Farm", "Ash Farm"})
+        fx.add({.hname = u"Changer"_s, .week = week--, .track = 1, .oname = QLatin1String(owner)});
     // Five wins of 600,000,000 pass the 32-bit range.
     for (int w = 100; w > 95; --w)
         fx.add({.hname = u"Rich"_s, .week = w, .oname = u"Rich Stable"_s, .purse = 1000000000});
@@ -412,6 +387,25 @@ void TestGethorse::ownerStatistics()
     s.search(2, u"Rich"_s);
     QVERIFY(s.f.frainfo.contains("$3,000,000,000;"_L1));
     QCOMPARE(s.summary().at(2), u"Earnings: $3,000,000,000"_s);
+
+    s.f.panel.chkowner = true;
+    s.search(2, u"Changer"_s);
+    QCOMPARE(s.column(2), L("300.0105|299.0105|298.0105"));
+    QCOMPARE(s.summary().at(1), u"Under trainer:  Ash Farm"_s);
+
+    // The reference owner is still the newest start's, so the walk lists its first start and stops.
+    s.f.panel.txtlastweek = u"297"_s;
+    s.search(2, u"Changer"_s);
+    QCOMPARE(s.column(2), L("297.0105"));
+    QCOMPARE(s.column(15), L("Hill Stable"));
+
+    s.f.panel.chkowner = false;
+    s.f.panel.txtlastweek.clear();
+    s.search(2, u"Changer"_s);
+    QCOMPARE(s.f.MSFlexGrid1.rows(), 8);
+    // The owner figures follow the newest owner: 5 of the 7 starts, all wins at $6,000.
+    QCOMPARE(s.summary().at(2), u"Earnings: $30,000"_s);
+    QCOMPARE(s.summary().at(3), u"W-P-S-4-5:  5-0-0-0-0=5/5"_s);
 }
 
 void TestGethorse::listCommands()
