@@ -108,8 +108,7 @@ private slots:
     void countQuestionAndCap();
     void resultRows();
     void speedTables();
-    void tags();
-    void owners();
+    void summaries();
     void listCommands();
 
 private:
@@ -331,30 +330,7 @@ void TestGethorse::speedTables()
     QCOMPARE(a.text(1, 1), u"55.0 (2)"_s);
 }
 
-void TestGethorse::tags()
-{
-    SearchFixture fx;
-    // Today is week 420. Claims of 5000 at 410, 4000 at 405 and 400; an older cheaper claim; a starter race.
-    const std::tuple<int, int, const char*, int> starts[] = {
-        {410, 5000, "Clm", 2}, {405, 4000, "Clm", 3}, {404, 1000, "Str", 2}, {400, 4000, "Clm", 4},
-        {320, 0, "Alw", 1},    {240, 1, "Clm", 1},    {100, 0, "Alw", 1},    {40, 0, "Alw", 1}};
-    for (const auto& [week, cprice, restr, fin] : starts)
-        fx.add({.week = week, .fin = fin, .cprice = cprice, .restr = QString::fromLatin1(restr)});
-    // No tag: a claim 220 days ago, a recent starter race; a win 80 days ago.
-    fx.add({.hname = u"Tagless"_s, .week = 200, .cprice = 2000});
-    fx.add({.hname = u"Tagless"_s, .week = 415, .cprice = 2000, .restr = u"Str"_s});
-    fx.add({.hname = u"Tagless"_s, .week = 340});
-    Session s(fx);
-    s.p.dateFormat = u"yyyy-MM-dd"_s;
-    s.search(2, u"Blue Streak"_s);
-    // Wins 100, 180, 320 and 380 days ago.
-    QCOMPARE(s.summary().mid(4, 4), L("Current Tag: $4,000|Last Week of Tag:  Week 580  (2000-02-21)||"
-                                      "Last 3, 6, 9, 12 mths: 0-1-2-3"));
-    s.search(2, u"Tagless"_s);
-    QCOMPARE(s.summary().mid(4, 3), L("This horse has no tag.||Last 3, 6, 9, 12 mths: 2-2-3-3"));
-}
-
-void TestGethorse::owners()
+void TestGethorse::summaries()
 {
     SearchFixture fx;
     for (int i = 0; i < 20; ++i) {
@@ -363,8 +339,8 @@ void TestGethorse::owners()
         fx.add(r);
     }
     int week = 200;
-    for (const char* owner : {"Red Barn", "Elm Farm", "Hill Stable", "Red Barn"})
-        fx.add({.week = week--, .oname = QString::fromLatin1(owner)});
+    for (const char* owner : {"Fir Farm", "Elm Farm", "Hill Stable", "Fir Farm"})
+        fx.add({.hname = u"Stabled"_s, .week = week--, .oname = QLatin1String(owner)});
     // Newest first: three under Ash Farm, two under Hill Stable, two under Ash Farm again, at another track.
     week = 300;
     for (const char* owner :
@@ -373,16 +349,34 @@ void TestGethorse::owners()
     // Five wins of 600,000,000 pass the 32-bit range.
     for (int w = 100; w > 95; --w)
         fx.add({.hname = u"Rich"_s, .week = w, .oname = u"Rich Stable"_s, .purse = 1000000000});
+    // Today is week 420. Claims of 5000 at 410, 4000 at 405 and 400; an older cheaper claim; a starter race.
+    const std::tuple<int, int, const char*, int> starts[] = {
+        {410, 5000, "Clm", 2}, {405, 4000, "Clm", 3}, {404, 1000, "Str", 2}, {400, 4000, "Clm", 4},
+        {320, 0, "Alw", 1},    {240, 1, "Clm", 1},    {100, 0, "Alw", 1},    {40, 0, "Alw", 1}};
+    for (const auto& [week, cprice, restr, fin] : starts)
+        fx.add({.week = week, .track = 7, .fin = fin, .cprice = cprice, .restr = QLatin1String(restr)});
+    // No tag: a claim 220 days ago, a recent starter race; a win 80 days ago.
+    fx.add({.hname = u"Tagless"_s, .week = 200, .track = 7, .cprice = 2000});
+    fx.add({.hname = u"Tagless"_s, .week = 415, .track = 7, .cprice = 2000, .restr = u"Str"_s});
+    fx.add({.hname = u"Tagless"_s, .week = 340, .track = 7});
     Session s(fx);
+    s.p.dateFormat = u"yyyy-MM-dd"_s;
+    s.search(2, u"Blue Streak"_s);
+    // Wins 100, 180, 320 and 380 days ago.
+    QCOMPARE(s.summary().mid(4, 4), L("Current Tag: $4,000|Last Week of Tag:  Week 580  (2000-02-21)||"
+                                      "Last 3, 6, 9, 12 mths: 0-1-2-3"));
+    s.search(2, u"Tagless"_s);
+    QCOMPARE(s.summary().mid(4, 3), L("This horse has no tag.||Last 3, 6, 9, 12 mths: 2-2-3-3"));
+
     s.search(4, u"oak farm"_s);
     QCOMPARE(s.summary(),
              L("Statistics for Oak Farm|Earnings = $3,830 = $192 / race|W:  5 = 25.0%|P:  3 = 15.0%|"
                "S:  1 = 5.0%||110+:  2 = 10.0%|100+:  3 = 15.0%| 90+:  3 = 15.0%"));
     QCOMPARE(s.f.frainfo, u"Statistics for Oak Farm;     $3,830;  5 - 3 - 1 - 0 - 0 = 9 / 20"_s);
 
-    s.search(4, u"Red Barn\" OR oname=\"Elm Farm"_s);
-    QCOMPARE(s.column(15), L("Red Barn|Elm Farm|Red Barn"));
-    QVERIFY(s.f.frainfo.startsWith("Statistics for Special: Red Barn;     $"_L1));
+    s.search(4, u"Fir Farm\" OR oname=\"Elm Farm"_s);
+    QCOMPARE(s.column(15), L("Fir Farm|Elm Farm|Fir Farm"));
+    QVERIFY(s.f.frainfo.startsWith("Statistics for Special: Fir Farm;     $"_L1));
 
     s.search(2, u"Rich"_s);
     QVERIFY(s.f.frainfo.contains("$3,000,000,000;"_L1));
