@@ -84,20 +84,12 @@ inline QStringList L(const char* texts)
     return *texts ? QString::fromUtf8(texts).split(QLatin1Char('|')) : QStringList();
 }
 
-/** The texts of one row of a grid, columns first to last. */
-inline QStringList rowOf(const GridState& g, int r, int first, int last)
+/** The texts of a block of a grid, row after row. */
+inline QStringList cells(const GridState& g, int top, int bottom, int left, int right)
 {
     QStringList out;
-    for (int c = first; c <= last; ++c)
-        out << g.text(r, c);
-    return out;
-}
-
-/** The texts of one column of a grid, data rows only. */
-inline QStringList columnOf(const GridState& g, int c)
-{
-    QStringList out;
-    for (int r = 1; r < g.rows(); ++r)
-        out << g.text(r, c);
+    for (int r = top; r <= bottom; ++r)
+        for (int c = left; c <= right; ++c)
+            out << g.text(r, c);
     return out;
 }

@@ -29,7 +29,7 @@ struct Session {
         QCOMPARE(p.busyDepth, 0);
         QVERIFY(f.MSFlexGrid1.redraw());
     }
-    QStringList column(int c) const { return columnOf(f.MSFlexGrid1, c); }
+    QStringList column(int c) const { return cells(f.MSFlexGrid1, 1, f.MSFlexGrid1.rows() - 1, c, c); }
     QStringList summary() const { return f.lblprogress.split(QLatin1Char('\r')); }
 
     ScriptedPlatform p;
@@ -255,11 +255,11 @@ void TestGethorse::resultRows()
 
     s.search(2, u"blue streak"_s);
     QCOMPARE(g.rows(), 4);
-    QCOMPARE(rowOf(g, 0, 0, 17),
+    QCOMPARE(cells(g, 0, 0, 0, 17),
              L("Name|H.ID.|Race #|Age|Tr|Typ|Dis|S|Sp|PL|FD|PP|Purse|Odds|Earn.|Owner|Clm|St"));
-    QCOMPARE(rowOf(g, 1, 0, 17),
+    QCOMPARE(cells(g, 1, 1, 0, 17),
              L("Blue Streak|100|7.0102|O-3+|AZ|Clm|8.5|D|08.5|2|8|3|12345|2.50|3086|Red Barn|1500|4"));
-    QCOMPARE(rowOf(g, 2, 13, 16), L("12.00|0|Red Barn|"));
+    QCOMPARE(cells(g, 2, 2, 13, 16), L("12.00|0|Red Barn|"));
     QCOMPARE(g.text(2, 4), QString());
     QCOMPARE(g.text(2, 8), u"101.2"_s);
     QCOMPARE(g.text(3, 14), u"0"_s);
@@ -279,7 +279,7 @@ void TestGethorse::resultRows()
     QCOMPARE(s.p.messages.size(), 1);
     QVERIFY(s.p.messages.first().contains("horses.mdb"_L1));
     QCOMPARE(s.f.lblprogress, QString());
-    QCOMPARE(rowOf(g, 1, 0, 2), L("Blue Streak|100|7.0102"));
+    QCOMPARE(cells(g, 1, 1, 0, 2), L("Blue Streak|100|7.0102"));
 }
 
 void TestGethorse::speedTables()
@@ -300,25 +300,25 @@ void TestGethorse::speedTables()
     Session s(fx);
     s.search(2, u"Blue Streak"_s);
     const GridState& w = s.f.MSFWGrid;
-    QCOMPARE(rowOf(w, 1, 1, 9), L("2-75.5|||||||1-98.5|98.5/3"));
-    QCOMPARE(rowOf(w, 2, 1, 9), L("|||1-101.2|||||101.2/1"));
-    QCOMPARE(rowOf(w, 3, 1, 9), L("|||||||1-60.0|60.0/1"));
-    QCOMPARE(rowOf(w, 4, 1, 9), L("1-0-1|||||||0-1-0|1-1-1/3"));
-    QCOMPARE(rowOf(w, 5, 1, 9), L("|||1-0-0|||||1-0-0/1"));
-    QCOMPARE(rowOf(w, 6, 1, 9), L("|||||||0-0-0|0-0-0/1"));
+    QCOMPARE(cells(w, 1, 1, 1, 9), L("2-75.5|||||||1-98.5|98.5/3"));
+    QCOMPARE(cells(w, 2, 2, 1, 9), L("|||1-101.2|||||101.2/1"));
+    QCOMPARE(cells(w, 3, 3, 1, 9), L("|||||||1-60.0|60.0/1"));
+    QCOMPARE(cells(w, 4, 4, 1, 9), L("1-0-1|||||||0-1-0|1-1-1/3"));
+    QCOMPARE(cells(w, 5, 5, 1, 9), L("|||1-0-0|||||1-0-0/1"));
+    QCOMPARE(cells(w, 6, 6, 1, 9), L("|||||||0-0-0|0-0-0/1"));
     QCOMPARE(s.f.frainfo, u"Statistics for Blue Streak;     $15,800;  2 - 1 - 1 - 1 - 0 = 5 / 5"_s);
     // A later search with no turf start clears the old cells and still writes the Max column.
     s.f.panel.txtfirstweek = u"299"_s;
     s.search(2, u"Blue Streak"_s);
-    QCOMPARE(rowOf(w, 2, 1, 9), L("||||||||0.0/0"));
+    QCOMPARE(cells(w, 2, 2, 1, 9), L("||||||||0.0/0"));
 
     s.f.panel.txtfirstweek.clear();
     s.search(2, u"Speedy"_s);
     const GridState& a = s.f.MSFSGrid;
-    QCOMPARE(rowOf(a, 1, 1, 3), L("80.0 (1)|95.5 (2)|90.3 (3)"));
-    QCOMPARE(rowOf(a, 2, 1, 3), L("0 (0)|0 (0)|0 (0)"));
-    QCOMPARE(rowOf(a, 3, 1, 3), L("30.0 (1)|87.4 (1)|58.7 (2)"));
-    QCOMPARE(rowOf(a, 4, 1, 3), L("55.0 (2)|92.8 (3)|77.7 (5)"));
+    QCOMPARE(cells(a, 1, 1, 1, 3), L("80.0 (1)|95.5 (2)|90.3 (3)"));
+    QCOMPARE(cells(a, 2, 2, 1, 3), L("0 (0)|0 (0)|0 (0)"));
+    QCOMPARE(cells(a, 3, 3, 1, 3), L("30.0 (1)|87.4 (1)|58.7 (2)"));
+    QCOMPARE(cells(a, 4, 4, 1, 3), L("55.0 (2)|92.8 (3)|77.7 (5)"));
     // The start at 30 still counts in the bucket table; exactly 100 is 90+ and 100+, not 110+.
     QCOMPARE(w.text(1, 2), u"1-30.0"_s);
     QCOMPARE(s.summary().last(), u"110+: 0     100+: 1     90+: 2"_s);

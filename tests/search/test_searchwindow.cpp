@@ -33,7 +33,7 @@ struct Window {
         p.messages.clear();
     }
     Finder& f() { return w.finder(); }
-    QStringList column(int c) { return columnOf(f().MSFlexGrid1, c); }
+    QStringList column(int c) { return cells(f().MSFlexGrid1, 1, f().MSFlexGrid1.rows() - 1, c, c); }
 
     ScriptedPlatform p;
     QString breeding;
