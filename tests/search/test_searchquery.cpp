@@ -40,9 +40,8 @@ void TestSearchQuery::ranges()
     QFETCH(QString, pattern);
     QFETCH(QString, lower);
     QFETCH(QString, upper);
-    const PrefixRange r = prefixRange(pattern);
-    QCOMPARE(r.lower, lower);
-    QCOMPARE(r.upper, upper);
+    QCOMPARE(prefixRange(pattern).lower, lower);
+    QCOMPARE(prefixRange(pattern).upper, upper);
 }
 
 void TestSearchQuery::ownerExpression()
