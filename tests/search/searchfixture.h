@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/gridstate.h"
 #include "db/database.h"
 #include "db/racekey.h"
 
@@ -9,29 +10,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <set>
 
-/** One start with its race, with the usual values of a sprint on fast dirt. */
+using namespace Qt::StringLiterals;
+
+/** One start with its race, with the usual values of a sprint on fast dirt; fields in table order. */
 struct Run {
-    QString hname = QStringLiteral("Blue Streak");
+    QString hname = u"Blue Streak"_s;
     qint64 hid = 100;
-    int week = 400;
-    int track = 4;
-    int race = 5;
-    int fin = 1;
-    int ppos = 3;
+    int week = 400, track = 4, race = 5, fin = 1, ppos = 3;
     double sp = 80;
     int start = 1;
     double odds = 2.5;
-    QString oname = QStringLiteral("Red Barn");
-    QString surf = QStringLiteral("D");
-    QString cond = QStringLiteral("F");
+    QString oname = u"Red Barn"_s, surf = u"D"_s, cond = u"F"_s;
     double dist = 6;
     int size = 8;
-    qint64 purse = 10000;
-    qint64 cprice = 0;
-    QString restr = QStringLiteral("Alw");
-    QString age = QStringLiteral("O-3+");
+    qint64 purse = 10000, cprice = 0;
+    QString restr = u"Alw"_s, age = u"O-3+"_s;
 };
 
 /** A program directory with a fresh horses.mdb that the tests fill start by start. */
@@ -41,48 +37,33 @@ public:
     SearchFixture()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY2(m_db.create(path() + QStringLiteral("/horses.mdb")), qPrintable(m_db.error()));
-        QSqlQuery q(m_db.handle());
+        QVERIFY2(m_db.create(path() + u"/horses.mdb"_s), qPrintable(m_db.error()));
         // Test data need not survive a power cut: no waiting for the disk on every insert.
-        QVERIFY(q.exec(QStringLiteral("PRAGMA synchronous = OFF")));
-        for (const auto& [num, code] :
-             std::initializer_list<std::pair<int, const char*>>{{1, "AZ"}, {4, "CA"}, {7, "KY"}})
-            QVERIFY(q.exec(QStringLiteral("INSERT INTO statecodes VALUES (%1, '%2')")
-                               .arg(num)
-                               .arg(QLatin1String(code))));
+        exec(u"PRAGMA synchronous = OFF"_s);
+        exec(u"INSERT INTO statecodes VALUES (1, 'AZ'), (4, 'CA'), (7, 'KY')"_s);
     }
 
     QString path() const { return m_dir.path(); }
     Database& db() { return m_db; }
 
-    /** Stores the start, and its race the first time the race is seen. */
-    void add(const Run& r)
+    void exec(const QString& sql, const QVariantList& binds = {})
     {
-        const double key = RaceKey::make(r.week, r.track, r.race);
         QSqlQuery q(m_db.handle());
-        if (m_races.insert(key).second) {
-            q.prepare(QStringLiteral("INSERT INTO tblraces VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-            for (const QVariant& v :
-                 {QVariant(key), QVariant(r.surf), QVariant(r.cond), QVariant(r.dist), QVariant(r.size),
-                  QVariant(r.purse), QVariant(r.cprice), QVariant(r.restr), QVariant(r.age)})
-                q.addBindValue(v);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        }
-        q.prepare(QStringLiteral("INSERT INTO tblhorsedata VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (const QVariant& v :
-             {QVariant(r.hname), QVariant(r.hid), QVariant(key), QVariant(r.fin), QVariant(r.ppos),
-              QVariant(r.sp), QVariant(r.start), QVariant(r.odds), QVariant(r.oname)})
+        q.prepare(sql);
+        for (const QVariant& v : binds)
             q.addBindValue(v);
         QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     }
 
-    /** Many starts in one transaction. */
-    template <typename Make> void addMany(int count, Make make)
+    /** Stores the start, and its race the first time the race is seen. */
+    void add(const Run& r)
     {
-        QVERIFY(m_db.begin());
-        for (int i = 0; i < count; ++i)
-            add(make(i));
-        QVERIFY(m_db.commit());
+        const double key = RaceKey::make(r.week, r.track, r.race);
+        if (m_races.insert(key).second)
+            exec(u"INSERT INTO tblraces VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                 {key, r.surf, r.cond, r.dist, r.size, r.purse, r.cprice, r.restr, r.age});
+        exec(u"INSERT INTO tblhorsedata VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+             {r.hname, r.hid, key, r.fin, r.ppos, r.sp, r.start, r.odds, r.oname});
     }
 
 private:
@@ -95,4 +76,20 @@ private:
 inline QDate dateOfWeek(int week)
 {
     return QDate(1899, 12, 30).addDays(35997 + week);
+}
+
+/** Texts given as one string with '|' between them; "" is none. */
+inline QStringList L(const char* texts)
+{
+    return *texts ? QString::fromUtf8(texts).split(QLatin1Char('|')) : QStringList();
+}
+
+/** The texts of a block of a grid, row after row. */
+inline QStringList cells(const GridState& g, int top, int bottom, int left, int right)
+{
+    QStringList out;
+    for (int r = top; r <= bottom; ++r)
+        for (int c = left; c <= right; ++c)
+            out << g.text(r, c);
+    return out;
 }
