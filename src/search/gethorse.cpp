@@ -45,6 +45,16 @@ struct Criteria {
     QString error;
 };
 
+/** A panel text as a whole number: nullopt with the message in error when it is not one. */
+std::optional<int> wholeNumber(const QString& text, const char* what, QString& error)
+{
+    const QString t = text.trimmed();
+    const auto value = Fmt::isNumeric(t) ? Fmt::toInt32(t.toDouble()) : std::nullopt;
+    if (!value)
+        error = QStringLiteral("The %1 \"%2\" is not a number.").arg(QLatin1String(what), text);
+    return value;
+}
+
 Criteria readCriteria(const PanelState& panel)
 {
     Criteria c;
@@ -56,23 +66,16 @@ Criteria readCriteria(const PanelState& panel)
         }
         c.lastWeekBound = last.toDouble() + 1;
     }
-    const QString first = panel.txtfirstweek.trimmed();
-    if (!first.isEmpty()) {
-        const auto week = Fmt::isNumeric(first) ? Fmt::toInt32(first.toDouble()) : std::nullopt;
-        if (!week) {
-            c.error = QStringLiteral("The first week \"%1\" is not a number.").arg(panel.txtfirstweek);
+    if (!panel.txtfirstweek.trimmed().isEmpty()) {
+        c.firstWeek = wholeNumber(panel.txtfirstweek, "first week", c.error);
+        if (!c.firstWeek)
             return c;
-        }
-        c.firstWeek = *week;
     }
-    const QString injury = panel.txtinjury.trimmed();
-    if (!injury.isEmpty()) {
-        const auto value = Fmt::isNumeric(injury) ? Fmt::toInt32(injury.toDouble()) : std::nullopt;
-        if (!value) {
-            c.error = QStringLiteral("The speed threshold \"%1\" is not a number.").arg(panel.txtinjury);
+    if (!panel.txtinjury.trimmed().isEmpty()) {
+        const auto threshold = wholeNumber(panel.txtinjury, "speed threshold", c.error);
+        if (!threshold)
             return c;
-        }
-        c.threshold = *value;
+        c.threshold = *threshold;
     }
     return c;
 }
