@@ -1,6 +1,6 @@
 #include "app/frmmainfinder.h"
 #include "app/qtplatform.h"
-#include "app/startup.h"
+#include "core/startup.h"
 
 #include <QApplication>
 

@@ -3,9 +3,9 @@
 // through the window's platform with the progress label shown, to tell what the per-race repaint costs.
 //
 //   bench_import [--weeks N] [--seed S] [--rounds R] [--sqlite3 PATH]
-#include "app/finder.h"
+#include "core/mainwindowstate.h"
 #include "app/qtplatform.h"
-#include "app/scriptedplatform.h"
+#include "core/headlessplatform.h"
 #include "db/database.h"
 #include "generator/generator.h"
 #include "import/importdriver.h"
@@ -120,8 +120,8 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
-        ScriptedPlatform platform;
-        Finder finder(platform, dir, QString());
+        HeadlessPlatform platform;
+        MainWindowState finder(platform, dir, QString());
         QElapsedTimer t;
         t.start();
         const ImportResult r = importFiles(finder, paths);
@@ -182,7 +182,7 @@ int main(int argc, char** argv)
         label.show();
         QtPlatform platform(&label);
         platform.addLabel(QStringLiteral("lblprogress"), &label);
-        Finder finder(platform, dir, QString());
+        MainWindowState finder(platform, dir, QString());
         QElapsedTimer t;
         t.start();
         importFiles(finder, paths);

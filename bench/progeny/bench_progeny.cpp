@@ -7,9 +7,9 @@
 // with its default settings imported through the program's import, and the breeding file of the first N
 // horses (default 20,000) of the same generated world. Both are made once, together, from one generator run,
 // so that the ids and names of the breeding file are those of the database; later runs reuse them.
-#include "app/finder.h"
-#include "app/format.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
+#include "core/headlessplatform.h"
 #include "benchdata.h"
 #include "db/database.h"
 #include "generator/generator.h"
@@ -103,8 +103,8 @@ int main(int argc, char** argv)
             scanMs.push_back(double(t.nsecsElapsed()) / 1e6);
     }
 
-    ScriptedPlatform platform;
-    Finder f(platform, dir, breeding);
+    HeadlessPlatform platform;
+    MainWindowState f(platform, dir, breeding);
     f.settingsWritable = false;
     f.panel.progenyMode = ProgenySearchMode::Sire;
     f.panel.txtnum = QStringLiteral("5");

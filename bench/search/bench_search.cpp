@@ -4,8 +4,8 @@
 // usage: bench_search [--dir DIR] [--weeks N] [--runs N]
 // The database is built once (generated weeks imported through the import driver) and kept in DIR
 // (default /tmp/turf-bench, shared with bench_progeny) for later runs.
-#include "app/finder.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/headlessplatform.h"
 #include "benchdata.h"
 #include "db/database.h"
 #include "search/gethorse.h"
@@ -145,9 +145,9 @@ int main(int argc, char** argv)
                .arg(QStringLiteral("ratio"), 6)
                .arg(QStringLiteral("warm ms"), 9);
 
-    ScriptedPlatform platform;
+    HeadlessPlatform platform;
     platform.defaultAnswer = Platform::Answer::Yes;
-    Finder f(platform, dir, dir + QStringLiteral("/no-breeding.txt"));
+    MainWindowState f(platform, dir, dir + QStringLiteral("/no-breeding.txt"));
     f.settingsWritable = false;
     for (const Case& c : cases) {
         const QString sql = literalSql(SearchQuery::build(c.mode, c.name, QString()));

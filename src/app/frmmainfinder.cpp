@@ -1,7 +1,7 @@
 #include "app/frmmainfinder.h"
 
 #include "app/gridview.h"
-#include "app/startup.h"
+#include "core/startup.h"
 #include "import/importdriver.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
@@ -35,7 +35,7 @@ template <typename W, typename... Args> static W* named(const char* name, Args&&
 
 frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, const QString& breedingPath,
                              QWidget* parent)
-    : QMainWindow(parent), m_finder(platform, programDir, breedingPath)
+    : QMainWindow(parent), m_state(platform, programDir, breedingPath)
 {
     setObjectName(QStringLiteral("frmmainfinder"));
     setWindowTitle(QStringLiteral("Turf Trawler v4.33"));
@@ -47,7 +47,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     buildPanel(panel);
     layout->addWidget(panel);
 
-    MSFlexGrid1 = named<GridView>("MSFlexGrid1", m_finder.MSFlexGrid1, true, central);
+    MSFlexGrid1 = named<GridView>("MSFlexGrid1", m_state.MSFlexGrid1, true, central);
     // The results grid's widths are tight; a condensed face (where the font has one) and clipping instead
     // of ellipses show as much of each text as fits, as the user expects from a spreadsheet-like grid.
     QFont condensed = MSFlexGrid1->font();
@@ -69,7 +69,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the Finder's grids, which go with this object: the views must go first, before a
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
     // shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
@@ -185,11 +185,11 @@ void frmmainfinder::buildStats(QWidget* stats)
     outer->addWidget(frainfo);
     auto* row = new QHBoxLayout(frainfo);
 
-    MSFSGrid = named<GridView>("MSFSGrid", m_finder.MSFSGrid, false);
-    MSFWGrid = named<GridView>("MSFWGrid", m_finder.MSFWGrid, false);
-    MSFSRGrid = named<GridView>("MSFSRGrid", m_finder.MSFSRGrid, false);
-    MSFmaxgrid = named<GridView>("MSFmaxgrid", m_finder.MSFmaxgrid, false);
-    MSFColorGridKey = named<GridView>("MSFColorGridKey", m_finder.MSFColorGridKey, false);
+    MSFSGrid = named<GridView>("MSFSGrid", m_state.MSFSGrid, false);
+    MSFWGrid = named<GridView>("MSFWGrid", m_state.MSFWGrid, false);
+    MSFSRGrid = named<GridView>("MSFSRGrid", m_state.MSFSRGrid, false);
+    MSFmaxgrid = named<GridView>("MSFmaxgrid", m_state.MSFmaxgrid, false);
+    MSFColorGridKey = named<GridView>("MSFColorGridKey", m_state.MSFColorGridKey, false);
 
     fraspeedstats = named<QGroupBox>("fraspeedstats", QStringLiteral("Average Speed Stats"));
     (new QVBoxLayout(fraspeedstats))->addWidget(MSFSGrid);
@@ -245,16 +245,16 @@ void frmmainfinder::buildMenus()
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
     listhorse = popmenu->addAction(QStringLiteral("List Horse"), this,
-                                   [this] { run([](Finder& f) { listhorse_Click(f); }); });
+                                   [this] { run([](MainWindowState& f) { listhorse_Click(f); }); });
     listrace = popmenu->addAction(QStringLiteral("List Race"), this,
-                                  [this] { run([](Finder& f) { listrace_Click(f); }); });
+                                  [this] { run([](MainWindowState& f) { listrace_Click(f); }); });
     listowner = popmenu->addAction(QStringLiteral("List Owner"), this,
-                                   [this] { run([](Finder& f) { listowner_Click(f); }); });
+                                   [this] { run([](MainWindowState& f) { listowner_Click(f); }); });
     popmenu->addSeparator();
     msfgridreset = popmenu->addAction(QStringLiteral("Reset Columns"), this,
-                                      [this] { run([](Finder& f) { msfgridreset_Click(f); }); });
+                                      [this] { run([](MainWindowState& f) { msfgridreset_Click(f); }); });
     msfgridback = popmenu->addAction(QStringLiteral("Toggle Background"), this,
-                                     [this] { run([](Finder& f) { msfgridback_Click(f); }); });
+                                     [this] { run([](MainWindowState& f) { msfgridback_Click(f); }); });
 
     cmdimportdata->setObjectName(QStringLiteral("cmdimportdata"));
     cmdremoverace->setObjectName(QStringLiteral("cmdremoverace"));
@@ -279,7 +279,7 @@ bool frmmainfinder::Form_Load()
     chk2yo->hide();
     lblnum->hide();
     txtnum->hide();
-    const bool ok = formLoad(m_finder, MSFSGrid->rowHeightTwips());
+    const bool ok = formLoad(m_state, MSFSGrid->rowHeightTwips());
     if (!ok)
         return false;
     refresh();
@@ -290,19 +290,19 @@ void frmmainfinder::refresh()
 {
     for (GridView* g : m_grids)
         g->sync();
-    const bool normal = m_finder.MSFSGrid.visible();
+    const bool normal = m_state.MSFSGrid.visible();
     fraspeedstats->setVisible(normal);
     framaxspeedstats->setVisible(normal);
     lblinjurytest->setVisible(normal);
     txtinjury->setVisible(normal);
-    lblfastest->setVisible(m_finder.lblfastestVisible);
-    cmdprint->setEnabled(m_finder.cmdprintEnabled);
-    lblinjurytest->setText(QString(m_finder.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    lblprogress->setText(QString(m_finder.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    lblfastest->setText(m_finder.lblfastest);
-    frainfo->setTitle(m_finder.frainfo);
+    lblfastest->setVisible(m_state.lblfastestVisible);
+    cmdprint->setEnabled(m_state.cmdprintEnabled);
+    lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    lblfastest->setText(m_state.lblfastest);
+    frainfo->setTitle(m_state.frainfo);
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
-        b->setEnabled(m_finder.panel.progenyEnabled);
+        b->setEnabled(m_state.panel.progenyEnabled);
     // The statistics grids are as wide as their columns, so that the layout follows the font.
     for (GridView* g : {MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey}) {
         int w = 2 * g->frameWidth();
@@ -318,7 +318,7 @@ void frmmainfinder::refresh()
 
 void frmmainfinder::readPanel()
 {
-    PanelState& p = m_finder.panel;
+    PanelState& p = m_state.panel;
     p.txtfirstweek = txtfirstweek->text();
     p.txtlastweek = txtlastweek->text();
     p.txtinjury = txtinjury->text();
@@ -333,18 +333,18 @@ void frmmainfinder::readPanel()
 template <typename Op> void frmmainfinder::run(Op op)
 {
     readPanel();
-    op(m_finder);
+    op(m_state);
     refresh();
 }
 
 void frmmainfinder::notAvailable()
 {
-    m_finder.platform().message(QStringLiteral("This command is not available yet."));
+    m_state.platform().message(QStringLiteral("This command is not available yet."));
 }
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    run([](Finder& f) { importRaceData(f); });
+    run([](MainWindowState& f) { importRaceData(f); });
 }
 
 qint16 frmmainfinder::searchMode() const
@@ -365,12 +365,12 @@ void frmmainfinder::cmdgethorse_Click()
 {
     const QString name = txthorse->text().left(25);
     if (optsire->isChecked() || optdamsire->isChecked() || optdamdamsire->isChecked()) {
-        run([&](Finder& f) { getsires(f, name); });
+        run([&](MainWindowState& f) { getsires(f, name); });
         return;
     }
     const qint16 mode = searchMode();
     const QString id = txtid->text();
-    run([&](Finder& f) { gethorse(f, mode, name, id); });
+    run([&](MainWindowState& f) { gethorse(f, mode, name, id); });
 }
 
 void frmmainfinder::cmdspecial_Click()
@@ -453,7 +453,7 @@ bool frmmainfinder::filterKey(QObject* watched, int key, const QString& text)
     } else if (digit || backspace) {
         return false;
     }
-    m_finder.platform().beep();
+    m_state.platform().beep();
     return true;
 }
 

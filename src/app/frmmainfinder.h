@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/finder.h"
+#include "core/mainwindowstate.h"
 
 #include <QMainWindow>
 
@@ -16,7 +16,7 @@ class QRadioButton;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the Finder state, run the core operation and show the state again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
  */
 class frmmainfinder : public QMainWindow
 {
@@ -28,8 +28,8 @@ public:
 
     /** The load sequence; false when horses.mdb is missing and the program must end. */
     bool Form_Load();
-    Finder& finder() { return m_finder; }
-    /** Shows the Finder state on every control. */
+    MainWindowState& state() { return m_state; }
+    /** Shows the MainWindowState state on every control. */
     void refresh();
 
     // Menu commands and buttons.
@@ -118,6 +118,6 @@ private:
     bool filterKey(QObject* watched, int key, const QString& text);
     void showPopup(const QPoint& globalPos);
 
-    Finder m_finder;
+    MainWindowState m_state;
     QList<GridView*> m_grids;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/gridstate.h"
+#include "core/gridstate.h"
 
 #include <QAbstractTableModel>
 #include <QTableView>

@@ -1,11 +1,11 @@
 #include "cli/clisession.h"
 
-#include "app/startup.h"
+#include "core/startup.h"
 
-CliSession::CliSession(const QString& dir, const QString& breedingPath) : finder(platform, dir, breedingPath)
+CliSession::CliSession(const QString& dir, const QString& breedingPath) : state(platform, dir, breedingPath)
 {
-    finder.settingsWritable = false;
-    m_ok = formLoad(finder, NominalRowHeight);
+    state.settingsWritable = false;
+    m_ok = formLoad(state, NominalRowHeight);
     if (!m_ok)
         m_error = platform.messages.value(0);
     platform.messages.clear();

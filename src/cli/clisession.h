@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/finder.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/headlessplatform.h"
 
 /**
- * The main window's state for one command-line run: a Finder over the program directory, loaded as the
+ * The main window's state for one command-line run: a MainWindowState over the program directory, loaded as the
  * window loads (settings read, never written), with a scripted platform that records every message.
  */
 class CliSession
@@ -16,8 +16,8 @@ public:
     bool ok() const { return m_ok; }
     QString error() const { return m_error; }
 
-    ScriptedPlatform platform;
-    Finder finder;
+    HeadlessPlatform platform;
+    MainWindowState state;
 
 private:
     bool m_ok = false;

@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include "app/format.h"
+#include "core/format.h"
 #include "db/database.h"
 
 namespace

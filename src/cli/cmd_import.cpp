@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "cli/clisession.h"
 #include "import/importdriver.h"
 
@@ -40,7 +40,7 @@ int import(CliContext& c, const QStringList& arguments)
     }
     session.platform.defaultAnswer = replace ? Platform::Answer::Yes : Platform::Answer::No;
     const ImportResult r =
-        importFiles(session.finder, paths, replace || keep ? DuplicateWeek::Ask : DuplicateWeek::Refuse);
+        importFiles(session.state, paths, replace || keep ? DuplicateWeek::Ask : DuplicateWeek::Refuse);
     switch (r.status) {
     case ImportResult::Status::Done:
         c.out << "Imported " << r.races << " races and " << r.starts << " starts from " << r.files
@@ -58,7 +58,7 @@ int import(CliContext& c, const QStringList& arguments)
     case ImportResult::Status::Failed:
         break;
     }
-    c.err << QString(session.finder.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
+    c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     if (!r.detail.isEmpty())
         c.err << r.file << ": " << r.detail << "\n";
     return 1;

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "output/gridjson.h"
 #include "output/textexport.h"
 #include "search/gethorse.h"
@@ -64,7 +64,7 @@ int search(CliContext& c, const QStringList& arguments)
     CliSession session(c.dir, defaultBreedingPath());
     if (!session.ok())
         return fail(c, session.error(), 1);
-    ScriptedPlatform& platform = session.platform;
+    HeadlessPlatform& platform = session.platform;
     platform.defaultAnswer = yes ? Platform::Answer::Yes : Platform::Answer::No;
     platform.todayDate = QDate::currentDate();
     if (!today.isEmpty()) {
@@ -75,7 +75,7 @@ int search(CliContext& c, const QStringList& arguments)
     platform.dateFormat =
         dateFormat.isEmpty() ? QLocale::system().dateFormat(QLocale::ShortFormat) : dateFormat;
 
-    Finder& f = session.finder;
+    MainWindowState& f = session.state;
     f.panel.txtfirstweek = firstWeek;
     f.panel.txtlastweek = lastWeek;
     f.panel.txtinjury = injury;

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "output/gridjson.h"
 #include "progeny/getsires.h"
 
@@ -70,7 +70,7 @@ int sires(CliContext& c, const QStringList& arguments)
         c.err << "turftrawler-cli sires: " << oneLine(session.error()) << "\n";
         return 1;
     }
-    Finder& f = session.finder;
+    MainWindowState& f = session.state;
     if (!f.panel.progenyEnabled) {
         c.err << "turftrawler-cli sires: the breeding file " << QDir::toNativeSeparators(breeding)
               << " does not exist\n";

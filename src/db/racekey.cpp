@@ -1,6 +1,6 @@
 #include "racekey.h"
 
-#include "app/format.h"
+#include "core/format.h"
 
 namespace RaceKey
 {

@@ -1,7 +1,7 @@
 #include "import/importdriver.h"
 
-#include "app/finder.h"
-#include "app/format.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
 #include "db/database.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
@@ -77,7 +77,7 @@ namespace
 class ImportRun
 {
 public:
-    ImportRun(Finder& f, DuplicateWeek policy) : m_f(f), m_policy(policy) {}
+    ImportRun(MainWindowState& f, DuplicateWeek policy) : m_f(f), m_policy(policy) {}
 
     ImportResult run(const QStringList& paths)
     {
@@ -187,7 +187,7 @@ private:
         return m_db.hasRace(*key);
     }
 
-    Finder& m_f;
+    MainWindowState& m_f;
     DuplicateWeek m_policy;
     Database m_db;
     RaceClassifier m_classifier;
@@ -196,14 +196,14 @@ private:
 
 } // namespace
 
-ImportResult importFiles(Finder& f, const QStringList& paths, DuplicateWeek policy)
+ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy)
 {
     BusyPointer busy(f.platform());
     ImportRun run(f, policy);
     return run.run(paths);
 }
 
-void importRaceData(Finder& f)
+void importRaceData(MainWindowState& f)
 {
     BusyPointer busy(f.platform());
     Platform::FileDialog dialog;

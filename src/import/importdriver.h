@@ -3,10 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-class Finder;
+class MainWindowState;
 
 /** "&Import Race Data": asks for results files and imports them into horses.mdb. */
-void importRaceData(Finder& f);
+void importRaceData(MainWindowState& f);
 
 /** How many characters of the text equal c (0 for an empty text). */
 qint16 countDelimiters(const QString& text, QChar c);
@@ -47,4 +47,4 @@ struct ImportResult {
  * lblprogress and the busy pointer shown throughout. Stops at the first failure, keeping what was stored
  * before it, or when a week already stored is not to be replaced.
  */
-ImportResult importFiles(Finder& f, const QStringList& paths, DuplicateWeek policy = DuplicateWeek::Ask);
+ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy = DuplicateWeek::Ask);

@@ -1,6 +1,6 @@
 #include "import/resultsfile.h"
 
-#include "app/format.h"
+#include "core/format.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

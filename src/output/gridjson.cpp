@@ -1,6 +1,6 @@
 #include "output/gridjson.h"
 
-#include "app/gridstate.h"
+#include "core/gridstate.h"
 
 #include <QJsonArray>
 

@@ -1,6 +1,6 @@
 #include "output/gridsettings.h"
 
-#include "app/finder.h"
+#include "core/mainwindowstate.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -9,12 +9,6 @@
 
 namespace GridSettings
 {
-
-const std::array<const char*, Columns> captions = {"Name",  "H.ID.", "Race #", "Age",   "Tr",  "Typ",
-                                                   "Dis",   "S",     "Sp",     "PL",    "FD",  "PP",
-                                                   "Purse", "Odds",  "Earn.",  "Owner", "Clm", "St"};
-const std::array<int, Columns> defaultWidths = {1450, 500, 760, 410, 350, 350, 320, 200, 450,
-                                                280,  280, 280, 655, 500, 650, 750, 500, 300};
 
 static void appendNumber(QByteArray& out, qint64 value)
 {
@@ -78,13 +72,13 @@ Values defaults()
 
 } // namespace GridSettings
 
-void msfgridcaption(Finder& f)
+void msfgridcaption(MainWindowState& f)
 {
     for (int c = 0; c < GridSettings::Columns && c < f.MSFlexGrid1.cols(); ++c)
         f.MSFlexGrid1.setText(0, c, QString::fromLatin1(GridSettings::captions[c]));
 }
 
-static void apply(Finder& f, const GridSettings::Values& v)
+static void apply(MainWindowState& f, const GridSettings::Values& v)
 {
     for (int c = 0; c < GridSettings::Columns && c < f.MSFlexGrid1.cols(); ++c)
         f.MSFlexGrid1.setColWidth(c, v.widths[c]);
@@ -92,7 +86,7 @@ static void apply(Finder& f, const GridSettings::Values& v)
     f.MSFlexGrid1.touch();
 }
 
-void msfgridgetsettings(Finder& f)
+void msfgridgetsettings(MainWindowState& f)
 {
     QFile file(f.settingsPath());
     if (!file.exists())
@@ -113,7 +107,7 @@ void msfgridgetsettings(Finder& f)
     msfgridreset_Click(f);
 }
 
-void msfgridsavesettings(Finder& f)
+void msfgridsavesettings(MainWindowState& f)
 {
     if (!f.MSFSGrid.visible() || !f.settingsWritable)
         return;
@@ -135,18 +129,50 @@ void msfgridsavesettings(Finder& f)
     file.commit(); // a file that cannot be written is skipped; the layout on screen is unaffected
 }
 
-void msfgridreset_Click(Finder& f)
+void msfgridreset_Click(MainWindowState& f)
 {
     f.MSFlexGrid1.setCol(0);
     apply(f, GridSettings::defaults());
     msfgridsavesettings(f);
 }
 
-void msfgridback_Click(Finder& f)
+void msfgridback_Click(MainWindowState& f)
 {
     f.MSFlexGrid1.setBackColor(f.MSFlexGrid1.backColor() == BackColor::ThreeDLight ? BackColor::Window
                                                                                    : BackColor::ThreeDLight);
     f.MSFlexGrid1.touch();
     if (!f.MSFmaxgrid.visible())
         msfgridsavesettings(f);
+}
+
+void showNormalLayout(MainWindowState& f)
+{
+    if (!f.MSFSRGrid.visible())
+        return;
+    f.MSFSRGrid.setVisible(false);
+    f.MSFSGrid.setVisible(true);
+    f.MSFWGrid.setVisible(true);
+    f.MSFlexGrid1.setCols(18);
+    msfgridgetsettings(f);
+    f.MSFmaxgrid.setVisible(false);
+    f.lblfastestVisible = false;
+    f.cmdprintEnabled = true;
+    f.MSFSGrid.touch();
+    f.MSFWGrid.touch();
+}
+
+void showSireLayout(MainWindowState& f)
+{
+    if (!f.MSFSGrid.visible())
+        return;
+    f.MSFSRGrid.setVisible(true);
+    f.MSFSGrid.setVisible(false);
+    f.MSFWGrid.setVisible(false);
+    msfgridsavesettings(f); // hidden normal layout: writes nothing
+    f.MSFmaxgrid.setVisible(true);
+    f.lblfastestVisible = true;
+    f.MSFlexGrid1.setCols(19);
+    f.cmdprintEnabled = false;
+    f.MSFmaxgrid.touch();
+    f.MSFSRGrid.touch();
 }

@@ -1,20 +1,22 @@
 #pragma once
 
+#include "core/resultslayout.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-class Finder;
+class MainWindowState;
 
 /** The results grid's normal layout: captions, default widths and the settings file KZTSettings.ini. */
 namespace GridSettings
 {
 
-constexpr int Columns = 18;
-extern const std::array<const char*, Columns> captions;
-extern const std::array<int, Columns> defaultWidths;
+using ResultsLayout::Columns;
+using ResultsLayout::captions;
+using ResultsLayout::defaultWidths;
 
 /** The 18 widths and the background colour that the file keeps. */
 struct Values {
@@ -33,12 +35,16 @@ Values defaults();
 } // namespace GridSettings
 
 /** Writes the 18 captions of the normal layout into row 0. */
-void msfgridcaption(Finder& f);
+void msfgridcaption(MainWindowState& f);
 /** Applies the settings file to the results grid (nothing when there is none). */
-void msfgridgetsettings(Finder& f);
+void msfgridgetsettings(MainWindowState& f);
 /** Writes the settings file, in the normal layout only. */
-void msfgridsavesettings(Finder& f);
+void msfgridsavesettings(MainWindowState& f);
 /** "Reset Columns": default widths and background, then save. */
-void msfgridreset_Click(Finder& f);
+void msfgridreset_Click(MainWindowState& f);
 /** "Toggle Background": switches between the two background colours, saving in the normal layout. */
-void msfgridback_Click(Finder& f);
+void msfgridback_Click(MainWindowState& f);
+/** Switches to the normal layout when the sire layout is shown (before a horse, owner or race search). */
+void showNormalLayout(MainWindowState& f);
+/** Switches to the sire layout when the normal layout is shown (before a progeny search). */
+void showSireLayout(MainWindowState& f);

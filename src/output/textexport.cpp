@@ -1,6 +1,6 @@
 #include "output/textexport.h"
 
-#include "app/gridstate.h"
+#include "core/gridstate.h"
 
 QByteArray exportText(const GridState& grid)
 {

@@ -1,6 +1,6 @@
 #include "progeny/breedingfile.h"
 
-#include "app/format.h"
+#include "core/format.h"
 
 #include <QDir>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/finder.h"
+#include "core/mainwindowstate.h"
 
 #include <QByteArray>
 #include <QFile>

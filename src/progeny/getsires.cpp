@@ -1,7 +1,7 @@
 #include "progeny/getsires.h"
 
-#include "app/finder.h"
-#include "app/format.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "progeny/breedingfile.h"
@@ -336,11 +336,11 @@ QString databaseFailure(const QString& detail)
 
 } // namespace
 
-void getsires(Finder& f, const QString& name)
+void getsires(MainWindowState& f, const QString& name)
 {
     BusyPointer busy(f.platform());
     const ProgenySearchMode mode = f.panel.progenyMode;
-    f.showSireLayout();
+    showSireLayout(f);
 
     GridState& max = f.MSFmaxgrid;
     for (int r = 3; r <= 5; ++r) {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Finder;
+class MainWindowState;
 
 /** Number of columns of the results grid in the sire layout. */
 constexpr int SireColumns = 19;
@@ -13,4 +13,4 @@ constexpr int SireColumns = 19;
  * from the database, and fills the win-profile and speed grids, the fastest-progeny label and the frame
  * caption. Switches the window to the sire layout first.
  */
-void getsires(Finder& f, const QString& name);
+void getsires(MainWindowState& f, const QString& name);

@@ -1,6 +1,6 @@
 #include "search/cellformat.h"
 
-#include "app/format.h"
+#include "core/format.h"
 
 #include <cmath>
 #include <vector>

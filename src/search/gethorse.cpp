@@ -1,7 +1,7 @@
 #include "search/gethorse.h"
 
-#include "app/finder.h"
-#include "app/format.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
 #include "db/database.h"
 #include "db/racekey.h"
 #include "output/gridsettings.h"
@@ -362,14 +362,14 @@ Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool curr
 }
 
 /** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
-void endEmpty(Finder& f, const QString& message)
+void endEmpty(MainWindowState& f, const QString& message)
 {
     f.platform().message(message);
     f.setProgress(QString());
     f.MSFlexGrid1.setRedraw(true);
 }
 
-void loadGrid(Finder& f, const std::vector<ListedStart>& listed, HorseStats& stats)
+void loadGrid(MainWindowState& f, const std::vector<ListedStart>& listed, HorseStats& stats)
 {
     GridState& g = f.MSFlexGrid1;
     g.setRows(int(listed.size()) + 1);
@@ -399,7 +399,7 @@ void loadGrid(Finder& f, const std::vector<ListedStart>& listed, HorseStats& sta
 
 } // namespace
 
-void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
+void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id)
 {
     Platform& p = f.platform();
     // The texts may be cells of the grid that this search reloads: keep a copy.
@@ -415,7 +415,7 @@ void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
     BusyPointer busy(p);
     GridState& grid = f.MSFlexGrid1;
     grid.setRedraw(false);
-    f.showNormalLayout();
+    showNormalLayout(f);
     f.setProgress(QStringLiteral("Searching..."));
 
     Database db;
@@ -477,7 +477,7 @@ void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id)
     f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
 }
 
-void listhorse_Click(Finder& f)
+void listhorse_Click(MainWindowState& f)
 {
     const GridState& g = f.MSFlexGrid1;
     const int r = g.row();
@@ -485,7 +485,7 @@ void listhorse_Click(Finder& f)
     gethorse(f, 1, name, id);
 }
 
-static bool normalLayoutOrSay(Finder& f)
+static bool normalLayoutOrSay(MainWindowState& f)
 {
     if (f.MSFmaxgrid.visible()) {
         f.platform().message(
@@ -495,7 +495,7 @@ static bool normalLayoutOrSay(Finder& f)
     return true;
 }
 
-void listrace_Click(Finder& f)
+void listrace_Click(MainWindowState& f)
 {
     if (!normalLayoutOrSay(f))
         return;
@@ -504,7 +504,7 @@ void listrace_Click(Finder& f)
     gethorse(f, 5, QString(), key);
 }
 
-void listowner_Click(Finder& f)
+void listowner_Click(MainWindowState& f)
 {
     if (!normalLayoutOrSay(f))
         return;

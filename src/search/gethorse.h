@@ -2,13 +2,13 @@
 
 #include <QString>
 
-class Finder;
+class MainWindowState;
 
 /** Horse (modes 1 to 3), owner (4) and race (5) searches into the results grid and statistics. */
-void gethorse(Finder& f, qint16 mode, const QString& name, const QString& id);
+void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id);
 /** Pop-up "List Horse": searches the horse of the selected row. */
-void listhorse_Click(Finder& f);
+void listhorse_Click(MainWindowState& f);
 /** Pop-up "List Race": searches the race of the selected row. */
-void listrace_Click(Finder& f);
+void listrace_Click(MainWindowState& f);
 /** Pop-up "List Owner": searches the owner of the selected row. */
-void listowner_Click(Finder& f);
+void listowner_Click(MainWindowState& f);

@@ -1,7 +1,7 @@
 #include "search/horsestats.h"
 
-#include "app/format.h"
-#include "app/gridstate.h"
+#include "core/format.h"
+#include "core/gridstate.h"
 
 #include <QStringList>
 

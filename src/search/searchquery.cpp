@@ -1,6 +1,6 @@
 #include "search/searchquery.h"
 
-#include "app/format.h"
+#include "core/format.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "app/gridstate.h"
+#include "core/gridstate.h"
 #include "app/gridview.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,7 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
-#include "app/scriptedplatform.h"
+#include "output/gridsettings.h"
+#include "core/headlessplatform.h"
 #include "db/database.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ private slots:
     void startsIntoTheMainWindow()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.show();
@@ -70,7 +71,7 @@ private slots:
         QVERIFY(p.messages.isEmpty());
 
         // The results grid before any search: 2 rows, 18 columns, captions in the header.
-        GridState& g = w.finder().MSFlexGrid1;
+        GridState& g = w.state().MSFlexGrid1;
         QCOMPARE(g.rows(), 2);
         QCOMPARE(g.cols(), 18);
         QCOMPARE(g.fixedRows(), 1);
@@ -104,9 +105,9 @@ private slots:
                  QColor(128, 0, 0));
         QCOMPARE(w.MSFWGrid->model()->index(5, 3).data(Qt::ForegroundRole).value<QColor>(),
                  QColor(0, 128, 0));
-        QVERIFY(w.finder().MSFWGrid.shaded(4, 0));
-        QVERIFY(w.finder().MSFSGrid.shaded(2, 3));
-        QVERIFY(!w.finder().MSFSGrid.shaded(1, 1));
+        QVERIFY(w.state().MSFWGrid.shaded(4, 0));
+        QVERIFY(w.state().MSFSGrid.shaded(2, 3));
+        QVERIFY(!w.state().MSFSGrid.shaded(1, 1));
 
         // Layout: normal statistics shown, progeny ones hidden.
         QVERIFY(w.MSFSGrid->isVisible());
@@ -122,7 +123,7 @@ private slots:
         QCOMPARE(w.txtnum->text(), QStringLiteral("5"));
         QCOMPARE(w.txtinjury->text(), QStringLiteral("30"));
         QCOMPARE(w.lblinjurytest->text(), QStringLiteral("Injury Exclusion:\nIgnore races slower than ..."));
-        QCOMPARE(w.finder().lblinjurytest, QStringLiteral("Injury Exclusion:\rIgnore races slower than ..."));
+        QCOMPARE(w.state().lblinjurytest, QStringLiteral("Injury Exclusion:\rIgnore races slower than ..."));
         QVERIFY(w.optsire->isEnabled());
         QVERIFY(w.cmdprint->isEnabled());
 
@@ -147,22 +148,22 @@ private slots:
     void missingDatabaseEndsWithTheMessage()
     {
         Install install(false);
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(!w.Form_Load());
         QCOMPARE(p.messages, QStringList{QStringLiteral(
                                  "Please restart this program after you have successfully saved or moved the "
                                  "horses.mdb file to the SAME directory in which this program is located.")});
         // Nothing after the check ran: no captions, no settings file.
-        QVERIFY(w.finder().MSFlexGrid1.text(0, 0).isEmpty());
-        QVERIFY(w.finder().MSFSGrid.text(0, 1).isEmpty());
+        QVERIFY(w.state().MSFlexGrid1.text(0, 0).isEmpty());
+        QVERIFY(w.state().MSFSGrid.text(0, 1).isEmpty());
         QVERIFY(!QFile::exists(install.settings()));
     }
 
     void missingBreedingFileDisablesProgenyOptions()
     {
         Install install(true, false);
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.show();
@@ -177,10 +178,10 @@ private slots:
     void directoryEndingInSeparator()
     {
         Install install;
-        ScriptedPlatform p;
-        Finder f(p, QStringLiteral("C:\\"), QString());
+        HeadlessPlatform p;
+        MainWindowState f(p, QStringLiteral("C:\\"), QString());
         QCOMPARE(f.databasePath(), QStringLiteral("C:\\horses.mdb"));
-        Finder g(p, install.dir.path() + QLatin1Char('/'), QString());
+        MainWindowState g(p, install.dir.path() + QLatin1Char('/'), QString());
         QCOMPARE(g.databasePath(), install.dir.path() + QStringLiteral("/horses.mdb"));
         frmmainfinder w(p, install.dir.path() + QLatin1Char('/'), install.breeding);
         QVERIFY(w.Form_Load());
@@ -189,7 +190,7 @@ private slots:
     void largeFontKeepsStatisticsGridsCapped()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         const QFont saved = QApplication::font();
         QFont big = saved;
         big.setPointSize(28);
@@ -197,18 +198,18 @@ private slots:
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         QApplication::setFont(saved);
-        QCOMPARE(w.finder().MSFSRGrid.height(), 2225);
-        QCOMPARE(w.finder().MSFmaxgrid.height(), 1812);
-        QCOMPARE(w.finder().MSFSGrid.height(), 1464);
-        QCOMPARE(w.finder().MSFWGrid.height(), 1812);
-        QCOMPARE(w.finder().MSFColorGridKey.height(), 1788);
+        QCOMPARE(w.state().MSFSRGrid.height(), 2225);
+        QCOMPARE(w.state().MSFmaxgrid.height(), 1812);
+        QCOMPARE(w.state().MSFSGrid.height(), 1464);
+        QCOMPARE(w.state().MSFWGrid.height(), 1812);
+        QCOMPARE(w.state().MSFColorGridKey.height(), 1788);
         QCOMPARE(w.MSFSGrid->height(), w.MSFSGrid->twipsToPixels(1464));
 
         // With the ordinary font the heights follow the rows and stay below the caps.
         frmmainfinder small(p, install.dir.path(), install.breeding);
         QVERIFY(small.Form_Load());
-        QVERIFY(small.finder().MSFSGrid.height() < 1464);
-        QCOMPARE(small.finder().MSFSGrid.height(), 5 * small.MSFSGrid->rowHeightTwips() + 90);
+        QVERIFY(small.state().MSFSGrid.height() < 1464);
+        QCOMPARE(small.state().MSFSGrid.height(), 5 * small.MSFSGrid->rowHeightTwips() + 90);
     }
 
     void settingsAppliedAtStart_data()
@@ -240,12 +241,12 @@ private slots:
         Install install;
         if (file != "none")
             install.writeSettings(file);
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
-        QCOMPARE(w.finder().MSFlexGrid1.colWidth(0), width0);
+        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), width0);
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(width0));
-        QCOMPARE(w.finder().MSFlexGrid1.backColor(), back);
+        QCOMPARE(w.state().MSFlexGrid1.backColor(), back);
         if (afterwards == "none")
             QVERIFY(!QFile::exists(install.settings()));
         else
@@ -255,16 +256,16 @@ private slots:
     void toggleBackgroundTwice()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         const QColor first = w.MSFlexGrid1->palette().color(QPalette::Base);
         w.msfgridback->trigger();
-        QCOMPARE(w.finder().MSFlexGrid1.backColor(), BackColor::Window);
+        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::Window);
         QVERIFY(install.settingsText().endsWith("-2147483643 \r\n"));
         QVERIFY(w.MSFlexGrid1->palette().color(QPalette::Base) != first);
         w.msfgridback->trigger();
-        QCOMPARE(w.finder().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
         QVERIFY(install.settingsText().endsWith("-2147483626 \r\n"));
         QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), first);
     }
@@ -272,19 +273,19 @@ private slots:
     void resetColumnsInBothLayouts()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.show();
         // A column dragged by the user is written by the next save and undone by Reset Columns.
         w.MSFlexGrid1->setColumnWidth(0, 300);
-        QCOMPARE(w.finder().MSFlexGrid1.colWidth(0), w.MSFlexGrid1->pixelsToTwips(300));
+        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), w.MSFlexGrid1->pixelsToTwips(300));
         w.msfgridreset->trigger();
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
         QCOMPARE(install.settingsText(), DefaultLine);
 
         // In the sire layout the grid changes on screen only.
-        w.finder().showSireLayout();
+        showSireLayout(w.state());
         w.refresh();
         QVERIFY(w.MSFSRGrid->isVisible());
         QVERIFY(w.MSFmaxgrid->isVisible());
@@ -299,19 +300,19 @@ private slots:
         w.msfgridback->trigger();
         QCOMPARE(install.settingsText(), DefaultLine);
 
-        w.finder().showNormalLayout();
+        showNormalLayout(w.state());
         w.refresh();
         QVERIFY(w.MSFSGrid->isVisible());
         QVERIFY(!w.MSFSRGrid->isVisible());
         QVERIFY(w.cmdprint->isEnabled());
         QCOMPARE(w.MSFlexGrid1->model()->columnCount(), 18);
-        QCOMPARE(w.finder().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
     }
 
     void commandsNotYetBuiltSaySo()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.edittracks->trigger();
@@ -321,7 +322,7 @@ private slots:
     void closingEndsTheProgram()
     {
         Install install;
-        ScriptedPlatform p;
+        HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.show();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/finder.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/headlessplatform.h"
 #include "db/database.h"
 #include "resultsbuilder.h"
 
@@ -94,6 +94,6 @@ public:
     }
 
     QTemporaryDir dir;
-    ScriptedPlatform p;
-    Finder f{p, dir.path(), QString()};
+    HeadlessPlatform p;
+    MainWindowState f{p, dir.path(), QString()};
 };

@@ -13,7 +13,7 @@ private slots:
     void menuCommandImports()
     {
         ImportFixture fx;
-        ScriptedPlatform& p = fx.p;
+        HeadlessPlatform& p = fx.p;
         frmmainfinder w(p, fx.path(), fx.dir.filePath(u"no-breeding.txt"_s));
         QVERIFY(w.Form_Load());
         p.labelTexts.clear();

@@ -1,5 +1,5 @@
-#include "app/finder.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/headlessplatform.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
@@ -69,11 +69,11 @@ private slots:
     void sireLayoutWritesNothing()
     {
         QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
         msfgridreset_Click(f);
         f.MSFlexGrid1.setColWidth(0, 2000);
-        f.showSireLayout();
+        showSireLayout(f);
         QCOMPARE(readAll(f.settingsPath()), DefaultLine);
         QCOMPARE(f.MSFlexGrid1.cols(), 19);
         f.MSFlexGrid1.setColWidth(0, 3000);
@@ -84,7 +84,7 @@ private slots:
 
         // Back in the normal layout the file's widths and colour return.
         f.MSFlexGrid1.setColWidth(1, 999);
-        f.showNormalLayout();
+        showNormalLayout(f);
         QCOMPARE(f.MSFlexGrid1.cols(), 18);
         QCOMPARE(f.MSFlexGrid1.colWidth(1), 500);
         QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
@@ -93,8 +93,8 @@ private slots:
     void userWidthsSurviveASave()
     {
         QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
         msfgridreset_Click(f);
         f.MSFlexGrid1.setColWidth(15, 2222);
         msfgridsavesettings(f);
@@ -111,8 +111,8 @@ private slots:
     void unwritableFileIsSkipped()
     {
         QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
         QVERIFY(QDir(dir.path())
                     .mkdir(QStringLiteral("KZTSettings.ini"))); // a directory cannot be written as a file
         msfgridreset_Click(f);
@@ -123,8 +123,8 @@ private slots:
     void readOnlySessionNeverWrites()
     {
         QTemporaryDir dir;
-        ScriptedPlatform p;
-        Finder f(p, dir.path(), QString());
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
         f.settingsWritable = false;
         writeAll(f.settingsPath(), QByteArray());
         msfgridgetsettings(f);

@@ -1,7 +1,7 @@
-#include "app/finder.h"
-#include "app/format.h"
-#include "app/scriptedplatform.h"
-#include "app/startup.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
+#include "core/headlessplatform.h"
+#include "core/startup.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
 
@@ -17,12 +17,12 @@ class TestGetSires : public QObject
     Q_OBJECT
 
     std::unique_ptr<ProgenyFixture> fx;
-    std::unique_ptr<ScriptedPlatform> platform;
-    std::unique_ptr<Finder> f;
+    std::unique_ptr<HeadlessPlatform> platform;
+    std::unique_ptr<MainWindowState> f;
 
     void load()
     {
-        f = std::make_unique<Finder>(*platform, fx->dir(), fx->breedingPath());
+        f = std::make_unique<MainWindowState>(*platform, fx->dir(), fx->breedingPath());
         QVERIFY(formLoad(*f, NominalRowHeight));
     }
 
@@ -52,7 +52,7 @@ private slots:
     void init()
     {
         fx = std::make_unique<ProgenyFixture>();
-        platform = std::make_unique<ScriptedPlatform>();
+        platform = std::make_unique<HeadlessPlatform>();
     }
 
     void cleanup()

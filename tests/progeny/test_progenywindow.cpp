@@ -1,6 +1,6 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
-#include "app/scriptedplatform.h"
+#include "core/headlessplatform.h"
 #include "progenyfixture.h"
 
 #include <QAction>
@@ -55,7 +55,7 @@ private slots:
         fx.addStart(u"Speedy"_s, 11, 1, 93.4, u"T"_s, 8.5, u"Alw"_s);
         fx.addStart(u"Steady"_s, 13, 3, 70, u"D"_s, 6, u"Clm"_s, 5000);
 
-        ScriptedPlatform platform;
+        HeadlessPlatform platform;
         frmmainfinder w(platform, fx.dir(), fx.breedingPath());
         QVERIFY(w.Form_Load());
         w.show();

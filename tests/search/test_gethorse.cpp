@@ -1,10 +1,11 @@
 // Searches end to end through the core: query, walk, results grid and the statistics texts.
 #include "searchfixture.h"
 
-#include "app/finder.h"
-#include "app/format.h"
-#include "app/scriptedplatform.h"
-#include "app/startup.h"
+#include "output/gridsettings.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
+#include "core/headlessplatform.h"
+#include "core/startup.h"
 #include "search/gethorse.h"
 
 #include <QFile>
@@ -32,8 +33,8 @@ struct Session {
     QStringList column(int c) const { return cells(f.MSFlexGrid1, 1, f.MSFlexGrid1.rows() - 1, c, c); }
     QStringList summary() const { return f.lblprogress.split(QLatin1Char('\r')); }
 
-    ScriptedPlatform p;
-    Finder f;
+    HeadlessPlatform p;
+    MainWindowState f;
 };
 
 /** One search over the shared database: `found` are the texts of column `col`, or with col -1 the message. */
@@ -147,7 +148,7 @@ void TestGethorse::searches()
     const Find& t = finds[row];
     Session s(*m_fx);
     // A search from the sire layout brings the normal one back.
-    s.f.showSireLayout();
+    showSireLayout(s.f);
     s.search(2, u"Blue Streak"_s);
     QVERIFY(!s.f.sireLayout() && s.f.MSFWGrid.visible() && !s.f.MSFmaxgrid.visible() && s.f.cmdprintEnabled);
     QVERIFY(s.f.MSFlexGrid1.cols() == 18 && s.p.labelTexts.contains(u"lblprogress: Searching..."_s));
@@ -417,7 +418,7 @@ void TestGethorse::listCommands()
     QCOMPARE(s.column(15), L("Red Barn|Oak Farm"));
 
     // In the sire layout only the horse's list runs: the rows there are sires.
-    s.f.showSireLayout();
+    showSireLayout(s.f);
     for (auto* list : {&listrace_Click, &listowner_Click}) {
         s.p.messages.clear();
         list(s.f);

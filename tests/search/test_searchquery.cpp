@@ -2,7 +2,7 @@
 // cell texts, which must read exactly as the general number patterns do.
 #include "searchfixture.h"
 
-#include "app/format.h"
+#include "core/format.h"
 #include "search/cellformat.h"
 #include "search/searchquery.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
-#include "app/scriptedplatform.h"
+#include "core/headlessplatform.h"
 #include "output/gridjson.h"
 
 #include <QAction>
@@ -32,10 +32,10 @@ struct Window {
         w.show();
         p.messages.clear();
     }
-    Finder& f() { return w.finder(); }
+    MainWindowState& f() { return w.state(); }
     QStringList column(int c) { return cells(f().MSFlexGrid1, 1, f().MSFlexGrid1.rows() - 1, c, c); }
 
-    ScriptedPlatform p;
+    HeadlessPlatform p;
     QString breeding;
     frmmainfinder w;
 };
@@ -188,7 +188,7 @@ void TestSearchWindow::resultsAndPopupCommands()
     Window t(*m_fx);
     t.w.txthorse->setText(u"Blue Streak"_s);
     click(t.w.cmdgethorse);
-    const Finder& f = t.f();
+    const MainWindowState& f = t.f();
     QCOMPARE(t.w.frainfo->title(), f.frainfo);
     QVERIFY(f.frainfo.startsWith("Statistics for Blue Streak;     $"_L1));
     QCOMPARE(t.w.lblprogress->text(), QString(f.lblprogress).replace(u'\r', u'\n'));
@@ -265,7 +265,7 @@ void TestSearchWindow::commandLineMatchesWindow()
     if (currentOwner)
         args << u"--current-owner"_s;
     const QJsonObject json = QJsonDocument::fromJson(runCli(*m_fx, args, 0)).object();
-    const Finder& f = t.f();
+    const MainWindowState& f = t.f();
     for (const auto& [key, grid] : {std::pair{u"MSFlexGrid1"_s, &f.MSFlexGrid1},
                                     {u"MSFSGrid"_s, &f.MSFSGrid},
                                     {u"MSFWGrid"_s, &f.MSFWGrid}})

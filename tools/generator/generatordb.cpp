@@ -1,7 +1,7 @@
 #include "generator/generatordb.h"
 
-#include "app/finder.h"
-#include "app/scriptedplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/headlessplatform.h"
 #include "db/database.h"
 #include "import/importdriver.h"
 
@@ -38,9 +38,9 @@ bool buildDatabase(const QString& dir, Generator& generator, int first, int last
         QStringList paths;
         for (int w = from; w <= to; ++w)
             paths << QDir(tmp.path()).filePath(QStringLiteral("raceout%1.txt").arg(w));
-        ScriptedPlatform platform;
+        HeadlessPlatform platform;
         platform.defaultAnswer = Platform::Answer::Yes; // a week already there is replaced
-        Finder finder(platform, dir, QString());
+        MainWindowState finder(platform, dir, QString());
         const ImportResult r = importFiles(finder, paths);
         if (r.status != ImportResult::Status::Done)
             return failed(QStringLiteral("Import of %1 failed: %2").arg(r.file, r.detail));

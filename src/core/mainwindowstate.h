@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/gridstate.h"
-#include "app/platform.h"
+#include "core/gridstate.h"
+#include "core/platform.h"
 
 #include <QString>
 
@@ -26,10 +26,10 @@ struct PanelState {
  * operations write, which layout is in force, and the panel inputs. The core operations work on it; the
  * window shows it, and the command-line tool prints it.
  */
-class Finder
+class MainWindowState
 {
 public:
-    Finder(Platform& platform, const QString& programDir, const QString& breedingPath);
+    MainWindowState(Platform& platform, const QString& programDir, const QString& breedingPath);
 
     Platform& platform() { return m_platform; }
     /** The program directory with its trailing separator. */
@@ -44,10 +44,6 @@ public:
 
     /** True while the sire layout is shown (MSFSGrid hidden, MSFmaxgrid shown). */
     bool sireLayout() const { return !MSFSGrid.visible(); }
-    /** Switches to the normal layout when the sire layout is shown (before a horse, owner or race search). */
-    void showNormalLayout();
-    /** Switches to the sire layout when the normal layout is shown (before a progeny search). */
-    void showSireLayout();
 
     /** When false, the settings file is read but never written (the command-line tool). */
     bool settingsWritable = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "core/platform.h"
 
 #include <QList>
 #include <QMap>
@@ -11,7 +11,7 @@
  * A platform with no person behind it: answers come from a script, and everything shown is recorded.
  * The tests drive the windows with it, and the command-line tool answers the questions through it.
  */
-class ScriptedPlatform : public Platform
+class HeadlessPlatform : public Platform
 {
 public:
     /** Every message box shown, in order (questions included). */

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Finder;
+class MainWindowState;
 
 /** Where the breeding file lives: C:\qvl\breeding.txt on Windows, ~/qvl/breeding.txt elsewhere. */
 QString defaultBreedingPath();
@@ -16,7 +16,7 @@ constexpr int NominalRowHeight = 240;
  * layout of the results grid. rowHeight is the height of one grid row in twips at the window's font.
  * Returns false when horses.mdb is missing (the message has been shown and the program must end).
  */
-bool formLoad(Finder& f, int rowHeight);
+bool formLoad(MainWindowState& f, int rowHeight);
 
 /** Lays out the four statistics grids and the colour key, their heights following rowHeight (twips). */
-void layoutStatGrids(Finder& f, int rowHeight);
+void layoutStatGrids(MainWindowState& f, int rowHeight);

@@ -1,4 +1,4 @@
-#include "gridstate.h"
+#include "core/gridstate.h"
 
 #include <algorithm>
 

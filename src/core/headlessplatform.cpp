@@ -1,11 +1,11 @@
-#include "app/scriptedplatform.h"
+#include "core/headlessplatform.h"
 
-void ScriptedPlatform::message(const QString& text)
+void HeadlessPlatform::message(const QString& text)
 {
     messages << text;
 }
 
-Platform::Answer ScriptedPlatform::askYesNo(const QString& text)
+Platform::Answer HeadlessPlatform::askYesNo(const QString& text)
 {
     messages << text;
     if (answers.empty())
@@ -15,7 +15,7 @@ Platform::Answer ScriptedPlatform::askYesNo(const QString& text)
     return a;
 }
 
-QStringList ScriptedPlatform::openFiles(const FileDialog& dialog)
+QStringList HeadlessPlatform::openFiles(const FileDialog& dialog)
 {
     dialogs << dialog;
     if (openAnswers.empty())
@@ -25,7 +25,7 @@ QStringList ScriptedPlatform::openFiles(const FileDialog& dialog)
     return a;
 }
 
-QString ScriptedPlatform::saveFile(const FileDialog& dialog)
+QString HeadlessPlatform::saveFile(const FileDialog& dialog)
 {
     dialogs << dialog;
     if (saveAnswers.empty())
@@ -35,24 +35,24 @@ QString ScriptedPlatform::saveFile(const FileDialog& dialog)
     return a;
 }
 
-void ScriptedPlatform::beep()
+void HeadlessPlatform::beep()
 {
     ++beeps;
 }
 
-void ScriptedPlatform::setBusy(bool busy)
+void HeadlessPlatform::setBusy(bool busy)
 {
     busyDepth += busy ? 1 : -1;
     if (busy)
         ++busyCalls;
 }
 
-void ScriptedPlatform::repaintLabel(const QString& control, const QString& text)
+void HeadlessPlatform::repaintLabel(const QString& control, const QString& text)
 {
     labelTexts << control + QStringLiteral(": ") + text;
 }
 
-Platform::HttpResult ScriptedPlatform::httpGet(const QString& url)
+Platform::HttpResult HeadlessPlatform::httpGet(const QString& url)
 {
     requestedUrls << url;
     HttpResult r;
@@ -65,7 +65,7 @@ Platform::HttpResult ScriptedPlatform::httpGet(const QString& url)
     return r;
 }
 
-std::unique_ptr<PrinterSink> ScriptedPlatform::startPrint(bool)
+std::unique_ptr<PrinterSink> HeadlessPlatform::startPrint(bool)
 {
     return nullptr;
 }

@@ -1,7 +1,7 @@
-#include "app/startup.h"
+#include "core/startup.h"
 
-#include "app/finder.h"
-#include "app/format.h"
+#include "core/mainwindowstate.h"
+#include "core/format.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ static void setHeight(GridState& grid, int rows, int rowHeight, int margin, int 
     grid.setHeight(std::min(rows * rowHeight + margin, cap));
 }
 
-static void layoutSireGrids(Finder& f, int rowHeight)
+static void layoutSireGrids(MainWindowState& f, int rowHeight)
 {
     GridState& sr = f.MSFSRGrid;
     for (int c = 0; c <= 6; ++c) {
@@ -56,7 +56,7 @@ static void layoutSireGrids(Finder& f, int rowHeight)
     setHeight(sr, 8, rowHeight, 90, 2225);
 }
 
-static void layoutSpeedGrid(Finder& f, int rowHeight)
+static void layoutSpeedGrid(MainWindowState& f, int rowHeight)
 {
     GridState& g = f.MSFSGrid;
     for (int c = 1; c <= 3; ++c)
@@ -81,7 +81,7 @@ static void layoutSpeedGrid(Finder& f, int rowHeight)
     g.setColWidth(0, 450);
 }
 
-static void layoutWinGrid(Finder& f, int rowHeight)
+static void layoutWinGrid(MainWindowState& f, int rowHeight)
 {
     GridState& g = f.MSFWGrid;
     g.setColWidth(0, 350);
@@ -107,7 +107,7 @@ static void layoutWinGrid(Finder& f, int rowHeight)
     g.setCellAlign(0, 9, Align::RightCenter);
 }
 
-static void layoutColourKey(Finder& f, int rowHeight)
+static void layoutColourKey(MainWindowState& f, int rowHeight)
 {
     GridState& g = f.MSFColorGridKey;
     g.setColAlign(0, Align::LeftTop);
@@ -123,7 +123,7 @@ static void layoutColourKey(Finder& f, int rowHeight)
     setHeight(g, 7, rowHeight, 12, 1788);
 }
 
-void layoutStatGrids(Finder& f, int rowHeight)
+void layoutStatGrids(MainWindowState& f, int rowHeight)
 {
     layoutSireGrids(f, rowHeight);
     layoutSpeedGrid(f, rowHeight);
@@ -131,7 +131,7 @@ void layoutStatGrids(Finder& f, int rowHeight)
     layoutColourKey(f, rowHeight);
 }
 
-bool formLoad(Finder& f, int rowHeight)
+bool formLoad(MainWindowState& f, int rowHeight)
 {
     f.MSFSRGrid.setVisible(false);
     f.MSFmaxgrid.setVisible(false);
