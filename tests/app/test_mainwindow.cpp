@@ -155,13 +155,6 @@ private slots:
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
         QCOMPARE(i.settings(), DefaultLine);
     }
-
-    void commandsNotYetBuiltSaySo()
-    {
-        Install i;
-        i.w->edittracks->trigger();
-        QCOMPARE(i.p.messages, QStringList{QStringLiteral("This command is not available yet.")});
-    }
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -48,20 +48,6 @@ private slots:
         QCOMPARE(j[u"lblfastest"_s].toString(), u"Fastest progeny? Quick Kid - 82"_s);
     }
 
-    void textWithAllColumns()
-    {
-        ProgenyFixture fx;
-        fx.writeBreeding(breedingHorse(3, "Kid", "Big Red", "Dan", "Tom"));
-        const Output o = sires(fx, u"Big Red"_s);
-        QCOMPARE(o.status, 0);
-        const QList<QByteArray> lines = o.out.split('\n');
-        QVERIFY(lines.value(0).endsWith("\"<=9\",\"<11\",\"11+\",\r"));
-        QCOMPARE(lines.value(1),
-                 QByteArray("\"Kid\",\"3\",\"Dan\",\"Tom\",\"4\",\"C\",\"\",\"\",\"\",\"\",\"\",\"0\","
-                            "\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\r"));
-        QVERIFY(o.out.contains("Statistics for Progeny of Big Red  (1)."));
-    }
-
     void failures()
     {
         ProgenyFixture fx;
