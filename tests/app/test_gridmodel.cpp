@@ -10,25 +10,6 @@ class TestGridModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void stateKeepsCellsAcrossReshapes()
-    {
-        GridState g(3, 3, 1, 0);
-        g.setText(1, 1, u"a"_s);
-        g.setColour(1, 1, Palette::DarkCyan);
-        g.setText(2, 2, u"b"_s);
-        g.setCols(19);
-        QCOMPARE(g.text(1, 1) + g.text(2, 2), u"ab"_s);
-        QCOMPARE(g.colour(1, 1), Palette::DarkCyan);
-        g.setRows(2);
-        g.setRows(4);
-        QCOMPARE(g.text(1, 1) + g.text(2, 2), u"a"_s);
-        g.setColAlign(1, Align::RightCenter);
-        g.clear();
-        QCOMPARE(g.text(1, 1), QString());
-        QCOMPARE(g.colour(1, 1), Palette::Default);
-        QCOMPARE(g.colAlign(1), Align::RightCenter); // column settings outlive a clear
-    }
-
     void modelFollowsTheState()
     {
         GridState g(2, 18, 1, 0);

@@ -5,7 +5,6 @@
 #include "output/gridsettings.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,22 +99,6 @@ private slots:
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
         for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
             QVERIFY(!b->isEnabled() && b->isVisible());
-    }
-
-    void largeFontKeepsStatisticsGridsCapped()
-    {
-        const QFont saved = QApplication::font();
-        QFont big = saved;
-        big.setPointSize(28);
-        QApplication::setFont(big);
-        Install i;
-        QApplication::setFont(saved);
-        QCOMPARE(i.w->state().MSFSRGrid.height(), 2225);
-        QCOMPARE(i.w->state().MSFSGrid.height(), 1464);
-        QCOMPARE(i.w->MSFSGrid->height(), i.w->MSFSGrid->twipsToPixels(1464));
-        // With the ordinary font the heights follow the rows.
-        Install small;
-        QCOMPARE(small.w->state().MSFSGrid.height(), 5 * small.w->MSFSGrid->rowHeightTwips() + 90);
     }
 
     void settingsAppliedAtStart_data()

