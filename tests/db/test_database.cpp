@@ -1,5 +1,6 @@
 #include "db/database.h"
 #include "db/racekey.h"
+#include "openhandles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -7,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 /** Adds one race of week w at a track with n starts. */
 static void addRace(Database& db, double key, int starts)
@@ -80,6 +83,31 @@ private slots:
         }
         QVERIFY(!db.open(other));
         QVERIFY(db.error().contains(QLatin1String("statecodes")));
+    }
+
+    void closeFinalisesStatementsOrSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("horses.mdb"));
+        Database db;
+        QVERIFY(db.create(path));
+        const EngineStatement kept = db.prepare("SELECT racenum FROM tblraces");
+        QSqlQuery q(db.handle());
+        QVERIFY(kept && q.exec(QStringLiteral("SELECT num FROM statecodes")));
+        QVERIFY2(db.close(), qPrintable(db.error()));
+        QVERIFY(!kept);
+        QCOMPARE(openHandles(path), 0);
+
+        // A statement prepared behind the database's back keeps the file open, and the close says so.
+        Database other;
+        QVERIFY(other.open(path));
+        sqlite3* h = other.engine();
+        sqlite3_stmt* stray = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(h, "SELECT 1", -1, &stray, nullptr), SQLITE_OK);
+        QVERIFY(!other.close());
+        QVERIFY(other.error().contains(QLatin1String("could not be closed")));
+        sqlite3_finalize(stray);
+        QCOMPARE(sqlite3_close(h), SQLITE_OK);
     }
 
     void removeWeekKeepsNeighbours()
