@@ -39,12 +39,14 @@ static QString shown(const QString& text)
 void QtPlatform::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 Platform::Answer QtPlatform::askYesNo(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
