@@ -68,7 +68,8 @@ void TestLineagePage::parse_data()
         "description=4 yo bay colt HOMEBRED by Storm Chaser");
     row("wins: the next bold texts, whatever the labels",
         "6 months:=>Half year:|<tr><td>9 months:=><tr><td><b>9</b> mo.</td></tr><tr><td>", "w9=9|wy=2");
-    // With the headings swapped, "Sire</th>" first matches the end of the other heading: both rows read its names.
+    // With the headings swapped, "Sire</th>" first matches the end of the other heading: both rows read its
+    // names.
     row("Dam-Sire heading before Sire",
         "<th>Sire</th>=><th>X</th>|<th>Dam-Sire</th>=><th>Sire</th>|<th>X</th>=><th>Dam-Sire</th>",
         "p31=Storm Chaser|p32=Silver Bell|p33=Quiet Night");

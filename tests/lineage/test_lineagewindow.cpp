@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,7 +50,7 @@ void TestLineageWindow::lookupFromTheGrid()
         GridView* view = w.MSFlexGrid1;
         const QPoint at = view->visualRect(view->model()->index(row - 1, 0)).center();
         QTest::mousePress(view->viewport(), Qt::RightButton, {}, at);
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, at);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
         QApplication::sendEvent(view->viewport(), &menu);
         QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, at);
         QVERIFY(w.popmenu->isVisible());
