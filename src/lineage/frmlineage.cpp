@@ -23,19 +23,21 @@ frmlineage::frmlineage(QWidget* owner) : QWidget(owner, Qt::Window)
     // of cutting texts.
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(twips(120), twips(60), twips(120), twips(120));
-    const auto frame = [&](QGroupBox*& box, QLabel*& label, const char* name, const char* label_name,
-                           const QString& caption, int w, int h) {
+    // The labels keep their width and wrap long lines, growing downwards (see refresh()).
+    const auto frame = [&](QGroupBox*& box, QLabel*& label, const char* name, const char* labelName,
+                           const QString& caption, QSize boxSize, int labelWidth) {
         box = new QGroupBox(caption, this);
         box->setObjectName(QLatin1String(name));
-        box->setMinimumSize(twips(w), twips(h));
+        box->setMinimumSize(twips(boxSize.width()), twips(boxSize.height()));
         label = new QLabel(box);
-        label->setObjectName(QLatin1String(label_name));
+        label->setObjectName(QLatin1String(labelName));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
+        label->setFixedWidth(twips(labelWidth));
         (new QVBoxLayout(box))->addWidget(label, 1);
     };
-    frame(fra1, lblmisc, "fra1", "lblmisc", QStringLiteral("Miscellaneous Stats"), 4050, 1908);
-    frame(fra2, lblwinstats, "fra2", "lblwinstats", QStringLiteral("Win Stats"), 4065, 1920);
+    frame(fra1, lblmisc, "fra1", "lblmisc", QStringLiteral("Miscellaneous Stats"), {4050, 1908}, 3612);
+    frame(fra2, lblwinstats, "fra2", "lblwinstats", QStringLiteral("Win Stats"), {4065, 1920}, 3732);
     layout->addWidget(fra1, 0, 0);
     layout->addWidget(fra2, 0, 1);
 
@@ -68,6 +70,8 @@ void frmlineage::refresh()
     lbllineage->setText(m_state.lbllineage);
     lblmisc->setText(shown(m_state.lblmisc));
     lblwinstats->setText(shown(m_state.lblwinstats));
+    for (QLabel* label : {lblmisc, lblwinstats})
+        label->setMinimumHeight(std::max(0, label->heightForWidth(label->width())));
     MSFlexGrid1->sync();
     int width = 2 * MSFlexGrid1->frameWidth();
     for (int c = 0; c < m_state.MSFlexGrid1.cols(); ++c)
@@ -76,5 +80,9 @@ void frmlineage::refresh()
     MSFlexGrid1->setFixedHeight(
         std::max(twips(1290), m_state.MSFlexGrid1.rows() * MSFlexGrid1->rowHeightPixels() +
                                   2 * MSFlexGrid1->frameWidth()));
-    resize(size().expandedTo(sizeHint()));
+    // Each horse may need more room than the last; the window never shrinks under the user.
+    if (isVisible())
+        resize(size().expandedTo(sizeHint()));
+    else
+        adjustSize();
 }

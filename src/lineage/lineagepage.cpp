@@ -140,6 +140,7 @@ LineagePage parseLineagePage(const QString& page)
 
 LineageState::LineageState()
 {
+    MSFlexGrid1.setBackColor(BackColor::Window);
     MSFlexGrid1.setColWidth(0, 1013);
     for (int c = 1; c < 4; ++c)
         MSFlexGrid1.setColWidth(c, 2309);
