@@ -80,7 +80,8 @@ int lineage(CliContext& c, const QStringList& arguments)
     return shownWindow ? 0 : 1;
 }
 
-CliRegistrar lineageCommand{
-    {QStringLiteral("lineage"), QStringLiteral("lineage ID NAME [--site URL] [--yes] [--json]"), lineage}};
+CliRegistrar lineageCommand{{QStringLiteral("lineage"),
+                             QStringLiteral("lineage              ID NAME [--site URL] [--yes] [--json]"),
+                             lineage}};
 
 } // namespace
