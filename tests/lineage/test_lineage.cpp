@@ -247,19 +247,21 @@ void TestLineage::lookupFromTheGrid()
         QVERIFY(night[i] != first[i] || i < 8 || i % 4 == 0);
     QCOMPARE(lw->MSFlexGrid1->columnWidth(1), 200);
 
-    // No at the question, an empty page, a caption row alone: the open window stays as it was. A selection on
-    // the caption row asks for row 1.
+    // No at the question, an empty page, a row without an id, a caption row alone: the open window stays as
+    // it was. A selection on the caption row asks for row 1.
     lineageOf(3);
     p.pages[fancy].clear();
     w.state().MSFlexGrid1.setCurrent(0, 0);
     w.getlineage->trigger();
     QCOMPARE(w.state().MSFlexGrid1.row(), 1);
+    w.state().MSFlexGrid1.setText(1, 1, QString());
+    w.getlineage->trigger();
     w.state().MSFlexGrid1.setRows(1);
     w.getlineage->trigger();
     QCOMPARE(shown(), night);
-    QCOMPARE(p.messages.size(), 4);
-    for (const char* m : {"Please search", "Warning: This horse", "Connection with", "Please search"})
-        QVERIFY(p.messages.takeFirst().startsWith(QLatin1String(m)));
+    for (QString& m : p.messages)
+        m = m.section(u' ', 0, 0);
+    QCOMPARE(p.messages.join(u'|'), u"Please|Warning:|Connection|Please|Please"_s);
 
     // Closed and asked again, the window loads afresh with its first column widths.
     lw->close();
