@@ -4,6 +4,8 @@
 #include "core/format.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
+#include "lineage/frmlineage.h"
+#include "lineage/getlineage.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
 #include "search/gethorse.h"
@@ -248,6 +250,9 @@ void frmmainfinder::buildMenus()
 
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
+    getlineage =
+        popmenu->addAction(QStringLiteral("Get Lineage Info."), this, &frmmainfinder::getlineage_Click);
+    getlineage->setObjectName(QStringLiteral("getlineage"));
     listhorse = popmenu->addAction(QStringLiteral("List Horse"), this,
                                    [this] { run([](MainWindowState& f) { listhorse_Click(f); }); });
     listrace = popmenu->addAction(QStringLiteral("List Race"), this,
@@ -382,6 +387,24 @@ void frmmainfinder::cmdgethorse_Click()
 void frmmainfinder::cmdspecial_Click()
 {
     notAvailable();
+}
+
+void frmmainfinder::getlineage_Click()
+{
+    bool show = false;
+    run([&](MainWindowState& f) {
+        show = ::getlineage_Click(f, lineageSite(), [this]() -> LineageState& {
+            if (!m_lineage)
+                m_lineage = new frmlineage(this);
+            return m_lineage->state();
+        });
+    });
+    if (show) {
+        m_lineage->refresh();
+        m_lineage->show();
+        m_lineage->raise();
+        m_lineage->activateWindow();
+    }
 }
 
 void frmmainfinder::setupnormalsearch()
