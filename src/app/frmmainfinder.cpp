@@ -5,6 +5,7 @@
 #include "import/importdriver.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
+#include "search/frmstable.h"
 #include "search/gethorse.h"
 
 #include <QApplication>
@@ -69,8 +70,8 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
-    // shown window hides its children on the way out and they ask their models for sizes.
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
+    // before a shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
 
@@ -375,7 +376,10 @@ void frmmainfinder::cmdgethorse_Click()
 
 void frmmainfinder::cmdspecial_Click()
 {
-    notAvailable();
+    BusyPointer busy(m_state.platform());
+    auto* dialog = new frmstable(
+        m_state, [this](const auto& op) { run(op); }, this);
+    dialog->show();
 }
 
 void frmmainfinder::setupnormalsearch()
