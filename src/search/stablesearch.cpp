@@ -31,20 +31,24 @@ QString decode(QByteArray bytes)
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-/** The message refusing the first name that the owner expression or a line of the file cannot carry. */
-QString refusedName(const std::array<QString, 4>& boxes)
+/** The message refusing the first name that the owner expression (a double quote) or, for a saved set, a line
+    of the file (also a comma or a line break) cannot carry; empty when every name can be used. */
+QString refusedName(const std::array<QString, 4>& boxes, bool forFile)
 {
     const std::pair<QChar, const char*> refused[] = {{QLatin1Char('"'), "double quote"},
                                                      {QLatin1Char(','), "comma"},
                                                      {QLatin1Char('\r'), "line break"},
                                                      {QLatin1Char('\n'), "line break"}};
+    // Owner names may hold commas, and the search can find them; only a saved set cannot keep one.
+    const int checked = forFile ? 4 : 1;
     for (int i = 0; i < 4; ++i) {
-        for (const auto& [ch, what] : refused) {
-            if (boxes[std::size_t(i)].contains(ch))
-                return QStringLiteral("The name in Stable #%1 holds a %2, which a stable name cannot "
-                                      "contain. Please remove it.")
+        for (int r = 0; r < checked; ++r) {
+            if (boxes[std::size_t(i)].contains(refused[r].first))
+                return QStringLiteral("The name in Stable #%1 holds a %2, which %3 cannot take. Please "
+                                      "remove it.")
                     .arg(i + 1)
-                    .arg(QLatin1String(what));
+                    .arg(QLatin1String(refused[r].second),
+                         forFile ? QStringLiteral("a saved set") : QStringLiteral("a stable search"));
         }
     }
     return QString();
@@ -146,7 +150,7 @@ QString write(const QString& path, const QStringList& sets)
 bool buildStableQuery(Platform& p, StableState& s)
 {
     s.lblquerystring.clear();
-    if (const QString refusal = refusedName(s.txto1); !refusal.isEmpty()) {
+    if (const QString refusal = refusedName(s.txto1, false); !refusal.isEmpty()) {
         p.message(refusal);
         return false;
     }
@@ -186,7 +190,7 @@ void cmdload_Click(MainWindowState& f, StableState& s)
 
 void cmdadd_Click(MainWindowState& f, StableState& s)
 {
-    if (const QString refusal = refusedName(s.txto1); !refusal.isEmpty()) {
+    if (const QString refusal = refusedName(s.txto1, true); !refusal.isEmpty()) {
         f.platform().message(refusal);
         return;
     }

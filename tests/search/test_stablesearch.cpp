@@ -19,6 +19,8 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -88,8 +90,9 @@ private:
 void TestStableSearch::initTestCase()
 {
     m_fx = std::make_unique<SearchFixture>();
-    const char* owners[] = {"Red Barn", "Oak Farm", "Elm Farm", "Red Barn", "Oak Farm", "Red Bank"};
-    for (int i = 0; i < 6; ++i)
+    const char* owners[] = {"Red Barn", "Oak Farm", "Elm Farm",  "Red Barn",
+                            "Oak Farm", "Red Bank", "Hill, Dale"};
+    for (int i = 0; i < 7; ++i)
         m_fx->add({.hname = u"Horse %1"_s.arg(i),
                    .hid = 100 + i,
                    .week = 400 + i,
@@ -184,16 +187,19 @@ void TestStableSearch::refusedNamesAndUnusableFiles()
     Dialog d(dir.path());
     d.s.lstnames = L("Kept");
     const std::pair<const char*, const char*> refused[] = {
-        {"A|Say \"When\"||", "Stable #2 holds a double quote"}, {"|||Smith, J.", "Stable #4 holds a comma"}};
+        {"A|Say \"When\"||", "Stable #2 holds a double quote"},
+        {"|||Hill, Dale", "Stable #4 holds a comma"},
+        {"A\nB|||", "Stable #1 holds a line break"}};
     for (const auto& [boxes, message] : refused) {
-        d.p.messages.clear();
         d.s.txto1 = B(boxes);
         cmdadd_Click(d.f, d.s);
-        QVERIFY(!cmdgo_Click(d.f, d.s));
-        QCOMPARE(d.p.messages.size(), 2);
-        QVERIFY2(d.p.messages.at(0).contains(QLatin1String(message)), qPrintable(d.p.messages.at(0)));
-        QCOMPARE(d.p.messages.at(1), d.p.messages.at(0));
+        QVERIFY2(d.p.messages.last().contains(QLatin1String(message)), qPrintable(d.p.messages.last()));
     }
+    // The search takes commas (owner names have them), but no quote.
+    d.s.txto1 = B(refused[0].first);
+    QVERIFY(!cmdgo_Click(d.f, d.s));
+    QCOMPARE(d.p.messages.size(), 4);
+    QVERIFY(d.p.messages.last().contains("double quote, which a stable search cannot take"_L1));
     QCOMPARE(d.s.lstnames, L("Kept"));
     QCOMPARE(fileBytes(d.file()), "missing");
 
@@ -213,6 +219,12 @@ void TestStableSearch::refusedNamesAndUnusableFiles()
         for (const QString& m : bad.p.messages)
             QVERIFY2(m.startsWith("The saved stable names could not be "_L1), qPrintable(m));
     }
+
+    // A pipe in place of the file would never end: only a regular file is read.
+    QVERIFY(QFile::remove(dir.path() + u"/KZTSavednames.txt"_s) ||
+            QDir(dir.path()).rmdir(u"KZTSavednames.txt"_s));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.path() + u"/KZTSavednames.txt"_s).constData(), 0600), 0);
+    QVERIFY(Dialog(dir.path()).p.messages.value(0).contains("not a regular file"_L1));
 
     // 1 MB of very long lines reads whole; a file far larger than any list is refused.
     QTemporaryDir big;
@@ -241,8 +253,9 @@ void TestStableSearch::searches()
     QCOMPARE(search("||Red Barn|Oak Farm"),
              L("Red Barn\" OR oname=\"Oak Farm|Statistics for Special: Red Barn|"
                "Oak Farm|Red Barn|Oak Farm|Red Barn"));
-    // A box of blanks is a name; only the first name can be a pattern.
-    QCOMPARE(search(" |Elm Farm||"), L(" \" OR oname=\"Elm Farm|Statistics for Special:  |Elm Farm"));
+    // A box of blanks is a name, and so is one with a comma; only the first name can be a pattern.
+    QCOMPARE(search(" |Hill, Dale||Elm Farm"), L(" \" OR oname=\"Hill, Dale\" OR oname=\"Elm Farm|"
+                                                 "Statistics for Special:  |Hill, Dale|Elm Farm"));
     QCOMPARE(search("Red B*|Elm*||"), L("Red B*\" OR oname=\"Elm*|Statistics for Special: Red B*|"
                                         "Red Bank|Red Barn|Red Barn"));
     gethorse(f, 4, u"Oak Farm"_s, QString());
@@ -323,7 +336,7 @@ void TestStableSearch::commandLine()
     QCOMPARE(json.value(u"MSFlexGrid1"_s).toObject(), gridToJson(f.MSFlexGrid1));
     QCOMPARE(json.value(u"frainfo"_s).toString(), f.frainfo);
     QVERIFY(runCli(m_fx->path(), {u"stable"_s, u"Nobody"_s}, 1).startsWith("No horses under"));
-    QVERIFY(runCli(m_fx->path(), {u"stable"_s, u"A,B"_s}, 1).contains("Stable #1 holds a comma"));
+    QVERIFY(runCli(m_fx->path(), {u"stable"_s, u"\"A\""_s}, 1).contains("Stable #1 holds a double quote"));
 
     QTemporaryDir dir;
     const QStringList sets{u"saved-sets"_s};
@@ -334,10 +347,10 @@ void TestStableSearch::commandLine()
     QCOMPARE(runCli(dir.path(), sets + L("--json"), 0), "[\n    \"C\"\n]\n");
     QCOMPARE(runCli(dir.path(), sets + L("use|2"), 2),
              "turftrawler-cli saved-sets: there is no set 2; the list has 1\n");
-    QCOMPARE(
-        runCli(dir.path(), sets + L("add|x\"y"), 1).split('\n').value(0),
-        "turftrawler-cli saved-sets: The name in Stable #1 holds a double quote, which a stable name cannot "
-        "contain. Please remove it.");
+    QCOMPARE(runCli(dir.path(), sets + L("add|x\"y"), 1).split('\n').value(0),
+             "turftrawler-cli saved-sets: The name in Stable #1 holds a double quote, which a saved set "
+             "cannot take. "
+             "Please remove it.");
 }
 
 QTEST_MAIN(TestStableSearch)
