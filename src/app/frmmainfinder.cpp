@@ -301,7 +301,8 @@ void frmmainfinder::refresh()
     lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblfastest->setText(m_state.lblfastest);
-    frainfo->setTitle(m_state.frainfo);
+    // A group box title takes "&" as a shortcut mark; owners such as "Rogers & Sons" must show it.
+    frainfo->setTitle(QString(m_state.frainfo).replace(QLatin1Char('&'), QLatin1String("&&")));
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
         b->setEnabled(m_state.panel.progenyEnabled);
     // The statistics grids are as wide as their columns, so that the layout follows the font.

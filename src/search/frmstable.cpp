@@ -36,7 +36,7 @@ frmstable::frmstable(MainWindowState& f, MainWindowRunner run, QWidget* mainWind
         Label[i] =
             named<QLabel>(QStringLiteral("Label%1").arg(i + 1), QStringLiteral("Stable #%1:").arg(i + 1));
         txto1[i] = named<QLineEdit>(QStringLiteral("txto1_%1").arg(i));
-        txto1[i]->setMinimumWidth(200);
+        txto1[i]->setMinimumWidth(220);
         boxes->addWidget(Label[i], i, 0);
         boxes->addWidget(txto1[i], i, 1);
         connect(txto1[i], &QLineEdit::returnPressed, this, &frmstable::cmdgo_Click);
@@ -65,7 +65,7 @@ frmstable::frmstable(MainWindowState& f, MainWindowRunner run, QWidget* mainWind
     auto* saveLoad = new QVBoxLayout(frasaveload);
     lstnames = new QListWidget;
     lstnames->setObjectName(QStringLiteral("lstnames"));
-    lstnames->setMinimumWidth(260);
+    lstnames->setMinimumWidth(360);
     saveLoad->addWidget(lstnames);
     auto* listButtons = new QHBoxLayout;
     cmdadd = named<QPushButton>(QStringLiteral("cmdadd"), QStringLiteral("Add"));
