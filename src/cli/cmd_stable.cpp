@@ -35,6 +35,11 @@ int stable(CliContext& c, const QStringList& arguments)
     SearchOptions options;
     if (!options.take(args))
         return fail(c, command, QStringLiteral("an option is missing its value"));
+    // A misspelt option would otherwise be searched as a stable name.
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("--")))
+            return fail(c, command, QStringLiteral("unknown option ") + a);
+    }
     StableState s;
     if (!takeBoxes(args, s))
         return fail(c, command, QStringLiteral("give one to four stable names, \"\" for an empty box"));
