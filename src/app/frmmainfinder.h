@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mainwindowstate.h"
+#include "output/gridinteractions.h"
 
 #include <QMainWindow>
 
@@ -13,10 +14,12 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class frmdatecalculator;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state
+ * again.
  */
 class frmmainfinder : public QMainWindow
 {
@@ -37,6 +40,13 @@ public:
     void cmdgethorse_Click();
     void cmdspecial_Click();
     void notAvailable();
+    void cmdprint_Click();
+    void ExportText_Click();
+    void datecalculator_Click();
+
+    // The results grid and its pop-up menu.
+    void MSFlexGrid1_DblClick();
+    void getlineage_Click();
 
     // Search panel.
     void opthorse_Click();
@@ -98,11 +108,15 @@ public:
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
     QMenu* popmenu = nullptr;
+    QAction* datecalc = nullptr;
+    QAction* getlineage = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
     QAction* msfgridreset = nullptr;
+    QAction* listfilter = nullptr;
     QAction* msfgridback = nullptr;
+    frmdatecalculator* dateCalculator = nullptr; // made when first asked for
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,5 +133,6 @@ private:
     void showPopup(const QPoint& globalPos);
 
     MainWindowState m_state;
+    PopupMenu m_popup;
     QList<GridView*> m_grids;
 };

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
+#include "cli/gridoutput.h"
 
 #include "core/startup.h"
 #include "output/gridjson.h"
@@ -37,6 +38,10 @@ int search(CliContext& c, const QStringList& arguments)
     const bool currentOwner = takeFlag(args, QStringLiteral("--current-owner"));
     const bool yes = takeFlag(args, QStringLiteral("--yes"));
     const bool json = takeFlag(args, QStringLiteral("--json"));
+    GridOutputOptions output;
+    QString error;
+    if (!output.take(args, error))
+        return fail(c, error);
     if (!ok)
         return fail(c, QStringLiteral("an option is missing its value"));
     if (!args.isEmpty())
@@ -81,9 +86,13 @@ int search(CliContext& c, const QStringList& arguments)
     f.panel.txtinjury = injury;
     f.panel.chkowner = currentOwner;
     gethorse(f, mode, name, idText);
+    QJsonObject out;
+    const int status = output.apply(f, platform, out, error);
+    if (status == 2)
+        return fail(c, error);
 
     if (json) {
-        QJsonObject out{
+        const QJsonObject grids{
             {QStringLiteral("MSFlexGrid1"), gridToJson(f.MSFlexGrid1)},
             {QStringLiteral("MSFSGrid"), gridToJson(f.MSFSGrid)},
             {QStringLiteral("MSFWGrid"), gridToJson(f.MSFWGrid)},
@@ -91,15 +100,18 @@ int search(CliContext& c, const QStringList& arguments)
             {QStringLiteral("lblprogress"), f.lblprogress},
             {QStringLiteral("messages"), QJsonArray::fromStringList(platform.messages)},
         };
+        for (auto it = grids.begin(); it != grids.end(); ++it)
+            out.insert(it.key(), it.value());
         c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
-        return 0;
+        return status;
     }
     for (const QString& m : platform.messages)
         c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     c.out << QString::fromUtf8(exportText(f.MSFlexGrid1));
     c.out << f.frainfo << "\n"
           << QString(f.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
-    return 0;
+    GridOutputOptions::writeText(c.out, out);
+    return status;
 }
 
 CliRegistrar searchCommand{
@@ -107,7 +119,8 @@ CliRegistrar searchCommand{
      QStringLiteral(
          "search               --horse NAME | --id ID | --owner NAME | --race KEY [--first-week W] "
          "[--last-week W] [--current-owner] [--injury T] [--yes] [--today YYYY-MM-DD] "
-         "[--date-format FORMAT] [--json]"),
+         "[--date-format FORMAT] [--json] ") +
+         GridOutputOptions::usage(),
      search}};
 
 } // namespace

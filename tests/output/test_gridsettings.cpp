@@ -1,5 +1,5 @@
-#include "core/mainwindowstate.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
