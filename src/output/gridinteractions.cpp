@@ -75,40 +75,11 @@ bool MSFlexGrid1_MouseDown(MainWindowState& f, MouseButton button, PopupMenu& me
     return true;
 }
 
-/** Puts the listed rows, in that order, into data rows 1 to n; the data rows not listed go. */
-static void arrangeRows(GridState& g, const std::vector<int>& order)
-{
-    struct Cell {
-        QString text;
-        std::uint8_t colour;
-        Align align;
-        bool shaded;
-    };
-    const int cols = g.cols();
-    std::vector<Cell> cells;
-    cells.reserve(order.size() * std::size_t(cols));
-    for (int r : order)
-        for (int c = 0; c < cols; ++c)
-            cells.push_back({g.text(r, c), g.colour(r, c), g.cellAlign(r, c), g.shaded(r, c)});
-    const int rows = int(order.size()) + g.fixedRows();
-    if (rows != g.rows())
-        g.setRows(rows);
-    auto cell = cells.begin();
-    for (int r = g.fixedRows(); r < rows; ++r) {
-        for (int c = 0; c < cols; ++c, ++cell) {
-            g.setText(r, c, std::move(cell->text));
-            g.setColour(r, c, cell->colour);
-            g.setCellAlign(r, c, cell->align);
-            g.setShaded(r, c, cell->shaded);
-        }
-    }
-}
-
 /** The value a numeric sort gives a cell: its number, 0 for a text that is none. */
 static double sortValue(const QString& text)
 {
     bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
+    const double v = text.toDouble(&ok); // blanks around the number are ignored
     return ok && std::isfinite(v) ? v : 0; // "nan" would break the ordering
 }
 
@@ -134,7 +105,7 @@ void sortRows(GridState& g, int col, SortOrder order)
             return sign * g.text(a, col).compare(g.text(b, col), Qt::CaseSensitive) < 0;
         });
     }
-    arrangeRows(g, rows);
+    g.arrangeRows(rows);
 }
 
 /** The sorts a double click on column c runs, in order, from the texts of its first and last data cells. */
@@ -190,7 +161,7 @@ void listfilter_Click(MainWindowState& f)
             selected = g.fixedRows() + int(keep.size());
         keep.push_back(row);
     }
-    arrangeRows(g, keep);
+    g.arrangeRows(keep);
     g.setCurrent(selected, c);
     g.setRedraw(true);
 }
