@@ -79,7 +79,7 @@ bool MSFlexGrid1_MouseDown(MainWindowState& f, MouseButton button, PopupMenu& me
 static double sortValue(const QString& text)
 {
     bool ok = false;
-    const double v = text.toDouble(&ok); // blanks around the number are ignored
+    const double v = text.toDouble(&ok);   // blanks around the number are ignored
     return ok && std::isfinite(v) ? v : 0; // "nan" would break the ordering
 }
 

@@ -37,16 +37,16 @@ QString PainterPrinterSink::fixedPitchFamily(const QString& wanted)
                                  QFontDatabase::systemFont(QFontDatabase::FixedFont).family()};
     QString fallback;
     for (const QString& family : candidates) {
-        const QFont f = reportFont(family, 100, false);
+        QFont f = reportFont(family, 8, false);
+        f.setPixelSize(1000); // a large em, so that the measured advance is the design's
         const QFontInfo info(f);
         if (!info.fixedPitch())
             continue;
         if (fallback.isEmpty())
             fallback = info.family();
-        // 0.6 em: 60 points of advance at 100 points.
-        if (std::abs(QFontMetricsF(f).horizontalAdvance(QLatin1Char('0')) * 72.0 /
-                         QFontMetricsF(f).fontDpi() -
-                     60.0) < 0.5)
+        // DejaVu Sans Mono's 0.602 em makes long texts run a little past their columns; it serves only when
+        // nothing closer to 0.6 em is installed.
+        if (std::abs(QFontMetricsF(f).horizontalAdvance(QLatin1Char('0')) - 600.0) < 0.5)
             return info.family();
     }
     return fallback.isEmpty() ? wanted : fallback;
