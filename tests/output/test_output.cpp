@@ -1,17 +1,29 @@
-// The results grid's sorts, pop-up menu, list filter and week dates, and the print job and export of a grid.
+// The results grid's sorts, pop-up menu and list filter, week dates, printing and export: the core on grids
+// made up for each rule, the real main window and date calculator on a searched grid, and the command-line
+// options that do the same.
+#include "search/searchfixture.h"
+
+#include "app/frmmainfinder.h"
+#include "app/gridview.h"
 #include "core/headlessplatform.h"
-#include "core/mainwindowstate.h"
+#include "output/frmdatecalculator.h"
 #include "output/gridinteractions.h"
+#include "output/gridjson.h"
 #include "output/gridsettings.h"
 #include "output/printing.h"
 #include "output/textexport.h"
-#include "output/weekdate.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
-using namespace Qt::StringLiterals;
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
 
 namespace
 {
@@ -49,12 +61,155 @@ struct Grid {
     int col, tag;
 };
 
+struct Window {
+    explicit Window(SearchFixture& fx) : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
+    {
+        w.Form_Load();
+        w.show();
+        w.optowner->click();
+        w.txthorse->setText(u"Red Barn"_s);
+        w.cmdgethorse->click();
+    }
+    GridState& grid() { return w.state().MSFlexGrid1; }
+    QPoint cell(int row, int col)
+    {
+        return w.MSFlexGrid1->visualRect(w.MSFlexGrid1->model()->index(row - 1, col)).center();
+    }
+    /** A click on a cell, then the second press of a double click or a right-button press, as a pointer does.
+     */
+    void click(int row, int col, bool right)
+    {
+        const QPoint at = cell(row, col);
+        QTest::mouseClick(w.MSFlexGrid1->viewport(), Qt::LeftButton, {}, at);
+        if (!right)
+            return QTest::mouseDClick(w.MSFlexGrid1->viewport(), Qt::LeftButton, {}, at);
+        QContextMenuEvent press(QContextMenuEvent::Mouse, at, w.MSFlexGrid1->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(w.MSFlexGrid1->viewport(), &press);
+    }
+    QJsonArray popmenuJson()
+    {
+        QJsonArray out;
+        for (QAction* a : w.popmenu->actions())
+            out.append(QJsonObject{{u"entry"_s, a->objectName()},
+                                   {u"caption"_s, a->text().replace(u"&&"_s, u"&"_s)},
+                                   {u"visible"_s, a->isVisible()}});
+        return out;
+    }
+
+    HeadlessPlatform p;
+    frmmainfinder w;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
+}
+
+/** turftrawler-cli over the fixture; standard output, or what went wrong. */
+QByteArray cli(SearchFixture& fx, const QStringList& args, int status)
+{
+    QProcess p;
+    p.start(QStringLiteral(TURF_CLI), QStringList{u"--dir"_s, fx.path()} << args);
+    if (!p.waitForFinished(30000))
+        return "timed out";
+    return p.exitCode() == status ? p.readAllStandardOutput() : "exit " + QByteArray::number(p.exitCode());
+}
+
 } // namespace
 
-class TestGridOutput : public QObject
+class TestOutput : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        m_fx = std::make_unique<SearchFixture>();
+        for (int i = 0; i < 8; ++i) {
+            Run r{.hname = i % 2 ? u"Night Train"_s : u"Blue Streak"_s, .hid = 100 + i % 2, .week = 583 + i};
+            r.track = i % 3 ? 4 : 7, r.sp = 70.0 + (i * 7) % 20, r.cond = i % 4 ? u"F"_s : u"G"_s;
+            r.cprice = i % 3 ? 0 : 4000;
+            m_fx->add(r);
+        }
+    }
+
+    void dateCalculator()
+    {
+        Window t(*m_fx);
+        t.p.dateFormat = u"d MMM yyyy"_s;
+        t.w.datecalculator->trigger();
+        auto* calc = t.w.findChild<frmdatecalculator*>();
+        QVERIFY(calc && calc->isVisible() && t.w.isVisible());
+        QTest::keyClicks(calc->txtdate, u"586"_s);
+        QTest::keyClick(calc->txtdate, Qt::Key_Return);
+        QCOMPARE(calc->lbldateinfo->text(), u"Week 586\n=\n26 Feb 2000"_s);
+        // Each text with the label it gives; no week keeps the label and says so.
+        const char* steps[][2] = {{"abc", "Week 586\n=\n26 Feb 2000"},
+                                  {"0", "Week 0\n=\n20 Jul 1998"},
+                                  {"", "Week 0\n=\n20 Jul 1998"},
+                                  {"587.5", "Week 587.5\n=\n29 Feb 2000"}};
+        for (const auto& [text, label] : steps) {
+            calc->txtdate->setText(QString::fromUtf8(text));
+            QTest::mouseClick(calc->cmdgetdate, Qt::LeftButton);
+            QCOMPARE(calc->lbldateinfo->text(), QString::fromUtf8(label));
+        }
+        QCOMPARE(t.p.messages, QStringList(2, u"You must enter a week number in the text box."_s));
+    }
+
+    void gesturesAndCommandLineAgree()
+    {
+        Window t(*m_fx);
+        // Newest first, the first figure above the last: the double click sorts ascending.
+        t.click(1, 8, false);
+        QCOMPARE(cells(t.grid(), 1, 8, 8, 8), L("70.0|71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
+        t.click(1, 4, false); // tracks, each in the order of the figures
+        t.grid().setCurrent(3, 0);
+        t.w.listfilter->trigger();
+        QCOMPARE(cells(t.grid(), 1, 4, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
+        t.click(2, 5, true);
+        QVERIFY(t.w.popmenu->isVisible());
+        QCOMPARE(t.w.datecalc->text(), u"Week 590 = 3/2/2000"_s);
+        t.w.popmenu->close();
+        t.p.answers = {Platform::Answer::Yes};
+        t.w.cmdprint->trigger();
+        QCOMPARE(t.p.printJobs.size(), 1);
+        const QString windowFile = m_fx->path() + u"/window.txt"_s, cliFile = m_fx->path() + u"/cli.txt"_s;
+        t.p.saveAnswers = {windowFile};
+        t.w.ExportText->trigger();
+
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                cli(*m_fx,
+                    {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--sort"_s, u"8"_s, u"--sort"_s, u"4"_s,
+                     u"--filter"_s, u"3,0"_s, u"--popup"_s, u"2"_s, u"--print-log"_s, u"--export"_s, cliFile,
+                     u"--date-format"_s, t.p.dateFormat, u"--json"_s},
+                    0))
+                .object();
+        QCOMPARE(json[u"MSFlexGrid1"_s].toObject(), gridToJson(t.grid()));
+        QCOMPARE(json[u"popmenu"_s].toArray(), t.popmenuJson());
+        QCOMPARE(json[u"print"_s].toArray(), Printing::toJson(t.p.printJobs.value(0)));
+        QCOMPARE(readAll(cliFile), readAll(windowFile));
+    }
+
+    void commandLineRefusals()
+    {
+        QCOMPARE(cli(*m_fx, {u"weekdate"_s, u"587"_s, u"--date-format"_s, u"d.M.yyyy"_s}, 0),
+                 "Week 587\r=\r28.2.2000\n");
+        QCOMPARE(cli(*m_fx, {u"weekdate"_s, u"40000"_s}, 1), "");
+        const QString pdf = m_fx->path() + u"/findings.pdf"_s;
+        const QStringList nobody{u"search"_s, u"--horse"_s, u"Nobody"_s};
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                cli(*m_fx, nobody + QStringList{u"--print-log"_s, u"--popup"_s, u"1"_s, u"--json"_s}, 1))
+                .object();
+        QCOMPARE(json[u"messages"_s].toArray().last().toString(), Printing::noResultsMessage());
+        QVERIFY(json[u"popmenu"_s].isNull() && json[u"print"_s].toArray().isEmpty());
+        cli(*m_fx, nobody + QStringList{u"--pdf"_s, pdf}, 1);
+        QVERIFY(!QFile::exists(pdf));
+        cli(*m_fx, {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--pdf"_s, pdf}, 0);
+        QVERIFY(readAll(pdf).startsWith("%PDF"));
+    }
+
     void doubleClickSorts_data()
     {
         QTest::addColumn<bool>("sire");
@@ -97,53 +252,52 @@ private slots:
     void popupMenu_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("weekDate");
-        QTest::addColumn<QString>("visible"); // the eleven entries in menu order
-        QTest::newRow("week 1") << u"1.0101"_s << u"Week 0 = 7/21/1998"_s << u"11111111111"_s;
-        QTest::newRow("week 586") << u"586.0405"_s << u"Week 585 = 2/26/2000"_s << u"11111111111"_s;
-        QTest::newRow("week 587") << u"587.0101"_s << u"Week 587 = 2/28/2000"_s << u"11111111111"_s;
-        QTest::newRow("week 588") << u"588.0101"_s << u"Week 588 = 2/29/2000"_s << u"11111111111"_s;
-        QTest::newRow("week past 16 bits") << u"40000.0101"_s << u"Week Date"_s << u"00111111111"_s;
-        QTest::newRow("sire row") << u"Big Red"_s << u"Week Date"_s << u"00110011111"_s;
+        QTest::addColumn<QString>("visible");  // the eleven entries in menu order
+        QTest::addColumn<QString>("captions"); // of datecalc, listhorse, listrace and listowner
+        const QString lists = u"|List horse: \"Blue Streak\"|List race: %1|List Owner: Red & Co"_s;
+        QTest::newRow("week 1") << u"1.0101"_s << u"11111111111"_s
+                                << u"Week 0 = 7/21/1998"_s + lists.arg(u"1.0101"_s);
+        QTest::newRow("week 586") << u"586.0405"_s << u"11111111111"_s
+                                  << u"Week 585 = 2/26/2000"_s + lists.arg(u"586.0405"_s);
+        QTest::newRow("week 587") << u"587.0101"_s << u"11111111111"_s
+                                  << u"Week 587 = 2/28/2000"_s + lists.arg(u"587.0101"_s);
+        QTest::newRow("week 588") << u"588.0101"_s << u"11111111111"_s
+                                  << u"Week 588 = 2/29/2000"_s + lists.arg(u"588.0101"_s);
+        QTest::newRow("week past 16 bits")
+            << u"40000.0101"_s << u"00111111111"_s << u"Week Date"_s + lists.arg(u"40000.0101"_s);
+        QTest::newRow("sire row") << u"Big Red"_s << u"00110011111"_s
+                                  << u"Week Date|List Horse|List Race |List Owner "_s;
     }
     void popupMenu()
     {
         QFETCH(QString, key);
-        Grid t(2, {u"7.0101"_s, key});
+        Grid t(2, {u"Dam-Sire"_s, key});
         t.g().setText(2, 0, u"Blue Streak"_s);
         t.g().setText(2, 1, u"100"_s);
         t.g().setText(2, 15, u"Red & Co"_s);
         PopupMenu menu;
-        t.g().setCurrent(2, 4);
-        QVERIFY(!MSFlexGrid1_MouseDown(t.f, MouseButton::Left, menu));
-        QVERIFY(MSFlexGrid1_MouseDown(t.f, MouseButton::Right, menu));
+        const auto press = [&](int row, MouseButton button) {
+            t.g().setCurrent(row, 4);
+            return MSFlexGrid1_MouseDown(t.f, button, menu);
+        };
+        const auto captions = [&] {
+            QStringList out;
+            for (const char* name : {"datecalc", "listhorse", "listrace", "listowner"})
+                out << menu.entry(QLatin1String(name)).caption;
+            return out.join(u'|');
+        };
+        QVERIFY(!press(1, MouseButton::Right)); // an empty result: row 1 without a horse id
+        QVERIFY(!press(2, MouseButton::Left));
+        QVERIFY(press(2, MouseButton::Right));
         QString visible;
         for (const PopupMenu::Entry& e : menu.entries())
             visible += e.visible ? u'1' : u'0';
         QTEST(visible, "visible");
-        QTEST(menu.entry(u"datecalc"_s).caption, "weekDate");
-        const bool race = menu.entry(u"listrace"_s).visible;
-        QCOMPARE(menu.entry(u"listhorse"_s).caption,
-                 race ? u"List horse: \"Blue Streak\""_s : u"List Horse"_s);
-        QCOMPARE(menu.entry(u"listrace"_s).caption, race ? u"List race: "_s + key : u"List Race "_s);
-        QCOMPARE(menu.entry(u"listowner"_s).caption, race ? u"List Owner: Red & Co"_s : u"List Owner "_s);
-
+        QTEST(captions(), "captions");
         // A later press on a row without a race key leaves the captions of this one.
         t.g().setText(1, 1, u"5"_s);
-        t.g().setText(1, 2, u"Dam-Sire"_s);
-        t.g().setCurrent(1, 0);
-        QVERIFY(MSFlexGrid1_MouseDown(t.f, MouseButton::Right, menu));
-        QCOMPARE(menu.entry(u"listhorse"_s).caption,
-                 race ? u"List horse: \"Blue Streak\""_s : u"List Horse"_s);
-    }
-
-    void noPopupOnEmptyResult()
-    {
-        Grid t(0, {QString()});
-        t.g().setText(1, 1, QString());
-        PopupMenu menu;
-        t.g().setCurrent(1, 3);
-        QVERIFY(!MSFlexGrid1_MouseDown(t.f, MouseButton::Right, menu));
+        QVERIFY(press(1, MouseButton::Right));
+        QTEST(captions(), "captions");
     }
 
     void filterKeepsMatchingRows()
@@ -157,24 +311,6 @@ private slots:
         QCOMPARE(t.rows(), u"CA@0|CA@2|CA@5"_s);
         QCOMPARE(t.g().row(), 2);
         QVERIFY(t.g().redraw());
-    }
-
-    void weekDateLabel_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("label"); // empty: the message
-        QTest::newRow("586") << u"586"_s << u"Week 586\r=\r2/26/2000"_s;
-        QTest::newRow("587") << u"587"_s << u"Week 587\r=\r2/28/2000"_s;
-        QTest::newRow("0") << u"0"_s << u"Week 0\r=\r7/20/1998"_s;
-        QTest::newRow("half to even, text as typed") << u"587.5"_s << u"Week 587.5\r=\r2/29/2000"_s;
-        QTest::newRow("letters") << u"5x"_s << QString();
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("past 16 bits") << u"40000"_s << QString();
-    }
-    void weekDateLabel()
-    {
-        QFETCH(QString, text);
-        QTEST(WeekDate::label(text, u"M/d/yyyy"_s).value_or(QString()), "label");
     }
 
     void printPages_data()
@@ -280,7 +416,10 @@ private slots:
                  QStringList{u"No data found.  You must have executed a successful search before export."_s});
         QVERIFY(empty.p.dialogs.isEmpty());
     }
+
+private:
+    std::unique_ptr<SearchFixture> m_fx;
 };
 
-QTEST_MAIN(TestGridOutput)
-#include "test_gridoutput.moc"
+QTEST_MAIN(TestOutput)
+#include "test_output.moc"
