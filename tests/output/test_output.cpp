@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace
 {
@@ -162,10 +163,13 @@ private slots:
         // Newest first, the first figure above the last: the double click sorts ascending.
         t.click(1, 8, false);
         QCOMPARE(cells(t.grid(), 1, 8, 8, 8), L("70.0|71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
-        t.click(1, 4, false); // tracks, each in the order of the figures
+        t.click(1, 4, false);      // tracks, each in the order of the figures
+        t.grid().setCurrent(0, 0); // the header row: every row would differ, and none goes
+        t.w.listfilter->trigger();
+        QCOMPARE(t.grid().rows(), 9);
         t.grid().setCurrent(3, 0);
         t.w.listfilter->trigger();
-        QCOMPARE(cells(t.grid(), 1, 4, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
+        QCOMPARE(cells(t.grid(), 1, t.grid().rows() - 1, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
         t.click(2, 5, true);
         QVERIFY(t.w.popmenu->isVisible());
         QCOMPARE(t.w.datecalc->text(), u"Week 590 = 3/2/2000"_s);
@@ -298,19 +302,6 @@ private slots:
         t.g().setText(1, 1, u"5"_s);
         QVERIFY(press(1, MouseButton::Right));
         QTEST(captions(), "captions");
-    }
-
-    void filterKeepsMatchingRows()
-    {
-        Grid t(4, {u"CA"_s, u"KY"_s, u"CA"_s, u"AZ"_s, u"ca"_s, u"CA"_s});
-        t.g().setCurrent(0, 4); // the header row: nothing goes
-        listfilter_Click(t.f);
-        QCOMPARE(t.rows(), u"CA@0|KY@1|CA@2|AZ@3|ca@4|CA@5"_s);
-        t.g().setCurrent(3, 4);
-        listfilter_Click(t.f);
-        QCOMPARE(t.rows(), u"CA@0|CA@2|CA@5"_s);
-        QCOMPARE(t.g().row(), 2);
-        QVERIFY(t.g().redraw());
     }
 
     void printPages_data()
