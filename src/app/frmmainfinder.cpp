@@ -2,6 +2,9 @@
 
 #include "app/gridview.h"
 #include "core/startup.h"
+#include "db/frmedittracks.h"
+#include "db/frmremovedata.h"
+#include "db/maintenance.h"
 #include "import/importdriver.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
@@ -69,8 +72,8 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
-    // shown window hides its children on the way out and they ask their models for sizes.
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
+    // before a shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
 
@@ -227,7 +230,7 @@ void frmmainfinder::buildMenus()
     cmdimportdata =
         filemenu->addAction(QStringLiteral("&Import Race Data"), this, &frmmainfinder::cmdimportdata_Click);
     cmdremoverace =
-        filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
+        filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::cmdremoverace_Click);
     filemenu->addSeparator()->setObjectName(QStringLiteral("bar4"));
     cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::notAvailable);
     ExportText =
@@ -239,8 +242,11 @@ void frmmainfinder::buildMenus()
         Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this, &frmmainfinder::notAvailable);
     Utilitiesmenu->addSeparator()->setObjectName(QStringLiteral("bar5"));
     cmdcompact =
-        Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
-    edittracks = Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::notAvailable);
+        Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::cmdcompact_Click);
+    edittracks =
+        Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::edittracks_Click);
+    cmdbackup = Utilitiesmenu->addAction(QStringLiteral("&Back Up Database..."), this,
+                                         &frmmainfinder::cmdbackup_Click);
 
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
@@ -263,6 +269,7 @@ void frmmainfinder::buildMenus()
     datecalculator->setObjectName(QStringLiteral("datecalculator"));
     cmdcompact->setObjectName(QStringLiteral("cmdcompact"));
     edittracks->setObjectName(QStringLiteral("edittracks"));
+    cmdbackup->setObjectName(QStringLiteral("cmdbackup"));
     listhorse->setObjectName(QStringLiteral("listhorse"));
     listrace->setObjectName(QStringLiteral("listrace"));
     listowner->setObjectName(QStringLiteral("listowner"));
@@ -371,6 +378,40 @@ void frmmainfinder::cmdgethorse_Click()
     const qint16 mode = searchMode();
     const QString id = txtid->text();
     run([&](MainWindowState& f) { gethorse(f, mode, name, id); });
+}
+
+void frmmainfinder::cmdremoverace_Click()
+{
+    std::optional<QStringList> weeks;
+    run([&weeks](MainWindowState& f) { weeks = weeklist(f); });
+    if (!weeks)
+        return;
+    auto* dialog = new frmremovedata(m_state, *weeks, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &frmremovedata::stateChanged, this, [this] {
+        refresh();
+        activateWindow();
+    });
+    dialog->show();
+}
+
+void frmmainfinder::cmdcompact_Click()
+{
+    // Compaction gives the file a new identity: no connection of this window may outlive it. The
+    // searches and the import close theirs at their end, and the secondary windows open theirs per step.
+    run([](MainWindowState& f) { ::cmdcompact_Click(f); });
+}
+
+void frmmainfinder::edittracks_Click()
+{
+    auto* editor = new frmedittracks(m_state.platform(), m_state.databasePath(), this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->show();
+}
+
+void frmmainfinder::cmdbackup_Click()
+{
+    run([](MainWindowState& f) { backupdatabase(f); });
 }
 
 void frmmainfinder::cmdspecial_Click()

@@ -16,7 +16,8 @@ class QRadioButton;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state
+ * again.
  */
 class frmmainfinder : public QMainWindow
 {
@@ -36,6 +37,10 @@ public:
     void cmdimportdata_Click();
     void cmdgethorse_Click();
     void cmdspecial_Click();
+    void cmdremoverace_Click();
+    void cmdcompact_Click();
+    void edittracks_Click();
+    void cmdbackup_Click();
     void notAvailable();
 
     // Search panel.
@@ -97,6 +102,7 @@ public:
     QAction* datecalculator = nullptr;
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
+    QAction* cmdbackup = nullptr;
     QMenu* popmenu = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
