@@ -66,6 +66,15 @@ bool flushToDisk(const QString& path)
 #endif
 }
 
+/** Opens the database, or says why not in error. */
+bool open(Database& db, const QString& path, QString& error)
+{
+    if (db.open(path))
+        return true;
+    error = db.error();
+    return false;
+}
+
 bool exec(Database& db, const QString& sql, QString& error)
 {
     QSqlQuery q(db.handle());
@@ -161,10 +170,8 @@ bool backupFile(const QString& dbPath, const QString& target, const Progress& pr
         return false;
     }
     Database db;
-    if (!db.open(dbPath)) {
-        error = db.error();
+    if (!open(db, dbPath, error))
         return false;
-    }
     return copyOpenDatabase(db, target, progress, error);
 }
 
@@ -179,10 +186,8 @@ bool keepSafetyCopy(Database& db, const QString& programPath, QString& error)
 std::optional<QList<int>> storedWeeks(const QString& dbPath, QString& error)
 {
     Database db;
-    if (!db.open(dbPath)) {
-        error = db.error();
+    if (!open(db, dbPath, error))
         return std::nullopt;
-    }
     auto weeks = db.weeks();
     if (!weeks)
         error = db.error();
@@ -192,10 +197,8 @@ std::optional<QList<int>> storedWeeks(const QString& dbPath, QString& error)
 bool removeWeeks(const QString& programPath, const QList<int>& weeks, QString& error)
 {
     Database db;
-    if (!db.open(programPath + QStringLiteral("horses.mdb"))) {
-        error = db.error();
+    if (!open(db, programPath + QStringLiteral("horses.mdb"), error))
         return false;
-    }
     // The read lock is taken before the copy and held to the deletes, so that no other writer can come
     // between them; the engine copies only through a connection that is not writing yet.
     if (!exec(db, QStringLiteral("BEGIN"), error) ||
@@ -288,10 +291,8 @@ bool compact(const QString& programPath, QString& error, std::optional<CompactSt
 std::optional<QList<Track>> tracks(const QString& dbPath, QString& error)
 {
     Database db;
-    if (!db.open(dbPath)) {
-        error = db.error();
+    if (!open(db, dbPath, error))
         return std::nullopt;
-    }
     QSqlQuery q(db.handle());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT num, stcode FROM statecodes ORDER BY num ASC"))) {
@@ -312,10 +313,8 @@ std::optional<int> changeTrack(const QString& dbPath, const QString& sql, const 
                                QString& error)
 {
     Database db;
-    if (!db.open(dbPath)) {
-        error = db.error();
+    if (!open(db, dbPath, error))
         return std::nullopt;
-    }
     QSqlQuery q(db.handle());
     q.prepare(sql);
     for (const QVariant& v : binds)
