@@ -32,7 +32,7 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
 /** Opens the database file on a connection of its own and copies it as copyOpenDatabase does. */
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error);
 
-/** Replaces the automatic copy with the database open on db, as it is now. */
+/** Replaces the automatic copy with the database open on db, as it is now; db must not be writing. */
 bool keepSafetyCopy(Database& db, const QString& programPath, QString& error);
 
 /** The weeks that have races, newest first; nullopt with error set when the database cannot be read. */

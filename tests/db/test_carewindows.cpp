@@ -62,6 +62,28 @@ private slots:
         QCOMPARE(fx.stored({612}), u"2/6"_s);
     }
 
+    void compactAndBackUpFromTheMenu()
+    {
+        ImportFixture fx;
+        frmmainfinder w(fx.p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        importFiles(w.state(), {fx.writeWeek(u"r.txt"_s, 612, 2, 3, u"H"_s)});
+        fx.write(u"horsestemp.mdb"_s, "left over");
+        w.cmdcompact->trigger();
+        QCOMPARE(fx.p.labelTexts.last(), u"lblprogress: "_s);
+        QVERIFY(fx.p.labelTexts.contains(
+            u"lblprogress: Compacting Database ...\r\rThis may take several minutes."_s));
+        QCOMPARE(fx.p.busyDepth, 0);
+        QVERIFY(!QFile::exists(fx.dir.filePath(u"horsestemp.mdb"_s)));
+
+        fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
+        w.cmdbackup->trigger();
+        QCOMPARE(fx.p.dialogs.last().title, u"Back Up Database"_s);
+        QCOMPARE(w.lblprogress->text(), u"Database backed up to saved.mdb."_s);
+        QCOMPARE(fx.stored({612}), u"2/6"_s);
+        QVERIFY(fx.p.messages.isEmpty());
+    }
+
     void trackEditor()
     {
         ImportFixture fx;
