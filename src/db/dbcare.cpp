@@ -105,13 +105,9 @@ struct ConnectionDeleter {
     void operator()(sqlite3* h) const { sqlite3_close_v2(h); }
 };
 
-} // namespace
-
-QString safetyCopyPath(const QString& programPath)
-{
-    return programPath + QStringLiteral("horses-before-last-change.mdb");
-}
-
+/** Copies the database open on db into target with the engine's online backup, a few pages at a time, so
+    that the copy is consistent even while other connections read. The copy is written beside target and
+    renamed onto it only when complete and on the disk: a failure leaves target as it was. */
 bool copyOpenDatabase(Database& db, const QString& target, const Progress& progress, QString& error)
 {
     sqlite3* source = engineHandle(db);
@@ -148,7 +144,7 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
             ok = rc == SQLITE_DONE;
             if (!ok)
                 error = QStringLiteral("%1 cannot be written: %2")
-                            .arg(QFileInfo(target).fileName(), QString::fromUtf8(sqlite3_errmsg(raw)));
+                            .arg(QFileInfo(target).fileName(), QString::fromUtf8(sqlite3_errstr(rc)));
         }
     }
     if (ok && !flushToDisk(partial)) {
@@ -161,6 +157,13 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
     else if (progress)
         progress(100);
     return ok;
+}
+
+} // namespace
+
+QString safetyCopyPath(const QString& programPath)
+{
+    return programPath + QStringLiteral("horses-before-last-change.mdb");
 }
 
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error)

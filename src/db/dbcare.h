@@ -22,14 +22,9 @@ QString safetyCopyPath(const QString& programPath);
 using Progress = std::function<void(int percent)>;
 
 /**
- * Copies the database open on db into target with the engine's online backup, a few pages at a time, so
- * that the copy is consistent even while other connections read. The copy is written beside target and
- * renamed onto it only when complete: a failure leaves target as it was. Within a transaction of db the copy
- * holds what that transaction sees.
+ * Copies the database file into target with the engine's online backup, a few pages at a time, so that the
+ * copy is consistent even while other connections read; target changes only when the copy is complete.
  */
-bool copyOpenDatabase(Database& db, const QString& target, const Progress& progress, QString& error);
-
-/** Opens the database file on a connection of its own and copies it as copyOpenDatabase does. */
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error);
 
 /** Replaces the automatic copy with the database open on db, as it is now; db must not be writing. */

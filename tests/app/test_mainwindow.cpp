@@ -1,8 +1,8 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
-#include "output/gridsettings.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
+#include "output/gridsettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,9 +138,9 @@ private slots:
         commands.clear();
         for (QAction* a : w.Utilitiesmenu->actions())
             commands << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(commands,
-                 (QStringList{QStringLiteral("&Date Calculator"), QStringLiteral("-"),
-                              QStringLiteral("&Compact Database"), QStringLiteral("&Edit Tracks")}));
+        QCOMPARE(commands, (QStringList{QStringLiteral("&Date Calculator"), QStringLiteral("-"),
+                                        QStringLiteral("&Compact Database"), QStringLiteral("&Edit Tracks"),
+                                        QStringLiteral("&Back Up Database...")}));
         // No settings file yet: widths untouched and nothing written.
         QVERIFY(!QFile::exists(install.settings()));
     }
@@ -222,7 +222,8 @@ private slots:
         custom.replace(" 1450 ", " 2000 ");
         QByteArray other = DefaultLine;
         other.replace("-2147483626", " 65535");
-        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight) << QByteArray("none");
+        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight)
+                                 << QByteArray("none");
         QTest::newRow("empty file") << QByteArray() << 1450 << int(BackColor::ThreeDLight) << DefaultLine;
         QTest::newRow("saved widths") << custom << 2000 << int(BackColor::ThreeDLight) << custom;
         QTest::newRow("extra numbers")
@@ -315,7 +316,7 @@ private slots:
         HeadlessPlatform p;
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
-        w.edittracks->trigger();
+        w.datecalculator->trigger();
         QCOMPARE(p.messages, QStringList{QStringLiteral("This command is not available yet.")});
     }
 
