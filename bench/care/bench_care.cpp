@@ -51,18 +51,12 @@ QString ms(double v)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString dir = QStringLiteral("/tmp/turf-bench");
-    int weeks = 700, runs = 3;
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            dir = args[i + 1];
-        else if (args[i] == QLatin1String("--weeks"))
-            weeks = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
-    }
-    if (!BenchData::ensure(dir, weeks, 20000, out))
+    BenchData::Options defaults;
+    defaults.runs = 3;
+    const BenchData::Options o = BenchData::parseOptions(app.arguments().mid(1), defaults);
+    const QString dir = o.dir;
+    const int weeks = o.weeks, runs = o.runs;
+    if (!BenchData::ensure(dir, weeks, o.horses, out))
         return 1;
     const QString source = BenchData::databasePath(dir);
     const QString work = dir + QStringLiteral("/care");

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <system_error>
 
@@ -282,23 +283,29 @@ bool compact(const QString& programPath, QString& error, std::optional<CompactSt
         if (!q.exec() || failAt == CompactStep::Copied)
             return fail(QStringLiteral("The database could not be compacted: %1").arg(q.lastError().text()));
     }
+    // The copy goes to the disk while it is checked: the one waits on the device, the other on the processor.
+    std::future<bool> flushed = std::async(std::launch::async, flushToDisk, tempPath);
+    const auto failFlushed = [&](const QString& text) {
+        flushed.wait();
+        return fail(text);
+    };
     {
         Database copy;
         if (!copy.open(tempPath))
-            return fail(QStringLiteral("The compacted copy cannot be opened: %1").arg(copy.error()));
+            return failFlushed(QStringLiteral("The compacted copy cannot be opened: %1").arg(copy.error()));
         QSqlQuery q(copy.handle());
         exec(copy, QStringLiteral("PRAGMA mmap_size = 4294967296"), error);
         if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() ||
             q.value(0).toString() != QLatin1String("ok"))
-            return fail(
+            return failFlushed(
                 QStringLiteral("The compacted copy failed its check; the database was left as it was"));
         q.finish();
         const auto after = rowCounts(copy, error);
         if (!after || *after != *before || failAt == CompactStep::Checked)
-            return fail(QStringLiteral(
+            return failFlushed(QStringLiteral(
                 "The compacted copy does not hold every row; the database was left as it was"));
     }
-    if (!flushToDisk(tempPath))
+    if (!flushed.get())
         return fail(QStringLiteral("The compacted copy cannot be written to the disk"));
     // The file before compaction stays as the automatic copy: a second name for the same file costs
     // nothing, and only where the file system has no such names is it copied.
