@@ -72,8 +72,8 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
-    // before a shown window hides its children on the way out and they ask their models for sizes.
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
+    // shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
 

@@ -16,8 +16,7 @@ class QRadioButton;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the MainWindowState state, run the core operation and show the state
- * again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
  */
 class frmmainfinder : public QMainWindow
 {

@@ -1,7 +1,7 @@
 #include "import/importdriver.h"
 
-#include "core/format.h"
 #include "core/mainwindowstate.h"
+#include "core/format.h"
 #include "db/database.h"
 #include "db/dbcare.h"
 #include "import/racewriter.h"

@@ -1,8 +1,8 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
+#include "output/gridsettings.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
-#include "output/gridsettings.h"
 
 #include <QAction>
 #include <QApplication>
