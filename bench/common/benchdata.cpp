@@ -70,6 +70,21 @@ static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
     return true;
 }
 
+Options parseOptions(const QStringList& args, Options o)
+{
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--dir"))
+            o.dir = args[i + 1];
+        else if (args[i] == QLatin1String("--weeks"))
+            o.weeks = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--horses"))
+            o.horses = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--runs"))
+            o.runs = std::max(1, args[i + 1].toInt());
+    }
+    return o;
+}
+
 bool ensure(const QString& dir, int weeks, int horses, QTextStream& log)
 {
     QDir().mkpath(dir);

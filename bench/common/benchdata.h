@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 
 #include <vector>
@@ -21,6 +22,16 @@ QString breedingPath(const QString& dir, int horses);
  * missing. Progress and errors go to log; false when the data could not be built.
  */
 bool ensure(const QString& dir, int weeks, int horses, QTextStream& log);
+
+/** The options every benchmark takes: --dir DIR, --weeks N, --horses N, --runs N. */
+struct Options {
+    QString dir = QStringLiteral("/tmp/turf-bench");
+    int weeks = 700;
+    int horses = 20000;
+    int runs = 5;
+};
+/** Reads the options from the program's arguments (without the program name) over the defaults given. */
+Options parseOptions(const QStringList& args, Options defaults = {});
 
 /** The median of a set of timings; -1 for none. */
 double median(std::vector<double> values);

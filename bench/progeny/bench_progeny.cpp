@@ -7,10 +7,10 @@
 // with its default settings imported through the program's import, and the breeding file of the first N
 // horses (default 20,000) of the same generated world. Both are made once, together, from one generator run,
 // so that the ids and names of the breeding file are those of the database; later runs reuse them.
-#include "core/mainwindowstate.h"
+#include "benchdata.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
-#include "benchdata.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "generator/generator.h"
 #include "progeny/breedingfile.h"
@@ -65,19 +65,9 @@ void shellMillis(const QString& db, const QStringList& statements, double& summe
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString dir = QStringLiteral("/tmp/turf-bench");
-    int weeks = 700, horses = 20000, runs = 5;
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            dir = args[i + 1];
-        else if (args[i] == QLatin1String("--weeks"))
-            weeks = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--horses"))
-            horses = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
-    }
+    const BenchData::Options o = BenchData::parseOptions(app.arguments().mid(1));
+    const QString dir = o.dir;
+    const int weeks = o.weeks, horses = o.horses, runs = o.runs;
     if (!BenchData::ensure(dir, weeks, horses, out))
         return 1;
     const QString dbPath = BenchData::databasePath(dir);

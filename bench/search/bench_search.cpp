@@ -4,9 +4,9 @@
 // usage: bench_search [--dir DIR] [--weeks N] [--runs N]
 // The database is built once (generated weeks imported through the import driver) and kept in DIR
 // (default /tmp/turf-bench, shared with bench_progeny) for later runs.
-#include "core/mainwindowstate.h"
-#include "core/headlessplatform.h"
 #include "benchdata.h"
+#include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "search/gethorse.h"
 #include "search/searchquery.h"
@@ -79,18 +79,10 @@ struct Case {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString dir = QStringLiteral("/tmp/turf-bench");
-    int weeks = 700, runs = 5;
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            dir = args[i + 1];
-        else if (args[i] == QLatin1String("--weeks"))
-            weeks = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
-    }
-    if (!BenchData::ensure(dir, weeks, 20000, out))
+    const BenchData::Options o = BenchData::parseOptions(app.arguments().mid(1));
+    const QString dir = o.dir;
+    const int weeks = o.weeks, runs = o.runs;
+    if (!BenchData::ensure(dir, weeks, o.horses, out))
         return 1;
     const QString dbPath = BenchData::databasePath(dir);
 

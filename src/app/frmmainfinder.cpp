@@ -3,6 +3,9 @@
 #include "app/gridview.h"
 #include "core/format.h"
 #include "core/startup.h"
+#include "db/frmedittracks.h"
+#include "db/frmremovedata.h"
+#include "db/maintenance.h"
 #include "import/importdriver.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
@@ -238,7 +241,7 @@ void frmmainfinder::buildMenus()
     cmdimportdata =
         filemenu->addAction(QStringLiteral("&Import Race Data"), this, &frmmainfinder::cmdimportdata_Click);
     cmdremoverace =
-        filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
+        filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::cmdremoverace_Click);
     filemenu->addSeparator()->setObjectName(QStringLiteral("bar4"));
     cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::cmdprint_Click);
     ExportText =
@@ -250,8 +253,11 @@ void frmmainfinder::buildMenus()
                                               &frmmainfinder::datecalculator_Click);
     Utilitiesmenu->addSeparator()->setObjectName(QStringLiteral("bar5"));
     cmdcompact =
-        Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
-    edittracks = Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::notAvailable);
+        Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::cmdcompact_Click);
+    edittracks =
+        Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::edittracks_Click);
+    cmdbackup = Utilitiesmenu->addAction(QStringLiteral("&Back Up Database..."), this,
+                                         &frmmainfinder::cmdbackup_Click);
 
     // The pop-up's entries in menu order; captions and visibility come from m_popup at each press.
     popmenu = new QMenu(this);
@@ -285,6 +291,7 @@ void frmmainfinder::buildMenus()
     datecalculator->setObjectName(QStringLiteral("datecalculator"));
     cmdcompact->setObjectName(QStringLiteral("cmdcompact"));
     edittracks->setObjectName(QStringLiteral("edittracks"));
+    cmdbackup->setObjectName(QStringLiteral("cmdbackup"));
 }
 
 bool frmmainfinder::Form_Load()
@@ -355,11 +362,6 @@ template <typename Op> void frmmainfinder::run(Op op)
     refresh();
 }
 
-void frmmainfinder::notAvailable()
-{
-    m_state.platform().message(QStringLiteral("This command is not available yet."));
-}
-
 void frmmainfinder::cmdimportdata_Click()
 {
     run([](MainWindowState& f) { importRaceData(f); });
@@ -390,6 +392,40 @@ void frmmainfinder::cmdgethorse_Click()
     const QString name = nameBoxText(mode, txthorse->text());
     const QString id = txtid->text();
     run([&](MainWindowState& f) { gethorse(f, mode, name, id); });
+}
+
+void frmmainfinder::cmdremoverace_Click()
+{
+    std::optional<QStringList> weeks;
+    run([&weeks](MainWindowState& f) { weeks = weeklist(f); });
+    if (!weeks)
+        return;
+    auto* dialog = new frmremovedata(m_state, *weeks, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &frmremovedata::stateChanged, this, [this] {
+        refresh();
+        activateWindow();
+    });
+    dialog->show();
+}
+
+void frmmainfinder::cmdcompact_Click()
+{
+    // Compaction gives the file a new identity: no connection of this window may outlive it. The
+    // searches and the import close theirs at their end, and the secondary windows open theirs per step.
+    run([](MainWindowState& f) { ::cmdcompact_Click(f); });
+}
+
+void frmmainfinder::edittracks_Click()
+{
+    auto* editor = new frmedittracks(m_state.platform(), m_state.databasePath(), this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->show();
+}
+
+void frmmainfinder::cmdbackup_Click()
+{
+    run([](MainWindowState& f) { backupdatabase(f); });
 }
 
 void frmmainfinder::cmdspecial_Click()

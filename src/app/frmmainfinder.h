@@ -43,7 +43,10 @@ public:
     void cmdspecial_Click();
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
     void getlineage_Click();
-    void notAvailable();
+    void cmdremoverace_Click();
+    void cmdcompact_Click();
+    void edittracks_Click();
+    void cmdbackup_Click();
     void cmdprint_Click();
     void ExportText_Click();
     void datecalculator_Click();
@@ -110,6 +113,7 @@ public:
     QAction* datecalculator = nullptr;
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
+    QAction* cmdbackup = nullptr;
     QMenu* popmenu = nullptr;
     QAction* datecalc = nullptr;
     QAction* getlineage = nullptr;

@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "db/dbcare.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
 
@@ -110,6 +111,8 @@ private:
             }
             m_f.setProgress(
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
+            if (!keepSafetyCopy(path, writer))
+                return false;
             if (!m_db.removeWeek(week)) {
                 fail(path, m_db.error());
                 return false;
@@ -125,6 +128,26 @@ private:
             return false;
         }
         return true;
+    }
+
+    /** Before the run's first replacement, the database as it is then becomes the automatic copy. The copy
+        reads through this connection, which must not be writing then: what the run stored so far is
+        committed first, as it would be at any later stop. */
+    bool keepSafetyCopy(const QString& path, RaceWriter& writer)
+    {
+        if (m_safetyCopyKept)
+            return true;
+        QString error;
+        bool ok = writer.commit();
+        error = ok ? QString() : writer.error();
+        ok = ok && DbCare::keepSafetyCopy(m_db, m_f.programPath(), error);
+        if (!writer.begin() && ok) {
+            ok = false;
+            error = writer.error();
+        }
+        if (!ok)
+            fail(path, error);
+        return m_safetyCopyKept = ok;
     }
 
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */
@@ -144,6 +167,7 @@ private:
     Database m_db;
     RaceClassifier m_classifier;
     ImportResult m_result;
+    bool m_safetyCopyKept = false;
 };
 
 } // namespace

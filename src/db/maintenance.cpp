@@ -1,0 +1,160 @@
+#include "db/maintenance.h"
+
+#include "core/format.h"
+#include "core/mainwindowstate.h"
+#include "db/dbcare.h"
+
+#include <QFileInfo>
+
+bool cmdcompact_Click(MainWindowState& f)
+{
+    BusyPointer busy(f.platform());
+    f.setProgress(Fmt::lines({QStringLiteral("Compacting Database ..."), QString(),
+                              QStringLiteral("This may take several minutes.")}));
+    QString error;
+    const bool ok = DbCare::compact(f.programPath(), error);
+    f.setProgress(QString());
+    if (!ok)
+        f.platform().message(QStringLiteral("The database was not compacted and is as it was before.") +
+                             QLatin1Char('\r') + error);
+    return ok;
+}
+
+std::optional<QStringList> weeklist(MainWindowState& f)
+{
+    BusyPointer busy(f.platform());
+    QString error;
+    const auto weeks = DbCare::storedWeeks(f.databasePath(), error);
+    if (!weeks) {
+        f.platform().message(error);
+        return std::nullopt;
+    }
+    if (weeks->isEmpty()) {
+        f.platform().message(QStringLiteral("No races in the database.  Action cancelled."));
+        return std::nullopt;
+    }
+    QStringList entries;
+    for (int w : *weeks)
+        entries << QStringLiteral("Week %1").arg(w);
+    return entries;
+}
+
+RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries, bool ask)
+{
+    if (ask && f.platform().askYesNo(QStringLiteral(
+                   "Are you sure you wish to remove the selected week(s)?")) != Platform::Answer::Yes) {
+        f.setProgress(QString());
+        return RemoveOutcome::Declined;
+    }
+    f.setProgress(Fmt::lines({QStringLiteral("Please wait."), QString(), QStringLiteral("Removing Data.")}));
+    if (selectedEntries.isEmpty()) {
+        f.setProgress(QString());
+        return RemoveOutcome::NothingSelected;
+    }
+    QList<int> weeks;
+    for (const QString& entry : selectedEntries)
+        weeks << entry.mid(4).trimmed().toInt();
+    BusyPointer busy(f.platform());
+    QString error;
+    const bool ok = DbCare::removeWeeks(f.programPath(), weeks, error);
+    f.setProgress(QString());
+    if (!ok) {
+        f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
+        return RemoveOutcome::Failed;
+    }
+    return RemoveOutcome::Removed;
+}
+
+bool backupdatabase(MainWindowState& f)
+{
+    Platform::FileDialog dialog;
+    dialog.title = QStringLiteral("Back Up Database");
+    dialog.filters = {QStringLiteral("Database Files (*.mdb)|*.mdb"), QStringLiteral("All Files (*.*)|*.*")};
+    dialog.defaultName = QStringLiteral("horses-backup.mdb");
+    const QString target = f.platform().saveFile(dialog);
+    return !target.isEmpty() && backupdatabaseTo(f, target);
+}
+
+bool backupdatabaseTo(MainWindowState& f, const QString& target)
+{
+    BusyPointer busy(f.platform());
+    const auto show = [&f](int percent) {
+        f.setProgress(Fmt::lines({QStringLiteral("Backing Up Database ..."), QString(),
+                                  QStringLiteral("%1% copied.").arg(percent)}));
+    };
+    show(0);
+    QString error;
+    const bool ok = DbCare::backupFile(f.databasePath(), target, show, error);
+    if (!ok) {
+        f.setProgress(QString());
+        f.platform().message(QStringLiteral("The database was not backed up.") + QLatin1Char('\r') + error);
+        return false;
+    }
+    f.setProgress(QStringLiteral("Database backed up to ") + QFileInfo(target).fileName() + QLatin1Char('.'));
+    return true;
+}
+
+std::optional<QStringList> loadtracks(Platform& platform, const QString& dbPath)
+{
+    QString error;
+    const auto rows = DbCare::tracks(dbPath, error);
+    if (!rows) {
+        platform.message(error);
+        return std::nullopt;
+    }
+    QStringList entries;
+    for (const DbCare::Track& t : *rows)
+        entries << Fmt::fixed(t.num, 0, 2) + QStringLiteral(": ") + t.code;
+    return entries;
+}
+
+TrackOutcome addtrack(Platform& platform, const QString& dbPath, const QString& numText, const QString& code)
+{
+    if (!Fmt::isNumeric(numText.trimmed())) {
+        platform.message(QStringLiteral("You must enter a valid track number."));
+        return TrackOutcome::Refused;
+    }
+    // A race key carries two track digits: a number outside 0 to 99 could never show on a race.
+    const double n = Fmt::roundHalfEven(numText.trimmed().toDouble());
+    if (n < 0 || n > 99) {
+        platform.message(QStringLiteral("You must enter a track number from 0 to 99."));
+        return TrackOutcome::Refused;
+    }
+    QString error;
+    switch (DbCare::addTrack(dbPath, int(n), code, error)) {
+    case DbCare::TrackChange::Exists:
+        platform.message(numText +
+                         QStringLiteral(" is already in the database.  If you wish to edit or replace it, ") +
+                         QLatin1Char('\r') + QStringLiteral("then please delete the track first."));
+        return TrackOutcome::Exists;
+    case DbCare::TrackChange::Failed:
+        platform.message(error);
+        return TrackOutcome::Failed;
+    default:
+        return TrackOutcome::Stored;
+    }
+}
+
+TrackOutcome deletetrack(Platform& platform, const QString& dbPath, const QString& entry)
+{
+    if (entry.isNull()) {
+        platform.message(QStringLiteral("Please select a track to delete."));
+        return TrackOutcome::Refused;
+    }
+    bool numeric = false;
+    const int n = entry.section(QStringLiteral(": "), 0, 0).trimmed().toInt(&numeric);
+    if (!numeric) {
+        platform.message(QStringLiteral("Please select a track to delete."));
+        return TrackOutcome::Refused;
+    }
+    QString error;
+    switch (DbCare::deleteTrack(dbPath, n, error)) {
+    case DbCare::TrackChange::Failed:
+        platform.message(error);
+        return TrackOutcome::Failed;
+    case DbCare::TrackChange::Missing:
+        return TrackOutcome::Missing;
+    default:
+        return TrackOutcome::Stored;
+    }
+}
