@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -41,13 +42,24 @@ public:
     /** True when tblraces holds a race with exactly this key. */
     std::optional<bool> hasRace(double racenum);
 
+    /** How long a connection waits for another program's lock before giving up (5 seconds unless set). */
+    static void setBusyTimeout(int milliseconds);
+    /** The message for a database that another program keeps locked beyond the busy time-out. */
+    static QString inUseMessage(const QString& path);
+    /** True for an engine result code that means another connection holds the lock. */
+    static bool isBusyCode(int code);
+    /** True when the last failure was another program's lock rather than a fault of the file. */
+    bool inUse() const { return m_inUse; }
+
     /** The SQL that makes the three tables and their indexes. */
     static QStringList schema();
 
 private:
     bool fail(const QString& what, const QString& detail);
+    bool fail(const QString& what, const QSqlError& error);
 
     QSqlDatabase m_db;
     QString m_name;
     QString m_error;
+    bool m_inUse = false;
 };

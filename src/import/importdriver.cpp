@@ -1,7 +1,7 @@
 #include "import/importdriver.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
@@ -14,13 +14,6 @@ namespace
 
 const QChar Nul(0);
 const QChar Backslash(QLatin1Char('\\'));
-
-QString failureText(const QString& path)
-{
-    return Fmt::lines(
-        {QStringLiteral("Import of ") + QFileInfo(path).fileName() + QStringLiteral(" was NOT completed."),
-         QStringLiteral("Import terminated.")});
-}
 
 } // namespace
 
@@ -84,10 +77,10 @@ public:
         if (paths.isEmpty())
             return m_result;
         if (!m_db.open(m_f.databasePath()))
-            return fail(paths.first(), m_db.error());
+            return fail(paths.first(), m_db.error(), m_db.inUse());
         RaceWriter writer(m_db);
         if (!writer.ok() || !writer.begin())
-            return fail(paths.first(), writer.error());
+            return fail(paths.first(), writer.error(), writer.inUse());
         // One transaction for the whole run, committed however it ends: what was stored before a failure
         // or a refused week stays, as if each row had been written on its own, while the indexes are
         // written out once instead of once per file.
@@ -101,7 +94,7 @@ public:
         }
         if (!writer.commit()) {
             m_db.rollback();
-            return fail(completed ? paths.last() : m_result.file, writer.error());
+            return fail(completed ? paths.last() : m_result.file, writer.error(), writer.inUse());
         }
         m_db.close();
         if (completed)
@@ -110,17 +103,63 @@ public:
     }
 
 private:
-    ImportResult fail(const QString& path, const QString& detail)
+    /**
+     * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
+     * file; keptWeek names a stored week that a failed replacement left as it was.
+     */
+    ImportResult fail(const QString& path, const QString& detail, bool inUse = false, int keptWeek = -1)
     {
         m_result.status = ImportResult::Status::Failed;
         m_result.file = QFileInfo(path).fileName();
-        m_result.detail = detail;
-        m_f.setProgress(failureText(path));
+        m_inUse = inUse;
+        m_result.detail = inUse ? Database::inUseMessage(m_f.databasePath()) : detail;
+        QStringList label{inUse ? m_result.detail
+                                : QStringLiteral("Import of ") + m_result.file +
+                                      QStringLiteral(" was NOT completed.")};
+        if (keptWeek >= 0) {
+            label << QStringLiteral("Week %1 was left as it was before the import.").arg(keptWeek);
+            m_result.detail +=
+                (m_result.detail.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
+                label.last();
+        }
+        label << QStringLiteral("Import terminated.");
+        m_f.setProgress(label.join(QLatin1Char('\r')));
         return m_result;
     }
 
+    /**
+     * One file inside a savepoint: when a file that replaces a stored week fails, the week goes back to
+     * exactly what it was; a new week keeps the rows read before the failure.
+     */
     bool importOne(const QString& path, RaceWriter& writer)
     {
+        if (!writer.savepoint()) {
+            fail(path, writer.error(), writer.inUse());
+            return false;
+        }
+        bool replacing = false;
+        const bool done = importFile(path, writer, replacing);
+        if (done || !replacing) {
+            if (!writer.releaseSavepoint()) {
+                fail(path, writer.error(), writer.inUse());
+                return false;
+            }
+            return done;
+        }
+        if (!writer.rollbackToSavepoint()) {
+            fail(path, writer.error(), writer.inUse());
+            return false;
+        }
+        m_result.races -= m_fileRaces;
+        m_result.starts -= m_fileStarts;
+        fail(path, m_result.detail, m_inUse, m_result.week);
+        return false;
+    }
+
+    bool importFile(const QString& path, RaceWriter& writer, bool& replacing)
+    {
+        m_fileRaces = 0;
+        m_fileStarts = 0;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             fail(path, file.errorString());
@@ -137,7 +176,7 @@ private:
 
         const auto stored = isStored(reader.firstHeader().number, week);
         if (!stored) {
-            fail(path, m_db.error());
+            fail(path, m_db.error(), m_db.inUse());
             return false;
         }
         if (*stored) {
@@ -158,18 +197,21 @@ private:
             }
             m_f.setProgress(
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
+            replacing = true;
             if (!m_db.removeWeek(week)) {
-                fail(path, m_db.error());
+                fail(path, m_db.error(), m_db.inUse());
                 return false;
             }
         }
         m_f.setProgress(QStringLiteral("Import in Progress..."));
         const bool read =
             reader.readRaces(m_classifier, writer, [this](const QString& t) { m_f.setProgress(t); });
-        m_result.races += reader.races();
-        m_result.starts += reader.starts();
+        m_fileRaces = reader.races();
+        m_fileStarts = reader.starts();
+        m_result.races += m_fileRaces;
+        m_result.starts += m_fileStarts;
         if (!read) {
-            fail(path, reader.error());
+            fail(path, reader.error(), writer.inUse());
             return false;
         }
         return true;
@@ -192,6 +234,9 @@ private:
     Database m_db;
     RaceClassifier m_classifier;
     ImportResult m_result;
+    bool m_inUse = false;
+    int m_fileRaces = 0;
+    qint64 m_fileStarts = 0;
 };
 
 } // namespace

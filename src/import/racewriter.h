@@ -20,8 +20,15 @@ public:
     RaceWriter& operator=(const RaceWriter&) = delete;
 
     bool ok() const { return m_races && m_starts; }
+    /** Starts the write transaction at once, so that another program's lock is waited for here. */
     bool begin();
     bool commit();
+    /** A savepoint around one file, so that a failed replacement can give the old week back. */
+    bool savepoint();
+    bool releaseSavepoint();
+    bool rollbackToSavepoint();
+    /** True when the last failure was another program's lock on the database. */
+    bool inUse() const { return m_inUse; }
 
     bool addRace(const RaceRow& race) override;
     bool addStart(const StartRow& start) override;
@@ -30,9 +37,11 @@ public:
 private:
     bool exec(const char* sql);
     bool step(sqlite3_stmt* statement);
+    bool failed(int rc);
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_races = nullptr;
     sqlite3_stmt* m_starts = nullptr;
     QString m_error;
+    bool m_inUse = false;
 };

@@ -1,7 +1,7 @@
 #include "search/gethorse.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/racekey.h"
 #include "output/gridsettings.h"
@@ -267,6 +267,8 @@ sqlite3* rawHandle(Database& db)
 
 QString engineError(sqlite3* h, const QString& what)
 {
+    if (Database::isBusyCode(sqlite3_errcode(h)))
+        return Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(h, "main")));
     return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
 }
 

@@ -86,6 +86,30 @@ private slots:
         QCOMPARE(r.line(), qint64(20000 / 3 + 1 + 1));
     }
 
+    void longRunsStopAtTheFieldLimit_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<char>("fill");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("text after a closing quote") << QByteArray("a,\"ab\"") << 'x' << QStringList{u"a"_s};
+        QTest::newRow("blanks after a comma") << QByteArray("a,") << ' ' << QStringList();
+    }
+    void longRunsStopAtTheFieldLimit()
+    {
+        // 50 MB that is never part of a value must not be buffered whole.
+        QFETCH(QByteArray, before);
+        QFETCH(char, fill);
+        QFETCH(QStringList, expected);
+        QByteArray input = before + QByteArray(50 << 20, fill) + ",b";
+        QBuffer buffer(&input);
+        buffer.open(QIODevice::ReadOnly);
+        FieldReader r(buffer);
+        FieldReader::Status s;
+        QCOMPARE(readAll(r, &s), expected);
+        QCOMPARE(int(s), int(FieldReader::Status::TooLong));
+        QVERIFY(buffer.pos() < 2 * FieldReader::MaxFieldLength);
+    }
+
     void numbers_data()
     {
         QTest::addColumn<QByteArray>("text");

@@ -1,11 +1,15 @@
-#include "core/mainwindowstate.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/startup.h"
+#include "db/database.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 static const QByteArray DefaultLine =
     " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
@@ -117,6 +121,38 @@ private slots:
                     .mkdir(QStringLiteral("KZTSettings.ini"))); // a directory cannot be written as a file
         msfgridreset_Click(f);
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QVERIFY(p.messages.isEmpty());
+    }
+
+    void unusableFileGivesDefaultsAtStartup_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("rewritten"); // what the file holds afterwards
+        QTest::newRow("pipe") << QStringLiteral("pipe") << DefaultLine;
+        QTest::newRow("huge") << QStringLiteral("huge") << DefaultLine;
+        QTest::newRow("folder") << QStringLiteral("folder") << QByteArray();
+    }
+    void unusableFileGivesDefaultsAtStartup()
+    {
+        // Reading a pipe would wait for a writer for ever; a huge file is no settings line either.
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, rewritten);
+        QTemporaryDir dir;
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
+        QVERIFY(Database().create(f.databasePath()));
+        const QByteArray path = QFile::encodeName(f.settingsPath());
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (kind == QLatin1String("huge"))
+            writeAll(f.settingsPath(),
+                     QByteArray(" 999").repeated(19) + QByteArray(GridSettings::MaxFileSize, ' '));
+        else
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("KZTSettings.ini")));
+        QVERIFY(formLoad(f, NominalRowHeight));
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+        QCOMPARE(readAll(f.settingsPath()), rewritten);
         QVERIFY(p.messages.isEmpty());
     }
 
