@@ -1,3 +1,6 @@
+#include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/startup.h"
 #include "db/database.h"
 #include "db/racekey.h"
 
@@ -7,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 /** Adds one race of week w at a track with n starts. */
 static void addRace(Database& db, double key, int starts)
@@ -80,6 +85,39 @@ private slots:
         }
         QVERIFY(!db.open(other));
         QVERIFY(db.error().contains(QLatin1String("statecodes")));
+    }
+
+    void startupRollsBackALeftOverJournal()
+    {
+        // The state a write stopped by a kill leaves: changed pages in the file, the journal that undoes them
+        // beside it. A copy of the file alone is damaged; start-up must make the file whole at once.
+        QTemporaryDir live, left;
+        const QString path = live.filePath(QStringLiteral("horses.mdb"));
+        {
+            Database db;
+            QVERIFY(db.create(path));
+            addRace(db, 612.0101, 3);
+        }
+        sqlite3* writer = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+        sqlite3_exec(writer, "PRAGMA cache_size = 1; BEGIN; DELETE FROM tblhorsedata;", nullptr, nullptr,
+                     nullptr);
+        sqlite3_exec(writer,
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+                     "INSERT INTO tblhorsedata (hname, racenum) SELECT 'Filler ' || i, 700.0101 FROM n",
+                     nullptr, nullptr, nullptr);
+        for (const char* name : {"horses.mdb", "horses.mdb-journal"})
+            QVERIFY(QFile::copy(live.filePath(QLatin1String(name)), left.filePath(QLatin1String(name))));
+        sqlite3_close(writer);
+
+        HeadlessPlatform p;
+        MainWindowState f(p, left.path(), QString());
+        QVERIFY(formLoad(f, NominalRowHeight));
+        QVERIFY(!QFile::exists(left.filePath(QStringLiteral("horses.mdb-journal"))));
+        Database db;
+        QVERIFY(db.open(f.databasePath()));
+        QCOMPARE(count(db, QStringLiteral("tblhorsedata"), 612), 3);
+        QCOMPARE(count(db, QStringLiteral("tblhorsedata"), 700), 0);
     }
 
     void removeWeekKeepsNeighbours()
