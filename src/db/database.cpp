@@ -150,11 +150,11 @@ bool Database::isOpen() const
 
 bool Database::begin()
 {
-    return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError().text());
+    return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError());
 }
 bool Database::commit()
 {
-    return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError().text());
+    return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError());
 }
 void Database::rollback()
 {
@@ -182,7 +182,7 @@ std::optional<QList<int>> Database::weeks()
     // One row per week: the index on racenum makes this a scan of the distinct whole parts.
     if (!q.exec(QStringLiteral("SELECT DISTINCT CAST(racenum AS INTEGER) FROM tblraces WHERE racenum >= 0 "
                                "ORDER BY 1 DESC"))) {
-        fail(QStringLiteral("The week list cannot be read"), q.lastError().text());
+        fail(QStringLiteral("The week list cannot be read"), q.lastError());
         return std::nullopt;
     }
     QList<int> out;

@@ -20,26 +20,16 @@ const QString InUse =
     u"horses.mdb is in use by another program. Close that program or wait until it has finished, "
     "then try again."_s;
 
-/** Another program's connection that holds a lock until it is released: IMMEDIATE as a writer holds it
- * while it writes (readers go on), EXCLUSIVE as it holds it while it commits (readers wait too). */
-class ForeignLock
-{
-public:
+/** Another program's connection holding a lock: IMMEDIATE as while it writes (readers go on), EXCLUSIVE as
+ * while it commits (readers wait too). Closing the connection gives the lock up. */
+struct ForeignLock {
+    sqlite3* db = nullptr;
     ForeignLock(const QString& path, const char* begin)
     {
-        sqlite3_open(QFile::encodeName(path).constData(), &m_db);
-        sqlite3_exec(m_db, begin, nullptr, nullptr, nullptr);
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, begin, nullptr, nullptr, nullptr);
     }
-    ~ForeignLock() { release(); }
-    void release()
-    {
-        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
+    ~ForeignLock() { sqlite3_close(db); }
 };
 } // namespace
 
@@ -225,7 +215,7 @@ private slots:
             std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN IMMEDIATE");
         std::thread releaser([&lock] {
             std::this_thread::sleep_for(std::chrono::seconds(2));
-            lock->release();
+            lock.reset();
         });
         const ImportResult r = import({fx->writeWeek(u"612.txt"_s, 612, 2, 2, u"A"_s)});
         releaser.join();
