@@ -147,10 +147,11 @@ bool formLoad(MainWindowState& f, int rowHeight)
     }
     {
         // Opening the file once now rolls back a journal that a stopped write left beside it, so that the
-        // file is whole again before anything, or anyone, reads or copies it. A failure here is reported by
-        // the first operation that needs the database.
+        // file is whole again before anything, or anyone, reads or copies it. A file that another program
+        // holds is not waited for: that program rolls it back itself, and the first operation that needs the
+        // database reports the lock.
         Database db;
-        db.open(f.databasePath());
+        db.open(f.databasePath(), 0);
     }
     f.panel.progenyEnabled = QFileInfo::exists(f.breedingPath());
     f.lblinjurytest =

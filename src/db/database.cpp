@@ -79,7 +79,7 @@ bool Database::fail(const QString& what, const QSqlError& error)
     return fail(what, error.text());
 }
 
-bool Database::open(const QString& path)
+bool Database::open(const QString& path, int busyTimeout)
 {
     close();
     if (!QFileInfo::exists(path))
@@ -87,7 +87,8 @@ bool Database::open(const QString& path)
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(path);
     // Another program writing to the file holds it for a moment; waiting a little rides that out.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    m_db.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout < 0 ? busyTimeoutMs : busyTimeout));
     if (!m_db.open())
         return fail(QStringLiteral("The database %1 cannot be opened").arg(path), m_db.lastError());
     QSqlQuery q(m_db);

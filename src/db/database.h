@@ -20,8 +20,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     /** Opens an existing database and checks that it has the three tables; false with error() set otherwise.
-     */
-    bool open(const QString& path);
+     * busyTimeout (milliseconds) replaces the usual wait for another program's lock when not negative. */
+    bool open(const QString& path, int busyTimeout = -1);
     /** Creates a new empty database with the schema; refuses to overwrite an existing file. */
     bool create(const QString& path);
     void close();
