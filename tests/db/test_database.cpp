@@ -97,7 +97,7 @@ private slots:
             "PRAGMA cache_size = 1; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
             "WHERE i < 5000) INSERT INTO tblhorsedata (hname, racenum) SELECT 'Filler', 700.01 FROM n",
             nullptr, nullptr, nullptr);
-        for (const QString name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
+        for (const QString& name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
             QVERIFY(QFile::copy(live.filePath(name), left.filePath(name)));
         sqlite3_close(writer);
 
