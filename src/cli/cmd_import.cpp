@@ -61,7 +61,7 @@ int import(CliContext& c, const QStringList& arguments)
     c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     // A lock held by another program is no fault of the file: the label already says all there is.
     if (!r.detail.isEmpty() && !session.state.lblprogress.startsWith(r.detail))
-        c.err << r.file << ": " << r.detail << "\n";
+        c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
     return 1;
 }
 

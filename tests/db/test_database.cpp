@@ -3,6 +3,7 @@
 #include "core/startup.h"
 #include "db/database.h"
 #include "db/racekey.h"
+#include "openhandles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -108,6 +109,31 @@ private slots:
         Database db;
         QVERIFY(db.open(f.databasePath()));
         QCOMPARE(startsByWeek(db), QStringList{u"612:3"_s});
+    }
+
+    void closeFinalisesStatementsOrSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("horses.mdb"));
+        Database db;
+        QVERIFY(db.create(path));
+        const EngineStatement kept = db.prepare("SELECT racenum FROM tblraces");
+        QSqlQuery q(db.handle());
+        QVERIFY(kept && q.exec(QStringLiteral("SELECT num FROM statecodes")));
+        QVERIFY2(db.close(), qPrintable(db.error()));
+        QVERIFY(!kept);
+        QCOMPARE(openHandles(path), 0);
+
+        // A statement prepared behind the database's back keeps the file open, and the close says so.
+        Database other;
+        QVERIFY(other.open(path));
+        sqlite3* h = other.engine();
+        sqlite3_stmt* stray = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(h, "SELECT 1", -1, &stray, nullptr), SQLITE_OK);
+        QVERIFY(!other.close());
+        QVERIFY(other.error().contains(QLatin1String("could not be closed")));
+        sqlite3_finalize(stray);
+        QCOMPARE(sqlite3_close(h), SQLITE_OK);
     }
 
     void removeWeekKeepsNeighbours()
