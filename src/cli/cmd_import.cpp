@@ -59,7 +59,8 @@ int import(CliContext& c, const QStringList& arguments)
         break;
     }
     c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
-    if (!r.detail.isEmpty())
+    // A lock held by another program is no fault of the file: the label already says all there is.
+    if (!r.detail.isEmpty() && !session.state.lblprogress.startsWith(r.detail))
         c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
     return 1;
 }

@@ -1,7 +1,8 @@
 #include "core/startup.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
+#include "db/database.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
@@ -143,6 +144,14 @@ bool formLoad(MainWindowState& f, int rowHeight)
                                             "or moved the horses.mdb file to the "
                                             "SAME directory in which this program is located."));
         return false;
+    }
+    {
+        // Opening the file once now rolls back a journal that a stopped write left beside it, so that the
+        // file is whole again before anything, or anyone, reads or copies it. A file that another program
+        // holds is not waited for: that program rolls it back itself, and the first operation that needs the
+        // database reports the lock.
+        Database db;
+        db.open(f.databasePath(), 0);
     }
     f.panel.progenyEnabled = QFileInfo::exists(f.breedingPath());
     f.lblinjurytest =

@@ -11,6 +11,11 @@
 #include <algorithm>
 #include <utility>
 
+namespace
+{
+int busyTimeoutMs = 5000;
+}
+
 static QString nextConnectionName()
 {
     static QAtomicInt counter;
@@ -74,27 +79,61 @@ QStringList Database::schema()
     };
 }
 
+void Database::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs = milliseconds;
+}
+
+QString Database::inUseMessage(const QString& path)
+{
+    return QStringLiteral(
+               "%1 is in use by another program. Close that program or wait until it has finished, "
+               "then try again.")
+        .arg(QFileInfo(path).fileName());
+}
+
+bool Database::isBusyCode(int code)
+{
+    return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED;
+}
+
 bool Database::fail(const QString& what, const QString& detail)
 {
+    m_inUse = false;
     m_error = detail.isEmpty() ? what : what + QStringLiteral(": ") + detail;
     return false;
 }
 
-bool Database::open(const QString& path)
+bool Database::fail(const QString& what, const QSqlError& error)
+{
+    if (isBusyCode(error.nativeErrorCode().toInt())) {
+        m_error = inUseMessage(m_db.databaseName());
+        m_inUse = true;
+        return false;
+    }
+    return fail(what, error.text());
+}
+
+bool Database::open(const QString& path, int busyTimeout)
 {
     close();
     if (!QFileInfo::exists(path))
         return fail(QStringLiteral("The database %1 does not exist").arg(path), QString());
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(path);
+    // Another program writing to the file holds it for a moment; waiting a little rides that out.
+    m_db.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout < 0 ? busyTimeoutMs : busyTimeout));
     if (!m_db.open())
-        return fail(QStringLiteral("The database %1 cannot be opened").arg(path), m_db.lastError().text());
+        return fail(QStringLiteral("The database %1 cannot be opened").arg(path), m_db.lastError());
     QSqlQuery q(m_db);
-    // Reading the table list fails for a file that is not an SQLite database at all.
+    // Reading the table list fails for a file that is not an SQLite database at all, and also, after the
+    // busy time-out, for one that another program keeps locked. This first read is also what rolls back a
+    // journal left behind by a program that was stopped in the middle of a write.
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
-        const QString detail = q.lastError().text();
+        const QSqlError error = q.lastError();
         close();
-        return fail(QStringLiteral("%1 is not a Turf Trawler database").arg(path), detail);
+        return fail(QStringLiteral("%1 is not a Turf Trawler database").arg(path), error);
     }
     QStringList tables;
     while (q.next())
@@ -185,11 +224,11 @@ bool Database::isOpen() const
 
 bool Database::begin()
 {
-    return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError().text());
+    return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError());
 }
 bool Database::commit()
 {
-    return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError().text());
+    return m_db.commit() || fail(QStringLiteral("Cannot store the changes"), m_db.lastError());
 }
 void Database::rollback()
 {
@@ -205,7 +244,7 @@ bool Database::removeWeek(int week)
         q.addBindValue(week + 1);
         q.addBindValue(week);
         if (!q.exec())
-            return fail(QStringLiteral("Week %1 could not be removed").arg(week), q.lastError().text());
+            return fail(QStringLiteral("Week %1 could not be removed").arg(week), q.lastError());
     }
     return true;
 }
@@ -217,7 +256,7 @@ std::optional<QList<int>> Database::weeks()
     // One row per week: the index on racenum makes this a scan of the distinct whole parts.
     if (!q.exec(QStringLiteral("SELECT DISTINCT CAST(racenum AS INTEGER) FROM tblraces WHERE racenum >= 0 "
                                "ORDER BY 1 DESC"))) {
-        fail(QStringLiteral("The week list cannot be read"), q.lastError().text());
+        fail(QStringLiteral("The week list cannot be read"), q.lastError());
         return std::nullopt;
     }
     QList<int> out;
@@ -232,7 +271,7 @@ std::optional<bool> Database::hasRace(double racenum)
     q.prepare(QStringLiteral("SELECT 1 FROM tblraces WHERE racenum = ? LIMIT 1"));
     q.addBindValue(racenum);
     if (!q.exec()) {
-        fail(QStringLiteral("The race table cannot be read"), q.lastError().text());
+        fail(QStringLiteral("The race table cannot be read"), q.lastError());
         return std::nullopt;
     }
     return q.next();

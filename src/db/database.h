@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -50,8 +51,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     /** Opens an existing database and checks that it has the three tables; false with error() set otherwise.
-     */
-    bool open(const QString& path);
+     * busyTimeout (milliseconds) replaces the usual wait for another program's lock when not negative. */
+    bool open(const QString& path, int busyTimeout = -1);
     /** Creates a new empty database with the schema; refuses to overwrite an existing file. */
     bool create(const QString& path);
     /** Finalises every statement prepared on the connection, then closes it. False, with error() set, when
@@ -78,15 +79,26 @@ public:
     /** True when tblraces holds a race with exactly this key. */
     std::optional<bool> hasRace(double racenum);
 
+    /** How long a connection waits for another program's lock before giving up (5 seconds unless set). */
+    static void setBusyTimeout(int milliseconds);
+    /** The message for a database that another program keeps locked beyond the busy time-out. */
+    static QString inUseMessage(const QString& path);
+    /** True for an engine result code that means another connection holds the lock. */
+    static bool isBusyCode(int code);
+    /** True when the last failure was another program's lock rather than a fault of the file. */
+    bool inUse() const { return m_inUse; }
+
     /** The SQL that makes the three tables and their indexes. */
     static QStringList schema();
 
 private:
     friend class EngineStatement;
     bool fail(const QString& what, const QString& detail);
+    bool fail(const QString& what, const QSqlError& error);
 
     QSqlDatabase m_db;
     std::vector<EngineStatement*> m_statements;
     QString m_name;
     QString m_error;
+    bool m_inUse = false;
 };

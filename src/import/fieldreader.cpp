@@ -94,9 +94,12 @@ FieldReader::Status FieldReader::next(std::string_view& field)
         begin = 1;
         length = i - 1;
         ++i;
-        // Whatever stands between the closing quote and the separator is not part of the value.
-        for (int d = peek(i); d >= 0 && d != ',' && !isLineEnd(d); d = peek(i))
-            ++i;
+        // Whatever stands between the closing quote and the separator is not part of the value, but it is
+        // held in the buffer all the same, so it counts toward the field's length.
+        for (int d = peek(i); d >= 0 && d != ',' && !isLineEnd(d); d = peek(i)) {
+            if (++i > MaxFieldLength)
+                return Status::TooLong;
+        }
     } else {
         for (int d = c; d >= 0 && d != ',' && !isLineEnd(d); d = peek(i)) {
             if (++i > MaxFieldLength)
@@ -113,8 +116,10 @@ FieldReader::Status FieldReader::next(std::string_view& field)
     if (d == ',') {
         ++after;
         qsizetype j = after;
-        while (isBlank(peek(j)))
-            ++j;
+        while (isBlank(peek(j))) {
+            if (++j - after > MaxFieldLength)
+                return Status::TooLong;
+        }
         if (isLineEnd(peek(j))) {
             after = j;
             d = peek(after);

@@ -13,13 +13,6 @@
 namespace
 {
 
-QString failureText(const QString& path)
-{
-    return Fmt::lines(
-        {QStringLiteral("Import of ") + QFileInfo(path).fileName() + QStringLiteral(" was NOT completed."),
-         QStringLiteral("Import terminated.")});
-}
-
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
 {
@@ -31,10 +24,10 @@ public:
         if (paths.isEmpty())
             return m_result;
         if (!m_db.open(m_f.databasePath()))
-            return fail(paths.first(), m_db.error());
+            return fail(paths.first(), m_db.error(), m_db.inUse());
         RaceWriter writer(m_db);
         if (!writer.ok() || !writer.begin())
-            return fail(paths.first(), writer.error());
+            return fail(paths.first(), writer.error(), writer.inUse());
         // One transaction for the whole run, committed however it ends: what was stored before a failure
         // or a refused week stays, as if each row had been written on its own, while the indexes are
         // written out once instead of once per file.
@@ -48,7 +41,7 @@ public:
         }
         if (!writer.commit()) {
             m_db.rollback();
-            return fail(completed ? paths.last() : m_result.file, writer.error());
+            return fail(completed ? paths.last() : m_result.file, writer.error(), writer.inUse());
         }
         if (!m_db.close()) {
             // What was read is stored; the failure is that the file stays open until the program ends.
@@ -63,17 +56,63 @@ public:
     }
 
 private:
-    ImportResult fail(const QString& path, const QString& detail)
+    /**
+     * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
+     * file; keptWeek names a stored week that a failed replacement left as it was.
+     */
+    ImportResult fail(const QString& path, const QString& detail, bool inUse = false, int keptWeek = -1)
     {
         m_result.status = ImportResult::Status::Failed;
         m_result.file = QFileInfo(path).fileName();
-        m_result.detail = detail;
-        m_f.setProgress(failureText(path));
+        m_inUse = inUse;
+        m_result.detail = inUse ? Database::inUseMessage(m_f.databasePath()) : detail;
+        QStringList label{inUse ? m_result.detail
+                                : QStringLiteral("Import of ") + m_result.file +
+                                      QStringLiteral(" was NOT completed.")};
+        if (keptWeek >= 0) {
+            label << QStringLiteral("Week %1 was left as it was before the import.").arg(keptWeek);
+            m_result.detail +=
+                (m_result.detail.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
+                label.last();
+        }
+        label << QStringLiteral("Import terminated.");
+        m_f.setProgress(label.join(QLatin1Char('\r')));
         return m_result;
     }
 
+    /**
+     * One file inside a savepoint: when a file that replaces a stored week fails, the week goes back to
+     * exactly what it was; a new week keeps the rows read before the failure.
+     */
     bool importOne(const QString& path, RaceWriter& writer)
     {
+        if (!writer.savepoint()) {
+            fail(path, writer.error(), writer.inUse());
+            return false;
+        }
+        bool replacing = false;
+        const bool done = importFile(path, writer, replacing);
+        if (done || !replacing) {
+            if (!writer.releaseSavepoint()) {
+                fail(path, writer.error(), writer.inUse());
+                return false;
+            }
+            return done;
+        }
+        if (!writer.rollbackToSavepoint()) {
+            fail(path, writer.error(), writer.inUse());
+            return false;
+        }
+        m_result.races -= m_fileRaces;
+        m_result.starts -= m_fileStarts;
+        fail(path, m_result.detail, m_inUse, m_result.week);
+        return false;
+    }
+
+    bool importFile(const QString& path, RaceWriter& writer, bool& replacing)
+    {
+        m_fileRaces = 0;
+        m_fileStarts = 0;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             fail(path, file.errorString());
@@ -90,7 +129,7 @@ private:
 
         const auto stored = isStored(reader.firstHeader().number, week);
         if (!stored) {
-            fail(path, m_db.error());
+            fail(path, m_db.error(), m_db.inUse());
             return false;
         }
         if (*stored) {
@@ -113,18 +152,21 @@ private:
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
             if (!keepSafetyCopy(path, writer))
                 return false;
+            replacing = true;
             if (!m_db.removeWeek(week)) {
-                fail(path, m_db.error());
+                fail(path, m_db.error(), m_db.inUse());
                 return false;
             }
         }
         m_f.setProgress(QStringLiteral("Import in Progress..."));
         const bool read =
             reader.readRaces(m_classifier, writer, [this](const QString& t) { m_f.setProgress(t); });
-        m_result.races += reader.races();
-        m_result.starts += reader.starts();
+        m_fileRaces = reader.races();
+        m_fileStarts = reader.starts();
+        m_result.races += m_fileRaces;
+        m_result.starts += m_fileStarts;
         if (!read) {
-            fail(path, reader.error());
+            fail(path, reader.error(), writer.inUse());
             return false;
         }
         return true;
@@ -132,7 +174,8 @@ private:
 
     /** Before the run's first replacement, the database as it is then becomes the automatic copy. The copy
         reads through this connection, which must not be writing then: what the run stored so far is
-        committed first, as it would be at any later stop. */
+        committed first, as it would be at any later stop, and this file's savepoint is taken again (the file
+        has written nothing yet). */
     bool keepSafetyCopy(const QString& path, RaceWriter& writer)
     {
         if (m_safetyCopyKept)
@@ -141,7 +184,8 @@ private:
         bool ok = writer.commit();
         error = ok ? QString() : writer.error();
         ok = ok && DbCare::keepSafetyCopy(m_db, m_f.programPath(), error);
-        if (!writer.begin() && ok) {
+        const bool reopened = writer.begin() && writer.savepoint();
+        if (!reopened && ok) {
             ok = false;
             error = writer.error();
         }
@@ -168,6 +212,9 @@ private:
     RaceClassifier m_classifier;
     ImportResult m_result;
     bool m_safetyCopyKept = false;
+    bool m_inUse = false;
+    int m_fileRaces = 0;
+    qint64 m_fileStarts = 0;
 };
 
 } // namespace

@@ -25,15 +25,35 @@ bool RaceWriter::exec(const char* sql)
 {
     if (!m_db)
         return false;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
-        return true;
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK || failed(rc);
+}
+
+bool RaceWriter::failed(int rc)
+{
+    m_inUse = Database::isBusyCode(rc);
+    m_error = m_inUse ? Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(m_db, "main")))
+                      : QString::fromUtf8(sqlite3_errmsg(m_db));
     return false;
 }
 
 bool RaceWriter::begin()
 {
-    return exec("BEGIN");
+    // A deferred transaction would read first and then find the write lock taken, which the engine reports
+    // at once instead of waiting; taking the write lock first waits out another program's short write.
+    return exec("BEGIN IMMEDIATE");
+}
+bool RaceWriter::savepoint()
+{
+    return exec("SAVEPOINT resultsfile");
+}
+bool RaceWriter::releaseSavepoint()
+{
+    return exec("RELEASE resultsfile");
+}
+bool RaceWriter::rollbackToSavepoint()
+{
+    return exec("ROLLBACK TO resultsfile") && releaseSavepoint();
 }
 bool RaceWriter::commit()
 {
@@ -44,10 +64,7 @@ bool RaceWriter::step(sqlite3_stmt* statement)
 {
     const int rc = sqlite3_step(statement);
     sqlite3_reset(statement);
-    if (rc == SQLITE_DONE)
-        return true;
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-    return false;
+    return rc == SQLITE_DONE || failed(rc);
 }
 
 static void bindText(sqlite3_stmt* s, int i, const QString& text)

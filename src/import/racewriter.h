@@ -14,8 +14,15 @@ public:
     explicit RaceWriter(Database& db);
 
     bool ok() const { return m_races && m_starts; }
+    /** Starts the write transaction at once, so that another program's lock is waited for here. */
     bool begin();
     bool commit();
+    /** A savepoint around one file, so that a failed replacement can give the old week back. */
+    bool savepoint();
+    bool releaseSavepoint();
+    bool rollbackToSavepoint();
+    /** True when the last failure was another program's lock on the database. */
+    bool inUse() const { return m_inUse; }
 
     bool addRace(const RaceRow& race) override;
     bool addStart(const StartRow& start) override;
@@ -24,9 +31,11 @@ public:
 private:
     bool exec(const char* sql);
     bool step(sqlite3_stmt* statement);
+    bool failed(int rc);
 
     sqlite3* m_db = nullptr;
     EngineStatement m_races;
     EngineStatement m_starts;
     QString m_error;
+    bool m_inUse = false;
 };

@@ -1,6 +1,7 @@
 #include "import/resultsfile.h"
 
 #include "core/format.h"
+#include "db/racekey.h"
 
 #include <QRegularExpression>
 
@@ -35,9 +36,14 @@ std::optional<double> readRebuilt(const QString& text)
     return v;
 }
 
-QString wholeDigits(double v)
+/** The whole part of v in digits; nullopt when it is too large for the race number it would go into. */
+std::optional<QString> wholeDigits(double v)
 {
-    return QString::number(static_cast<qint64>(std::trunc(v)));
+    const double whole = std::trunc(v);
+    // Checked before the cast: a value beyond the 64-bit range has no defined conversion.
+    if (!(std::fabs(whole) < 1e15))
+        return std::nullopt;
+    return QString::number(static_cast<qint64>(whole));
 }
 
 /** The part of v's four-decimal text after the place where the point stands in v's shortest text. */
@@ -68,7 +74,10 @@ std::optional<double> storedRaceNumber(double v, int week)
         const QString t = Fmt::shortest(v);
         const qsizetype point = t.indexOf(QLatin1Char('.'));
         const QString two = point >= 0 ? t.mid(point + 1, 2) : t.left(2);
-        const auto r = readRebuilt(w + two + wholeDigits(v));
+        const auto digits = wholeDigits(v);
+        if (!digits)
+            return std::nullopt;
+        const auto r = readRebuilt(w + two + *digits);
         if (!r)
             return std::nullopt;
         v = *r;
@@ -319,6 +328,11 @@ bool ResultsReader::readRaces(RaceClassifier& classifier, RaceSink& sink,
         const auto key = ResultValues::storedRaceNumber(h.number, m_week);
         if (!key)
             return fail(QStringLiteral("the race number %1 is not a race key").arg(Fmt::shortest(h.number)));
+        // A key outside its week's band could never be removed or replaced with the week.
+        if (!RaceKey::inWeek(*key, m_week))
+            return fail(QStringLiteral("the race number %1 gives the race key %2, which lies outside week %3")
+                            .arg(Fmt::shortest(h.number), RaceKey::text(*key))
+                            .arg(m_week));
 
         race.racenum = *key;
         race.surf = h.surface.left(1);

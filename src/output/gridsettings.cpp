@@ -2,75 +2,7 @@
 
 #include "core/mainwindowstate.h"
 
-#include <QFile>
 #include <QSaveFile>
-
-#include <limits>
-
-namespace GridSettings
-{
-
-static void appendNumber(QByteArray& out, qint64 value)
-{
-    out += value < 0 ? '-' : ' ';
-    out += QByteArray::number(value < 0 ? -value : value);
-    out += ' ';
-}
-
-QByteArray format(const Values& values)
-{
-    QByteArray out;
-    for (std::int16_t w : values.widths)
-        appendNumber(out, w);
-    appendNumber(out, values.backColor);
-    out += "\r\n";
-    return out;
-}
-
-std::optional<Values> parse(const QByteArray& text)
-{
-    Values v;
-    int count = 0;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto isSeparator = [](char c) { return c == ' ' || c == ',' || c == '\r' || c == '\n' || c == '\t'; };
-    while (count < Columns + 1) {
-        while (i < n && isSeparator(text[i]))
-            ++i;
-        if (i >= n)
-            return std::nullopt;
-        const qsizetype start = i;
-        while (i < n && !isSeparator(text[i]))
-            ++i;
-        bool ok = false;
-        const qlonglong number = text.mid(start, i - start).toLongLong(&ok);
-        if (!ok)
-            return std::nullopt;
-        if (count < Columns) {
-            if (number < 0 || number > std::numeric_limits<std::int16_t>::max())
-                return std::nullopt;
-            v.widths[count] = std::int16_t(number);
-        } else {
-            if (number < std::numeric_limits<std::int32_t>::min() ||
-                number > std::numeric_limits<std::int32_t>::max())
-                return std::nullopt;
-            v.backColor = std::int32_t(number);
-        }
-        ++count;
-    }
-    return v;
-}
-
-Values defaults()
-{
-    Values v;
-    for (int c = 0; c < Columns; ++c)
-        v.widths[c] = std::int16_t(defaultWidths[c]);
-    v.backColor = BackColor::ThreeDLight;
-    return v;
-}
-
-} // namespace GridSettings
 
 void msfgridcaption(MainWindowState& f)
 {
@@ -88,22 +20,14 @@ static void apply(MainWindowState& f, const GridSettings::Values& v)
 
 void msfgridgetsettings(MainWindowState& f)
 {
-    QFile file(f.settingsPath());
-    if (!file.exists())
+    const GridSettings::Loaded loaded = GridSettings::load(f.settingsPath());
+    if (loaded.status == GridSettings::Loaded::Status::Missing)
         return;
-    if (!file.open(QIODevice::ReadOnly))
-        return; // unreadable: leave the layout as it is, as for a missing file
-    const QByteArray text = file.read(64 * 1024);
-    file.close();
-    if (text.trimmed().isEmpty()) {
-        msfgridreset_Click(f);
+    if (loaded.status == GridSettings::Loaded::Status::Values) {
+        apply(f, loaded.values);
         return;
     }
-    if (const auto values = GridSettings::parse(text)) {
-        apply(f, *values);
-        return;
-    }
-    // A damaged file: start again from the defaults and write a sound one.
+    // Empty asks for the defaults; a damaged file (or a pipe, or a huge file) is replaced by a sound one.
     msfgridreset_Click(f);
 }
 

@@ -29,6 +29,23 @@ QByteArray format(const Values& values);
 /** Reads the first 19 numbers (blanks, commas and line ends separate them; the rest is ignored).
     nullopt when there are fewer than 19, one is not a number, or one is out of range. */
 std::optional<Values> parse(const QByteArray& text);
+/** The settings file is one line of some 130 bytes; anything far larger is not one. */
+constexpr qint64 MaxFileSize = 64 * 1024;
+
+/** What the settings file holds. */
+struct Loaded {
+    enum class Status {
+        Missing, ///< no file: nothing is applied
+        Empty,   ///< an empty file: a request for the defaults
+        Damaged, ///< not 19 sound numbers, or not a regular file of sane size
+        Values   ///< values holds what the file says
+    };
+    Status status = Status::Missing;
+    Values values;
+};
+/** Reads the settings file at path; never waits on a pipe or reads a huge file. */
+Loaded load(const QString& path);
+
 /** The defaults of "Reset Columns". */
 Values defaults();
 

@@ -227,6 +227,8 @@ struct Found {
 
 QString engineError(sqlite3* h, const QString& what)
 {
+    if (Database::isBusyCode(sqlite3_errcode(h)))
+        return Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(h, "main")));
     return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
 }
 

@@ -1,3 +1,6 @@
+#include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/startup.h"
 #include "db/database.h"
 #include "db/racekey.h"
 #include "openhandles.h"
@@ -75,6 +78,37 @@ private slots:
         QVERIFY(db.error().contains("not a Turf Trawler database"_L1));
         QCOMPARE(f.size(), 31); // left untouched
         QVERIFY(!db.open(dir.filePath(u"missing.mdb"_s)));
+    }
+
+    void startupRollsBackALeftOverJournal()
+    {
+        // What a write stopped by a kill leaves: changed pages in the file, the journal that undoes them
+        // beside it. A copy of the file alone is damaged; start-up must make the file whole at once.
+        QTemporaryDir live, left;
+        const QString path = live.filePath(u"horses.mdb"_s);
+        {
+            Database db;
+            QVERIFY(db.create(path));
+            addRace(db, 612.0101, 3);
+        }
+        sqlite3* writer = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+        sqlite3_exec(
+            writer,
+            "PRAGMA cache_size = 1; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+            "WHERE i < 5000) INSERT INTO tblhorsedata (hname, racenum) SELECT 'Filler', 700.01 FROM n",
+            nullptr, nullptr, nullptr);
+        for (const QString& name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
+            QVERIFY(QFile::copy(live.filePath(name), left.filePath(name)));
+        sqlite3_close(writer);
+
+        HeadlessPlatform p;
+        MainWindowState f(p, left.path(), QString());
+        QVERIFY(formLoad(f, NominalRowHeight));
+        QVERIFY(!QFile::exists(left.filePath(u"horses.mdb-journal"_s)));
+        Database db;
+        QVERIFY(db.open(f.databasePath()));
+        QCOMPARE(startsByWeek(db), QStringList{u"612:3"_s});
     }
 
     void closeFinalisesStatementsOrSaysWhy()

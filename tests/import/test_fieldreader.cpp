@@ -46,6 +46,11 @@ private slots:
         row("blank line is an empty field", "a\r\n\r\nb", "a||b");
         row("trailing comma wants another field", "a,", "a");
         row("unterminated quote", "a,\"open", "a", FieldReader::Status::Unterminated);
+        // 50 MB that is never part of a value must not be buffered whole either.
+        row("text after a quote past the limit", "a,\"ab\"" + QByteArray(50 << 20, 'x'), "a",
+            FieldReader::Status::TooLong);
+        row("blanks after a comma past the limit", "a," + QByteArray(50 << 20, ' ') + "b", "",
+            FieldReader::Status::TooLong);
     }
 
     void fields()

@@ -1,11 +1,15 @@
 #include "import/importdriver.h"
 #include "importfixture.h"
 #include "openhandles.h"
+#include "search/gethorse.h"
 
 #include <QTest>
 
+#include <sqlite3.h>
+
 #include <deque>
 #include <memory>
+#include <thread>
 
 namespace
 {
@@ -13,6 +17,21 @@ const QString Question =
     u"This week has already been entered into the database.  Do you wish to over-write all old data from this week?"_s;
 const QString Cancelled = u"Database import cancelled at user request."_s;
 const QString Progress = u"lblprogress: Import in Progress..."_s;
+const QString InUse =
+    u"horses.mdb is in use by another program. Close that program or wait until it has finished, "
+    "then try again."_s;
+
+/** Another program's connection holding a lock: IMMEDIATE as while it writes (readers go on), EXCLUSIVE as
+ * while it commits (readers wait too). Closing the connection gives the lock up. */
+struct ForeignLock {
+    sqlite3* db = nullptr;
+    ForeignLock(const QString& path, const char* begin)
+    {
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, begin, nullptr, nullptr, nullptr);
+    }
+    ~ForeignLock() { sqlite3_close(db); }
+};
 } // namespace
 
 class TestImportDriver : public QObject
@@ -144,6 +163,67 @@ private slots:
 
         QCOMPARE(int(import({fx->dir.filePath(u"gone.txt"_s)}).status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
+    }
+
+    void failedReplacementKeepsTheStoredWeek()
+    {
+        import({fx->writeWeek(u"611.txt"_s, 611, 2, 3, u"Before"_s),
+                fx->writeWeek(u"612.txt"_s, 612, 4, 3, u"Old"_s)});
+        const QString everything = u"SELECT * FROM tblraces ORDER BY racenum"_s;
+        const QString allStarts = u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s;
+        const QStringList races = fx->rows(everything), starts = fx->rows(allStarts);
+        // The damaged copy of the stored week follows a new week in the same run, which stays.
+        QByteArray damaged = resultText(resultFields({TestRace{}, TestRace{}}), Layout::RecordPerLine);
+        damaged.chop(30);
+        const ImportResult r = import(
+            {fx->writeWeek(u"613.txt"_s, 613, 1, 2, u"New"_s), fx->write(u"raceout612.txt"_s, damaged)},
+            {Platform::Answer::Yes});
+        QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
+        QCOMPARE(fx->f.lblprogress,
+                 u"Import of raceout612.txt was NOT completed.\rWeek 612 was left as it was "
+                 "before the import.\rImport terminated."_s);
+        QVERIFY2(r.detail.contains(u"Week 612 was left"_s), qPrintable(r.detail));
+        QCOMPARE(fx->stored({613}), u"1/2"_s);
+        QCOMPARE(fx->rows(everything + u" LIMIT 6"_s), races);
+        QCOMPARE(fx->rows(u"SELECT * FROM tblhorsedata WHERE racenum < 613 ORDER BY racenum, fin"_s), starts);
+    }
+
+    void waitsOutAShortLock()
+    {
+        // Another program writes for two seconds; the import waits for it instead of failing.
+        std::unique_ptr<ForeignLock> lock =
+            std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN IMMEDIATE");
+        std::thread releaser([&lock] {
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            lock.reset();
+        });
+        const ImportResult r = import({fx->writeWeek(u"612.txt"_s, 612, 2, 2, u"A"_s)});
+        releaser.join();
+        QCOMPARE(int(r.status), int(ImportResult::Status::Done));
+        QCOMPARE(fx->stored({612}), u"2/4"_s);
+    }
+
+    void longerLockIsReportedAsInUse()
+    {
+        import({fx->writeWeek(u"612.txt"_s, 612, 1, 1, u"A"_s)});
+        Database::setBusyTimeout(200);
+        auto lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN IMMEDIATE");
+        const ImportResult r = import({fx->writeWeek(u"613.txt"_s, 613, 1, 1, u"B"_s)});
+        QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
+        QCOMPARE(fx->f.lblprogress, InUse + u"\rImport terminated."_s);
+        QCOMPARE(r.detail, InUse);
+        // Searches say the same when they cannot read, and never call the database foreign.
+        lock.reset();
+        lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN EXCLUSIVE");
+        fx->p.messages.clear();
+        gethorse(fx->f, 2, u"A 0"_s, QString());
+        QCOMPARE(fx->p.messages, QStringList{InUse});
+        lock.reset();
+        Database::setBusyTimeout(5000);
+        fx->p.messages.clear();
+        gethorse(fx->f, 2, u"A 0"_s, QString());
+        QVERIFY(fx->p.messages.isEmpty());
+        QCOMPARE(fx->f.MSFlexGrid1.rows(), 2);
     }
 
     void dialogAnsweredAndCancelled()

@@ -265,6 +265,11 @@ private slots:
         bad("claiming not an amount", "\"$5,000\"", "\"$5,OOO\"", 1, "claiming price");
         bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
         bad("whole race number", "612.0102,", "700,", 1, "race number");
+        // Keys whose decimals round away would sit outside the week's band, out of reach of removal.
+        bad("key rounds down to the week", "612.0102,", "612.00001,", 1,
+            "612.0000, which lies outside week 612");
+        bad("key rounds up to the next week", "612.0102,", "612.99999,", 1, "outside week 612");
+        bad("huge negative race number", "612.0102,", "-1e88,", 1, "race number -1e+88 is not a race key");
         bad("horse number too large", "1234,80", "3000000000,80", 2, "horse number");
         bad("post too large", "-48,", "40000,", 2, "post");
         bad("speed not a number", "1234,80,", "1234,fast,", 2, "speed figure");
@@ -275,6 +280,14 @@ private slots:
         cut.truncate(cut.lastIndexOf(',', cut.indexOf("612.0102") + 130) + 1);
         QTest::newRow("cut in a start record") << cut << 2 << u"ends before"_s;
         QTest::newRow("empty file") << QByteArray() << 0 << u"ends before"_s;
+        QTest::newRow("first key outside its week")
+            << replacedLast(file, "612.0101,", "612.00001,") << 0 << u"outside week 612"_s;
+        // As a fuzzer found it: the huge number reached an unchecked float-to-integer conversion.
+        QTest::newRow("fuzzer reproducer")
+            << QByteArray::fromHex(
+                   "612c620a312c782c442c462c362c302c780a416c772c2d2c782c24312c416c6c0a780a2d316538382c"
+                   "782c442c462c362c302c780a416c772c2d2c782c24312c416c6c0a")
+            << 1 << u"the race number -1e+88 is not a race key"_s;
         good.number = u"40000.0101"_s;
         QTest::newRow("week too large")
             << resultText(resultFields({good}), Layout::OneLine) << 0 << u"week"_s;

@@ -1,11 +1,15 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
+#include "core/startup.h"
+#include "db/database.h"
 #include "output/gridsettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -119,6 +123,29 @@ private slots:
         writeAll(f.settingsPath(), QByteArray());
         msfgridgetsettings(f);
         QCOMPARE(readAll(f.settingsPath()), QByteArray());
+    }
+
+    void unusableFileGivesDefaultsAtStartup_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("pipe") << true; // reading it would wait for a writer for ever
+        QTest::newRow("huge") << false;
+    }
+    void unusableFileGivesDefaultsAtStartup()
+    {
+        QFETCH(bool, pipe);
+        QTemporaryDir dir;
+        HeadlessPlatform p;
+        MainWindowState f(p, dir.path(), QString());
+        QVERIFY(Database().create(f.databasePath()));
+        if (pipe)
+            QCOMPARE(::mkfifo(QFile::encodeName(f.settingsPath()).constData(), 0600), 0);
+        else
+            writeAll(f.settingsPath(),
+                     QByteArray(" 999").repeated(19) + QByteArray(GridSettings::MaxFileSize, ' '));
+        QVERIFY(formLoad(f, NominalRowHeight));
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QCOMPARE(readAll(f.settingsPath()), DefaultLine);
     }
 };
 
