@@ -1,6 +1,9 @@
 #include "app/frmmainfinder.h"
 
 #include "app/gridview.h"
+#include "app/statusprogress.h"
+#include "app/steadywidgets.h"
+#include "app/windowgeometry.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
 #include "output/gridsettings.h"
@@ -64,13 +67,14 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
     m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
+    buildConveniences();
     resize(1240, 800);
 }
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
-    // shown window hides its children on the way out and they ask their models for sizes.
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
+    // before a shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
 
@@ -181,7 +185,7 @@ void frmmainfinder::buildStats(QWidget* stats)
 {
     auto* outer = new QVBoxLayout(stats);
     outer->setContentsMargins(0, 0, 0, 0);
-    frainfo = named<QGroupBox>("frainfo", QString());
+    frainfo = named<ClippedGroupBox>("frainfo", QString());
     outer->addWidget(frainfo);
     auto* row = new QHBoxLayout(frainfo);
 
@@ -275,6 +279,8 @@ bool frmmainfinder::Form_Load()
     // 10 twips from the left and top of the screen.
     const int offset = std::max(1, int(std::lround(10 * logicalDpiX() / 1440.0)));
     move(offset, offset);
+    // Where the player left the window last time, when that is known.
+    WindowGeometry::restore(this, m_state.programPath());
     setupnormalsearch();
     chk2yo->hide();
     lblnum->hide();
@@ -300,7 +306,8 @@ void frmmainfinder::refresh()
     lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblfastest->setText(m_state.lblfastest);
-    frainfo->setTitle(m_state.frainfo);
+    // An ampersand in an owner's name is text, not a keyboard shortcut.
+    frainfo->setTitle(QString(m_state.frainfo).replace(QLatin1Char('&'), QStringLiteral("&&")));
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
         b->setEnabled(m_state.panel.progenyEnabled);
     // The statistics grids are as wide as their columns, so that the layout follows the font.
@@ -344,7 +351,12 @@ void frmmainfinder::notAvailable()
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    run([](MainWindowState& f) { importRaceData(f); });
+    run([this](MainWindowState& f) { importRaceData(f, m_statusProgress.get()); });
+}
+
+void frmmainfinder::importDropped(const QStringList& paths)
+{
+    run([&](MainWindowState& f) { importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()); });
 }
 
 qint16 frmmainfinder::searchMode() const
@@ -474,6 +486,7 @@ void frmmainfinder::showPopup(const QPoint& globalPos)
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {
+    WindowGeometry::save(this, m_state.programPath());
     event->accept();
     QApplication::quit();
 }

@@ -4,7 +4,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class GridView;
+class StatusProgress;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -16,7 +19,8 @@ class QRadioButton;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state
+ * again.
  */
 class frmmainfinder : public QMainWindow
 {
@@ -34,6 +38,9 @@ public:
 
     // Menu commands and buttons.
     void cmdimportdata_Click();
+    /** Imports files dropped on the window as if they had been chosen in the import dialog. */
+    void importDropped(const QStringList& paths);
+    void cmdabout_Click();
     void cmdgethorse_Click();
     void cmdspecial_Click();
     void notAvailable();
@@ -97,6 +104,9 @@ public:
     QAction* datecalculator = nullptr;
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
+    QAction* cmdexit = nullptr;
+    QMenu* helpmenu = nullptr;
+    QAction* cmdabout = nullptr;
     QMenu* popmenu = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
@@ -104,9 +114,14 @@ public:
     QAction* msfgridreset = nullptr;
     QAction* msfgridback = nullptr;
 
+    /** The import's file count, file name and outcome in the status bar. */
+    StatusProgress* statusProgress() const { return m_statusProgress.get(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildPanel(QWidget* panel);
@@ -117,7 +132,12 @@ private:
     template <typename Op> void run(Op op);
     bool filterKey(QObject* watched, int key, const QString& text);
     void showPopup(const QPoint& globalPos);
+    /** What players of desktop programs take for granted: status bar, Exit and About, drop, tooltips. */
+    void buildConveniences();
+    /** Keeps texts that change with each search from resizing the window. */
+    void keepWindowSize();
 
     MainWindowState m_state;
     QList<GridView*> m_grids;
+    std::unique_ptr<StatusProgress> m_statusProgress;
 };

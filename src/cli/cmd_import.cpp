@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
-#include "core/startup.h"
 #include "cli/clisession.h"
+#include "core/startup.h"
 #include "import/importdriver.h"
 
 #include <QFileInfo>

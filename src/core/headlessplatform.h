@@ -20,6 +20,8 @@ public:
     QStringList labelTexts;
     /** Dialog requests seen, in order. */
     QList<FileDialog> dialogs;
+    /** The default button of each Yes/No question, in order. */
+    QList<Answer> defaultButtons;
     int beeps = 0;
     int busyDepth = 0;
     int busyCalls = 0;
@@ -37,7 +39,8 @@ public:
     QString dateFormat = QStringLiteral("M/d/yyyy");
 
     void message(const QString& text) override;
-    Answer askYesNo(const QString& text) override;
+    using Platform::askYesNo;
+    Answer askYesNo(const QString& text, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;
