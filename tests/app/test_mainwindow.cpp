@@ -1,17 +1,21 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
-#include "output/gridsettings.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
+#include "output/gridsettings.h"
+#include "search/searchfixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,7 +138,11 @@ private slots:
         QCOMPARE(commands,
                  (QStringList{QStringLiteral("&Import Race Data"), QStringLiteral("R&emove Race Data"),
                               QStringLiteral("-"), QStringLiteral("&Print Findings"),
-                              QStringLiteral("E&xport to Text File")}));
+                              QStringLiteral("E&xport to Text File"), QStringLiteral("-"),
+                              QStringLiteral("E&xit")}));
+        QCOMPARE(w.cmdexit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(w.helpmenu->actions(), QList<QAction*>{w.cmdabout});
+        QCOMPARE(w.cmdabout->text(), QStringLiteral("&About Turf Trawler"));
         commands.clear();
         for (QAction* a : w.Utilitiesmenu->actions())
             commands << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -145,19 +153,36 @@ private slots:
         QVERIFY(!QFile::exists(install.settings()));
     }
 
-    void missingDatabaseEndsWithTheMessage()
+    void missingDatabaseOffersAnEmptyOne()
     {
         Install install(false);
         HeadlessPlatform p;
+        const QString mdb = install.dir.filePath(QStringLiteral("horses.mdb"));
+        {
+            frmmainfinder w(p, install.dir.path(), install.breeding);
+            QVERIFY(!w.Form_Load());
+            QCOMPARE(
+                p.messages,
+                QStringList{QStringLiteral(
+                                "Please restart this program after you have successfully saved or moved the "
+                                "horses.mdb file to the SAME directory in which this program is located.\r\r"
+                                "It was looked for as %1.\rCreate an empty database there now?")
+                                .arg(QDir::toNativeSeparators(mdb))});
+            QCOMPARE(p.defaultButtons, QList{Platform::Answer::No});
+            // Nothing after the check ran: no captions, no settings file, no database.
+            QVERIFY(w.state().MSFlexGrid1.text(0, 0).isEmpty());
+            QVERIFY(w.state().MSFSGrid.text(0, 1).isEmpty());
+            QVERIFY(!QFile::exists(install.settings()) && !QFile::exists(mdb));
+        }
+        p.answers = {Platform::Answer::Yes};
         frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(!w.Form_Load());
-        QCOMPARE(p.messages, QStringList{QStringLiteral(
-                                 "Please restart this program after you have successfully saved or moved the "
-                                 "horses.mdb file to the SAME directory in which this program is located.")});
-        // Nothing after the check ran: no captions, no settings file.
-        QVERIFY(w.state().MSFlexGrid1.text(0, 0).isEmpty());
-        QVERIFY(w.state().MSFSGrid.text(0, 1).isEmpty());
-        QVERIFY(!QFile::exists(install.settings()));
+        QVERIFY(w.Form_Load());
+        QCOMPARE(w.state().MSFSGrid.text(0, 1), QStringLiteral("Sprint"));
+        w.cmdabout->trigger();
+        QVERIFY2(p.messages.last().startsWith(QStringLiteral("Turf Trawler v4.33\r\rDatabase: %1\rSize: ")
+                                                  .arg(QDir::toNativeSeparators(mdb))) &&
+                     p.messages.last().endsWith(QStringLiteral("\rStored weeks: 0\rStarts: 0")),
+                 qPrintable(p.messages.last()));
     }
 
     void missingBreedingFileDisablesProgenyOptions()
@@ -222,7 +247,8 @@ private slots:
         custom.replace(" 1450 ", " 2000 ");
         QByteArray other = DefaultLine;
         other.replace("-2147483626", " 65535");
-        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight) << QByteArray("none");
+        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight)
+                                 << QByteArray("none");
         QTest::newRow("empty file") << QByteArray() << 1450 << int(BackColor::ThreeDLight) << DefaultLine;
         QTest::newRow("saved widths") << custom << 2000 << int(BackColor::ThreeDLight) << custom;
         QTest::newRow("extra numbers")
@@ -326,8 +352,94 @@ private slots:
         frmmainfinder w(p, install.dir.path(), install.breeding);
         QVERIFY(w.Form_Load());
         w.show();
+        w.setGeometry(90, 80, 1100, 700);
         QVERIFY(w.close());
-        QVERIFY(!QFile::exists(install.settings())); // nothing is saved at shutdown
+        QVERIFY(!QFile::exists(install.settings())); // the column settings are not saved at shutdown
+        // The window's place is, and the next run opens there.
+        frmmainfinder next(p, install.dir.path(), install.breeding);
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.geometry(), QRect(90, 80, 1100, 700));
+    }
+
+    void resultsGridCopyTooltipsAndKeys()
+    {
+        Install install;
+        HeadlessPlatform p;
+        frmmainfinder w(p, install.dir.path(), install.breeding);
+        QVERIFY(w.Form_Load());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        GridState& g = w.state().MSFlexGrid1;
+        g.setRows(5);
+        for (int r = 1; r < 5; ++r)
+            for (int c = 0; c < g.cols(); ++c)
+                g.setText(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
+        w.refresh();
+        GridView* v = w.MSFlexGrid1;
+        const auto copied = [&] {
+            QTest::keyClick(v, Qt::Key_C, Qt::ControlModifier);
+            return QApplication::clipboard()->text();
+        };
+        v->setFocus();
+        v->selectionModel()->select(QItemSelection(v->model()->index(0, 1), v->model()->index(2, 2)),
+                                    QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(copied(), QStringLiteral("1.1\t1.2\n2.1\t2.2\n3.1\t3.2\n"));
+        v->clearSelection();
+        v->selectColumn(15); // whole columns come with their heading
+        QCOMPARE(copied(), QStringLiteral("Owner\n1.15\n2.15\n3.15\n4.15\n"));
+
+        QCOMPARE(v->model()->headerData(10, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Field size: number of starters"));
+        QVERIFY(!w.chkname->toolTip().isEmpty() && !w.chkid->toolTip().isEmpty());
+
+        // A double click on the divider after a column fits it to its texts; the width is kept in twips.
+        QHeaderView* header = v->horizontalHeader();
+        v->setColumnWidth(15, 8);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+                           QPoint(header->sectionViewportPosition(15) + 7, header->height() / 2));
+        QVERIFY(v->columnWidth(15) >= v->fontMetrics().horizontalAdvance(QStringLiteral("Owner")));
+        QCOMPARE(g.colWidth(15), v->pixelsToTwips(v->columnWidth(15)));
+
+        QTest::keyClick(v, Qt::Key_Tab);
+        QVERIFY(!v->hasFocus());
+    }
+
+    void windowKeepsItsSize()
+    {
+        SearchFixture fx;
+        for (int o = 0; o < 10; ++o)
+            for (int i = 0; i < 12; ++i)
+                fx.add({.hname = QStringLiteral("Horse %1").arg(i),
+                        .hid = 10 * o + i,
+                        .week = 400 + i,
+                        .race = o + 1,
+                        .fin = i % 4 + 1,
+                        .sp = 80.0 + o * 4 + i,
+                        .start = i,
+                        .oname = QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25),
+                        .dist = 5.0 + i,
+                        .purse = 1000000 * (o + 1)});
+        HeadlessPlatform p;
+        frmmainfinder w(p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        w.resize(1, 1); // the least size the window allows: any growth of a control would show
+        QApplication::processEvents();
+        const QSize least = w.size();
+        const QRect grid = w.MSFlexGrid1->geometry();
+        QVERIFY(grid.height() > w.MSFlexGrid1->rowHeightPixels());
+        for (int o = 0; o < 10; ++o) {
+            w.optowner->click();
+            w.txthorse->setText(QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25));
+            w.cmdgethorse->click();
+            QApplication::processEvents();
+            QCOMPARE(w.size(), least);
+        }
+        QCOMPARE(p.messages, QStringList());
+        // Room the window gains goes to the results grid.
+        w.resize(least + QSize(300, 200));
+        QApplication::processEvents();
+        QCOMPARE(w.MSFlexGrid1->size(), grid.size() + QSize(300, 200));
     }
 };
 

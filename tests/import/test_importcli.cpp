@@ -29,7 +29,7 @@ private slots:
         ImportFixture fx;
         Run r = import(fx.path(), {fx.writeWeek(u"a.txt"_s, 612, 2, 3, u"Old"_s)});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Imported 2 races and 6 starts from 1 file.\n"_s);
+        QCOMPARE(r.out, u"Imported 2 races and 6 starts from 1 file.\n1 week imported: 612\n"_s);
         const QString b = fx.writeWeek(u"b.txt"_s, 612, 1, 2, u"New"_s);
         r = import(fx.path(), {b});
         QCOMPARE(r.status, 3);
@@ -40,6 +40,23 @@ private slots:
         QCOMPARE(fx.stored({612}), u"2/6"_s);
         QCOMPARE(import(fx.path(), {u"--replace"_s, b}).status, 0);
         QCOMPARE(fx.stored({612}), u"1/2"_s);
+    }
+
+    void zipStoresWhatItsFilesStore()
+    {
+        ImportFixture zipped, single;
+        QList<std::pair<QString, QByteArray>> files;
+        QStringList paths;
+        for (int w : {611, 612, 613}) {
+            files.append({u"raceout%1.txt"_s.arg(w), zipped.weekBytes(w, w - 609, 3, u"W%1"_s.arg(w))});
+            paths << single.write(files.last().first, files.last().second);
+        }
+        const Run r = import(zipped.path(), {zipped.writeZip(u"weeks.zip"_s, files)});
+        QCOMPARE(r.out, u"Imported 9 races and 27 starts from 3 files.\n3 weeks imported: 611, 612, 613\n"_s);
+        QCOMPARE(import(single.path(), paths).status, 0);
+        for (const QString& sql : {u"SELECT * FROM tblraces ORDER BY racenum"_s,
+                                   u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s})
+            QCOMPARE(zipped.rows(sql), single.rows(sql));
     }
 
     void failuresAndUsage()
