@@ -3,11 +3,13 @@
 #include "core/mainwindowstate.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 class GridView;
 class StatusProgress;
+class frmlineage;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -43,6 +45,8 @@ public:
     void cmdabout_Click();
     void cmdgethorse_Click();
     void cmdspecial_Click();
+    /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
+    void getlineage_Click();
     void notAvailable();
 
     // Search panel.
@@ -108,6 +112,7 @@ public:
     QMenu* helpmenu = nullptr;
     QAction* cmdabout = nullptr;
     QMenu* popmenu = nullptr;
+    QAction* getlineage = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
@@ -140,4 +145,5 @@ private:
     MainWindowState m_state;
     QList<GridView*> m_grids;
     std::unique_ptr<StatusProgress> m_statusProgress;
+    QPointer<frmlineage> m_lineage;
 };

@@ -61,7 +61,7 @@ int import(CliContext& c, const QStringList& arguments)
     }
     c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     if (!r.detail.isEmpty())
-        c.err << r.file << ": " << r.detail << "\n";
+        c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
     return 1;
 }
 

@@ -80,7 +80,10 @@ int search(CliContext& c, const QStringList& arguments)
     f.panel.txtlastweek = lastWeek;
     f.panel.txtinjury = injury;
     f.panel.chkowner = currentOwner;
-    gethorse(f, mode, name, idText);
+    const bool listed = gethorse(f, mode, nameBoxText(mode, name), idText);
+    const int status = listed ? 0 : 1;
+    for (const QString& m : platform.messages)
+        c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
 
     if (json) {
         QJsonObject out{
@@ -92,14 +95,12 @@ int search(CliContext& c, const QStringList& arguments)
             {QStringLiteral("messages"), QJsonArray::fromStringList(platform.messages)},
         };
         c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
-        return 0;
+        return status;
     }
-    for (const QString& m : platform.messages)
-        c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     c.out << QString::fromUtf8(exportText(f.MSFlexGrid1));
     c.out << f.frainfo << "\n"
           << QString(f.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
-    return 0;
+    return status;
 }
 
 CliRegistrar searchCommand{

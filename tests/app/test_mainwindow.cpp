@@ -10,55 +10,52 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 static const QByteArray DefaultLine =
     " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
     " 750  500  300 -2147483626 \r\n";
 
-/** A program directory with an empty database and, when asked, a breeding file. */
+/** A program directory with an empty database and, when asked, a breeding file; its main window, loaded. */
 struct Install {
     QTemporaryDir dir;
-    QString breeding;
-    explicit Install(bool withDatabase = true, bool withBreeding = true)
+    HeadlessPlatform p;
+    std::unique_ptr<frmmainfinder> w;
+    explicit Install(bool withDatabase = true, bool withBreeding = true, const QByteArray& settings = "none")
     {
-        if (withDatabase) {
-            Database db;
-            db.create(dir.filePath(QStringLiteral("horses.mdb")));
-        }
-        breeding = dir.filePath(QStringLiteral("qvl/breeding.txt"));
-        if (withBreeding) {
-            QDir(dir.path()).mkpath(QStringLiteral("qvl"));
-            QFile f(breeding);
-            f.open(QIODevice::WriteOnly);
-        }
+        if (withDatabase)
+            Database().create(dir.filePath(u"horses.mdb"_s));
+        if (withBreeding)
+            QFile(dir.filePath(u"breeding.txt"_s)).open(QIODevice::WriteOnly);
+        if (settings != "none")
+            write(settings);
+        w = std::make_unique<frmmainfinder>(p, dir.path(), dir.filePath(u"breeding.txt"_s));
+        loaded = w->Form_Load();
+        w->show();
     }
-    QString settings() const { return dir.filePath(QStringLiteral("KZTSettings.ini")); }
-    QByteArray settingsText() const
+    bool loaded = false;
+    QString settingsPath() const { return dir.filePath(u"KZTSettings.ini"_s); }
+    QByteArray settings() const
     {
-        QFile f(settings());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        QFile f(settingsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("none");
     }
-    void writeSettings(const QByteArray& text) const
+    void write(const QByteArray& text) const
     {
-        QFile f(settings());
+        QFile f(settingsPath());
         f.open(QIODevice::WriteOnly);
         f.write(text);
     }
 };
-
-static QString cell(GridView* view, int row, int col)
-{
-    return view->gridModel()->grid().text(row, col);
-}
 
 class TestMainWindow : public QObject
 {
@@ -66,308 +63,112 @@ class TestMainWindow : public QObject
 private slots:
     void startsIntoTheMainWindow()
     {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.show();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Turf Trawler v4.33"));
-        QVERIFY(p.messages.isEmpty());
-
-        // The results grid before any search: 2 rows, 18 columns, captions in the header.
-        GridState& g = w.state().MSFlexGrid1;
-        QCOMPARE(g.rows(), 2);
-        QCOMPARE(g.cols(), 18);
-        QCOMPARE(g.fixedRows(), 1);
-        QCOMPARE(g.fontSize(), 7.0);
-        QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 1);
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
-        QCOMPARE(w.MSFlexGrid1->model()->headerData(17, Qt::Horizontal).toString(), QStringLiteral("St"));
-        QVERIFY(cell(w.MSFlexGrid1, 1, 0).isEmpty());
-
-        // Statistics grids and the colour key.
-        QCOMPARE(cell(w.MSFSGrid, 0, 1), QStringLiteral("Sprint"));
-        QCOMPARE(cell(w.MSFSGrid, 4, 0), QStringLiteral("Total"));
-        QCOMPARE(cell(w.MSFWGrid, 0, 1), QStringLiteral("4-5"));
-        QCOMPARE(cell(w.MSFWGrid, 0, 7), QStringLiteral("11"));
-        QCOMPARE(cell(w.MSFWGrid, 0, 9), QStringLiteral("Max"));
-        QCOMPARE(cell(w.MSFSRGrid, 7, 0), QStringLiteral("Grp"));
-        QCOMPARE(cell(w.MSFmaxgrid, 0, 3), QStringLiteral("9.5-10.5"));
-        const QStringList key = {QStringLiteral("Color Key"),   QStringLiteral("Dirt - Fast"),
-                                 QStringLiteral("Turf - Firm"), QStringLiteral("Dirt - Good"),
-                                 QStringLiteral("Turf - Good"), QStringLiteral("Dirt - Slop"),
-                                 QStringLiteral("Turf - Yldg")};
-        const QList<QColor> colours = {QColor(128, 0, 0),   QColor(0, 128, 0), QColor(128, 0, 128),
-                                       QColor(0, 128, 128), QColor(0, 0, 128), QColor(128, 128, 0)};
-        for (int r = 0; r < 7; ++r) {
-            const QModelIndex i = w.MSFColorGridKey->model()->index(r, 0);
-            QCOMPARE(i.data().toString(), key[r]);
-            if (r > 0)
-                QCOMPARE(i.data(Qt::ForegroundRole).value<QColor>(), colours[r - 1]);
-        }
-        QCOMPARE(w.MSFSGrid->model()->index(1, 2).data(Qt::ForegroundRole).value<QColor>(),
-                 QColor(128, 0, 0));
-        QCOMPARE(w.MSFWGrid->model()->index(5, 3).data(Qt::ForegroundRole).value<QColor>(),
-                 QColor(0, 128, 0));
-        QVERIFY(w.state().MSFWGrid.shaded(4, 0));
-        QVERIFY(w.state().MSFSGrid.shaded(2, 3));
-        QVERIFY(!w.state().MSFSGrid.shaded(1, 1));
-
-        // Layout: normal statistics shown, progeny ones hidden.
-        QVERIFY(w.MSFSGrid->isVisible());
-        QVERIFY(w.MSFWGrid->isVisible());
-        QVERIFY(!w.MSFSRGrid->isVisible());
-        QVERIFY(!w.MSFmaxgrid->isVisible());
-        QVERIFY(!w.lblfastest->isVisible());
-        QVERIFY(!w.chk2yo->isVisible());
-        QVERIFY(!w.txtnum->isVisible());
-        QVERIFY(w.opthorse->isChecked());
-        QVERIFY(w.chkname->isChecked());
-        QVERIFY(!w.chkid->isChecked());
-        QCOMPARE(w.txtnum->text(), QStringLiteral("5"));
-        QCOMPARE(w.txtinjury->text(), QStringLiteral("30"));
-        QCOMPARE(w.lblinjurytest->text(), QStringLiteral("Injury Exclusion:\nIgnore races slower than ..."));
-        QCOMPARE(w.state().lblinjurytest, QStringLiteral("Injury Exclusion:\rIgnore races slower than ..."));
-        QVERIFY(w.optsire->isEnabled());
-        QVERIFY(w.cmdprint->isEnabled());
-
-        // Menus with every command.
-        QStringList commands;
-        for (QAction* a : w.filemenu->actions())
-            commands << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(commands,
-                 (QStringList{QStringLiteral("&Import Race Data"), QStringLiteral("R&emove Race Data"),
-                              QStringLiteral("-"), QStringLiteral("&Print Findings"),
-                              QStringLiteral("E&xport to Text File"), QStringLiteral("-"),
-                              QStringLiteral("E&xit")}));
-        QCOMPARE(w.cmdexit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        Install i;
+        frmmainfinder& w = *i.w;
+        QVERIFY(i.loaded && i.p.messages.isEmpty());
+        QCOMPARE(w.windowTitle(), u"Turf Trawler v4.33"_s);
+        QAbstractItemModel* results = w.MSFlexGrid1->model();
+        QCOMPARE(results->columnCount(), 18);
+        QCOMPARE(results->headerData(0, Qt::Horizontal).toString() +
+                     results->headerData(17, Qt::Horizontal).toString(),
+                 u"NameSt"_s);
+        // The colour key in the palette colours that the results rows use: dark red dirt, dark green turf.
+        const QAbstractItemModel* key = w.MSFColorGridKey->model();
+        QCOMPARE(key->index(1, 0).data().toString() + key->index(6, 0).data().toString(),
+                 u"Dirt - FastTurf - Yldg"_s);
+        QCOMPARE(key->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
+        QCOMPARE(key->index(2, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        // The normal layout: the progeny grids and controls hidden.
+        QVERIFY(w.MSFSGrid->isVisible() && w.MSFWGrid->isVisible());
+        QVERIFY(!w.MSFSRGrid->isVisible() && !w.MSFmaxgrid->isVisible() && !w.lblfastest->isVisible());
+        QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
+        QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
+        QCOMPARE(w.lblinjurytest->text(), u"Injury Exclusion:\nIgnore races slower than ..."_s);
+        QCOMPARE(w.filemenu->actions().last(), w.cmdexit);
+        QCOMPARE(w.cmdexit->text() + w.cmdexit->shortcut().toString(), u"E&xitCtrl+Q"_s);
         QCOMPARE(w.helpmenu->actions(), QList<QAction*>{w.cmdabout});
-        QCOMPARE(w.cmdabout->text(), QStringLiteral("&About Turf Trawler"));
-        commands.clear();
-        for (QAction* a : w.Utilitiesmenu->actions())
-            commands << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(commands,
-                 (QStringList{QStringLiteral("&Date Calculator"), QStringLiteral("-"),
-                              QStringLiteral("&Compact Database"), QStringLiteral("&Edit Tracks")}));
-        // No settings file yet: widths untouched and nothing written.
-        QVERIFY(!QFile::exists(install.settings()));
+        QCOMPARE(w.cmdabout->text(), u"&About Turf Trawler"_s);
+        QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
+        w.setGeometry(90, 80, 1100, 700);
+        QVERIFY(w.close());
+        QCOMPARE(i.settings(), QByteArray("none")); // nor at shutdown
+        // The window's place is kept in a file of its own, and the next run opens there.
+        frmmainfinder next(i.p, i.dir.path(), QString());
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.geometry(), QRect(90, 80, 1100, 700));
     }
 
-    void missingDatabaseOffersAnEmptyOne()
+    void missingFilesAtStart()
     {
-        Install install(false);
-        HeadlessPlatform p;
-        const QString mdb = install.dir.filePath(QStringLiteral("horses.mdb"));
-        {
-            frmmainfinder w(p, install.dir.path(), install.breeding);
-            QVERIFY(!w.Form_Load());
-            QCOMPARE(
-                p.messages,
-                QStringList{QStringLiteral(
-                                "Please restart this program after you have successfully saved or moved the "
-                                "horses.mdb file to the SAME directory in which this program is located.\r\r"
-                                "It was looked for as %1.\rCreate an empty database there now?")
-                                .arg(QDir::toNativeSeparators(mdb))});
-            QCOMPARE(p.defaultButtons, QList{Platform::Answer::No});
-            // Nothing after the check ran: no captions, no settings file, no database.
-            QVERIFY(w.state().MSFlexGrid1.text(0, 0).isEmpty());
-            QVERIFY(w.state().MSFSGrid.text(0, 1).isEmpty());
-            QVERIFY(!QFile::exists(install.settings()) && !QFile::exists(mdb));
-        }
-        p.answers = {Platform::Answer::Yes};
-        frmmainfinder w(p, install.dir.path(), install.breeding);
+        Install noDatabase(false);
+        const QString mdb = noDatabase.dir.filePath(u"horses.mdb"_s);
+        QVERIFY(!noDatabase.loaded);
+        QCOMPARE(noDatabase.p.messages,
+                 QStringList{u"Please restart this program after you have successfully saved or moved the "
+                             "horses.mdb file to the SAME directory in which this program is located.\r\r"
+                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(
+                                 QDir::toNativeSeparators(mdb))});
+        QCOMPARE(noDatabase.p.defaultButtons, QList{Platform::Answer::No});
+        QVERIFY(noDatabase.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
+        QVERIFY(!QFile::exists(mdb));
+        // Answered Yes, the empty database is made and the window opens on it.
+        noDatabase.p.answers = {Platform::Answer::Yes};
+        frmmainfinder w(noDatabase.p, noDatabase.dir.path(), QString());
         QVERIFY(w.Form_Load());
-        QCOMPARE(w.state().MSFSGrid.text(0, 1), QStringLiteral("Sprint"));
         w.cmdabout->trigger();
-        QVERIFY2(p.messages.last().startsWith(QStringLiteral("Turf Trawler v4.33\r\rDatabase: %1\rSize: ")
-                                                  .arg(QDir::toNativeSeparators(mdb))) &&
-                     p.messages.last().endsWith(QStringLiteral("\rStored weeks: 0\rStarts: 0")),
-                 qPrintable(p.messages.last()));
-    }
+        QVERIFY2(noDatabase.p.messages.last().startsWith(
+                     u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(QDir::toNativeSeparators(mdb))) &&
+                     noDatabase.p.messages.last().endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
+                 qPrintable(noDatabase.p.messages.last()));
 
-    void missingBreedingFileDisablesProgenyOptions()
-    {
-        Install install(true, false);
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.show();
-        for (QRadioButton* b : {w.optsire, w.optdamsire, w.optdamdamsire}) {
-            QVERIFY(!b->isEnabled());
-            QVERIFY(b->isVisible());
-        }
-        QVERIFY(w.opthorse->isEnabled() && w.optowner->isEnabled() && w.optrace->isEnabled());
-        QVERIFY(p.messages.isEmpty());
-    }
-
-    void directoryEndingInSeparator()
-    {
-        Install install;
-        HeadlessPlatform p;
-        MainWindowState f(p, QStringLiteral("C:\\"), QString());
-        QCOMPARE(f.databasePath(), QStringLiteral("C:\\horses.mdb"));
-        MainWindowState g(p, install.dir.path() + QLatin1Char('/'), QString());
-        QCOMPARE(g.databasePath(), install.dir.path() + QStringLiteral("/horses.mdb"));
-        frmmainfinder w(p, install.dir.path() + QLatin1Char('/'), install.breeding);
-        QVERIFY(w.Form_Load());
-    }
-
-    void largeFontKeepsStatisticsGridsCapped()
-    {
-        Install install;
-        HeadlessPlatform p;
-        const QFont saved = QApplication::font();
-        QFont big = saved;
-        big.setPointSize(28);
-        QApplication::setFont(big);
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        QApplication::setFont(saved);
-        QCOMPARE(w.state().MSFSRGrid.height(), 2225);
-        QCOMPARE(w.state().MSFmaxgrid.height(), 1812);
-        QCOMPARE(w.state().MSFSGrid.height(), 1464);
-        QCOMPARE(w.state().MSFWGrid.height(), 1812);
-        QCOMPARE(w.state().MSFColorGridKey.height(), 1788);
-        QCOMPARE(w.MSFSGrid->height(), w.MSFSGrid->twipsToPixels(1464));
-
-        // With the ordinary font the heights follow the rows and stay below the caps.
-        frmmainfinder small(p, install.dir.path(), install.breeding);
-        QVERIFY(small.Form_Load());
-        QVERIFY(small.state().MSFSGrid.height() < 1464);
-        QCOMPARE(small.state().MSFSGrid.height(), 5 * small.MSFSGrid->rowHeightTwips() + 90);
+        Install noBreeding(true, false);
+        QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
+        for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
+            QVERIFY(!b->isEnabled() && b->isVisible());
     }
 
     void settingsAppliedAtStart_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("width0");
-        QTest::addColumn<int>("back");
         QTest::addColumn<QByteArray>("afterwards");
         QByteArray custom = DefaultLine;
         custom.replace(" 1450 ", " 2000 ");
-        QByteArray other = DefaultLine;
-        other.replace("-2147483626", " 65535");
-        QTest::newRow("no file") << QByteArray("none") << 1450 << int(BackColor::ThreeDLight)
-                                 << QByteArray("none");
-        QTest::newRow("empty file") << QByteArray() << 1450 << int(BackColor::ThreeDLight) << DefaultLine;
-        QTest::newRow("saved widths") << custom << 2000 << int(BackColor::ThreeDLight) << custom;
-        QTest::newRow("extra numbers")
-            << custom.trimmed() + " 7 8 9\r\n"
-            << 2000 << int(BackColor::ThreeDLight) << custom.trimmed() + " 7 8 9\r\n";
-        QTest::newRow("other colour") << other << 1450 << 65535 << other;
-        QTest::newRow("malformed") << QByteArray("12 abc") << 1450 << int(BackColor::ThreeDLight)
-                                   << DefaultLine;
+        QTest::newRow("saved widths") << custom << 2000 << custom;
+        QTest::newRow("malformed, rewritten") << QByteArray("12 abc") << 1450 << DefaultLine;
     }
     void settingsAppliedAtStart()
     {
         QFETCH(QByteArray, file);
         QFETCH(int, width0);
-        QFETCH(int, back);
         QFETCH(QByteArray, afterwards);
-        Install install;
-        if (file != "none")
-            install.writeSettings(file);
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), width0);
-        QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(width0));
-        QCOMPARE(w.state().MSFlexGrid1.backColor(), back);
-        if (afterwards == "none")
-            QVERIFY(!QFile::exists(install.settings()));
-        else
-            QCOMPARE(install.settingsText(), afterwards);
+        Install i(true, true, file);
+        QCOMPARE(i.w->MSFlexGrid1->columnWidth(0), i.w->MSFlexGrid1->twipsToPixels(width0));
+        QCOMPARE(i.settings(), afterwards);
     }
 
-    void toggleBackgroundTwice()
+    void popupLayoutCommands()
     {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
+        Install i;
+        frmmainfinder& w = *i.w;
         const QColor first = w.MSFlexGrid1->palette().color(QPalette::Base);
         w.msfgridback->trigger();
-        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::Window);
-        QVERIFY(install.settingsText().endsWith("-2147483643 \r\n"));
+        QVERIFY(i.settings().endsWith("-2147483643 \r\n"));
         QVERIFY(w.MSFlexGrid1->palette().color(QPalette::Base) != first);
         w.msfgridback->trigger();
-        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
-        QVERIFY(install.settingsText().endsWith("-2147483626 \r\n"));
         QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), first);
-    }
-
-    void resetColumnsInBothLayouts()
-    {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.show();
-        // A column dragged by the user is written by the next save and undone by Reset Columns.
+        // A column dragged by the user is undone by Reset Columns.
         w.MSFlexGrid1->setColumnWidth(0, 300);
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), w.MSFlexGrid1->pixelsToTwips(300));
         w.msfgridreset->trigger();
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
-        QCOMPARE(install.settingsText(), DefaultLine);
-
-        // In the sire layout the grid changes on screen only.
-        showSireLayout(w.state());
-        w.refresh();
-        QVERIFY(w.MSFSRGrid->isVisible());
-        QVERIFY(w.MSFmaxgrid->isVisible());
-        QVERIFY(!w.MSFSGrid->isVisible());
-        QVERIFY(!w.fraspeedstats->isVisible());
-        QVERIFY(!w.txtinjury->isVisible());
-        QVERIFY(!w.cmdprint->isEnabled());
-        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), 19);
-        w.MSFlexGrid1->setColumnWidth(3, 500);
-        w.msfgridreset->trigger();
-        QCOMPARE(w.MSFlexGrid1->columnWidth(3), w.MSFlexGrid1->twipsToPixels(410));
-        w.msfgridback->trigger();
-        QCOMPARE(install.settingsText(), DefaultLine);
-
-        showNormalLayout(w.state());
-        w.refresh();
-        QVERIFY(w.MSFSGrid->isVisible());
-        QVERIFY(!w.MSFSRGrid->isVisible());
-        QVERIFY(w.cmdprint->isEnabled());
-        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), 18);
-        QCOMPARE(w.state().MSFlexGrid1.backColor(), BackColor::ThreeDLight);
-    }
-
-    void commandsNotYetBuiltSaySo()
-    {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.edittracks->trigger();
-        QCOMPARE(p.messages, QStringList{QStringLiteral("This command is not available yet.")});
-    }
-
-    void closingEndsTheProgram()
-    {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.show();
-        w.setGeometry(90, 80, 1100, 700);
-        QVERIFY(w.close());
-        QVERIFY(!QFile::exists(install.settings())); // the column settings are not saved at shutdown
-        // The window's place is, and the next run opens there.
-        frmmainfinder next(p, install.dir.path(), install.breeding);
-        QVERIFY(next.Form_Load());
-        QCOMPARE(next.geometry(), QRect(90, 80, 1100, 700));
+        QCOMPARE(i.settings(), DefaultLine);
     }
 
     void resultsGridCopyTooltipsAndKeys()
     {
-        Install install;
-        HeadlessPlatform p;
-        frmmainfinder w(p, install.dir.path(), install.breeding);
-        QVERIFY(w.Form_Load());
-        w.show();
+        Install i;
+        frmmainfinder& w = *i.w;
         QVERIFY(QTest::qWaitForWindowActive(&w));
         GridState& g = w.state().MSFlexGrid1;
         g.setRows(5);

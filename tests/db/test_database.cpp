@@ -1,28 +1,27 @@
 #include "db/database.h"
 #include "db/racekey.h"
+#include "openhandles.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-/** Adds one race of week w at a track with n starts. */
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+/** Adds one race with n starts. */
 static void addRace(Database& db, double key, int starts)
 {
     QSqlQuery q(db.handle());
-    q.prepare(
-        QStringLiteral("INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
-                       "VALUES (?, 'D', 'F', 6, ?, 10000, 0, 'Alw', 'O-3+')"));
+    q.prepare(u"INSERT INTO tblraces VALUES (?, 'D', 'F', 6, ?, 10000, 0, 'Alw', 'O-3+')"_s);
     q.addBindValue(key);
     q.addBindValue(starts);
     QVERIFY(q.exec());
+    q.prepare(u"INSERT INTO tblhorsedata VALUES ('Horse', ?, ?, ?, 1, 80.5, 100, 2.5, 'Stable')"_s);
     for (int i = 1; i <= starts; ++i) {
-        q.prepare(QStringLiteral(
-            "INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
-            "VALUES (?, ?, ?, ?, 1, 80.5, 100, 2.5, 'Stable')"));
-        q.addBindValue(QStringLiteral("Horse %1").arg(i));
         q.addBindValue(1000 + i);
         q.addBindValue(key);
         q.addBindValue(i);
@@ -30,161 +29,110 @@ static void addRace(Database& db, double key, int starts)
     }
 }
 
-static int count(Database& db, const QString& table, int week)
+/** The starts stored per week, as "week:starts" newest first. */
+static QStringList startsByWeek(Database& db)
 {
-    QSqlQuery q(db.handle());
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE racenum > ? AND racenum < ?").arg(table));
-    q.addBindValue(week);
-    q.addBindValue(week + 1);
-    q.exec();
-    q.next();
-    return q.value(0).toInt();
+    QSqlQuery q(u"SELECT CAST(racenum AS INTEGER) w, COUNT(*) FROM tblhorsedata GROUP BY w ORDER BY w DESC"_s,
+                db.handle());
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString() + u':' + q.value(1).toString();
+    return out;
+}
+
+/** turftrawler-cli --dir DIR with the arguments: its exit status and standard output. */
+static std::pair<int, QByteArray> cli(const QString& dir, const QString& command)
+{
+    QProcess p;
+    p.start(QStringLiteral(TURF_CLI), {u"--dir"_s, dir, command});
+    p.waitForFinished();
+    return {p.exitCode(), p.readAllStandardOutput()};
 }
 
 class TestDatabase : public QObject
 {
     Q_OBJECT
 private slots:
-    void createRefusesToOverwrite()
+    void createAndOpenRefuseOtherFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"horses.mdb"_s), text = dir.filePath(u"text.mdb"_s);
+        Database db;
+        QVERIFY(db.create(path));
+        db.close();
+        QVERIFY(!db.create(path));
+        QVERIFY(db.error().contains("already exists"_L1));
+        QVERIFY(db.open(path));
+        QSqlQuery(db.handle()).exec(u"DROP TABLE statecodes"_s);
+        db.close();
+        QVERIFY(!db.open(path));
+        QVERIFY(db.error().contains("statecodes"_L1));
+
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a database, just some text\n") > 0);
+        f.close();
+        QVERIFY(!db.open(text));
+        QVERIFY(db.error().contains("not a Turf Trawler database"_L1));
+        QCOMPARE(f.size(), 31); // left untouched
+        QVERIFY(!db.open(dir.filePath(u"missing.mdb"_s)));
+    }
+
+    void closeFinalisesStatementsOrSaysWhy()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("horses.mdb"));
         Database db;
         QVERIFY(db.create(path));
-        db.close();
-        Database again;
-        QVERIFY(!again.create(path));
-        QVERIFY(again.error().contains(QLatin1String("already exists")));
-        QVERIFY(again.open(path));
-    }
+        const EngineStatement kept = db.prepare("SELECT racenum FROM tblraces");
+        QSqlQuery q(db.handle());
+        QVERIFY(kept && q.exec(QStringLiteral("SELECT num FROM statecodes")));
+        QVERIFY2(db.close(), qPrintable(db.error()));
+        QVERIFY(!kept);
+        QCOMPARE(openHandles(path), 0);
 
-    void openRejectsOtherFiles()
-    {
-        QTemporaryDir dir;
-        const QString text = dir.filePath(QStringLiteral("text.mdb"));
-        QFile f(text);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is not a database, just some text\n");
-        f.close();
-        Database db;
-        QVERIFY(!db.open(text));
-        QVERIFY(db.error().contains(QLatin1String("not a Turf Trawler database")));
-        QVERIFY(!db.open(dir.filePath(QStringLiteral("missing.mdb"))));
-
-        // An SQLite file of another shape is refused too, and left untouched.
-        const QString other = dir.filePath(QStringLiteral("other.mdb"));
-        {
-            Database raw;
-            QVERIFY(raw.create(other));
-            QSqlQuery(raw.handle()).exec(QStringLiteral("DROP TABLE statecodes"));
-        }
-        QVERIFY(!db.open(other));
-        QVERIFY(db.error().contains(QLatin1String("statecodes")));
+        // A statement prepared behind the database's back keeps the file open, and the close says so.
+        Database other;
+        QVERIFY(other.open(path));
+        sqlite3* h = other.engine();
+        sqlite3_stmt* stray = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(h, "SELECT 1", -1, &stray, nullptr), SQLITE_OK);
+        QVERIFY(!other.close());
+        QVERIFY(other.error().contains(QLatin1String("could not be closed")));
+        sqlite3_finalize(stray);
+        QCOMPARE(sqlite3_close(h), SQLITE_OK);
     }
 
     void removeWeekKeepsNeighbours()
     {
         QTemporaryDir dir;
         Database db;
-        QVERIFY(db.create(dir.filePath(QStringLiteral("horses.mdb"))));
+        QVERIFY(db.create(dir.filePath(u"horses.mdb"_s)));
         addRace(db, RaceKey::make(610, 1, 1), 3);
         addRace(db, RaceKey::make(611, 1, 1), 4);
         addRace(db, RaceKey::make(611, 99, 99), 2);
         addRace(db, RaceKey::make(612, 0, 1), 5);
-        QCOMPARE(db.weeks().value(), (QList<int>{612, 611, 610}));
-
         QVERIFY(db.removeWeek(611));
-        QCOMPARE(count(db, QStringLiteral("tblraces"), 611), 0);
-        QCOMPARE(count(db, QStringLiteral("tblhorsedata"), 611), 0);
-        QCOMPARE(count(db, QStringLiteral("tblhorsedata"), 610), 3);
-        QCOMPARE(count(db, QStringLiteral("tblhorsedata"), 612), 5);
-        QCOMPARE(count(db, QStringLiteral("tblraces"), 612), 1);
+        QCOMPARE(startsByWeek(db), (QStringList{u"612:5"_s, u"610:3"_s}));
         QCOMPARE(db.weeks().value(), (QList<int>{612, 610}));
         QVERIFY(db.hasRace(RaceKey::make(610, 1, 1)).value());
-        QVERIFY(!db.hasRace(RaceKey::make(611, 1, 1)).value());
-    }
-
-    void raceAtUnknownTrackIsStored()
-    {
-        QTemporaryDir dir;
-        Database db;
-        QVERIFY(db.create(dir.filePath(QStringLiteral("horses.mdb"))));
-        addRace(db, 612.0507, 1);
-        QSqlQuery q(db.handle());
-        QVERIFY(q.exec(QStringLiteral("SELECT h.racenum, s.stcode FROM tblhorsedata h JOIN tblraces r ON "
-                                      "h.racenum = r.racenum LEFT JOIN statecodes s ON s.num = 5")));
-        QVERIFY(q.next());
-        QCOMPARE(RaceKey::text(q.value(0).toDouble()), QStringLiteral("612.0507"));
-        QVERIFY(q.value(1).isNull());
-    }
-
-    void namesCompareWithoutCase()
-    {
-        QTemporaryDir dir;
-        Database db;
-        QVERIFY(db.create(dir.filePath(QStringLiteral("horses.mdb"))));
-        addRace(db, 612.0101, 2);
-        QSqlQuery q(db.handle());
-        q.prepare(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata WHERE hname = ?"));
-        q.addBindValue(QStringLiteral("HORSE 1"));
-        QVERIFY(q.exec() && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
+        QVERIFY(!db.hasRace(RaceKey::make(611, 99, 99)).value());
     }
 
     void commandLineInitAndWeeks()
     {
         QTemporaryDir dir;
-        QProcess cli;
-        cli.start(QStringLiteral(TURF_CLI), {QStringLiteral("--dir"), dir.path(), QStringLiteral("init")});
-        QVERIFY(cli.waitForFinished());
-        QCOMPARE(cli.exitCode(), 0);
-        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("horses.mdb"))));
-
-        cli.start(QStringLiteral(TURF_CLI), {QStringLiteral("--dir"), dir.path(), QStringLiteral("weeks")});
-        QVERIFY(cli.waitForFinished());
-        QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(cli.readAllStandardOutput(), QByteArray());
-
+        QCOMPARE(cli(dir.path(), u"init"_s), std::pair(0, QByteArray()));
         {
             Database db;
-            QVERIFY(db.open(dir.filePath(QStringLiteral("horses.mdb"))));
+            QVERIFY(db.open(dir.filePath(u"horses.mdb"_s)));
             addRace(db, 579.0101, 1);
             addRace(db, 612.0101, 1);
         }
-        cli.start(QStringLiteral(TURF_CLI), {QStringLiteral("--dir"), dir.path(), QStringLiteral("weeks")});
-        QVERIFY(cli.waitForFinished());
-        QCOMPARE(cli.readAllStandardOutput(), QByteArray("Week 612\nWeek 579\n"));
-
+        QCOMPARE(cli(dir.path(), u"weeks"_s), std::pair(0, QByteArray("Week 612\nWeek 579\n")));
         // A second init must not touch the stored data.
-        cli.start(QStringLiteral(TURF_CLI), {QStringLiteral("--dir"), dir.path(), QStringLiteral("init")});
-        QVERIFY(cli.waitForFinished());
-        QVERIFY(cli.exitCode() != 0);
-        const QByteArray err = cli.readAllStandardError();
-        QCOMPARE(err.count('\n'), 1);
-        QVERIFY(err.contains("already exists"));
-
-        cli.start(QStringLiteral(TURF_CLI), {QStringLiteral("--dir"), dir.filePath(QStringLiteral("nowhere")),
-                                             QStringLiteral("weeks")});
-        QVERIFY(cli.waitForFinished());
-        QVERIFY(cli.exitCode() != 0);
-    }
-
-    void sqliteShellSeesTheTables()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
-            QSKIP("no sqlite3 shell");
-        QTemporaryDir dir;
-        Database db;
-        QVERIFY(db.create(dir.filePath(QStringLiteral("horses.mdb"))));
-        db.close();
-        QProcess shell;
-        shell.start(QStringLiteral("sqlite3"),
-                    {dir.filePath(QStringLiteral("horses.mdb")), QStringLiteral(".tables")});
-        QVERIFY(shell.waitForFinished());
-        const QString out = QString::fromUtf8(shell.readAllStandardOutput());
-        QVERIFY(out.contains(QLatin1String("tblraces")));
-        QVERIFY(out.contains(QLatin1String("tblhorsedata")));
-        QVERIFY(out.contains(QLatin1String("statecodes")));
+        QCOMPARE(cli(dir.path(), u"init"_s).first, 1);
+        QCOMPARE(cli(dir.path(), u"weeks"_s).second, QByteArray("Week 612\nWeek 579\n"));
+        QCOMPARE(cli(dir.filePath(u"nowhere"_s), u"weeks"_s).first, 1);
     }
 };
 

@@ -15,8 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-/** A program directory with an empty horses.mdb, the main window's state on a scripted platform, and helpers
- * to write results files and read rows back. */
+/** A program directory with an empty horses.mdb and the main window's state on a scripted platform. */
 class ImportFixture
 {
 public:
@@ -24,14 +23,13 @@ public:
 
     QString path() const { return dir.path(); }
 
-    /** Writes a results file into the directory and returns its full path. */
+    /** Writes a file into the directory and returns its full path. */
     QString write(const QString& name, const QByteArray& text)
     {
-        const QString p = dir.filePath(name);
-        QFile f(p);
+        QFile f(dir.filePath(name));
         f.open(QIODevice::WriteOnly);
         f.write(text);
-        return p;
+        return f.fileName();
     }
 
     /** Writes a zip archive holding the files (name and bytes) in the order given; returns its path. */
@@ -63,7 +61,6 @@ public:
         return f.readAll();
     }
 
-    /** Writes the races as a results file. */
     QString writeRaces(const QString& name, const QList<TestRace>& races,
                        Layout layout = Layout::RecordPerLine)
     {
@@ -73,28 +70,22 @@ public:
     /** A week of `races` races at track 1 with `starts` starts each; `tag` goes into the horse names. */
     QString writeWeek(const QString& name, int week, int races, int starts, const QString& tag)
     {
-        QList<TestRace> list;
-        for (int r = 1; r <= races; ++r) {
-            TestRace race;
-            race.number = u"%1.01%2"_s.arg(week).arg(r, 2, 10, QLatin1Char('0'));
-            race.starts.clear();
-            for (int s = 0; s < starts; ++s) {
-                TestStart st;
-                st.name = u"\"%1 %2\""_s.arg(tag).arg(s);
-                race.starts << st;
-            }
-            list << race;
+        QList<TestRace> list(races);
+        for (int r = 0; r < races; ++r) {
+            list[r].number = u"%1.01%2"_s.arg(week).arg(r + 1, 2, 10, QLatin1Char('0'));
+            list[r].starts = QList<TestStart>(starts);
+            for (int s = 0; s < starts; ++s)
+                list[r].starts[s].name = u"\"%1 %2\""_s.arg(tag).arg(s);
         }
         return writeRaces(name, list);
     }
 
-    /** One line per row of a table, in key order: the columns joined with "|". */
+    /** One line per row of the query: the columns joined with "|". */
     QStringList rows(const QString& sql) const
     {
         Database db;
         db.open(dir.filePath(u"horses.mdb"_s));
-        QSqlQuery q(db.handle());
-        q.exec(sql);
+        QSqlQuery q(sql, db.handle());
         QStringList out;
         while (q.next()) {
             QStringList cols;
@@ -105,23 +96,16 @@ public:
         return out;
     }
 
-    /** The first column of the first row, as a number. */
-    int number(const QString& sql) const { return rows(sql).value(0).toInt(); }
-
-    /** The rows of a table in one week. */
-    int count(const QString& table, int week) const
-    {
-        return number(
-            u"SELECT COUNT(*) FROM %1 WHERE racenum > %2 AND racenum < %3"_s.arg(table).arg(week).arg(week +
-                                                                                                      1));
-    }
-
     /** What each week holds, as "races/starts", the weeks separated by blanks. */
     QString stored(std::initializer_list<int> weeks) const
     {
         QStringList out;
         for (int w : weeks)
-            out << u"%1/%2"_s.arg(count(u"tblraces"_s, w)).arg(count(u"tblhorsedata"_s, w));
+            out << rows(
+                       u"SELECT (SELECT COUNT(*) FROM tblraces WHERE racenum > %1 AND racenum < %1 + 1) || "
+                       u"'/' || "
+                       "(SELECT COUNT(*) FROM tblhorsedata WHERE racenum > %1 AND racenum < %1 + 1)"_s.arg(w))
+                       .value(0);
         return out.join(u' ');
     }
 

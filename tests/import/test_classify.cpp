@@ -42,12 +42,10 @@ private slots:
         row("maiden claiming ignores conditions", "Maiden Claiming", u"All Non-Winner TWO except"_s, "MC O-");
         row("stakes", "Stakes", u"All"_s, "Stk O-");
         row("grade I", "Grade I", u"All"_s, "GI O-");
-        row("grade III", "Grade III", u"All"_s, "G3 O-");
         row("handicap unchanged", "Handicap", u"All"_s, "Handicap O-");
         row("type is case-sensitive", "allowance", u"All Non-Winner ONE except"_s, "allowance O-");
         row("lower-case all", "Stakes", u"all 3 year olds"_s, "Stk F-3");
         row("year at position 1", "Stakes", u"year olds"_s, "");
-        row("year at position 2", "Stakes", u"3year olds"_s, "");
         row("no comma after value", "Allowance", u"All CPU value max 5"_s, "");
         row("value beyond the text", "Claiming", u"All CPU value"_s, "");
         row("text too long", "Stakes", QString(40000, u'a'), "");

@@ -1,7 +1,8 @@
-#include "core/mainwindowstate.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
 #include "core/startup.h"
+#include "openhandles.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
 
@@ -59,6 +60,7 @@ private slots:
     {
         // Every path leaves the pointer normal and the results grid drawing again.
         QCOMPARE(platform->busyDepth, 0);
+        QCOMPARE(openHandles(fx->dir() + u"/horses.mdb"_s), fx->db().isOpen() ? 1 : 0); // the fixture's own
         if (f)
             QVERIFY(f->MSFlexGrid1.redraw());
         f.reset();
@@ -85,28 +87,16 @@ private slots:
         QFETCH(QString, searched);
         QFETCH(QString, expected);
         fx->writeBreeding(breedingHorse(17, "FLYING JOE", "big red", "DAN PATCH", "old tom", 3, "G"));
-        load();
-        f->MSFlexGrid1.setColWidth(0, 1600);
         search(searched, u"5"_s, false, mode);
 
-        QVERIFY(f->sireLayout());
-        QVERIFY(!f->MSFSGrid.visible() && !f->MSFWGrid.visible() && !f->cmdprintEnabled);
-        QVERIFY(f->MSFSRGrid.visible() && f->MSFmaxgrid.visible() && f->lblfastestVisible);
+        QVERIFY(f->sireLayout() && !f->MSFSGrid.visible() && f->MSFSRGrid.visible() && !f->cmdprintEnabled);
         const GridState& g = f->MSFlexGrid1;
-        QCOMPARE(g.cols(), 19);
         QCOMPARE(g.rows(), 2);
         QCOMPARE(cells(g, 0, 2, 3) + u'|' + cells(g, 1, 2, 3), expected);
         QCOMPARE(cells(g, 0, 0, 1) + u'|' + cells(g, 0, 4, 18),
                  u"Horse Name|H.ID.|Y|Sx|#|M|Al|Sk|Gr|<8|<=9|<11|11+|<8|<=9|<11|11+"_s);
         QCOMPARE(cells(g, 1, 0, 1) + u'|' + cells(g, 1, 4, 5), u"Flying Joe|17|3|G"_s);
-        const int widths[] = {1600, -1,  1400, 1400, 250, 250, 275, 250, 310, 310,
-                              310,  320, 320,  320,  320, 320, 320, 320, 320};
-        for (int c = 2; c < 19; ++c)
-            QCOMPARE(g.colWidth(c), widths[c]);
-        QCOMPARE(g.colAlign(15), Align::RightCenter);
         QCOMPARE(f->frainfo, u"Statistics for Progeny of "_s + Fmt::properCase(searched) + u"  (1)."_s);
-        QVERIFY(platform->messages.isEmpty());
-        QVERIFY(!QFile::exists(f->settingsPath())); // the switch must not write the layout file
     }
 
     void horsesThatDoNotQualify()
@@ -116,19 +106,15 @@ private slots:
         fx->addStart(u"Few Starts"_s, 2, 1, 80, u"D"_s, 6, u"Alw"_s);
         fx->addStarts(u"Few Starts"_s, 2, 3, 70);
         fx->addStarts(u"Too Young"_s, 3, 12, 88, u"T"_s);
-        // A stallion without progeny shows the captions only; neither gives any statistic.
-        for (const QString& sire : {u"Nobody"_s, u"Big Red"_s}) {
-            search(sire);
-            if (sire == u"Nobody"_s)
-                QCOMPARE(f->MSFlexGrid1.text(0, 18) + f->frainfo,
-                         u"11+Statistics for Progeny of Nobody  (0)."_s);
-            QCOMPARE(f->MSFlexGrid1.rows(), sire == u"Nobody"_s ? 1 : 4);
-            for (int r = 1; r <= 7; ++r)
-                QCOMPARE(profile(r), u"0.0%|0.0%|0.0%|0.0%|0.0%|0"_s);
-            for (int r = 1; r <= 6; ++r)
-                QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"||||"_s);
-            QCOMPARE(f->lblfastest, u"Fastest progeny?  - 0"_s);
-        }
+        search(u"Nobody"_s); // a stallion without progeny shows the captions only
+        QCOMPARE(f->MSFlexGrid1.text(0, 18) + f->frainfo, u"11+Statistics for Progeny of Nobody  (0)."_s);
+        search(u"Big Red"_s); // progeny, none of which gives a statistic
+        QCOMPARE(f->MSFlexGrid1.rows(), 4);
+        for (int r = 1; r <= 7; ++r)
+            QCOMPARE(profile(r), u"0.0%|0.0%|0.0%|0.0%|0.0%|0"_s);
+        for (int r = 1; r <= 6; ++r)
+            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"||||"_s);
+        QCOMPARE(f->lblfastest, u"Fastest progeny?  - 0"_s);
         QVERIFY(platform->messages.isEmpty());
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(cells(g, 1, 6, 18) + u'/' + cells(g, 1, 11, 18, true),
@@ -299,29 +285,25 @@ private slots:
             QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"0|0|0|0|0"_s);
     }
 
-    void malformedFileListsWhatCameBefore()
+    void breedingFileProblems()
     {
+        // A file cut short lists the horses before the cut, with a message naming the file and the line.
         fx->writeBreeding(bigRedKids({"Good"}) + "2,Cut Short,3,C,x\r\n2,Big Red,0\r\n");
         fx->addStarts(u"Good"_s, 1, 8, 80);
         search(u"Big Red"_s);
         checkOneMessageNaming(QDir::toNativeSeparators(fx->breedingPath()), u"line 5"_s);
         QCOMPARE(f->MSFlexGrid1.rows(), 2);
         QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 7), u"Good|1|A|B|4|C|8|N"_s);
-        QCOMPARE(f->frainfo, u"Statistics for Progeny of Big Red  (1)."_s);
         QCOMPARE(f->MSFSRGrid.text(3, 6), u"1"_s);
-    }
 
-    void breedingFileOrDatabaseGone()
-    {
-        fx->writeBreeding(bigRedKids({"Good"}));
-        load();
-        QVERIFY(QFile::rename(fx->breedingPath(), fx->breedingPath() + u".away"_s));
+        QVERIFY(QFile::remove(fx->breedingPath()));
+        platform->messages.clear();
         search(u"Big Red"_s);
         checkOneMessageNaming(QDir::toNativeSeparators(fx->breedingPath()));
         QCOMPARE(f->MSFlexGrid1.rows(), 1);
         QCOMPARE(f->frainfo, u"Statistics for Progeny of Big Red  (0)."_s);
 
-        QVERIFY(QFile::rename(fx->breedingPath() + u".away"_s, fx->breedingPath()));
+        fx->writeBreeding(bigRedKids({"Good"}));
         fx->db().close();
         QVERIFY(QFile::remove(f->databasePath()));
         platform->messages.clear();
@@ -355,19 +337,6 @@ private slots:
         search(u"Big Red"_s);
         QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 10), u"33000|Y|33000|33000|0"_s);
         QCOMPARE(profile(6), u"100.0%|100.0%|0.0%|0.0%|100.0%|1"_s);
-    }
-
-    void repeatedSearchInSireLayout()
-    {
-        fx->writeBreeding(bigRedKids({"A", "B"}) + breedingHorse(3, "C", "Small Red"));
-        search(u"Big Red"_s);
-        QCOMPARE(f->MSFlexGrid1.rows(), 3);
-        search(u"Small Red"_s);
-        QVERIFY(f->sireLayout());
-        QCOMPARE(f->MSFlexGrid1.rows(), 2);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), u"C|3"_s);
-        QCOMPARE(f->frainfo, u"Statistics for Progeny of Small Red  (1)."_s);
-        QCOMPARE(platform->busyCalls, 2);
     }
 };
 
