@@ -11,6 +11,7 @@
 #include "lineage/getlineage.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
+#include "search/frmstable.h"
 #include "search/gethorse.h"
 
 #include <QApplication>
@@ -397,7 +398,10 @@ void frmmainfinder::cmdgethorse_Click()
 
 void frmmainfinder::cmdspecial_Click()
 {
-    notAvailable();
+    BusyPointer busy(m_state.platform());
+    auto* dialog = new frmstable(
+        m_state, [this](const auto& op) { run(op); }, this);
+    dialog->show();
 }
 
 void frmmainfinder::getlineage_Click()

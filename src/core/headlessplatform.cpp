@@ -9,6 +9,7 @@ Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultB
 {
     messages << text;
     defaultButtons << defaultButton;
+    ++questions;
     if (answers.empty())
         return defaultAnswer;
     const Answer a = answers.front();
