@@ -1,6 +1,9 @@
 #include "app/frmmainfinder.h"
 
 #include "app/gridview.h"
+#include "app/statusprogress.h"
+#include "app/steadywidgets.h"
+#include "app/windowgeometry.h"
 #include "core/format.h"
 #include "core/startup.h"
 #include "db/frmedittracks.h"
@@ -75,6 +78,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
     connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmmainfinder::MSFlexGrid1_DblClick);
+    buildConveniences();
     resize(1240, 800);
 }
 
@@ -193,7 +197,7 @@ void frmmainfinder::buildStats(QWidget* stats)
 {
     auto* outer = new QVBoxLayout(stats);
     outer->setContentsMargins(0, 0, 0, 0);
-    frainfo = named<QGroupBox>("frainfo", QString());
+    frainfo = named<ClippedGroupBox>("frainfo", QString());
     outer->addWidget(frainfo);
     auto* row = new QHBoxLayout(frainfo);
 
@@ -299,6 +303,8 @@ bool frmmainfinder::Form_Load()
     // 10 twips from the left and top of the screen.
     const int offset = std::max(1, int(std::lround(10 * logicalDpiX() / 1440.0)));
     move(offset, offset);
+    // Where the player left the window last time, when that is known.
+    WindowGeometry::restore(this, m_state.programPath());
     setupnormalsearch();
     chk2yo->hide();
     lblnum->hide();
@@ -364,7 +370,12 @@ template <typename Op> void frmmainfinder::run(Op op)
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    run([](MainWindowState& f) { importRaceData(f); });
+    run([this](MainWindowState& f) { importRaceData(f, m_statusProgress.get()); });
+}
+
+void frmmainfinder::importDropped(const QStringList& paths)
+{
+    run([&](MainWindowState& f) { importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()); });
 }
 
 qint16 frmmainfinder::searchMode() const
@@ -582,6 +593,7 @@ void frmmainfinder::datecalculator_Click()
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {
+    WindowGeometry::save(this, m_state.programPath());
     event->accept();
     QApplication::quit();
 }

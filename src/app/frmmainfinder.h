@@ -6,7 +6,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class GridView;
+class StatusProgress;
 class frmlineage;
 class QAction;
 class QCheckBox;
@@ -39,6 +42,9 @@ public:
 
     // Menu commands and buttons.
     void cmdimportdata_Click();
+    /** Imports files dropped on the window as if they had been chosen in the import dialog. */
+    void importDropped(const QStringList& paths);
+    void cmdabout_Click();
     void cmdgethorse_Click();
     void cmdspecial_Click();
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
@@ -114,6 +120,9 @@ public:
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
     QAction* cmdbackup = nullptr;
+    QAction* cmdexit = nullptr;
+    QMenu* helpmenu = nullptr;
+    QAction* cmdabout = nullptr;
     QMenu* popmenu = nullptr;
     QAction* datecalc = nullptr;
     QAction* getlineage = nullptr;
@@ -125,9 +134,14 @@ public:
     QAction* msfgridback = nullptr;
     frmdatecalculator* dateCalculator = nullptr; // made when first asked for
 
+    /** The import's file count, file name and outcome in the status bar. */
+    StatusProgress* statusProgress() const { return m_statusProgress.get(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildPanel(QWidget* panel);
@@ -138,9 +152,14 @@ private:
     template <typename Op> void run(Op op);
     bool filterKey(QObject* watched, int key, const QString& text);
     void showPopup(const QPoint& globalPos);
+    /** What players of desktop programs take for granted: status bar, Exit and About, drop, tooltips. */
+    void buildConveniences();
+    /** Keeps texts that change with each search from resizing the window. */
+    void keepWindowSize();
 
     MainWindowState m_state;
     PopupMenu m_popup;
     QList<GridView*> m_grids;
+    std::unique_ptr<StatusProgress> m_statusProgress;
     QPointer<frmlineage> m_lineage;
 };

@@ -1,9 +1,13 @@
 #include "app/gridview.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QScreen>
+
+#include <set>
 
 static QColor paletteColour(std::uint8_t index)
 {
@@ -96,6 +100,10 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
         return m_grid.text(0, section);
     if (role == Qt::TextAlignmentRole)
         return alignment(0, section);
+    if (role == Qt::ToolTipRole && headerTip) {
+        const QString tip = headerTip(section, m_grid.text(0, section));
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     return {};
 }
 
@@ -231,4 +239,50 @@ void GridView::sync()
         selectionModel()->setCurrentIndex(m_model->index(viewRow, g.col()), QItemSelectionModel::NoUpdate);
     }
     viewport()->update();
+}
+
+QString GridView::selectionText() const
+{
+    std::set<int> rows, cols;
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    for (const QModelIndex& i : selected) {
+        rows.insert(i.row());
+        cols.insert(i.column());
+    }
+    bool wholeColumns = m_model->headerRow() && !cols.empty();
+    for (int c : cols)
+        wholeColumns = wholeColumns && selectionModel()->isColumnSelected(c, QModelIndex());
+    const GridState& g = m_model->grid();
+    // A tab or line end inside a text would split its cell or row in the spreadsheet.
+    const auto cell = [&](int row, int col) {
+        QString t = g.text(row, col);
+        t.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        return t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    };
+    QString out;
+    // Cells of the bounding rows and columns that are not selected stay empty, keeping the others in place.
+    const auto line = [&](int viewRow) { // -1 for the captions
+        QStringList fields;
+        for (int c : cols) {
+            const bool take = viewRow < 0 || selectionModel()->isSelected(m_model->index(viewRow, c));
+            fields << (take ? cell(viewRow < 0 ? 0 : m_model->gridRow(viewRow), c) : QString());
+        }
+        out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    if (wholeColumns)
+        line(-1);
+    for (int r : rows)
+        line(r);
+    return out;
+}
+
+void GridView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        if (selectionModel()->hasSelection())
+            QApplication::clipboard()->setText(selectionText());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <functional>
+
 /** A table model over a GridState: texts, palette colours, alignment and shading, no item per cell. */
 class GridTableModel : public QAbstractTableModel
 {
@@ -24,6 +26,8 @@ public:
     bool headerRow() const { return m_headerRow; }
     /** The grid row shown at a view row. */
     int gridRow(int viewRow) const { return m_headerRow ? viewRow + 1 : viewRow; }
+    /** The tooltip of a column heading, from its column and caption; none when unset. */
+    std::function<QString(int column, const QString& caption)> headerTip;
 
 private:
     QVariant alignment(int row, int col) const;
@@ -53,10 +57,18 @@ public:
     int rowHeightPixels() const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
+    /**
+     * The selected cells as tab-separated lines, one per selected row, with the captions first when whole
+     * columns are selected: what a spreadsheet takes from a paste.
+     */
+    QString selectionText() const;
 
 signals:
     /** A right click on a data row; the grid's current cell has moved there. */
     void popupRequested(const QPoint& globalPos);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyWidths();

@@ -35,9 +35,10 @@ void QtPlatform::message(const QString& text)
     box.exec();
 }
 
-Platform::Answer QtPlatform::askYesNo(const QString& text)
+Platform::Answer QtPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

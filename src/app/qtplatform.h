@@ -20,7 +20,8 @@ public:
     void addLabel(const QString& control, QLabel* label);
 
     void message(const QString& text) override;
-    Answer askYesNo(const QString& text) override;
+    using Platform::askYesNo;
+    Answer askYesNo(const QString& text, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;

@@ -5,7 +5,8 @@
 CliSession::CliSession(const QString& dir, const QString& breedingPath) : state(platform, dir, breedingPath)
 {
     state.settingsWritable = false;
-    m_ok = formLoad(state, NominalRowHeight);
+    // The command-line tool has its own init command to create a database; it only says what is missing.
+    m_ok = formLoad(state, NominalRowHeight, false);
     if (!m_ok)
         m_error = platform.messages.value(0);
     platform.messages.clear();

@@ -45,6 +45,7 @@ int import(CliContext& c, const QStringList& arguments)
     case ImportResult::Status::Done:
         c.out << "Imported " << r.races << " races and " << r.starts << " starts from " << r.files
               << (r.files == 1 ? " file.\n" : " files.\n");
+        c.out << importOutcome(r) << "\n";
         return 0;
     case ImportResult::Status::Cancelled:
         c.err << "Database import cancelled at user request.\n";
@@ -67,6 +68,8 @@ int import(CliContext& c, const QStringList& arguments)
 
 CliRegistrar importCommand{
     {QStringLiteral("import"),
-     QStringLiteral("import [--replace | --keep] FILE...  import weekly results files"), import}};
+     QStringLiteral(
+         "import [--replace | --keep] FILE...  import weekly results files or zip archives of them"),
+     import}};
 
 } // namespace

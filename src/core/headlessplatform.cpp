@@ -5,9 +5,10 @@ void HeadlessPlatform::message(const QString& text)
     messages << text;
 }
 
-Platform::Answer HeadlessPlatform::askYesNo(const QString& text)
+Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
     messages << text;
+    defaultButtons << defaultButton;
     ++questions;
     if (answers.empty())
         return defaultAnswer;

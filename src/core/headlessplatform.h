@@ -23,6 +23,8 @@ public:
     QStringList labelTexts;
     /** Dialog requests seen, in order. */
     QList<FileDialog> dialogs;
+    /** The default button of each Yes/No question, in order. */
+    QList<Answer> defaultButtons;
     int beeps = 0;
     int busyDepth = 0;
     int busyCalls = 0;
@@ -46,7 +48,8 @@ public:
     QList<PrintJob> printJobs;
 
     void message(const QString& text) override;
-    Answer askYesNo(const QString& text) override;
+    using Platform::askYesNo;
+    Answer askYesNo(const QString& text, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;

@@ -47,8 +47,10 @@ public:
 
     /** A plain message box titled "Turf Trawler" with an OK button. */
     virtual void message(const QString& text) = 0;
-    /** A plain message box titled "Turf Trawler" with Yes and No buttons. */
-    virtual Answer askYesNo(const QString& text) = 0;
+    /** A plain message box titled "Turf Trawler" with Yes and No buttons, Yes the default button. */
+    Answer askYesNo(const QString& text) { return askYesNo(text, Answer::Yes); }
+    /** The same question with the button that Enter presses given (Yes or No). */
+    virtual Answer askYesNo(const QString& text, Answer defaultButton) = 0;
     /** File-open dialog; an empty list means the user cancelled. */
     virtual QStringList openFiles(const FileDialog& dialog) = 0;
     /** File-save dialog; an empty text means the user cancelled. */

@@ -132,19 +132,39 @@ void layoutStatGrids(MainWindowState& f, int rowHeight)
     layoutColourKey(f, rowHeight);
 }
 
-bool formLoad(MainWindowState& f, int rowHeight)
+/** Says where horses.mdb was looked for and, when asked to, offers to create an empty one there: a first run
+    has no database yet, and ending with nothing to do is no help. True when the database is there now. */
+static bool offerEmptyDatabase(MainWindowState& f, bool offerToCreate)
+{
+    const QString missing = QStringLiteral("Please restart this program after you have successfully saved or "
+                                           "moved the horses.mdb file to the SAME directory in which this "
+                                           "program is located.");
+    const QString where =
+        QStringLiteral("It was looked for as %1.").arg(QDir::toNativeSeparators(f.databasePath()));
+    if (!offerToCreate) {
+        f.platform().message(Fmt::lines({missing, QString(), where}));
+        return false;
+    }
+    const QString question = QStringLiteral("Create an empty database there now?");
+    if (f.platform().askYesNo(Fmt::lines({missing, QString(), where, question}), Platform::Answer::No) !=
+        Platform::Answer::Yes)
+        return false;
+    Database db;
+    if (db.create(f.databasePath()))
+        return true;
+    f.platform().message(db.error());
+    return false;
+}
+
+bool formLoad(MainWindowState& f, int rowHeight, bool offerToCreate)
 {
     f.MSFSRGrid.setVisible(false);
     f.MSFmaxgrid.setVisible(false);
     f.lblfastestVisible = false;
     layoutSireGrids(f, rowHeight);
 
-    if (!QFileInfo::exists(f.databasePath())) {
-        f.platform().message(QStringLiteral("Please restart this program after you have successfully saved "
-                                            "or moved the horses.mdb file to the "
-                                            "SAME directory in which this program is located."));
+    if (!QFileInfo::exists(f.databasePath()) && !offerEmptyDatabase(f, offerToCreate))
         return false;
-    }
     {
         // Opening the file once now rolls back a journal that a stopped write left beside it, so that the
         // file is whole again before anything, or anyone, reads or copies it. A file that another program

@@ -14,9 +14,10 @@ constexpr int NominalRowHeight = 240;
  * The main window's load sequence without the window: hides the progeny controls and grids, lays out the
  * statistics grids and the colour key, checks for horses.mdb and the breeding file, and applies the saved
  * layout of the results grid. rowHeight is the height of one grid row in twips at the window's font.
- * Returns false when horses.mdb is missing (the message has been shown and the program must end).
+ * When horses.mdb is missing the user is told where it was looked for and, with offerToCreate, may have an
+ * empty one created there. Returns false when there is still no database and the program must end.
  */
-bool formLoad(MainWindowState& f, int rowHeight);
+bool formLoad(MainWindowState& f, int rowHeight, bool offerToCreate = true);
 
 /** Lays out the four statistics grids and the colour key, their heights following rowHeight (twips). */
 void layoutStatGrids(MainWindowState& f, int rowHeight);

@@ -3,10 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+class ImportProgress;
 class MainWindowState;
 
 /** "&Import Race Data": asks for results files and imports them into horses.mdb. */
-void importRaceData(MainWindowState& f);
+void importRaceData(MainWindowState& f, ImportProgress* progress = nullptr);
 
 /** What to do when a file's week is already stored. */
 enum class DuplicateWeek {
@@ -23,15 +24,21 @@ struct ImportResult {
     /** For a failure, what went wrong (the label shows only the fixed failure text). */
     QString detail;
     int week = 0;
+    /** The weeks of the files imported whole, in the order they were read. */
+    QList<int> weeks;
     int files = 0;
     int races = 0;
     qint64 starts = 0;
 };
 
+/** One line for the player on how an import ended ("3 weeks imported: 612, 613, 614", or what stopped it). */
+QString importOutcome(const ImportResult& result);
+
 /**
  * Imports the files in order, in one transaction for the whole run, with the progress and failure texts in
- * lblprogress and the busy pointer shown throughout. Stops at the first failure, keeping what was stored
- * before it, or when a week already stored is not to be replaced.
+ * lblprogress and the busy pointer shown throughout. A zip archive stands for the files inside it, in name
+ * order, each imported as if chosen on its own. Stops at the first failure, keeping what was stored before
+ * it, or when a week already stored is not to be replaced.
  */
 ImportResult importFiles(MainWindowState& f, const QStringList& paths,
-                         DuplicateWeek policy = DuplicateWeek::Ask);
+                         DuplicateWeek policy = DuplicateWeek::Ask, ImportProgress* progress = nullptr);

@@ -3,11 +3,18 @@
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
+#include "search/searchfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,19 +84,42 @@ private slots:
         QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
         QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
         QCOMPARE(w.lblinjurytest->text(), u"Injury Exclusion:\nIgnore races slower than ..."_s);
+        QCOMPARE(w.filemenu->actions().last(), w.cmdexit);
+        QCOMPARE(w.cmdexit->text() + w.cmdexit->shortcut().toString(), u"E&xitCtrl+Q"_s);
+        QCOMPARE(w.helpmenu->actions(), QList<QAction*>{w.cmdabout});
+        QCOMPARE(w.cmdabout->text(), u"&About Turf Trawler"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
+        w.setGeometry(90, 80, 1100, 700);
         QVERIFY(w.close());
         QCOMPARE(i.settings(), QByteArray("none")); // nor at shutdown
+        // The window's place is kept in a file of its own, and the next run opens there.
+        frmmainfinder next(i.p, i.dir.path(), QString());
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.geometry(), QRect(90, 80, 1100, 700));
     }
 
     void missingFilesAtStart()
     {
         Install noDatabase(false);
+        const QString mdb = noDatabase.dir.filePath(u"horses.mdb"_s);
         QVERIFY(!noDatabase.loaded);
         QCOMPARE(noDatabase.p.messages,
                  QStringList{u"Please restart this program after you have successfully saved or moved the "
-                             "horses.mdb file to the SAME directory in which this program is located."_s});
+                             "horses.mdb file to the SAME directory in which this program is located.\r\r"
+                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(
+                                 QDir::toNativeSeparators(mdb))});
+        QCOMPARE(noDatabase.p.defaultButtons, QList{Platform::Answer::No});
         QVERIFY(noDatabase.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
+        QVERIFY(!QFile::exists(mdb));
+        // Answered Yes, the empty database is made and the window opens on it.
+        noDatabase.p.answers = {Platform::Answer::Yes};
+        frmmainfinder w(noDatabase.p, noDatabase.dir.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.cmdabout->trigger();
+        QVERIFY2(noDatabase.p.messages.last().startsWith(
+                     u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(QDir::toNativeSeparators(mdb))) &&
+                     noDatabase.p.messages.last().endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
+                 qPrintable(noDatabase.p.messages.last()));
 
         Install noBreeding(true, false);
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
@@ -133,6 +163,84 @@ private slots:
         w.msfgridreset->trigger();
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
         QCOMPARE(i.settings(), DefaultLine);
+    }
+
+    void resultsGridCopyTooltipsAndKeys()
+    {
+        Install i;
+        frmmainfinder& w = *i.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        GridState& g = w.state().MSFlexGrid1;
+        g.setRows(5);
+        for (int r = 1; r < 5; ++r)
+            for (int c = 0; c < g.cols(); ++c)
+                g.setText(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
+        w.refresh();
+        GridView* v = w.MSFlexGrid1;
+        const auto copied = [&] {
+            QTest::keyClick(v, Qt::Key_C, Qt::ControlModifier);
+            return QApplication::clipboard()->text();
+        };
+        v->setFocus();
+        v->selectionModel()->select(QItemSelection(v->model()->index(0, 1), v->model()->index(2, 2)),
+                                    QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(copied(), QStringLiteral("1.1\t1.2\n2.1\t2.2\n3.1\t3.2\n"));
+        v->clearSelection();
+        v->selectColumn(15); // whole columns come with their heading
+        QCOMPARE(copied(), QStringLiteral("Owner\n1.15\n2.15\n3.15\n4.15\n"));
+
+        QCOMPARE(v->model()->headerData(10, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Field size: number of starters"));
+        QVERIFY(!w.chkname->toolTip().isEmpty() && !w.chkid->toolTip().isEmpty());
+
+        // A double click on the divider after a column fits it to its texts; the width is kept in twips.
+        QHeaderView* header = v->horizontalHeader();
+        v->setColumnWidth(15, 8);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+                           QPoint(header->sectionViewportPosition(15) + 7, header->height() / 2));
+        QVERIFY(v->columnWidth(15) >= v->fontMetrics().horizontalAdvance(QStringLiteral("Owner")));
+        QCOMPARE(g.colWidth(15), v->pixelsToTwips(v->columnWidth(15)));
+
+        QTest::keyClick(v, Qt::Key_Tab);
+        QVERIFY(!v->hasFocus());
+    }
+
+    void windowKeepsItsSize()
+    {
+        SearchFixture fx;
+        for (int o = 0; o < 10; ++o)
+            for (int i = 0; i < 12; ++i)
+                fx.add({.hname = QStringLiteral("Horse %1").arg(i),
+                        .hid = 10 * o + i,
+                        .week = 400 + i,
+                        .race = o + 1,
+                        .fin = i % 4 + 1,
+                        .sp = 80.0 + o * 4 + i,
+                        .start = i,
+                        .oname = QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25),
+                        .dist = 5.0 + i,
+                        .purse = 1000000 * (o + 1)});
+        HeadlessPlatform p;
+        frmmainfinder w(p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        w.resize(1, 1); // the least size the window allows: any growth of a control would show
+        QApplication::processEvents();
+        const QSize least = w.size();
+        const QRect grid = w.MSFlexGrid1->geometry();
+        QVERIFY(grid.height() > w.MSFlexGrid1->rowHeightPixels());
+        for (int o = 0; o < 10; ++o) {
+            w.optowner->click();
+            w.txthorse->setText(QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25));
+            w.cmdgethorse->click();
+            QApplication::processEvents();
+            QCOMPARE(w.size(), least);
+        }
+        QCOMPARE(p.messages, QStringList());
+        // Room the window gains goes to the results grid.
+        w.resize(least + QSize(300, 200));
+        QApplication::processEvents();
+        QCOMPARE(w.MSFlexGrid1->size(), grid.size() + QSize(300, 200));
     }
 };
 

@@ -10,6 +10,9 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
+#include <archive.h>
+#include <archive_entry.h>
+
 using namespace Qt::StringLiterals;
 
 /** A program directory with an empty horses.mdb and the main window's state on a scripted platform. */
@@ -27,6 +30,35 @@ public:
         f.open(QIODevice::WriteOnly);
         f.write(text);
         return f.fileName();
+    }
+
+    /** Writes a zip archive holding the files (name and bytes) in the order given; returns its path. */
+    QString writeZip(const QString& name, const QList<std::pair<QString, QByteArray>>& files)
+    {
+        const QString p = dir.filePath(name);
+        archive* a = archive_write_new();
+        archive_write_set_format_zip(a);
+        archive_write_open_filename(a, QFile::encodeName(p).constData());
+        for (const auto& [entry, data] : files) {
+            archive_entry* e = archive_entry_new();
+            archive_entry_set_pathname(e, entry.toUtf8().constData());
+            archive_entry_set_filetype(e, AE_IFREG);
+            archive_entry_set_perm(e, 0644);
+            archive_entry_set_size(e, data.size());
+            archive_write_header(a, e);
+            archive_write_data(a, data.constData(), size_t(data.size()));
+            archive_entry_free(e);
+        }
+        archive_write_free(a);
+        return p;
+    }
+
+    /** A week as writeWeek() makes it, as bytes (for an archive). */
+    QByteArray weekBytes(int week, int races, int starts, const QString& tag)
+    {
+        QFile f(writeWeek(u"week.tmp"_s, week, races, starts, tag));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
     }
 
     QString writeRaces(const QString& name, const QList<TestRace>& races,

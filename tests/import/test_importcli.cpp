@@ -22,7 +22,7 @@ private slots:
     {
         ImportFixture fx;
         QCOMPARE(import(fx.path(), {fx.writeWeek(u"a.txt"_s, 612, 2, 3, u"Old"_s)}),
-                 std::pair(0, u"Imported 2 races and 6 starts from 1 file.\n"_s));
+                 std::pair(0, u"Imported 2 races and 6 starts from 1 file.\n1 week imported: 612\n"_s));
         const QString b = fx.writeWeek(u"b.txt"_s, 612, 1, 2, u"New"_s);
         const auto refused = import(fx.path(), {b});
         QCOMPARE(refused.first, 3);
@@ -32,6 +32,25 @@ private slots:
         QCOMPARE(fx.stored({612}), u"2/6"_s);
         QCOMPARE(import(fx.path(), {u"--replace"_s, b}).first, 0);
         QCOMPARE(fx.stored({612}), u"1/2"_s);
+    }
+
+    void zipStoresWhatItsFilesStore()
+    {
+        ImportFixture zipped, single;
+        QList<std::pair<QString, QByteArray>> files;
+        QStringList paths;
+        for (int w : {611, 612, 613}) {
+            files.append({u"raceout%1.txt"_s.arg(w), zipped.weekBytes(w, w - 609, 3, u"W%1"_s.arg(w))});
+            paths << single.write(files.last().first, files.last().second);
+        }
+        QCOMPARE(
+            import(zipped.path(), {zipped.writeZip(u"weeks.zip"_s, files)}),
+            std::pair(0,
+                      u"Imported 9 races and 27 starts from 3 files.\n3 weeks imported: 611, 612, 613\n"_s));
+        QCOMPARE(import(single.path(), paths).first, 0);
+        for (const QString& sql : {u"SELECT * FROM tblraces ORDER BY racenum"_s,
+                                   u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s})
+            QCOMPARE(zipped.rows(sql), single.rows(sql));
     }
 
     void failuresAndUsage()

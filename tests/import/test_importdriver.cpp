@@ -1,4 +1,6 @@
 #include "import/importdriver.h"
+#include "import/importprogress.h"
+#include "import/ziparchive.h"
 #include "importfixture.h"
 #include "openhandles.h"
 #include "search/gethorse.h"
@@ -13,8 +15,12 @@
 
 namespace
 {
-const QString Question =
-    u"This week has already been entered into the database.  Do you wish to over-write all old data from this week?"_s;
+QString question(int week, const QString& file)
+{
+    return u"This week has already been entered into the database.  Do you wish to over-write all old data "
+           u"from this week?\r\rWeek %1, from %2."_s.arg(week)
+               .arg(file);
+}
 const QString Cancelled = u"Database import cancelled at user request."_s;
 const QString Progress = u"lblprogress: Import in Progress..."_s;
 const QString InUse =
@@ -81,7 +87,8 @@ private slots:
                                       {Platform::Answer::No});
         QCOMPARE(int(r.status), int(ImportResult::Status::Cancelled));
         QCOMPARE(r.file, u"b.txt"_s);
-        QCOMPARE(fx->p.messages, (QStringList{Question, Cancelled}));
+        QCOMPARE(fx->p.messages, (QStringList{question(612, u"b.txt"_s), Cancelled}));
+        QCOMPARE(fx->p.defaultButtons, QList{Platform::Answer::No}); // replacing is never what Enter does
         QCOMPARE(fx->stored({611, 612, 613}), u"1/2 2/4 0/0"_s);
     }
 
@@ -93,7 +100,7 @@ private slots:
         const ImportResult r =
             import({fx->writeWeek(u"new.txt"_s, 612, 1, 2, u"New"_s)}, {Platform::Answer::Yes});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
-        QCOMPARE(fx->p.messages, QStringList{Question});
+        QCOMPARE(fx->p.messages, QStringList{question(612, u"new.txt"_s)});
         QCOMPARE(fx->p.labelTexts.mid(0, 2),
                  (QStringList{u"lblprogress: Deleting old records.\rPlease wait."_s, Progress}));
         QCOMPARE(
@@ -140,7 +147,7 @@ private slots:
         const QString file = fx->writeRaces(u"short.txt"_s, {a});
         import({file});
         QCOMPARE(int(import({file}).status), int(ImportResult::Status::Cancelled));
-        QCOMPARE(fx->p.messages, (QStringList{Question, Cancelled}));
+        QCOMPARE(fx->p.messages, (QStringList{question(5, u"short.txt"_s), Cancelled}));
         QCOMPARE(fx->stored({5}), u"1/1"_s);
     }
 
@@ -224,6 +231,71 @@ private slots:
         gethorse(fx->f, 2, u"A 0"_s, QString());
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->f.MSFlexGrid1.rows(), 2);
+    }
+
+    void zipArchiveImportsItsFilesInNameOrder()
+    {
+        struct Recorder : ImportProgress {
+            QStringList seen;
+            void start(int count) override { seen << QString::number(count); }
+            void file(int index, const QString& name) override { seen << u"%1 %2"_s.arg(index).arg(name); }
+            void end(const QString& outcome) override { seen << outcome; }
+        } progress;
+        const QString zip =
+            fx->writeZip(u"weeks.zip"_s, {{u"raceout613.txt"_s, fx->weekBytes(613, 1, 2, u"C"_s)},
+                                          {u"raceout611.txt"_s, fx->weekBytes(611, 2, 2, u"A"_s)},
+                                          {u"raceout612.txt"_s, fx->weekBytes(612, 1, 3, u"B"_s)}});
+        ImportResult r = importFiles(fx->f, {zip}, DuplicateWeek::Ask, &progress);
+        QCOMPARE(int(r.status), int(ImportResult::Status::Done));
+        QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/3 1/2"_s);
+        QCOMPARE(progress.seen,
+                 (QStringList{u"3"_s, u"1 raceout611.txt in weeks.zip"_s, u"2 raceout612.txt in weeks.zip"_s,
+                              u"3 raceout613.txt in weeks.zip"_s, u"3 weeks imported: 611, 612, 613"_s}));
+
+        r = import({zip}, {Platform::Answer::No});
+        QCOMPARE(fx->p.messages.first(), question(611, u"raceout611.txt in weeks.zip"_s));
+        QCOMPARE(
+            importOutcome(r),
+            u"Stopped at week 611 of raceout611.txt in weeks.zip, which is already stored; 0 weeks imported"_s);
+    }
+
+    void brokenZipArchivesAreReported_data()
+    {
+        QTest::addColumn<QString>("file");   // "zip" for an archive of the entries, else a text file
+        QTest::addColumn<QString>("entry");  // the second entry's name and text, after a good week
+        QTest::addColumn<QString>("failed"); // the name in the failure text
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("stored"); // weeks 611 and 612
+        QTest::newRow("a file that is not results")
+            << u"zip"_s << u"readme.txt"_s << u"readme.txt in a.zip"_s << u"end marker"_s << u"1/1 0/0"_s;
+        QTest::newRow("an entry too big to expand")
+            << u"zip"_s << u"huge.txt"_s << u"huge.txt in a.zip"_s << u"64 MiB"_s << u"1/1 0/0"_s;
+        QTest::newRow("text named .zip")
+            << u"text"_s << QString() << u"a.zip"_s << u"not a readable zip"_s << u"0/0 0/0"_s;
+        QTest::newRow("an empty archive")
+            << u"zip"_s << QString() << u"a.zip"_s << u"holds no files"_s << u"0/0 0/0"_s;
+    }
+
+    void brokenZipArchivesAreReported()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, entry);
+        QFETCH(QString, failed);
+        QFETCH(QString, detail);
+        QFETCH(QString, stored);
+        QString path = fx->write(u"a.zip"_s, "Hello");
+        if (file == u"zip"_s && entry.isEmpty())
+            path = fx->writeZip(u"a.zip"_s, {});
+        else if (file == u"zip"_s)
+            path = fx->writeZip(
+                u"a.zip"_s, {{u"a611.txt"_s, fx->weekBytes(611, 1, 1, u"A"_s)},
+                             {entry, entry == u"huge.txt"_s ? QByteArray(ZipArchive::MaxEntrySize + 1, ' ')
+                                                            : QByteArray("Hello\r\n")}});
+        const ImportResult r = import({path, fx->writeWeek(u"b.txt"_s, 612, 1, 1, u"B"_s)});
+        QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
+        QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(failed));
+        QVERIFY2(r.detail.contains(detail), qPrintable(r.detail));
+        QCOMPARE(fx->stored({611, 612}), stored);
     }
 
     void dialogAnsweredAndCancelled()

@@ -1,0 +1,120 @@
+// The main window's conveniences around the program's own commands: the status bar that follows an import,
+// dropping files to import, File > Exit, Help > About, column tooltips and a window that keeps its size.
+
+#include "app/columntips.h"
+#include "app/frmmainfinder.h"
+#include "app/gridview.h"
+#include "app/statusprogress.h"
+#include "app/steadywidgets.h"
+#include "app/windowgeometry.h"
+#include "core/format.h"
+#include "db/databasesummary.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+
+/** The local files among dropped items; empty when anything else is among them. */
+static QStringList droppedFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+void frmmainfinder::buildConveniences()
+{
+    m_statusProgress = std::make_unique<StatusProgress>(statusBar());
+    setAcceptDrops(true);
+
+    filemenu->addSeparator();
+    cmdexit = filemenu->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    cmdexit->setObjectName(QStringLiteral("cmdexit"));
+    cmdexit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    helpmenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpmenu->setObjectName(QStringLiteral("helpmenu"));
+    cmdabout =
+        helpmenu->addAction(QStringLiteral("&About Turf Trawler"), this, &frmmainfinder::cmdabout_Click);
+    cmdabout->setObjectName(QStringLiteral("cmdabout"));
+
+    chkname->setToolTip(QStringLiteral("Search by this name"));
+    chkid->setToolTip(QStringLiteral("Search by this ID (or race number)"));
+    MSFlexGrid1->gridModel()->headerTip = resultsColumnTip;
+    // Tab moves on to the next control, as everywhere else in the window, instead of from cell to cell.
+    MSFlexGrid1->setTabKeyNavigation(false);
+    keepWindowSize();
+}
+
+void frmmainfinder::keepWindowSize()
+{
+    // A window grows whenever the least size of a child does, and the statistics change with every search:
+    // the grids widen to their figures, the labels take the summaries. The statistics therefore sit in an
+    // area that scrolls when the window is narrower than they are, the labels are cut at the window's edge,
+    // and lblprogress keeps the height of the longest summary from the start.
+    for (QLabel* label : {lblprogress, lblfastest})
+        label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+    const int summaryLines = 9;
+    lblprogress->setMinimumHeight(summaryLines * lblprogress->fontMetrics().lineSpacing() +
+                                  2 * lblprogress->margin());
+    QWidget* stats = frainfo->parentWidget();
+    auto* area = new SidewaysScrollArea;
+    area->setObjectName(QStringLiteral("statsarea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    delete centralWidget()->layout()->replaceWidget(stats, area);
+    area->setWidget(stats);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void frmmainfinder::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmmainfinder::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The program the files came from waits for the drop to end; the import runs once it has.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { importDropped(paths); }, Qt::QueuedConnection);
+}
+
+void frmmainfinder::cmdabout_Click()
+{
+    const QString path = m_state.databasePath();
+    QStringList lines = {windowTitle(), QString(),
+                         QStringLiteral("Database: ") + QDir::toNativeSeparators(path)};
+    QString error;
+    if (const auto s = summariseDatabase(path, error)) {
+        const QString range = s->weeks.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" (%1 to %2)").arg(s->weeks.last()).arg(s->weeks.first());
+        lines << QStringLiteral("Size: ") + QLocale::system().formattedDataSize(s->bytes)
+              << QStringLiteral("Stored weeks: ") + Fmt::grouped(double(s->weeks.size())) + range
+              << QStringLiteral("Starts: ") + Fmt::grouped(double(s->starts));
+    } else {
+        lines << error;
+    }
+    m_state.platform().message(lines.join(QLatin1Char('\r')));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+/**
+ * Follows an import file by file, beside the race numbers of lblprogress: the window shows it in its status
+ * bar. A results file inside a zip archive counts as one file.
+ */
+class ImportProgress
+{
+public:
+    virtual ~ImportProgress() = default;
+    /** The run is about to read `count` files. */
+    virtual void start(int count) = 0;
+    /** File `index` (from 1) is being read; `name` says which, with its archive when it has one. */
+    virtual void file(int index, const QString& name) = 0;
+    /** The run is over; `outcome` says in one line what it did. */
+    virtual void end(const QString& outcome) = 0;
+};
