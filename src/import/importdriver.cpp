@@ -1,8 +1,9 @@
 #include "import/importdriver.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "db/nameindex.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
 
@@ -85,6 +86,8 @@ public:
             return m_result;
         if (!m_db.open(m_f.databasePath()))
             return fail(paths.first(), m_db.error());
+        // A file from before the name index gets it now; without it the searches stay exact, only slower.
+        NameIndex::ensure(m_db, [this](const QString& t) { m_f.setProgress(t); });
         RaceWriter writer(m_db);
         if (!writer.ok() || !writer.begin())
             return fail(paths.first(), writer.error());

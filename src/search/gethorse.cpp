@@ -1,8 +1,9 @@
 #include "search/gethorse.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "db/nameindex.h"
 #include "db/racekey.h"
 #include "output/gridsettings.h"
 #include "search/cellformat.h"
@@ -406,6 +407,7 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     const QString subject = (mode == 3 || mode == 5) ? id : name;
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
+    const Statement indexedSt = build(mode, name, id, true);
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
@@ -434,7 +436,7 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
         endEmpty(f, error);
         return;
     }
-    Found found = runSearch(h, st, crit, f.panel.chkowner, ctx);
+    Found found = runSearch(h, NameIndex::present(db.handle()) ? indexedSt : st, crit, f.panel.chkowner, ctx);
     db.close();
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);
