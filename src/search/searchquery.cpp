@@ -162,6 +162,20 @@ QStringList ownerNames(const QString& expression)
     return expression.split(QStringLiteral("\" OR oname=\""));
 }
 
+Statement indexProbe(int mode, const QString& name)
+{
+    if ((mode != 1 && mode != 2 && mode != 4) || !isNamePattern(name))
+        return {};
+    const QString subject = mode == 4 ? ownerNames(name).constFirst() : name;
+    if (!prefixRange(subject).isEmpty() || trigramQuery(subject).isEmpty())
+        return {};
+    Statement s;
+    s.sql = QStringLiteral("SELECT COUNT(*) FROM tblhorsedata WHERE ");
+    nameClause(s.sql, s.binds, mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), subject, true,
+               true);
+    return s;
+}
+
 Statement build(int mode, const QString& name, const QString& id, bool nameIndex)
 {
     Statement s;

@@ -60,6 +60,10 @@ PrefixRange prefixRange(const QString& pattern);
  */
 QString trigramQuery(const QString& pattern);
 
+/** For a name pattern the name index can serve, the statement that counts the starts it would read there
+    (through the name columns' own indexes, without reading the starts); an empty statement otherwise. */
+Statement indexProbe(int mode, const QString& name);
+
 /** The owner names of an owner search. The stable search joins several owners into one text, separated by
     a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
 QStringList ownerNames(const QString& expression);
