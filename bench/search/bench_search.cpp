@@ -22,6 +22,8 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -208,5 +210,8 @@ int main(int argc, char** argv)
                    .arg(BenchData::median(warm), 9, 'f', 1);
         out.flush();
     }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    out << "\npeak memory of this process: " << usage.ru_maxrss / 1024 << " MB\n";
     return 0;
 }
