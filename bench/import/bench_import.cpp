@@ -3,9 +3,9 @@
 // through the window's platform with the progress label shown, to tell what the per-race repaint costs.
 //
 //   bench_import [--weeks N] [--seed S] [--rounds R] [--sqlite3 PATH]
-#include "core/mainwindowstate.h"
 #include "app/qtplatform.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "generator/generator.h"
 #include "import/importdriver.h"

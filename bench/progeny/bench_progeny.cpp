@@ -7,10 +7,10 @@
 // with its default settings imported through the program's import, and the breeding file of the first N
 // horses (default 20,000) of the same generated world. Both are made once, together, from one generator run,
 // so that the ids and names of the breeding file are those of the database; later runs reuse them.
-#include "core/mainwindowstate.h"
+#include "benchdata.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
-#include "benchdata.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "generator/generator.h"
 #include "progeny/breedingfile.h"

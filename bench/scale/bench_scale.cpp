@@ -10,7 +10,6 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "db/nameindex.h"
 #include "generator/generator.h"
 #include "import/importdriver.h"
 
@@ -78,15 +77,6 @@ int main(int argc, char** argv)
     {
         Database db;
         db.open(path);
-        QElapsedTimer t;
-        t.start();
-        QString error;
-        if (!NameIndex::ensure(
-                db, [](const QString&) {}, &error)) {
-            out << error << "\n";
-            return 1;
-        }
-        out << "name index present or built in " << t.elapsed() << " ms\n";
         QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"), db.handle());
         q.next();
         starts = q.value(0).toLongLong();

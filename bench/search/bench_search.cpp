@@ -8,7 +8,6 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "db/nameindex.h"
 #include "search/gethorse.h"
 #include "search/searchquery.h"
 
@@ -109,19 +108,6 @@ int main(int argc, char** argv)
             out << db.error() << "\n";
             return 1;
         }
-        // A database cached by an older build gets its name index here, timed as an older file's first
-        // write would be.
-        if (!NameIndex::present(db.handle())) {
-            QElapsedTimer t;
-            t.start();
-            QString error;
-            if (!NameIndex::ensure(
-                    db, [](const QString&) {}, &error)) {
-                out << error << "\n";
-                return 1;
-            }
-            out << "name index built in " << t.elapsed() << " ms\n";
-        }
         QSqlQuery q(db.handle());
         q.exec(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"));
         q.next();
@@ -148,17 +134,21 @@ int main(int argc, char** argv)
         cases.push_back({QStringLiteral("(a) horse by name"), 2, horse});
         cases.push_back({QStringLiteral("(b) prefix search"), 2, prefix});
         cases.push_back({QStringLiteral("(c) owner search"), 4, owner});
-        // Leading wildcards: a family of names by its last word, a run inside a name, an owner's ending.
+        // Leading wildcards: a name without its start, a run inside a name, a run inside the owner's name,
+        // and a family by its last word, which is common enough that the scan serves it.
         const QString lastWord = horse.section(QLatin1Char(' '), -1);
-        cases.push_back({QStringLiteral("(d) *last word"), 2, QLatin1Char('*') + lastWord, true});
+        cases.push_back({QStringLiteral("(d) *end of a name"), 2, QLatin1Char('*') + horse.mid(2), true});
         cases.push_back({QStringLiteral("(e) *inside*"), 2,
-                         QLatin1Char('*') + horse.mid(horse.size() / 2 - 2, 4) + QLatin1Char('*'), true});
-        cases.push_back({QStringLiteral("(f) owner *ending"), 4, QLatin1Char('*') + owner.right(5), true});
+                         QLatin1Char('*') + horse.mid(horse.size() / 2 - 3, 6) + QLatin1Char('*'), true});
+        cases.push_back({QStringLiteral("(f) owner *inside*"), 4,
+                         QLatin1Char('*') + owner.mid(2, 7) + QLatin1Char('*'), true});
+        cases.push_back({QStringLiteral("(g) *last word"), 2, QLatin1Char('*') + lastWord, true});
     }
     out << total << " starts in " << weeks << " weeks; median of " << runs << " runs, file cache warm.\n"
         << "core: gethorse end to end (its own connection, query, walk, grid, statistics).\n"
         << "shell: the same join query in a fresh sqlite3 process, its Run Time; ratio = core / shell.\n"
-        << "  For (d)-(f), leading wildcards, shell is the full scan the name index replaces.\n"
+        << "  For (d)-(g), leading wildcards, shell is the full scan the name index replaces (the core\n"
+        << "  scans too when the names found hold more than one start in a hundred).\n"
         << "shell warm: the query repeated on one shell connection, for reference.\n\n";
     out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                .arg(QStringLiteral("search"), -20)
