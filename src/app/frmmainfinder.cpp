@@ -1,10 +1,14 @@
 #include "app/frmmainfinder.h"
 
 #include "app/gridview.h"
+#include "core/format.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
+#include "lineage/frmlineage.h"
+#include "lineage/getlineage.h"
 #include "output/gridsettings.h"
 #include "progeny/getsires.h"
+#include "search/frmstable.h"
 #include "search/gethorse.h"
 
 #include <QApplication>
@@ -69,8 +73,8 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
-    // The grid views read the MainWindowState's grids, which go with this object: the views must go first, before a
-    // shown window hides its children on the way out and they ask their models for sizes.
+    // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
+    // before a shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
 }
 
@@ -150,7 +154,8 @@ void frmmainfinder::buildPanel(QWidget* panel)
     injury->addWidget(txtinjury);
     row->addLayout(injury);
 
-    txthorse->setMaxLength(25);
+    // No limit on the name box: an owner's name is searched whole; horse and stallion names are cut to their
+    // first 25 characters by "GO!".
     txtid->setMaxLength(9);
     txtfirstweek->setMaxLength(4);
     txtlastweek->setMaxLength(4);
@@ -205,6 +210,8 @@ void frmmainfinder::buildStats(QWidget* stats)
     lblprogress->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblprogress->setMinimumWidth(200);
     lblfastest = named<QLabel>("lblfastest");
+    for (QLabel* label : {lblprogress, lblfastest})
+        label->setTextFormat(Qt::PlainText);
     labels->addWidget(lblfastest);
     labels->addWidget(lblprogress, 1);
     row->addLayout(labels, 1);
@@ -244,6 +251,9 @@ void frmmainfinder::buildMenus()
 
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
+    getlineage =
+        popmenu->addAction(QStringLiteral("Get Lineage Info."), this, &frmmainfinder::getlineage_Click);
+    getlineage->setObjectName(QStringLiteral("getlineage"));
     listhorse = popmenu->addAction(QStringLiteral("List Horse"), this,
                                    [this] { run([](MainWindowState& f) { listhorse_Click(f); }); });
     listrace = popmenu->addAction(QStringLiteral("List Race"), this,
@@ -300,7 +310,8 @@ void frmmainfinder::refresh()
     lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblfastest->setText(m_state.lblfastest);
-    frainfo->setTitle(m_state.frainfo);
+    // Names from the data (an owner "Brown, Hall & Hall") are shown as they are.
+    frainfo->setTitle(Fmt::literalCaption(m_state.frainfo));
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
         b->setEnabled(m_state.panel.progenyEnabled);
     // The statistics grids are as wide as their columns, so that the layout follows the font.
@@ -363,19 +374,41 @@ qint16 frmmainfinder::searchMode() const
 
 void frmmainfinder::cmdgethorse_Click()
 {
-    const QString name = txthorse->text().left(25);
     if (optsire->isChecked() || optdamsire->isChecked() || optdamdamsire->isChecked()) {
+        const QString name = txthorse->text().left(25);
         run([&](MainWindowState& f) { getsires(f, name); });
         return;
     }
     const qint16 mode = searchMode();
+    const QString name = nameBoxText(mode, txthorse->text());
     const QString id = txtid->text();
     run([&](MainWindowState& f) { gethorse(f, mode, name, id); });
 }
 
 void frmmainfinder::cmdspecial_Click()
 {
-    notAvailable();
+    BusyPointer busy(m_state.platform());
+    auto* dialog = new frmstable(
+        m_state, [this](const auto& op) { run(op); }, this);
+    dialog->show();
+}
+
+void frmmainfinder::getlineage_Click()
+{
+    bool show = false;
+    run([&](MainWindowState& f) {
+        show = ::getlineage_Click(f, lineageSite(), [this]() -> LineageState& {
+            if (!m_lineage)
+                m_lineage = new frmlineage(this);
+            return m_lineage->state();
+        });
+    });
+    if (show) {
+        m_lineage->refresh();
+        m_lineage->show();
+        m_lineage->raise();
+        m_lineage->activateWindow();
+    }
 }
 
 void frmmainfinder::setupnormalsearch()

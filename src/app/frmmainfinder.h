@@ -3,8 +3,10 @@
 #include "core/mainwindowstate.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class GridView;
+class frmlineage;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -16,7 +18,8 @@ class QRadioButton;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
- * Its handlers read the panel into the MainWindowState state, run the core operation and show the state again.
+ * Its handlers read the panel into the MainWindowState state, run the core operation and show the state
+ * again.
  */
 class frmmainfinder : public QMainWindow
 {
@@ -36,6 +39,8 @@ public:
     void cmdimportdata_Click();
     void cmdgethorse_Click();
     void cmdspecial_Click();
+    /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
+    void getlineage_Click();
     void notAvailable();
 
     // Search panel.
@@ -98,6 +103,7 @@ public:
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
     QMenu* popmenu = nullptr;
+    QAction* getlineage = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
@@ -120,4 +126,5 @@ private:
 
     MainWindowState m_state;
     QList<GridView*> m_grids;
+    QPointer<frmlineage> m_lineage;
 };

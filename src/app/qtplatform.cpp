@@ -1,27 +1,20 @@
 #include "app/qtplatform.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTimer>
 
 static const QString Title = QStringLiteral("Turf Trawler");
 
 QtPlatform::QtPlatform(QWidget* parent) : m_parent(parent) {}
-QtPlatform::~QtPlatform()
-{
-    delete m_network;
-}
+QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::addLabel(const QString& control, QLabel* label)
 {
@@ -39,12 +32,14 @@ static QString shown(const QString& text)
 void QtPlatform::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 Platform::Answer QtPlatform::askYesNo(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
@@ -113,23 +108,7 @@ void QtPlatform::repaintLabel(const QString& control, const QString& text)
 
 Platform::HttpResult QtPlatform::httpGet(const QString& url)
 {
-    if (!m_network)
-        m_network = new QNetworkAccessManager;
-    HttpResult result;
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(30000);
-    QNetworkReply* reply = m_network->get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (reply->error() == QNetworkReply::NoError) {
-        result.ok = true;
-        result.body = reply->readAll();
-    } else {
-        result.error = reply->errorString();
-    }
-    reply->deleteLater();
-    return result;
+    return m_connection.get(url);
 }
 
 namespace

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/platform.h"
+#include "lineage/httpconnection.h"
 
 #include <QPointer>
 
 class QLabel;
-class QNetworkAccessManager;
 class QWidget;
 
 /** The platform for a person at the screen: message boxes, dialogs, pointer, network and printer. */
@@ -33,10 +33,12 @@ public:
 
     /** Converts "Caption|pattern" entries to the dialog's filter texts. */
     static QStringList qtFilters(const QStringList& filters);
+    /** The connection httpGet() uses, with its time-out and size limit. */
+    HttpConnection& connection() { return m_connection; }
 
 private:
     QPointer<QWidget> m_parent;
     QList<QPair<QString, QPointer<QLabel>>> m_labels;
-    QNetworkAccessManager* m_network = nullptr;
+    HttpConnection m_connection;
     int m_busy = 0;
 };

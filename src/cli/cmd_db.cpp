@@ -18,7 +18,7 @@ int init(CliContext& c, const QStringList& args)
         return 2;
     }
     Database db;
-    if (!db.create(databasePath(c))) {
+    if (!db.create(databasePath(c)) || !db.close()) {
         c.err << "turftrawler-cli init: " << db.error() << "\n";
         return 1;
     }
@@ -37,7 +37,7 @@ int weeks(CliContext& c, const QStringList& args)
         return 1;
     }
     const auto list = db.weeks();
-    if (!list) {
+    if (!list || !db.close()) {
         c.err << "turftrawler-cli weeks: " << db.error() << "\n";
         return 1;
     }

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
-#include "core/startup.h"
 #include "cli/clisession.h"
+#include "core/startup.h"
 #include "import/importdriver.h"
 
 #include <QFileInfo>
@@ -60,7 +60,7 @@ int import(CliContext& c, const QStringList& arguments)
     }
     c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     if (!r.detail.isEmpty())
-        c.err << r.file << ": " << r.detail << "\n";
+        c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
     return 1;
 }
 

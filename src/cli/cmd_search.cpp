@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
+#include "cli/searchoptions.h"
 
 #include "core/startup.h"
 #include "output/gridjson.h"
@@ -29,15 +30,8 @@ int search(CliContext& c, const QStringList& arguments)
     const QString id = takeOption(args, QStringLiteral("--id"), none, ok);
     const QString owner = takeOption(args, QStringLiteral("--owner"), none, ok);
     const QString race = takeOption(args, QStringLiteral("--race"), none, ok);
-    const QString firstWeek = takeOption(args, QStringLiteral("--first-week"), QString(), ok);
-    const QString lastWeek = takeOption(args, QStringLiteral("--last-week"), QString(), ok);
-    const QString injury = takeOption(args, QStringLiteral("--injury"), QStringLiteral("30"), ok);
-    const QString today = takeOption(args, QStringLiteral("--today"), QString(), ok);
-    const QString dateFormat = takeOption(args, QStringLiteral("--date-format"), QString(), ok);
-    const bool currentOwner = takeFlag(args, QStringLiteral("--current-owner"));
-    const bool yes = takeFlag(args, QStringLiteral("--yes"));
-    const bool json = takeFlag(args, QStringLiteral("--json"));
-    if (!ok)
+    SearchOptions options;
+    if (!options.take(args) || !ok)
         return fail(c, QStringLiteral("an option is missing its value"));
     if (!args.isEmpty())
         return fail(c, QStringLiteral("unexpected argument ") + args.first());
@@ -64,13 +58,44 @@ int search(CliContext& c, const QStringList& arguments)
     CliSession session(c.dir, defaultBreedingPath());
     if (!session.ok())
         return fail(c, session.error(), 1);
+    if (const QString error = options.apply(session); !error.isEmpty())
+        return fail(c, error);
+    const bool listed = gethorse(session.state, mode, nameBoxText(mode, name), idText);
+    options.print(c, session);
+    return listed ? 0 : 1;
+}
+
+} // namespace
+
+QString SearchOptions::usage()
+{
+    return QStringLiteral("[--first-week W] [--last-week W] [--current-owner] [--injury T] [--yes] "
+                          "[--today YYYY-MM-DD] [--date-format FORMAT] [--json]");
+}
+
+bool SearchOptions::take(QStringList& args)
+{
+    bool ok = true;
+    firstWeek = takeOption(args, QStringLiteral("--first-week"), QString(), ok);
+    lastWeek = takeOption(args, QStringLiteral("--last-week"), QString(), ok);
+    injury = takeOption(args, QStringLiteral("--injury"), QStringLiteral("30"), ok);
+    today = takeOption(args, QStringLiteral("--today"), QString(), ok);
+    dateFormat = takeOption(args, QStringLiteral("--date-format"), QString(), ok);
+    currentOwner = takeFlag(args, QStringLiteral("--current-owner"));
+    yes = takeFlag(args, QStringLiteral("--yes"));
+    json = takeFlag(args, QStringLiteral("--json"));
+    return ok;
+}
+
+QString SearchOptions::apply(CliSession& session) const
+{
     HeadlessPlatform& platform = session.platform;
     platform.defaultAnswer = yes ? Platform::Answer::Yes : Platform::Answer::No;
     platform.todayDate = QDate::currentDate();
     if (!today.isEmpty()) {
         platform.todayDate = QDate::fromString(today, Qt::ISODate);
         if (!platform.todayDate.isValid())
-            return fail(c, QStringLiteral("--today needs a date as YYYY-MM-DD"));
+            return QStringLiteral("--today needs a date as YYYY-MM-DD");
     }
     platform.dateFormat =
         dateFormat.isEmpty() ? QLocale::system().dateFormat(QLocale::ShortFormat) : dateFormat;
@@ -80,8 +105,15 @@ int search(CliContext& c, const QStringList& arguments)
     f.panel.txtlastweek = lastWeek;
     f.panel.txtinjury = injury;
     f.panel.chkowner = currentOwner;
-    gethorse(f, mode, name, idText);
+    return QString();
+}
 
+void SearchOptions::print(CliContext& c, CliSession& session) const
+{
+    const MainWindowState& f = session.state;
+    const HeadlessPlatform& platform = session.platform;
+    for (const QString& m : platform.messages)
+        c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     if (json) {
         QJsonObject out{
             {QStringLiteral("MSFlexGrid1"), gridToJson(f.MSFlexGrid1)},
@@ -92,22 +124,20 @@ int search(CliContext& c, const QStringList& arguments)
             {QStringLiteral("messages"), QJsonArray::fromStringList(platform.messages)},
         };
         c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
-        return 0;
+        return;
     }
-    for (const QString& m : platform.messages)
-        c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     c.out << QString::fromUtf8(exportText(f.MSFlexGrid1));
     c.out << f.frainfo << "\n"
           << QString(f.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
-    return 0;
 }
+
+namespace
+{
 
 CliRegistrar searchCommand{
     {QStringLiteral("search"),
-     QStringLiteral(
-         "search               --horse NAME | --id ID | --owner NAME | --race KEY [--first-week W] "
-         "[--last-week W] [--current-owner] [--injury T] [--yes] [--today YYYY-MM-DD] "
-         "[--date-format FORMAT] [--json]"),
+     QStringLiteral("search               --horse NAME | --id ID | --owner NAME | --race KEY ") +
+         SearchOptions::usage(),
      search}};
 
 } // namespace

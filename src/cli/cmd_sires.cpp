@@ -3,6 +3,7 @@
 
 #include "core/startup.h"
 #include "output/gridjson.h"
+#include "output/textexport.h"
 #include "progeny/getsires.h"
 
 #include <QDir>
@@ -13,17 +14,6 @@
 
 namespace
 {
-
-/** A grid as the text export writes it, but with every column (the sire layout has 19): each field quoted
-    and followed by a comma, lines ending in CR LF. */
-void writeQuoted(QTextStream& out, const GridState& grid)
-{
-    for (int r = 0; r < grid.rows(); ++r) {
-        for (int c = 0; c < grid.cols(); ++c)
-            out << '"' << grid.text(r, c) << "\",";
-        out << "\r\n";
-    }
-}
 
 QString oneLine(QString text)
 {
@@ -93,11 +83,13 @@ int sires(CliContext& c, const QStringList& arguments)
         o[QStringLiteral("messages")] = QJsonArray::fromStringList(messages);
         c.out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented));
     } else {
-        writeQuoted(c.out, f.MSFlexGrid1);
-        c.out << "\n" << f.frainfo << "\n" << f.lblfastest << "\n\n";
-        writeQuoted(c.out, f.MSFSRGrid);
-        c.out << "\n";
-        writeQuoted(c.out, f.MSFmaxgrid);
+        // Every column of each grid: the sire layout has 19.
+        const auto quoted = [](const GridState& g) { return QString::fromUtf8(exportText(g, g.cols())); };
+        c.out << quoted(f.MSFlexGrid1) << "\n"
+              << f.frainfo << "\n"
+              << f.lblfastest << "\n\n"
+              << quoted(f.MSFSRGrid) << "\n"
+              << quoted(f.MSFmaxgrid);
     }
     if (!messages.isEmpty()) {
         c.err << "turftrawler-cli sires: " << oneLine(messages.join(QLatin1Char(' '))) << "\n";

@@ -1,7 +1,9 @@
 #include "core/format.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -13,17 +15,24 @@ double roundHalfEven(double value)
     return std::nearbyint(value); // the default rounding mode is to nearest, ties to even
 }
 
-double roundTo(double value, int decimals)
+double roundScaled(double scaled)
 {
-    if (!std::isfinite(value))
-        return value;
-    const double scale = std::pow(10.0, decimals);
-    const double x = std::fabs(value) * scale;
+    const double x = std::fabs(scaled);
     const double whole = std::floor(x);
     // A value that reads as an exact half in decimal may sit a hair below or above it in binary.
     const double eps = 1e-11 * std::max(1.0, x);
     const double r = std::fabs(x - whole - 0.5) <= eps ? whole + 1 : std::round(x);
-    return (value < 0 ? -r : r) / scale;
+    return scaled < 0 ? -r : r;
+}
+
+double roundTo(double value, int decimals)
+{
+    // Imports and grids round every start: the usual scales without a pow() each time.
+    static const double scales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (!std::isfinite(value))
+        return value;
+    const double scale = decimals >= 0 && decimals <= 9 ? scales[decimals] : std::pow(10.0, decimals);
+    return roundScaled(value * scale) / scale;
 }
 
 std::optional<std::int16_t> toInt16(double value)
@@ -120,6 +129,24 @@ QString shortest(double value)
 
 QString properCase(const QString& text)
 {
+    // Most names are ASCII, and a grid of 15,000 rows cases each one.
+    if (std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; })) {
+        QString out = text;
+        bool startOfWord = true;
+        for (QChar& ch : out) {
+            const char16_t c = ch.unicode();
+            if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
+                startOfWord = true;
+                continue;
+            }
+            if (startOfWord && c >= u'a' && c <= u'z')
+                ch = QChar(c - 32);
+            else if (!startOfWord && c >= u'A' && c <= u'Z')
+                ch = QChar(c + 32);
+            startOfWord = false;
+        }
+        return out;
+    }
     QString out = text.toLower();
     bool startOfWord = true;
     for (auto& ch : out) {
@@ -132,6 +159,20 @@ QString properCase(const QString& text)
         }
     }
     return out;
+}
+
+QString decodeText(QByteArrayView bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QString literalCaption(const QString& text)
+{
+    return QString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 bool isNumeric(const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -14,6 +15,9 @@ double roundHalfEven(double value);
 /** Rounds to a number of decimals as the display patterns do: an exact half, as written in decimal, away from
  * zero. */
 double roundTo(double value, int decimals);
+/** roundTo() of a value already multiplied by its power of ten: the nearest whole number, a half away from
+ * zero even when binary noise puts the value a hair below it. */
+double roundScaled(double scaled);
 
 /** Whole-number conversions with range checks; nullopt when out of range or not finite. */
 std::optional<std::int16_t> toInt16(double value);
@@ -37,6 +41,11 @@ QString shortest(double value);
 
 /** First letter of every word in upper case, the rest in lower case. */
 QString properCase(const QString& text);
+/** Text of a file that may be UTF-8 or plain 8-bit: UTF-8 when the bytes are valid UTF-8, else Latin-1. */
+QString decodeText(QByteArrayView bytes);
+/** A text from data as a window caption must hold it to show it literally: "&" doubled, which the toolkit
+ * would otherwise take for a shortcut key. */
+QString literalCaption(const QString& text);
 /** True when the text reads as a number (optional sign, digits, optional point and decimals). */
 bool isNumeric(const QString& text);
 /** True when the text is a whole number of decimal digits, optionally signed. */

@@ -8,6 +8,7 @@ void HeadlessPlatform::message(const QString& text)
 Platform::Answer HeadlessPlatform::askYesNo(const QString& text)
 {
     messages << text;
+    ++questions;
     if (answers.empty())
         return defaultAnswer;
     const Answer a = answers.front();

@@ -16,6 +16,8 @@ class HeadlessPlatform : public Platform
 public:
     /** Every message box shown, in order (questions included). */
     QStringList messages;
+    /** How many of those were Yes/No questions. */
+    int questions = 0;
     /** Every label repaint, as "control: text", in order. */
     QStringList labelTexts;
     /** Dialog requests seen, in order. */

@@ -2,13 +2,50 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
 
 static QString nextConnectionName()
 {
     static QAtomicInt counter;
     return QStringLiteral("turf-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+EngineStatement::~EngineStatement()
+{
+    finalize();
+}
+
+EngineStatement::EngineStatement(EngineStatement&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+EngineStatement& EngineStatement::operator=(EngineStatement&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    finalize();
+    m_db = std::exchange(other.m_db, nullptr);
+    m_statement = std::exchange(other.m_statement, nullptr);
+    if (m_db)
+        std::replace(m_db->m_statements.begin(), m_db->m_statements.end(), &other, this);
+    return *this;
+}
+
+void EngineStatement::finalize()
+{
+    if (m_db)
+        std::erase(m_db->m_statements, this);
+    sqlite3_finalize(m_statement);
+    m_db = nullptr;
+    m_statement = nullptr;
 }
 
 Database::Database() : m_name(nextConnectionName()) {}
@@ -97,10 +134,48 @@ bool Database::create(const QString& path)
     return true;
 }
 
-void Database::close()
+bool Database::close()
 {
-    if (m_db.isValid() && m_db.isOpen())
-        m_db.close();
+    // The engine refuses to close a connection that still has a statement; the driver finalises its own.
+    while (!m_statements.empty())
+        m_statements.back()->finalize();
+    if (!isOpen())
+        return true;
+    m_db.close();
+    // A refused close is the only connection error an open connection can report.
+    if (m_db.lastError().type() == QSqlError::ConnectionError)
+        return fail(QStringLiteral("The database %1 could not be closed").arg(m_db.databaseName()),
+                    m_db.lastError().text());
+    return true;
+}
+
+sqlite3* Database::engine()
+{
+    if (!isOpen())
+        return nullptr;
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+EngineStatement Database::prepare(const char* sql)
+{
+    EngineStatement s;
+    sqlite3* h = engine();
+    if (!h) {
+        fail(QStringLiteral("The database driver gives no access to the database"), QString());
+        return s;
+    }
+    if (sqlite3_prepare_v2(h, sql, -1, &s.m_statement, nullptr) != SQLITE_OK) {
+        fail(QStringLiteral("The database cannot be read"), QString::fromUtf8(sqlite3_errmsg(h)));
+        sqlite3_finalize(s.m_statement);
+        s.m_statement = nullptr;
+        return s;
+    }
+    s.m_db = this;
+    m_statements.push_back(&s);
+    return s;
 }
 
 bool Database::isOpen() const

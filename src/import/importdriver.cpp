@@ -13,66 +13,12 @@
 namespace
 {
 
-const QChar Nul(0);
-const QChar Backslash(QLatin1Char('\\'));
-
 QString failureText(const QString& path)
 {
     return Fmt::lines(
         {QStringLiteral("Import of ") + QFileInfo(path).fileName() + QStringLiteral(" was NOT completed."),
          QStringLiteral("Import terminated.")});
 }
-
-} // namespace
-
-qint16 countDelimiters(const QString& text, QChar c)
-{
-    int n = 0;
-    for (QChar ch : text) {
-        if (ch == c)
-            ++n;
-    }
-    return qint16(std::min(n, 32767));
-}
-
-QStringList ChosenFiles::paths() const
-{
-    QStringList out;
-    const QString prefix = folder.isEmpty() || folder.endsWith(Backslash) ? folder : folder + Backslash;
-    for (const QString& name : names)
-        out << prefix + name;
-    return out;
-}
-
-ChosenFiles splitDialogAnswer(const QString& answer)
-{
-    ChosenFiles chosen;
-    const QString text = answer + Nul;
-    qsizetype b = 0;
-    if (countDelimiters(text, Nul) == 1) {
-        const qsizetype slash = text.lastIndexOf(Backslash);
-        // A file in the root of a drive keeps the separator in its folder (C:\).
-        chosen.folder = countDelimiters(text, Backslash) == 1 ? text.left(slash + 1)
-                                                              : text.left(std::max<qsizetype>(slash, 0));
-        b = slash + 1;
-    } else {
-        const qsizetype first = text.indexOf(Nul);
-        chosen.folder = text.left(first);
-        b = first + 1;
-    }
-    for (qsizetype i = b; i < text.size(); ++i) {
-        if (text[i] == Nul) {
-            // An answer that already ends in NUL would otherwise give an empty name to open.
-            if (i > b)
-                chosen.names << text.mid(b, i - b);
-            b = i + 1;
-        }
-    }
-    return chosen;
-}
-
-namespace
-{
 
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
@@ -106,7 +52,13 @@ public:
             m_db.rollback();
             return fail(completed ? paths.last() : m_result.file, writer.error());
         }
-        m_db.close();
+        if (!m_db.close()) {
+            // What was read is stored; the failure is that the file stays open until the program ends.
+            m_f.platform().message(m_db.error());
+            m_result.status = ImportResult::Status::Failed;
+            m_result.detail = m_db.error();
+            return m_result;
+        }
         if (completed)
             m_f.setProgress(QString());
         return m_result;

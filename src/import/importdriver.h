@@ -8,20 +8,6 @@ class MainWindowState;
 /** "&Import Race Data": asks for results files and imports them into horses.mdb. */
 void importRaceData(MainWindowState& f);
 
-/** How many characters of the text equal c (0 for an empty text). */
-qint16 countDelimiters(const QString& text, QChar c);
-
-/** The files of a file-dialog answer given as one text: a folder and the names in the dialog's order. */
-struct ChosenFiles {
-    QString folder;
-    QStringList names;
-    /** The full path of each name: the folder, "\" unless the folder already ends in one, the name. */
-    QStringList paths() const;
-};
-
-/** Takes apart a dialog answer that is either one full path, or the folder and each name separated by NUL. */
-ChosenFiles splitDialogAnswer(const QString& answer);
-
 /** What to do when a file's week is already stored. */
 enum class DuplicateWeek {
     Ask,   // ask the user (through the platform) whether to replace it
@@ -43,8 +29,9 @@ struct ImportResult {
 };
 
 /**
- * Imports the files in order, each in its own transaction, with the progress and failure texts in
+ * Imports the files in order, in one transaction for the whole run, with the progress and failure texts in
  * lblprogress and the busy pointer shown throughout. Stops at the first failure, keeping what was stored
  * before it, or when a week already stored is not to be replaced.
  */
-ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy = DuplicateWeek::Ask);
+ImportResult importFiles(MainWindowState& f, const QStringList& paths,
+                         DuplicateWeek policy = DuplicateWeek::Ask);

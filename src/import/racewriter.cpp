@@ -1,17 +1,9 @@
 #include "import/racewriter.h"
 
-#include "db/database.h"
-
-#include <QSqlDriver>
-#include <QVariant>
-
 #include <sqlite3.h>
 
-RaceWriter::RaceWriter(Database& db)
+RaceWriter::RaceWriter(Database& db) : m_db(db.engine())
 {
-    const QVariant handle = db.handle().driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        m_db = *static_cast<sqlite3* const*>(handle.constData());
     if (!m_db) {
         m_error = QStringLiteral("The database connection is not available");
         return;
@@ -23,15 +15,10 @@ RaceWriter::RaceWriter(Database& db)
                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
     const char* starts = "INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
-    if (sqlite3_prepare_v2(m_db, races, -1, &m_races, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(m_db, starts, -1, &m_starts, nullptr) != SQLITE_OK)
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-}
-
-RaceWriter::~RaceWriter()
-{
-    sqlite3_finalize(m_races);
-    sqlite3_finalize(m_starts);
+    m_races = db.prepare(races);
+    m_starts = db.prepare(starts);
+    if (!ok())
+        m_error = db.error();
 }
 
 bool RaceWriter::exec(const char* sql)
@@ -71,28 +58,30 @@ static void bindText(sqlite3_stmt* s, int i, const QString& text)
 
 bool RaceWriter::addRace(const RaceRow& r)
 {
-    sqlite3_bind_double(m_races, 1, r.racenum);
-    bindText(m_races, 2, r.surf);
-    bindText(m_races, 3, r.cond);
-    sqlite3_bind_double(m_races, 4, r.dist);
-    sqlite3_bind_int(m_races, 5, r.size);
-    sqlite3_bind_int(m_races, 6, r.purse);
-    sqlite3_bind_int(m_races, 7, r.cprice);
-    bindText(m_races, 8, r.restr);
-    bindText(m_races, 9, r.age);
-    return step(m_races);
+    sqlite3_stmt* q = m_races.get();
+    sqlite3_bind_double(q, 1, r.racenum);
+    bindText(q, 2, r.surf);
+    bindText(q, 3, r.cond);
+    sqlite3_bind_double(q, 4, r.dist);
+    sqlite3_bind_int(q, 5, r.size);
+    sqlite3_bind_int(q, 6, r.purse);
+    sqlite3_bind_int(q, 7, r.cprice);
+    bindText(q, 8, r.restr);
+    bindText(q, 9, r.age);
+    return step(q);
 }
 
 bool RaceWriter::addStart(const StartRow& s)
 {
-    sqlite3_bind_text(m_starts, 1, s.hname.constData(), int(s.hname.size()), SQLITE_STATIC);
-    sqlite3_bind_int(m_starts, 2, s.hid);
-    sqlite3_bind_double(m_starts, 3, s.racenum);
-    sqlite3_bind_int(m_starts, 4, s.fin);
-    sqlite3_bind_int(m_starts, 5, s.ppos);
-    sqlite3_bind_double(m_starts, 6, s.sp);
-    sqlite3_bind_int(m_starts, 7, s.start);
-    sqlite3_bind_double(m_starts, 8, s.odds);
-    sqlite3_bind_text(m_starts, 9, s.oname.constData(), int(s.oname.size()), SQLITE_STATIC);
-    return step(m_starts);
+    sqlite3_stmt* q = m_starts.get();
+    sqlite3_bind_text(q, 1, s.hname.constData(), int(s.hname.size()), SQLITE_STATIC);
+    sqlite3_bind_int(q, 2, s.hid);
+    sqlite3_bind_double(q, 3, s.racenum);
+    sqlite3_bind_int(q, 4, s.fin);
+    sqlite3_bind_int(q, 5, s.ppos);
+    sqlite3_bind_double(q, 6, s.sp);
+    sqlite3_bind_int(q, 7, s.start);
+    sqlite3_bind_double(q, 8, s.odds);
+    sqlite3_bind_text(q, 9, s.oname.constData(), int(s.oname.size()), SQLITE_STATIC);
+    return step(q);
 }

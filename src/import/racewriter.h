@@ -1,23 +1,17 @@
 #pragma once
 
+#include "db/database.h"
 #include "import/resultsfile.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
-class Database;
-
 /**
- * Stores races and starts through prepared statements on the database's own connection. Used inside one
- * transaction per results file, which is what lets a week of some 3,600 starts go in at full speed.
+ * Stores races and starts through prepared statements on the database's own connection. Used inside the
+ * one transaction of an import run, which is what lets a week of some 3,600 starts go in at full speed.
  */
 class RaceWriter : public RaceSink
 {
 public:
     /** Prepares the two insert statements; ok() tells whether that worked. */
     explicit RaceWriter(Database& db);
-    ~RaceWriter() override;
-    RaceWriter(const RaceWriter&) = delete;
-    RaceWriter& operator=(const RaceWriter&) = delete;
 
     bool ok() const { return m_races && m_starts; }
     bool begin();
@@ -32,7 +26,7 @@ private:
     bool step(sqlite3_stmt* statement);
 
     sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_races = nullptr;
-    sqlite3_stmt* m_starts = nullptr;
+    EngineStatement m_races;
+    EngineStatement m_starts;
     QString m_error;
 };

@@ -3,7 +3,6 @@
 #include "core/format.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <cfloat>
 #include <cmath>
@@ -36,21 +35,6 @@ std::optional<double> readRebuilt(const QString& text)
     return v;
 }
 
-/** Fmt::roundTo for the few decimal counts used on every start, without its pow(). */
-double roundDecimals(double value, int decimals)
-{
-    static const double scales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (!std::isfinite(value) || decimals < 0 || decimals > 9)
-        return Fmt::roundTo(value, decimals);
-    const double scale = scales[decimals];
-    const double x = std::fabs(value) * scale;
-    const double whole = std::floor(x);
-    // A value that reads as an exact half in decimal may sit a hair below or above it in binary.
-    const double eps = 1e-11 * std::max(1.0, x);
-    const double r = std::fabs(x - whole - 0.5) <= eps ? whole + 1 : std::round(x);
-    return (value < 0 ? -r : r) / scale;
-}
-
 QString wholeDigits(double v)
 {
     return QString::number(static_cast<qint64>(std::trunc(v)));
@@ -64,17 +48,6 @@ QString afterPoint(double v)
 }
 
 } // namespace
-
-QString decodeField(std::string_view bytes)
-{
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    return text;
-}
 
 namespace ResultValues
 {
@@ -169,7 +142,7 @@ std::optional<double> odds(double base)
     if (base == 0)
         return std::nullopt;
     // Snapped to nine decimals first so that 0.25 gives 22.8 (2.2) and not a hair under a whole tenth.
-    const double tenths = std::trunc(roundDecimals((0.82 - base) / base * 10.0, 9));
+    const double tenths = std::trunc(Fmt::roundTo((0.82 - base) / base * 10.0, 9));
     if (!std::isfinite(tenths))
         return std::nullopt;
     const double v = tenths / 10.0;
@@ -206,7 +179,7 @@ bool ResultsReader::text(QString& out)
     std::string_view f;
     if (!field(f))
         return false;
-    out = decodeField(f);
+    out = Fmt::decodeText(f);
     return true;
 }
 
@@ -228,7 +201,7 @@ bool ResultsReader::number(double& out, const char* what)
     const auto v = parseNumber(f);
     if (!v)
         return fail(QStringLiteral("the %1 \"%2\" is not a number")
-                        .arg(QLatin1String(what), decodeField(f.substr(0, 40))));
+                        .arg(QLatin1String(what), Fmt::decodeText(f.substr(0, 40))));
     out = *v;
     return true;
 }
@@ -268,7 +241,7 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     if (isAscii(f)) {
         row.hname = QByteArray(f.data(), qsizetype(std::min<size_t>(f.size(), HnameLength)));
     } else {
-        row.hname = decodeField(f).left(HnameLength).toUtf8();
+        row.hname = Fmt::decodeText(f).left(HnameLength).toUtf8();
     }
     double id = 0, speed = 0, start = 0, oddsBase = 0, post = 0, ignored = 0;
     if (!number(id, "horse number") || !number(speed, "speed figure") || !number(start, "start figure"))
@@ -279,7 +252,7 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     }
     if (!number(oddsBase, "odds value") || !number(post, "post value") || !skip(1) || !field(f))
         return false;
-    row.oname = isAscii(f) ? QByteArray(f.data(), qsizetype(f.size())) : decodeField(f).toUtf8();
+    row.oname = isAscii(f) ? QByteArray(f.data(), qsizetype(f.size())) : Fmt::decodeText(f).toUtf8();
 
     const auto hid = Fmt::toInt32(id);
     if (!hid)
@@ -306,7 +279,7 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     const auto ppos = Fmt::toInt16(post + 49 + (first == 9 ? 0 : first));
     if (!ppos)
         return fail(QStringLiteral("the post value %1 is too large").arg(Fmt::shortest(post)));
-    const auto startFigure = Fmt::toInt16(roundDecimals(start * 100.0, 6));
+    const auto startFigure = Fmt::toInt16(Fmt::roundTo(start * 100.0, 6));
     if (!startFigure)
         return fail(QStringLiteral("the start figure %1 is too large").arg(Fmt::shortest(start)));
     const auto o = ResultValues::odds(oddsBase);
@@ -316,7 +289,7 @@ bool ResultsReader::readStart(StartRow& row, int fin, double racenum)
     row.racenum = racenum;
     row.fin = fin;
     row.ppos = *ppos;
-    row.sp = roundDecimals(speed + first - last, 2);
+    row.sp = Fmt::roundTo(speed + first - last, 2);
     row.start = *startFigure;
     row.odds = *o;
     return true;

@@ -121,6 +121,3 @@ private:
     qint64 m_starts = 0;
     QString m_error;
 };
-
-/** Decodes a text field: UTF-8 when it is valid UTF-8, otherwise 8-bit Latin-1. */
-QString decodeField(std::string_view bytes);

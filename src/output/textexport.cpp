@@ -2,11 +2,11 @@
 
 #include "core/gridstate.h"
 
-QByteArray exportText(const GridState& grid)
+QByteArray exportText(const GridState& grid, int columns)
 {
     QByteArray out;
     for (int r = 0; r < grid.rows(); ++r) {
-        for (int c = 0; c < 18; ++c) {
+        for (int c = 0; c < columns; ++c) {
             out += '"';
             if (c < grid.cols())
                 out += grid.text(r, c).toUtf8();

@@ -3,7 +3,6 @@
 #include "core/format.h"
 
 #include <QDir>
-#include <QStringDecoder>
 
 #include <limits>
 #include <optional>
@@ -50,26 +49,9 @@ std::optional<qint64> wholeNumber(QByteArrayView field, qint64 lo, qint64 hi)
     return value;
 }
 
-/** The file is plain 8-bit text; UTF-8 is taken as such when the bytes are valid UTF-8. */
-QString decode(QByteArrayView bytes)
-{
-    bool ascii = true;
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
 QString shown(QByteArrayView bytes)
 {
-    QString text = decode(bytes);
+    QString text = Fmt::decodeText(bytes);
     if (text.size() > 40)
         text = text.left(40) + QStringLiteral("...");
     return text;
@@ -174,7 +156,7 @@ bool BreedingScan::parseLine(int k, BreedingRecord& record)
         return false;
     }
     record.lineIds[std::size_t(k)] = std::int32_t(*id);
-    record.lineNames[std::size_t(k)] = decode(text.sliced(c1 + 1, c2 - c1 - 1));
+    record.lineNames[std::size_t(k)] = Fmt::decodeText(text.sliced(c1 + 1, c2 - c1 - 1));
     if (k == 0) {
         const QByteArrayView ageField = text.sliced(c2 + 1, c3 - c2 - 1);
         const auto age = wholeNumber(ageField, std::numeric_limits<std::int16_t>::min(),
@@ -190,7 +172,7 @@ bool BreedingScan::parseLine(int k, BreedingRecord& record)
         const QByteArrayView rest = text.sliced(c3 + 1);
         if (!rest.isEmpty()) {
             // The sex code is one character, which in UTF-8 may take more than one byte.
-            const QString tail = decode(rest.first(std::min<qsizetype>(rest.size(), 4)));
+            const QString tail = Fmt::decodeText(rest.first(std::min<qsizetype>(rest.size(), 4)));
             record.sexCode = tail.isEmpty() ? QString() : QString(tail.at(0));
         }
     }

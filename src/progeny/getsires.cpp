@@ -1,7 +1,7 @@
 #include "progeny/getsires.h"
 
-#include "core/mainwindowstate.h"
 #include "core/format.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "progeny/breedingfile.h"
@@ -478,6 +478,10 @@ void getsires(MainWindowState& f, const QString& name)
                     g.setColour(r, c, s == SurfaceDirt ? Palette::DarkRed : Palette::DarkGreen);
                 }
             }
+        }
+        if (!db.close()) {
+            f.platform().message(databaseFailure(db.error()));
+            return;
         }
     }
 

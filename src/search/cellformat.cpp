@@ -18,13 +18,10 @@ constexpr long long ipowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000
 
 QString fixed(double value, int decimals, int intDigits)
 {
-    // Negative, huge or odd requests go the general way; the rounding below is Fmt::roundTo's.
+    // Negative, huge or odd requests go the general way.
     if (!(value >= 0 && value < 1e9) || decimals < 0 || decimals > 8 || intDigits < 1 || intDigits > 9)
         return Fmt::fixed(value, decimals, intDigits);
-    const double x = value * powers[decimals];
-    const double whole = std::floor(x);
-    const double eps = 1e-11 * std::max(1.0, x);
-    const long long n = static_cast<long long>(std::fabs(x - whole - 0.5) <= eps ? whole + 1 : std::round(x));
+    const long long n = static_cast<long long>(Fmt::roundScaled(value * powers[decimals]));
     long long intPart = n / ipowers[decimals];
     long long fracPart = n % ipowers[decimals];
     char buffer[40];

@@ -10,13 +10,10 @@
 #include "search/horsestats.h"
 #include "search/searchquery.h"
 
-#include <QSqlDriver>
-
 #include <sqlite3.h>
 
 #include <array>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -95,11 +92,6 @@ std::uint8_t rowColour(const QString& cond, const QString& surf)
     return Palette::Default;
 }
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
 /** Reads the result with the engine's own interface: a large owner search reads 15,000 rows of 17 fields. */
 class Reader
 {
@@ -174,29 +166,6 @@ struct ReadContext {
     CellFormat::NumberCache<double> odds;
 };
 
-QString properCaseUtf8(std::string_view utf8)
-{
-    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-    for (const QChar ch : text) {
-        if (ch.unicode() >= 0x80)
-            return Fmt::properCase(text);
-    }
-    bool startOfWord = true;
-    for (QChar& ch : text) {
-        const char16_t c = ch.unicode();
-        if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
-            startOfWord = true;
-            continue;
-        }
-        if (startOfWord && c >= u'a' && c <= u'z')
-            ch = QChar(c - 32);
-        else if (!startOfWord && c >= u'A' && c <= u'Z')
-            ch = QChar(c + 32);
-        startOfWord = false;
-    }
-    return text;
-}
-
 /** Reads one start into its grid row and its facts. */
 ListedStart readStart(const Reader& r, ReadContext& ctx)
 {
@@ -217,13 +186,12 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
     f.sameOwner = hid == ctx.refId && hname == ctx.refName && oname == ctx.refOwner;
 
     auto& c = out.cells;
-    c[0] = ctx.names.get(hname, [&] { return properCaseUtf8(hname); });
+    c[0] = ctx.names.get(hname, [&] { return Fmt::properCase(r.text(ColHname)); });
     c[1] = r.plain(ColHid, ctx.ids);
     c[2] = CellFormat::fixed(f.racenum, 4, 1);
     c[3] = ctx.ages.get(r.view(ColAge));
-    // The track is the pair of digits after the point; a number without a code shows nothing.
-    const double week = std::floor(f.racenum);
-    const int track = int(std::floor(f.racenum * 100 - week * 100 + 5e-7));
+    // A track number without a code shows nothing.
+    const int track = RaceKey::track(f.racenum);
     if (track >= 0 && std::size_t(track) < ctx.tracks.size())
         c[4] = ctx.tracks[std::size_t(track)];
     c[5] = f.restr;
@@ -258,27 +226,20 @@ struct Found {
     QString error;
 };
 
-sqlite3* rawHandle(Database& db)
-{
-    const QVariant v = db.handle().driver()->handle();
-    if (qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
 QString engineError(sqlite3* h, const QString& what)
 {
     return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
 }
 
-bool loadTracks(sqlite3* h, std::vector<QString>& tracks, QString& error)
+bool loadTracks(Database& db, std::vector<QString>& tracks, QString& error)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(h, "SELECT num, stcode FROM statecodes", -1, &raw, nullptr) != SQLITE_OK) {
+    sqlite3* h = db.engine();
+    const EngineStatement s = db.prepare("SELECT num, stcode FROM statecodes");
+    if (!s) {
         error = engineError(h, QStringLiteral("The track table cannot be read"));
         return false;
     }
-    StatementPtr s(raw);
+    sqlite3_stmt* raw = s.get();
     Reader r(raw);
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
@@ -302,17 +263,17 @@ bool loadTracks(sqlite3* h, std::vector<QString>& tracks, QString& error)
  * week's end, and stops at a start before the first week, at another owner (current owner only), or after
  * 15,000 listed starts. The rest of the rows are only counted.
  */
-Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
+Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
                 ReadContext& ctx)
 {
     Found found;
-    sqlite3_stmt* raw = nullptr;
-    const QByteArray sql = st.sql.toUtf8();
-    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
+    sqlite3* h = db.engine();
+    const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
+    if (!s) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
     }
-    StatementPtr s(raw);
+    sqlite3_stmt* raw = s.get();
     for (int i = 0; i < st.binds.size(); ++i) {
         const QVariant& v = st.binds[i];
         int rc;
@@ -362,6 +323,13 @@ Found runSearch(sqlite3* h, const Statement& st, const Criteria& crit, bool curr
     return found;
 }
 
+/** Whether the name index serves the search: it exists, and the names it finds hold few enough starts. */
+bool usesNameIndex(Database& db, const Statement& probe)
+{
+    return !probe.sql.isEmpty() && NameIndex::present(db.handle()) &&
+           NameIndex::pays(db.handle(), probe.sql, probe.binds);
+}
+
 /** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
 void endEmpty(MainWindowState& f, const QString& message)
 {
@@ -400,7 +368,7 @@ void loadGrid(MainWindowState& f, const std::vector<ListedStart>& listed, HorseS
 
 } // namespace
 
-void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id)
+bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id)
 {
     Platform& p = f.platform();
     // The texts may be cells of the grid that this search reloads: keep a copy.
@@ -412,7 +380,7 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
-        return;
+        return false;
     }
 
     BusyPointer busy(p);
@@ -421,33 +389,30 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     showNormalLayout(f);
     f.setProgress(QStringLiteral("Searching..."));
 
-    Database db;
-    if (!db.open(f.databasePath())) {
-        endEmpty(f, db.error());
-        return;
-    }
-    sqlite3* h = rawHandle(db);
-    if (!h) {
-        endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
-        return;
-    }
     ReadContext ctx;
-    QString error;
-    if (!loadTracks(h, ctx.tracks, error)) {
-        endEmpty(f, error);
-        return;
+    Found found;
+    {
+        Database db;
+        if (!db.open(f.databasePath())) {
+            endEmpty(f, db.error());
+            return false;
+        }
+        if (!db.engine()) {
+            endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
+            return false;
+        }
+        if (loadTracks(db, ctx.tracks, found.error))
+            found = runSearch(db, usesNameIndex(db, probe) ? indexedSt : st, crit, f.panel.chkowner, ctx);
+        if (!db.close() && found.error.isEmpty())
+            found.error = db.error();
     }
-    const bool indexed = !probe.sql.isEmpty() && NameIndex::present(db.handle()) &&
-                         NameIndex::pays(db.handle(), probe.sql, probe.binds);
-    Found found = runSearch(h, indexed ? indexedSt : st, crit, f.panel.chkowner, ctx);
-    db.close();
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);
-        return;
+        return false;
     }
     if (found.count == 0) {
         endEmpty(f, noneFound);
-        return;
+        return false;
     }
     if (found.count > AskAbove) {
         const QString question =
@@ -458,13 +423,13 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                 "the maximum number of horses that can be listed is 15,000 in this version.");
         if (p.askYesNo(question) != Platform::Answer::Yes) {
             grid.setRedraw(true);
-            return;
+            return false;
         }
     }
     // A last week before every start found leaves nothing to list.
     if (found.listed.empty()) {
         endEmpty(f, noneFound);
-        return;
+        return false;
     }
 
     const int threshold = crit.threshold;
@@ -480,6 +445,12 @@ void gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                              : mode == 5 ? SummaryKind::Race
                                          : SummaryKind::Horse;
     f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    return true;
+}
+
+QString nameBoxText(qint16 mode, const QString& text)
+{
+    return mode == 4 ? text : text.left(25);
 }
 
 void listhorse_Click(MainWindowState& f)

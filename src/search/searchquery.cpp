@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cmath>
+
 namespace SearchQuery
 {
 
@@ -91,6 +93,24 @@ bool horseIdClause(QString& sql, QVariantList& binds, const QString& id, QString
     sql += QLatin1String("hid = ?");
     binds << qlonglong(*value);
     return true;
+}
+
+/** Appends the clause of a race-key pattern, matched against the key's four-decimal text as the grid shows
+    it (600.0110, not 600.011); a literal start with the point in it bounds the keys for the index. */
+void raceKeyPatternClause(QString& sql, QVariantList& binds, const QString& pattern)
+{
+    static const QRegularExpression numericStart(QStringLiteral("^([0-9]+)\\.([0-9]{0,4})(?=[*?])"));
+    const QRegularExpressionMatch m = numericStart.match(pattern);
+    if (m.hasMatch()) {
+        // The keys whose text begins with 600.011 are those from 600.0110 to 600.0119, each give or take
+        // the half step that the text rounds away.
+        const double lower = (m.captured(1) + QLatin1Char('.') + m.captured(2)).toDouble();
+        const double step = std::pow(10.0, -int(m.capturedLength(2)));
+        sql += QLatin1String("tblraces.racenum >= ? AND tblraces.racenum < ? AND ");
+        binds << lower - 0.00005 << lower + step - 0.00005;
+    }
+    sql += QLatin1String("printf('%.4f', tblraces.racenum) LIKE ? ESCAPE '\\'");
+    binds << likePattern(pattern);
 }
 
 } // namespace
@@ -214,8 +234,7 @@ Statement build(int mode, const QString& name, const QString& id, bool nameIndex
     }
     case 5:
         if (isIdPattern(id)) {
-            where += QLatin1String("CAST(tblraces.racenum AS TEXT) LIKE ? ESCAPE '\\'");
-            s.binds << likePattern(id);
+            raceKeyPatternClause(where, s.binds, id);
         } else if (id.trimmed().isEmpty()) {
             return {QString(), {}, QStringLiteral("Please enter a race number, such as 612.0507.")};
         } else if (!Fmt::isNumeric(id)) {

@@ -1,11 +1,14 @@
 #include "db/database.h"
 #include "db/racekey.h"
+#include "openhandles.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -72,6 +75,31 @@ private slots:
         QVERIFY(db.error().contains("not a Turf Trawler database"_L1));
         QCOMPARE(f.size(), 31); // left untouched
         QVERIFY(!db.open(dir.filePath(u"missing.mdb"_s)));
+    }
+
+    void closeFinalisesStatementsOrSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("horses.mdb"));
+        Database db;
+        QVERIFY(db.create(path));
+        const EngineStatement kept = db.prepare("SELECT racenum FROM tblraces");
+        QSqlQuery q(db.handle());
+        QVERIFY(kept && q.exec(QStringLiteral("SELECT num FROM statecodes")));
+        QVERIFY2(db.close(), qPrintable(db.error()));
+        QVERIFY(!kept);
+        QCOMPARE(openHandles(path), 0);
+
+        // A statement prepared behind the database's back keeps the file open, and the close says so.
+        Database other;
+        QVERIFY(other.open(path));
+        sqlite3* h = other.engine();
+        sqlite3_stmt* stray = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(h, "SELECT 1", -1, &stray, nullptr), SQLITE_OK);
+        QVERIFY(!other.close());
+        QVERIFY(other.error().contains(QLatin1String("could not be closed")));
+        sqlite3_finalize(stray);
+        QCOMPARE(sqlite3_close(h), SQLITE_OK);
     }
 
     void removeWeekKeepsNeighbours()

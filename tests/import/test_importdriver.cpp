@@ -1,5 +1,6 @@
 #include "import/importdriver.h"
 #include "importfixture.h"
+#include "openhandles.h"
 
 #include <QTest>
 
@@ -34,28 +35,8 @@ private slots:
     void cleanup()
     {
         QCOMPARE(fx->p.busyDepth, 0); // the busy pointer is balanced on every path
+        QCOMPARE(openHandles(fx->dir.filePath(u"horses.mdb"_s)), 0); // and the database closed
         fx.reset();
-    }
-
-    void splitAnswer_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("expected"); // the folder, then the paths
-        QTest::newRow("one file") << u"C:\\race\\raceout612.txt"_s
-                                  << u"C:\\race > C:\\race\\raceout612.txt"_s;
-        QTest::newRow("root of a drive") << u"C:\\raceout.txt"_s << u"C:\\ > C:\\raceout.txt"_s;
-        QTest::newRow("several") << u"C:\\race\0a.txt\0b.txt\0c.txt"_s
-                                 << u"C:\\race > C:\\race\\a.txt C:\\race\\b.txt C:\\race\\c.txt"_s;
-        QTest::newRow("answer ending in NUL") << u"C:\\race\0a.txt\0"_s << u"C:\\race > C:\\race\\a.txt"_s;
-        QTest::newRow("several in the root") << u"C:\\\0a.txt\0b.txt"_s << u"C:\\ > C:\\a.txt C:\\b.txt"_s;
-    }
-
-    void splitAnswer()
-    {
-        QFETCH(QString, answer);
-        QFETCH(QString, expected);
-        const ChosenFiles chosen = splitDialogAnswer(answer);
-        QCOMPARE(chosen.folder + u" > "_s + chosen.paths().join(u' '), expected);
     }
 
     void importsWithProgress()

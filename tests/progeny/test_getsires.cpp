@@ -2,6 +2,7 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "core/startup.h"
+#include "openhandles.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
 
@@ -59,6 +60,7 @@ private slots:
     {
         // Every path leaves the pointer normal and the results grid drawing again.
         QCOMPARE(platform->busyDepth, 0);
+        QCOMPARE(openHandles(fx->dir() + u"/horses.mdb"_s), fx->db().isOpen() ? 1 : 0); // the fixture's own
         if (f)
             QVERIFY(f->MSFlexGrid1.redraw());
         f.reset();

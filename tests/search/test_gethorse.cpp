@@ -1,4 +1,5 @@
 // Searches end to end through the core: query, walk, results grid and the statistics texts.
+#include "openhandles.h"
 #include "searchfixture.h"
 
 #include "core/format.h"
@@ -24,11 +25,14 @@ struct Session {
         p.messages.clear();
         p.todayDate = dateOfWeek(420);
     }
-    /** Searches; whatever happens, the busy pointer and the drawing are as they were before. */
+    /** Searches; whatever happens, the busy pointer, the drawing and the open files are as they were before.
+     */
     void search(int mode, const QString& name, const QString& id = QString())
     {
+        const int handles = openHandles(f.databasePath());
         gethorse(f, qint16(mode), name, id);
         QCOMPARE(p.busyDepth, 0);
+        QCOMPARE(openHandles(f.databasePath()), handles); // the search's connection is gone
         QVERIFY(f.MSFlexGrid1.redraw());
     }
     QStringList column(int c) const { return cells(f.MSFlexGrid1, 1, f.MSFlexGrid1.rows() - 1, c, c); }
@@ -75,6 +79,9 @@ const Find finds[] = {
     {"race by key", 5, "ignored name", "123.0405", "", "", 2, "123.0405|123.0405|123.0405", "123.0405"},
     {"race key pattern", 5, "", "123.04*", "", "", 2,
      "123.0405|123.0405|123.0405|123.0406|123.0406|123.0406"},
+    // Patterns read the key as the grid shows it, with four decimals.
+    {"race key pattern, trailing zero", 5, "", "124.041?", "", "", 2, "124.0410"},
+    {"race key pattern, no literal start", 5, "", "*.0410", "", "", 2, "124.0410"},
     {"last week 120", 2, "Walker", "", "", "120", 2, "120.0405|119.0405|118.0405"},
     {"first week 119", 2, "Walker", "", "119", "", 2, "121.0405|120.0405|119.0405"},
     {"both weeks", 2, "Walker", "", "119", "120", 2, "120.0405|119.0405"},
@@ -126,6 +133,7 @@ void TestGethorse::initTestCase()
         fx.add({.hname = hid == 1234 ? u"Odd"_s : u"Ider"_s, .hid = hid, .week = week--, .oname = u"Ids"_s});
     for (int i = 0; i < 6; ++i)
         fx.add({.hname = u"R%1"_s.arg(i), .hid = 50 + i, .week = 123, .race = 5 + i / 3, .oname = u"R"_s});
+    fx.add({.hname = u"R10"_s, .hid = 60, .week = 124, .race = 10, .oname = u"R"_s});
     for (int w = 118; w <= 121; ++w)
         fx.add({.hname = u"Walker"_s, .hid = 7, .week = w, .oname = u"Walk Stable"_s});
 }
