@@ -6,7 +6,10 @@
 #include "import/importdriver.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
+#include "output/frmdatecalculator.h"
 #include "output/gridsettings.h"
+#include "output/printing.h"
+#include "output/textexport.h"
 #include "progeny/getsires.h"
 #include "search/frmstable.h"
 #include "search/gethorse.h"
@@ -68,6 +71,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
     m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
+    connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmmainfinder::MSFlexGrid1_DblClick);
     resize(1240, 800);
 }
 
@@ -236,35 +240,43 @@ void frmmainfinder::buildMenus()
     cmdremoverace =
         filemenu->addAction(QStringLiteral("R&emove Race Data"), this, &frmmainfinder::notAvailable);
     filemenu->addSeparator()->setObjectName(QStringLiteral("bar4"));
-    cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::notAvailable);
+    cmdprint = filemenu->addAction(QStringLiteral("&Print Findings"), this, &frmmainfinder::cmdprint_Click);
     ExportText =
-        filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::notAvailable);
+        filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::ExportText_Click);
 
     Utilitiesmenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
     Utilitiesmenu->setObjectName(QStringLiteral("Utilitiesmenu"));
-    datecalculator =
-        Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this, &frmmainfinder::notAvailable);
+    datecalculator = Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this,
+                                              &frmmainfinder::datecalculator_Click);
     Utilitiesmenu->addSeparator()->setObjectName(QStringLiteral("bar5"));
     cmdcompact =
         Utilitiesmenu->addAction(QStringLiteral("&Compact Database"), this, &frmmainfinder::notAvailable);
     edittracks = Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::notAvailable);
 
+    // The pop-up's entries in menu order; captions and visibility come from m_popup at each press.
     popmenu = new QMenu(this);
     popmenu->setObjectName(QStringLiteral("popmenu"));
-    getlineage =
-        popmenu->addAction(QStringLiteral("Get Lineage Info."), this, &frmmainfinder::getlineage_Click);
-    getlineage->setObjectName(QStringLiteral("getlineage"));
-    listhorse = popmenu->addAction(QStringLiteral("List Horse"), this,
-                                   [this] { run([](MainWindowState& f) { listhorse_Click(f); }); });
-    listrace = popmenu->addAction(QStringLiteral("List Race"), this,
-                                  [this] { run([](MainWindowState& f) { listrace_Click(f); }); });
-    listowner = popmenu->addAction(QStringLiteral("List Owner"), this,
-                                   [this] { run([](MainWindowState& f) { listowner_Click(f); }); });
-    popmenu->addSeparator();
-    msfgridreset = popmenu->addAction(QStringLiteral("Reset Columns"), this,
-                                      [this] { run([](MainWindowState& f) { msfgridreset_Click(f); }); });
-    msfgridback = popmenu->addAction(QStringLiteral("Toggle Background"), this,
-                                     [this] { run([](MainWindowState& f) { msfgridback_Click(f); }); });
+    const auto command = [this](void (*op)(MainWindowState&)) { return [this, op] { run(op); }; };
+    for (const PopupMenu::Entry& e : m_popup.entries()) {
+        QAction* a = e.separator() ? popmenu->addSeparator() : popmenu->addAction(e.caption);
+        a->setObjectName(e.name);
+    }
+    const auto entry = [this](const char* name) { return popmenu->findChild<QAction*>(QLatin1String(name)); };
+    datecalc = entry("datecalc"); // shows a date, does nothing
+    getlineage = entry("getlineage");
+    listhorse = entry("listhorse");
+    listrace = entry("listrace");
+    listowner = entry("listowner");
+    listfilter = entry("listfilter");
+    msfgridreset = entry("msfgridreset");
+    msfgridback = entry("msfgridback");
+    connect(getlineage, &QAction::triggered, this, &frmmainfinder::getlineage_Click);
+    connect(listhorse, &QAction::triggered, this, command(&listhorse_Click));
+    connect(listrace, &QAction::triggered, this, command(&listrace_Click));
+    connect(listowner, &QAction::triggered, this, command(&listowner_Click));
+    connect(listfilter, &QAction::triggered, this, command(&listfilter_Click));
+    connect(msfgridreset, &QAction::triggered, this, command(&msfgridreset_Click));
+    connect(msfgridback, &QAction::triggered, this, command(&msfgridback_Click));
 
     cmdimportdata->setObjectName(QStringLiteral("cmdimportdata"));
     cmdremoverace->setObjectName(QStringLiteral("cmdremoverace"));
@@ -273,11 +285,6 @@ void frmmainfinder::buildMenus()
     datecalculator->setObjectName(QStringLiteral("datecalculator"));
     cmdcompact->setObjectName(QStringLiteral("cmdcompact"));
     edittracks->setObjectName(QStringLiteral("edittracks"));
-    listhorse->setObjectName(QStringLiteral("listhorse"));
-    listrace->setObjectName(QStringLiteral("listrace"));
-    listowner->setObjectName(QStringLiteral("listowner"));
-    msfgridreset->setObjectName(QStringLiteral("msfgridreset"));
-    msfgridback->setObjectName(QStringLiteral("msfgridback"));
 }
 
 bool frmmainfinder::Form_Load()
@@ -502,7 +509,39 @@ bool frmmainfinder::eventFilter(QObject* watched, QEvent* event)
 
 void frmmainfinder::showPopup(const QPoint& globalPos)
 {
+    if (!MSFlexGrid1_MouseDown(m_state, MouseButton::Right, m_popup))
+        return;
+    for (const PopupMenu::Entry& e : m_popup.entries()) {
+        QAction* a = popmenu->findChild<QAction*>(e.name);
+        a->setText(QString(e.caption).replace(QLatin1Char('&'), QLatin1String("&&"))); // "&" is no shortcut
+        a->setVisible(e.visible);
+    }
     popmenu->popup(globalPos);
+}
+
+void frmmainfinder::MSFlexGrid1_DblClick()
+{
+    run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
+}
+
+
+void frmmainfinder::cmdprint_Click()
+{
+    run([](MainWindowState& f) { ::cmdprint_Click(f); });
+}
+
+void frmmainfinder::ExportText_Click()
+{
+    run([](MainWindowState& f) { ::ExportText_Click(f); });
+}
+
+void frmmainfinder::datecalculator_Click()
+{
+    if (!dateCalculator)
+        dateCalculator = new frmdatecalculator(m_state.platform(), this);
+    dateCalculator->show();
+    dateCalculator->raise();
+    dateCalculator->activateWindow();
 }
 
 void frmmainfinder::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mainwindowstate.h"
+#include "output/gridinteractions.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -15,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class frmdatecalculator;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
@@ -42,6 +44,12 @@ public:
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
     void getlineage_Click();
     void notAvailable();
+    void cmdprint_Click();
+    void ExportText_Click();
+    void datecalculator_Click();
+
+    // The results grid and its pop-up menu.
+    void MSFlexGrid1_DblClick();
 
     // Search panel.
     void opthorse_Click();
@@ -103,12 +111,15 @@ public:
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
     QMenu* popmenu = nullptr;
+    QAction* datecalc = nullptr;
     QAction* getlineage = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
     QAction* msfgridreset = nullptr;
+    QAction* listfilter = nullptr;
     QAction* msfgridback = nullptr;
+    frmdatecalculator* dateCalculator = nullptr; // made when first asked for
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,6 +136,7 @@ private:
     void showPopup(const QPoint& globalPos);
 
     MainWindowState m_state;
+    PopupMenu m_popup;
     QList<GridView*> m_grids;
     QPointer<frmlineage> m_lineage;
 };

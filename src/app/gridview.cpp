@@ -166,7 +166,10 @@ int GridView::pixelsToTwips(int pixels) const
     return int(std::lround(pixels * 1440.0 / logicalDpiX()));
 }
 
-int GridView::rowHeightPixels() const { return fontMetrics().height() + 2; }
+int GridView::rowHeightPixels() const
+{
+    return fontMetrics().height() + 2;
+}
 
 int GridView::rowHeightTwips() const
 {

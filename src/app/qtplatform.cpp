@@ -1,14 +1,13 @@
 #include "app/qtplatform.h"
 
+#include "output/printpainter.h"
+
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPageLayout>
-#include <QPainter>
-#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 static const QString Title = QStringLiteral("Turf Trawler");
@@ -113,61 +112,38 @@ Platform::HttpResult QtPlatform::httpGet(const QString& url)
 
 namespace
 {
-/** Paints a print job onto a QPrinter, positions in twips. */
-class QtPrinterSink : public PrinterSink
+/** Keeps the job, then shows its pages in a print preview, from which the user prints them or writes a PDF.
+ */
+class PreviewPrinter : public RecordingPrinterSink
 {
 public:
-    explicit QtPrinterSink(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer))
+    PreviewPrinter(QWidget* parent, bool landscape) : RecordingPrinterSink(landscape), m_parent(parent) {}
+    bool endDoc() override
     {
-        m_ok = m_painter.begin(m_printer.get());
-        m_scale = m_printer->resolution() / 1440.0;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(reportPageLayout(job().landscape));
+        QPrintPreviewDialog preview(&printer, m_parent);
+        preview.setWindowTitle(QStringLiteral("Turf Trawler"));
+        bool ok = true;
+        // Called for the preview and again for the printer; the last call tells whether the pages went out.
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+            PainterPrinterSink sink(target);
+            ok = sink.ok() && replay(job(), sink);
+        });
+        preview.exec();
+        return ok;
     }
-    bool ok() const { return m_ok; }
-    void setFont(const QString& family, double pointSize, bool bold) override
-    {
-        QFont f(family);
-        f.setPointSizeF(pointSize);
-        f.setBold(bold);
-        f.setStyleHint(QFont::TypeWriter);
-        m_painter.setFont(f);
-    }
-    int textWidth(const QString& text) override
-    {
-        return int(QFontMetricsF(m_painter.font(), m_printer.get()).horizontalAdvance(text) / m_scale);
-    }
-    void drawText(int x, int y, const QString& text) override
-    {
-        const QFontMetricsF fm(m_painter.font(), m_printer.get());
-        m_painter.drawText(QPointF(x * m_scale, y * m_scale + fm.ascent()), text);
-    }
-    int page() const override { return m_page; }
-    void newPage() override
-    {
-        m_printer->newPage();
-        ++m_page;
-    }
-    bool endDoc() override { return m_painter.end(); }
 
 private:
-    std::unique_ptr<QPrinter> m_printer;
-    QPainter m_painter;
-    double m_scale = 1;
-    int m_page = 1;
-    bool m_ok = false;
+    QPointer<QWidget> m_parent;
 };
 } // namespace
 
 std::unique_ptr<PrinterSink> QtPlatform::startPrint(bool landscape)
 {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    QPrintDialog dialog(printer.get(), m_parent);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!QPrinter().isValid())
         return nullptr;
-    auto sink = std::make_unique<QtPrinterSink>(std::move(printer));
-    if (!sink->ok())
-        return nullptr;
-    return sink;
+    return std::make_unique<PreviewPrinter>(m_parent, landscape);
 }
 
 QDate QtPlatform::today()

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/mainwindowstate.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
 
 /**
- * The main window's state for one command-line run: a MainWindowState over the program directory, loaded as the
- * window loads (settings read, never written), with a scripted platform that records every message.
+ * The main window's state for one command-line run: a MainWindowState over the program directory, loaded as
+ * the window loads (settings read, never written), with a scripted platform that records every message.
  */
 class CliSession
 {

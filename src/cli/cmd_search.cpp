@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
 #include "cli/searchoptions.h"
+#include "cli/gridoutput.h"
 
 #include "core/startup.h"
 #include "output/gridjson.h"
@@ -31,6 +32,10 @@ int search(CliContext& c, const QStringList& arguments)
     const QString owner = takeOption(args, QStringLiteral("--owner"), none, ok);
     const QString race = takeOption(args, QStringLiteral("--race"), none, ok);
     SearchOptions options;
+    GridOutputOptions output;
+    QString error;
+    if (!output.take(args, error))
+        return fail(c, error);
     if (!options.take(args) || !ok)
         return fail(c, QStringLiteral("an option is missing its value"));
     if (!args.isEmpty())
@@ -61,8 +66,12 @@ int search(CliContext& c, const QStringList& arguments)
     if (const QString error = options.apply(session); !error.isEmpty())
         return fail(c, error);
     const bool listed = gethorse(session.state, mode, nameBoxText(mode, name), idText);
-    options.print(c, session);
-    return listed ? 0 : 1;
+    QJsonObject extra;
+    const int status = output.apply(session.state, session.platform, extra, error);
+    if (status == 2)
+        return fail(c, error);
+    options.print(c, session, extra);
+    return listed ? status : 1;
 }
 
 } // namespace
@@ -108,14 +117,15 @@ QString SearchOptions::apply(CliSession& session) const
     return QString();
 }
 
-void SearchOptions::print(CliContext& c, CliSession& session) const
+void SearchOptions::print(CliContext& c, CliSession& session, const QJsonObject& extra) const
 {
     const MainWindowState& f = session.state;
     const HeadlessPlatform& platform = session.platform;
     for (const QString& m : platform.messages)
         c.err << QString(m).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     if (json) {
-        QJsonObject out{
+        QJsonObject out = extra;
+        const QJsonObject grids{
             {QStringLiteral("MSFlexGrid1"), gridToJson(f.MSFlexGrid1)},
             {QStringLiteral("MSFSGrid"), gridToJson(f.MSFSGrid)},
             {QStringLiteral("MSFWGrid"), gridToJson(f.MSFWGrid)},
@@ -123,12 +133,15 @@ void SearchOptions::print(CliContext& c, CliSession& session) const
             {QStringLiteral("lblprogress"), f.lblprogress},
             {QStringLiteral("messages"), QJsonArray::fromStringList(platform.messages)},
         };
+        for (auto it = grids.begin(); it != grids.end(); ++it)
+            out.insert(it.key(), it.value());
         c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
         return;
     }
     c.out << QString::fromUtf8(exportText(f.MSFlexGrid1));
     c.out << f.frainfo << "\n"
           << QString(f.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
+    GridOutputOptions::writeText(c.out, extra);
 }
 
 namespace
@@ -137,7 +150,7 @@ namespace
 CliRegistrar searchCommand{
     {QStringLiteral("search"),
      QStringLiteral("search               --horse NAME | --id ID | --owner NAME | --race KEY ") +
-         SearchOptions::usage(),
+         SearchOptions::usage() + QLatin1Char(' ') + GridOutputOptions::usage(),
      search}};
 
 } // namespace

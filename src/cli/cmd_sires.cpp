@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
+#include "cli/gridoutput.h"
 
 #include "core/startup.h"
 #include "output/gridjson.h"
@@ -29,6 +30,12 @@ int sires(CliContext& c, const QStringList& arguments)
     const QString breeding = takeOption(args, QStringLiteral("--breeding"), defaultBreedingPath(), ok);
     const bool twoYearOlds = takeFlag(args, QStringLiteral("--2yo"));
     const bool json = takeFlag(args, QStringLiteral("--json"));
+    GridOutputOptions output;
+    QString error;
+    if (!output.take(args, error)) {
+        c.err << "turftrawler-cli sires: " << error << "\n";
+        return 2;
+    }
     if (!ok) {
         c.err << "turftrawler-cli sires: an option is missing its value\n";
         return 2;
@@ -71,10 +78,16 @@ int sires(CliContext& c, const QStringList& arguments)
     f.panel.chk2yo = twoYearOlds;
     // The name box holds at most 25 characters.
     getsires(f, args.first().left(25));
+    const qsizetype searchMessages = session.platform.messages.size();
+    QJsonObject o;
+    const int status = output.apply(f, session.platform, o, error);
+    if (status == 2) {
+        c.err << "turftrawler-cli sires: " << error << "\n";
+        return 2;
+    }
 
     const QStringList& messages = session.platform.messages;
     if (json) {
-        QJsonObject o;
         o[QStringLiteral("MSFlexGrid1")] = gridToJson(f.MSFlexGrid1);
         o[QStringLiteral("MSFSRGrid")] = gridToJson(f.MSFSRGrid);
         o[QStringLiteral("MSFmaxgrid")] = gridToJson(f.MSFmaxgrid);
@@ -90,18 +103,22 @@ int sires(CliContext& c, const QStringList& arguments)
               << f.lblfastest << "\n\n"
               << quoted(f.MSFSRGrid) << "\n"
               << quoted(f.MSFmaxgrid);
+        GridOutputOptions::writeText(c.out, o);
     }
     if (!messages.isEmpty()) {
         c.err << "turftrawler-cli sires: " << oneLine(messages.join(QLatin1Char(' '))) << "\n";
-        return 1;
+        // The print question is asked, not a refusal: only the search's own messages or a stopped step fail.
+        if (searchMessages > 0)
+            return 1;
     }
-    return 0;
+    return status;
 }
 
 CliRegistrar siresCommand{
     {QStringLiteral("sires"),
      QStringLiteral("sires                NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] "
-                    "[--breeding FILE] [--json]"),
+                    "[--breeding FILE] [--json] ") +
+         GridOutputOptions::usage(),
      sires}};
 
 } // namespace

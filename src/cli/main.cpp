@@ -1,8 +1,10 @@
 #include "cli/cli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 std::vector<CliCommand>& cliCommands()
 {
@@ -39,7 +41,18 @@ static void usage(QTextStream& s)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Pages for a PDF need the fonts of a graphical application; it never shows a window, so the offscreen
+    // platform serves, with or without a screen.
+    std::unique_ptr<QCoreApplication> app;
+    bool pages = false;
+    for (int i = 1; i < argc; ++i)
+        pages = pages || qstrcmp(argv[i], "--pdf") == 0;
+    if (pages) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout), err(stderr);
     QStringList args = QCoreApplication::arguments().mid(1);
     bool ok = true;

@@ -127,3 +127,35 @@ void GridState::removeRow(int row)
     m_rowSel = std::clamp(m_rowSel, 0, std::max(m_rows - 1, 0));
     touch();
 }
+
+void GridState::arrangeRows(const std::vector<int>& order)
+{
+    // Moving, not copying, the texts: a sort of 15,000 rows touches no text's storage.
+    const std::size_t cols = std::size_t(m_cols), fixed = std::size_t(m_fixedRows) * cols;
+    const std::size_t n = fixed + order.size() * cols;
+    std::vector<QString> text(n);
+    std::vector<std::uint8_t> colour(n), align(n), shaded(n);
+    const auto take = [&](std::size_t from, std::size_t to) {
+        text[to] = std::move(m_text[from]);
+        colour[to] = m_colour[from];
+        align[to] = m_align[from];
+        shaded[to] = m_shaded[from];
+    };
+    for (std::size_t i = 0; i < fixed; ++i)
+        take(i, i);
+    std::size_t to = fixed;
+    for (int row : order)
+        for (std::size_t c = 0; c < cols; ++c)
+            take(index(row, int(c)), to++);
+    m_text.swap(text);
+    m_colour.swap(colour);
+    m_align.swap(align);
+    m_shaded.swap(shaded);
+    const int rows = m_fixedRows + int(order.size());
+    if (rows != m_rows) {
+        m_rows = rows;
+        m_row = std::clamp(m_row, 0, std::max(m_rows - 1, 0));
+        m_rowSel = std::clamp(m_rowSel, 0, std::max(m_rows - 1, 0));
+        touch();
+    }
+}

@@ -86,6 +86,9 @@ public:
     void clear();
     /** Removes one row; the rows below move up. */
     void removeRow(int row);
+    /** Puts the listed rows, in that order, below the fixed rows; the other rows below them go. Cells move
+       with their rows, text, colour, alignment and shading together. */
+    void arrangeRows(const std::vector<int>& order);
 
     bool redraw() const { return m_redraw; }
     void setRedraw(bool on) { m_redraw = on; }

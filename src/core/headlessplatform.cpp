@@ -66,7 +66,32 @@ Platform::HttpResult HeadlessPlatform::httpGet(const QString& url)
     return r;
 }
 
-std::unique_ptr<PrinterSink> HeadlessPlatform::startPrint(bool)
+namespace
 {
-    return nullptr;
+/** Hands the finished job to the platform's record. */
+class HeadlessPrinter : public RecordingPrinterSink
+{
+public:
+    HeadlessPrinter(HeadlessPlatform& platform, bool landscape)
+        : RecordingPrinterSink(landscape), m_platform(platform)
+    {
+    }
+    bool endDoc() override
+    {
+        if (m_platform.printFails)
+            return false;
+        m_platform.printJobs << job();
+        return true;
+    }
+
+private:
+    HeadlessPlatform& m_platform;
+};
+} // namespace
+
+std::unique_ptr<PrinterSink> HeadlessPlatform::startPrint(bool landscape)
+{
+    if (!printerAvailable)
+        return nullptr;
+    return std::make_unique<HeadlessPrinter>(*this, landscape);
 }

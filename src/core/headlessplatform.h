@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform.h"
+#include "core/printrecorder.h"
 
 #include <QList>
 #include <QMap>
@@ -37,6 +38,12 @@ public:
     QStringList requestedUrls;
     QDate todayDate = QDate(2026, 12, 6);
     QString dateFormat = QStringLiteral("M/d/yyyy");
+    /** False: startPrint finds no printer. */
+    bool printerAvailable = true;
+    /** True: every print job fails when its document ends. */
+    bool printFails = false;
+    /** Every print job that ended successfully, in order. */
+    QList<PrintJob> printJobs;
 
     void message(const QString& text) override;
     Answer askYesNo(const QString& text) override;

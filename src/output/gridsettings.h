@@ -14,8 +14,8 @@ class MainWindowState;
 namespace GridSettings
 {
 
-using ResultsLayout::Columns;
 using ResultsLayout::captions;
+using ResultsLayout::Columns;
 using ResultsLayout::defaultWidths;
 
 /** The 18 widths and the background colour that the file keeps. */

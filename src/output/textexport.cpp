@@ -1,6 +1,10 @@
 #include "output/textexport.h"
 
-#include "core/gridstate.h"
+#include "core/mainwindowstate.h"
+#include "output/printing.h"
+
+#include <QDir>
+#include <QSaveFile>
 
 QByteArray exportText(const GridState& grid, int columns)
 {
@@ -15,4 +19,41 @@ QByteArray exportText(const GridState& grid, int columns)
         out += "\r\n";
     }
     return out;
+}
+
+QString writeExport(const GridState& grid, const QString& path)
+{
+    // Written beside the target and renamed over it at the end: a full disk never leaves half an export in
+    // place of an older one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const QByteArray text = exportText(grid);
+    if (file.write(text) != text.size() || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+bool ExportText_Click(MainWindowState& f)
+{
+    Platform& p = f.platform();
+    if (Printing::emptyResult(f.MSFlexGrid1)) {
+        p.message(
+            QStringLiteral("No data found.  You must have executed a successful search before export."));
+        return false;
+    }
+    Platform::FileDialog dialog;
+    dialog.title = QStringLiteral("Export as");
+    dialog.filters = {QStringLiteral("All Files (*.*)|*.*"), QStringLiteral("Text Files (*.txt)|*.txt")};
+    dialog.selectedFilter = 1;
+    const QString path = p.saveFile(dialog);
+    if (path.isEmpty())
+        return false;
+    const QString error = writeExport(f.MSFlexGrid1, path);
+    if (!error.isEmpty()) {
+        p.message(QStringLiteral("The export could not be written to %1: %2")
+                      .arg(QDir::toNativeSeparators(path), error));
+        return false;
+    }
+    return true;
 }

@@ -1,0 +1,107 @@
+#include "output/printpainter.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPdfWriter>
+
+#include <cmath>
+
+PainterPrinterSink::PainterPrinterSink(QPagedPaintDevice* device) : m_device(device)
+{
+    m_ok = m_painter.begin(device);
+    m_scaleX = device->logicalDpiX() / 1440.0;
+    m_scaleY = device->logicalDpiY() / 1440.0;
+}
+
+/** A font that keeps its design widths at every size, so that columns do not drift with hinting. */
+static QFont reportFont(const QString& family, double pointSize, bool bold)
+{
+    QFont f(family);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    f.setPointSizeF(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+QString PainterPrinterSink::fixedPitchFamily(const QString& wanted)
+{
+    const QStringList candidates{wanted,
+                                 QStringLiteral("Courier New"),
+                                 QStringLiteral("Liberation Mono"),
+                                 QStringLiteral("Nimbus Mono PS"),
+                                 QStringLiteral("DejaVu Sans Mono"),
+                                 QFontDatabase::systemFont(QFontDatabase::FixedFont).family()};
+    QString fallback;
+    for (const QString& family : candidates) {
+        QFont f = reportFont(family, 8, false);
+        f.setPixelSize(1000); // a large em, so that the measured advance is the design's
+        const QFontInfo info(f);
+        if (!info.fixedPitch())
+            continue;
+        if (fallback.isEmpty())
+            fallback = info.family();
+        // DejaVu Sans Mono's 0.602 em makes long texts run a little past their columns; it serves only when
+        // nothing closer to 0.6 em is installed.
+        if (std::abs(QFontMetricsF(f).horizontalAdvance(QLatin1Char('0')) - 600.0) < 0.5)
+            return info.family();
+    }
+    return fallback.isEmpty() ? wanted : fallback;
+}
+
+void PainterPrinterSink::setFont(const QString& family, double pointSize, bool bold)
+{
+    if (family != m_wanted) {
+        m_wanted = family;
+        m_family = fixedPitchFamily(family);
+    }
+    m_painter.setFont(reportFont(m_family, pointSize, bold));
+}
+
+int PainterPrinterSink::textWidth(const QString& text)
+{
+    return int(std::lround(QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text) / m_scaleX));
+}
+
+void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text)
+{
+    // y is the top of the line, as a printer's current position is; the painter wants the baseline.
+    const QFontMetricsF fm(m_painter.font(), m_device);
+    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), text);
+}
+
+void PainterPrinterSink::newPage()
+{
+    m_ok = m_device->newPage() && m_ok;
+    ++m_page;
+}
+
+bool PainterPrinterSink::endDoc()
+{
+    const bool ended = m_painter.isActive() && m_painter.end();
+    return m_ok && ended;
+}
+
+QPageLayout reportPageLayout(bool landscape)
+{
+    return QPageLayout(QPageSize(QPageSize::Letter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
+}
+
+QString writePdf(const PrintJob& job, const QString& path)
+{
+    {
+        QPdfWriter writer(path);
+        writer.setPageLayout(reportPageLayout(job.landscape));
+        writer.setCreator(QStringLiteral("Turf Trawler"));
+        PainterPrinterSink sink(&writer);
+        if (sink.ok() && replay(job, sink))
+            return {};
+    }
+    QFile::remove(path);
+    return QStringLiteral("%1 could not be written").arg(path);
+}
