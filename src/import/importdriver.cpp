@@ -5,6 +5,7 @@
 #include "db/database.h"
 #include "db/dbcare.h"
 #include "import/importprogress.h"
+#include "db/nameindex.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
 #include "import/ziparchive.h"
@@ -98,6 +99,8 @@ public:
             m_progress->start(int(items.size()));
         if (!m_db.open(m_f.databasePath()))
             return fail(items.first().name(), m_db.error(), m_db.inUse());
+        // A file from before the name index gets it now; without it the searches stay exact, only slower.
+        NameIndex::ensure(m_db, [this](const QString& t) { m_f.setProgress(t); });
         RaceWriter writer(m_db);
         if (!writer.ok() || !writer.begin())
             return fail(items.first().name(), writer.error(), writer.inUse());

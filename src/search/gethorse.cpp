@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "db/nameindex.h"
 #include "db/racekey.h"
 #include "output/gridsettings.h"
 #include "search/cellformat.h"
@@ -324,6 +325,13 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
     return found;
 }
 
+/** Whether the name index serves the search: it exists, and the names it finds hold few enough starts. */
+bool usesNameIndex(Database& db, const Statement& probe)
+{
+    return !probe.sql.isEmpty() && NameIndex::present(db.handle()) &&
+           NameIndex::pays(db.handle(), probe.sql, probe.binds);
+}
+
 /** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
 void endEmpty(MainWindowState& f, const QString& message)
 {
@@ -369,6 +377,8 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     const QString subject = (mode == 3 || mode == 5) ? id : name;
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
+    const Statement indexedSt = build(mode, name, id, true);
+    const Statement probe = indexProbe(mode, name);
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
@@ -394,7 +404,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
             return false;
         }
         if (loadTracks(db, ctx.tracks, found.error))
-            found = runSearch(db, st, crit, f.panel.chkowner, ctx);
+            found = runSearch(db, usesNameIndex(db, probe) ? indexedSt : st, crit, f.panel.chkowner, ctx);
         if (!db.close() && found.error.isEmpty())
             found.error = db.error();
     }

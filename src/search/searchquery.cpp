@@ -1,6 +1,7 @@
 #include "search/searchquery.h"
 
 #include "core/format.h"
+#include "db/nameindex.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -40,8 +41,10 @@ QString foldAscii(const QString& text)
     return out;
 }
 
-/** Appends "column = ?" or "column LIKE ? ESCAPE '\'" (with an index range for a literal start). */
-void nameClause(QString& sql, QVariantList& binds, const QString& column, const QString& name, bool pattern)
+/** Appends "column = ?" or "column LIKE ? ESCAPE '\'" (with an index range for a literal start, or the
+    names the name index finds for a leading wildcard). */
+void nameClause(QString& sql, QVariantList& binds, const QString& column, const QString& name, bool pattern,
+                bool nameIndex)
 {
     if (!pattern) {
         sql += column + QLatin1String(" = ?");
@@ -49,6 +52,13 @@ void nameClause(QString& sql, QVariantList& binds, const QString& column, const 
         return;
     }
     const PrefixRange range = prefixRange(name);
+    const QString trigrams = range.isEmpty() && nameIndex ? trigramQuery(name) : QString();
+    if (!trigrams.isEmpty()) {
+        const auto kind = column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
+        sql += column + QLatin1String(" IN (") + NameIndex::candidatesSql(kind) + QLatin1Char(')');
+        binds << trigrams << likePattern(name);
+        return;
+    }
     if (range.isEmpty()) {
         sql += column + QLatin1String(" LIKE ? ESCAPE '\\'");
         binds << likePattern(name);
@@ -155,12 +165,38 @@ PrefixRange prefixRange(const QString& pattern)
                                      upperPoints.size())};
 }
 
+QString trigramQuery(const QString& pattern)
+{
+    QStringList phrases;
+    for (const QString& run : pattern.split(QRegularExpression(QStringLiteral("[*?]")), Qt::SkipEmptyParts)) {
+        // Three characters, not UTF-16 units: a shorter phrase matches nothing in a trigram index.
+        if (run.toUcs4().size() >= 3)
+            phrases << QLatin1Char('"') + QString(run).replace(QLatin1String("\""), QLatin1String("\"\"")) +
+                           QLatin1Char('"');
+    }
+    return phrases.join(QLatin1String(" AND "));
+}
+
 QStringList ownerNames(const QString& expression)
 {
     return expression.split(QStringLiteral("\" OR oname=\""));
 }
 
-Statement build(int mode, const QString& name, const QString& id)
+Statement indexProbe(int mode, const QString& name)
+{
+    if ((mode != 1 && mode != 2 && mode != 4) || !isNamePattern(name))
+        return {};
+    const QString subject = mode == 4 ? ownerNames(name).constFirst() : name;
+    if (!prefixRange(subject).isEmpty() || trigramQuery(subject).isEmpty())
+        return {};
+    Statement s;
+    s.sql = QStringLiteral("SELECT COUNT(*) FROM tblhorsedata WHERE ");
+    nameClause(s.sql, s.binds, mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), subject, true,
+               true);
+    return s;
+}
+
+Statement build(int mode, const QString& name, const QString& id, bool nameIndex)
 {
     Statement s;
     QString where;
@@ -168,14 +204,14 @@ Statement build(int mode, const QString& name, const QString& id)
     bool sorted = false;
     switch (mode) {
     case 1:
-        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern, nameIndex);
         sorted = pattern || isIdPattern(id);
         where += QLatin1String(" AND ");
         if (!horseIdClause(where, s.binds, id, s.error))
             return {QString(), {}, s.error};
         break;
     case 2:
-        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern, nameIndex);
         sorted = pattern;
         break;
     case 3:
@@ -190,7 +226,7 @@ Statement build(int mode, const QString& name, const QString& id)
         for (qsizetype i = 0; i < owners.size(); ++i) {
             if (i > 0)
                 where += QLatin1String(" OR ");
-            nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern);
+            nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern, nameIndex);
         }
         where += QLatin1Char(')');
         sorted = owners.size() > 1 || pattern;

@@ -55,11 +55,21 @@ struct PrefixRange {
 };
 PrefixRange prefixRange(const QString& pattern);
 
+/** The full-text query that finds, in a trigram index, every name a pattern can match: each run of three
+    or more characters between wildcards as a phrase, all required. Empty when the pattern has no such run.
+ */
+QString trigramQuery(const QString& pattern);
+
+/** For a name pattern the name index can serve, the statement that counts the starts it would read there
+    (through the name columns' own indexes, without reading the starts); an empty statement otherwise. */
+Statement indexProbe(int mode, const QString& name);
+
 /** The owner names of an owner search. The stable search joins several owners into one text, separated by
     a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
 QStringList ownerNames(const QString& expression);
 
-/** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
-Statement build(int mode, const QString& name, const QString& id);
+/** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). With
+    `nameIndex` (the database has one), a name pattern that begins with a wildcard reads its names there. */
+Statement build(int mode, const QString& name, const QString& id, bool nameIndex = false);
 
 } // namespace SearchQuery
