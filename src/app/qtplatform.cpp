@@ -1,6 +1,6 @@
 #include "app/qtplatform.h"
 
-#include "output/printpainter.h"
+#include "paint/printpainter.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -5,7 +5,7 @@
 #include "core/mainwindowstate.h"
 #include "output/gridinteractions.h"
 #include "output/printing.h"
-#include "output/printpainter.h"
+#include "paint/printpainter.h"
 #include "output/textexport.h"
 
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "output/printpainter.h"
+#include "paint/printpainter.h"
 
 #include <QFile>
 #include <QFontDatabase>
