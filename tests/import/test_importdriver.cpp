@@ -11,7 +11,6 @@
 
 #include <deque>
 #include <memory>
-#include <thread>
 
 namespace
 {
@@ -195,21 +194,6 @@ private slots:
         QCOMPARE(fx->rows(u"SELECT * FROM tblhorsedata WHERE racenum < 613 ORDER BY racenum, fin"_s), starts);
     }
 
-    void waitsOutAShortLock()
-    {
-        // Another program writes for two seconds; the import waits for it instead of failing.
-        std::unique_ptr<ForeignLock> lock =
-            std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN IMMEDIATE");
-        std::thread releaser([&lock] {
-            std::this_thread::sleep_for(std::chrono::seconds(2));
-            lock.reset();
-        });
-        const ImportResult r = import({fx->writeWeek(u"612.txt"_s, 612, 2, 2, u"A"_s)});
-        releaser.join();
-        QCOMPARE(int(r.status), int(ImportResult::Status::Done));
-        QCOMPARE(fx->stored({612}), u"2/4"_s);
-    }
-
     void longerLockIsReportedAsInUse()
     {
         import({fx->writeWeek(u"612.txt"_s, 612, 1, 1, u"A"_s)});
@@ -305,8 +289,6 @@ private slots:
         importRaceData(fx->f);
         QCOMPARE(fx->p.dialogs.size(), 1);
         const Platform::FileDialog& d = fx->p.dialogs.first();
-        QCOMPARE(d.title, u"Open"_s);
-        QCOMPARE(d.filters, (QStringList{u"All Files (*.*)|*.*"_s, u"Raceout.zip Files (*.zip)|*.zip"_s}));
         QCOMPARE(d.selectedFilter, 1);
         QVERIFY(d.multiple);
         QCOMPARE(fx->stored({611, 612}), u"1/1 1/2"_s);
