@@ -236,7 +236,6 @@ private slots:
             << true << 11 << u"|75|75.0|80"_s << 1 << u"80@3|75.0@2|75@1|@0"_s;
         QTest::newRow("sire, last empty: numbers then text ascending")
             << true << 12 << u"9|10|"_s << 1 << u"@2|10@1|9@0"_s;
-        QTest::newRow("sire name column is text") << true << 3 << u"b|a|c"_s << 1 << u"c@2|b@0|a@1"_s;
     }
     void doubleClickSorts()
     {
@@ -263,8 +262,6 @@ private slots:
                                 << u"Week 0 = 7/21/1998"_s + lists.arg(u"1.0101"_s);
         QTest::newRow("week 586") << u"586.0405"_s << u"11111111111"_s
                                   << u"Week 585 = 2/26/2000"_s + lists.arg(u"586.0405"_s);
-        QTest::newRow("week 587") << u"587.0101"_s << u"11111111111"_s
-                                  << u"Week 587 = 2/28/2000"_s + lists.arg(u"587.0101"_s);
         QTest::newRow("week 588") << u"588.0101"_s << u"11111111111"_s
                                   << u"Week 588 = 2/29/2000"_s + lists.arg(u"588.0101"_s);
         QTest::newRow("week past 16 bits")
@@ -309,7 +306,6 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("pages");
         QTest::addColumn<int>("lastY");
-        QTest::newRow("one row") << 1 << 1 << 1633;
         QTest::newRow("47 rows fill a page") << 47 << 1 << 1440 + 47 * 193;
         QTest::newRow("the 48th starts page 2") << 48 << 2 << 1633;
     }
