@@ -1,6 +1,7 @@
 // The results grid's sorts, pop-up menu and list filter, week dates, printing and export: the core on grids
 // made up for each rule, the real main window and date calculator on a searched grid, and the command-line
 // options that do the same.
+#include "runcli.h"
 #include "search/searchfixture.h"
 
 #include "app/frmmainfinder.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -110,11 +110,7 @@ QByteArray readAll(const QString& path)
 /** turftrawler-cli over the fixture; standard output, or what went wrong. */
 QByteArray cli(SearchFixture& fx, const QStringList& args, int status)
 {
-    QProcess p;
-    p.start(QStringLiteral(TURF_CLI), QStringList{u"--dir"_s, fx.path()} << args);
-    if (!p.waitForFinished(30000))
-        return "timed out";
-    return p.exitCode() == status ? p.readAllStandardOutput() : "exit " + QByteArray::number(p.exitCode());
+    return runCli(fx.path(), args, status, false);
 }
 
 } // namespace

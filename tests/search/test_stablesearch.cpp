@@ -1,4 +1,5 @@
 // The stable search: saved sets and their file, the searches, the window over the main window, the commands.
+#include "runcli.h"
 #include "searchfixture.h"
 
 #include "app/frmmainfinder.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 
 #include <sys/stat.h>
@@ -49,17 +49,6 @@ struct Dialog {
     MainWindowState f;
     StableState s;
 };
-
-QByteArray runCli(const QString& dir, const QStringList& args, int status)
-{
-    QProcess cli;
-    cli.start(QStringLiteral(TURF_CLI), QStringList{u"--dir"_s, dir} << args);
-    if (!cli.waitForFinished(20000))
-        return "timed out";
-    if (cli.exitCode() != status)
-        return "exit " + QByteArray::number(cli.exitCode()) + ": " + cli.readAllStandardError();
-    return cli.readAllStandardError() + cli.readAllStandardOutput();
-}
 
 } // namespace
 
