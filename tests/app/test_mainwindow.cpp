@@ -67,27 +67,12 @@ private slots:
         frmmainfinder& w = *i.w;
         QVERIFY(i.loaded && i.p.messages.isEmpty());
         QCOMPARE(w.windowTitle(), u"Turf Trawler v4.33"_s);
-        QAbstractItemModel* results = w.MSFlexGrid1->model();
-        QCOMPARE(results->columnCount(), 18);
-        QCOMPARE(results->headerData(0, Qt::Horizontal).toString() +
-                     results->headerData(17, Qt::Horizontal).toString(),
-                 u"NameSt"_s);
         // The colour key in the palette colours that the results rows use: dark red dirt, dark green turf.
         const QAbstractItemModel* key = w.MSFColorGridKey->model();
-        QCOMPARE(key->index(1, 0).data().toString() + key->index(6, 0).data().toString(),
-                 u"Dirt - FastTurf - Yldg"_s);
         QCOMPARE(key->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
         QCOMPARE(key->index(2, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
-        // The normal layout: the progeny grids and controls hidden.
-        QVERIFY(w.MSFSGrid->isVisible() && w.MSFWGrid->isVisible());
-        QVERIFY(!w.MSFSRGrid->isVisible() && !w.MSFmaxgrid->isVisible() && !w.lblfastest->isVisible());
         QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
         QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
-        QCOMPARE(w.lblinjurytest->text(), u"Injury Exclusion:\nIgnore races slower than ..."_s);
-        QCOMPARE(w.filemenu->actions().last(), w.cmdexit);
-        QCOMPARE(w.cmdexit->text() + w.cmdexit->shortcut().toString(), u"E&xitCtrl+Q"_s);
-        QCOMPARE(w.helpmenu->actions(), QList<QAction*>{w.cmdabout});
-        QCOMPARE(w.cmdabout->text(), u"&About Turf Trawler"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
         w.setGeometry(90, 80, 1100, 700);
         QVERIFY(w.close());
@@ -188,10 +173,6 @@ private slots:
         v->clearSelection();
         v->selectColumn(15); // whole columns come with their heading
         QCOMPARE(copied(), QStringLiteral("Owner\n1.15\n2.15\n3.15\n4.15\n"));
-
-        QCOMPARE(v->model()->headerData(10, Qt::Horizontal, Qt::ToolTipRole).toString(),
-                 QStringLiteral("Field size: number of starters"));
-        QVERIFY(!w.chkname->toolTip().isEmpty() && !w.chkid->toolTip().isEmpty());
 
         // A double click on the divider after a column fits it to its texts; the width is kept in twips.
         QHeaderView* header = v->horizontalHeader();

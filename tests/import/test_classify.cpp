@@ -34,20 +34,17 @@ private slots:
         row("allowance CPU value before track", "Allowance", u"All track CPU value max 5, x"_s, "5M O-");
         row("two-character value kept", "Allowance", u"All CPU value max 12, x"_s, "12 O-");
         row("allowance player created", "Allowance", u"All player created"_s, "A-H O-");
-        row("claiming player created", "Claiming", u"All player created"_s, "C-H O-");
         row("allowance track", "Allowance", u"All track"_s, "A-T O-");
         row("plain allowance", "Allowance", u"All 2 year olds"_s, "Alw O-2");
         row("plain claiming", "Claiming", u"Fillies and Mares 3 year olds and up"_s, "Clm F-3+");
         row("maiden special weight", "Maiden Special Weight", u"All"_s, "MS O-");
         row("maiden claiming ignores conditions", "Maiden Claiming", u"All Non-Winner TWO except"_s, "MC O-");
         row("stakes", "Stakes", u"All"_s, "Stk O-");
-        row("grade I", "Grade I", u"All"_s, "GI O-");
         row("handicap unchanged", "Handicap", u"All"_s, "Handicap O-");
         row("type is case-sensitive", "allowance", u"All Non-Winner ONE except"_s, "allowance O-");
         row("lower-case all", "Stakes", u"all 3 year olds"_s, "Stk F-3");
         row("year at position 1", "Stakes", u"year olds"_s, "");
         row("no comma after value", "Allowance", u"All CPU value max 5"_s, "");
-        row("value beyond the text", "Claiming", u"All CPU value"_s, "");
         row("text too long", "Stakes", QString(40000, u'a'), "");
     }
 

@@ -69,26 +69,6 @@ private slots:
             QCOMPARE(int(s), ending);
         }
     }
-
-    void streamsAcrossChunks()
-    {
-        // Fields that straddle the reader's chunk boundaries, including a long quoted one and a CR LF split.
-        QByteArray input;
-        QStringList expected;
-        for (int i = 0; i < 20000; ++i) {
-            const QByteArray word = QByteArray::number(i * 7919);
-            input += word + (i % 3 == 0 ? "\r\n" : ",");
-            expected << QString::fromLatin1(word);
-        }
-        const QByteArray longText(200000, 'x');
-        input += "\"" + longText + "\",end";
-        expected << QString::fromLatin1(longText) << QStringLiteral("end");
-        QBuffer buffer(&input);
-        buffer.open(QIODevice::ReadOnly);
-        FieldReader r(buffer);
-        QCOMPARE(readAll(r), expected);
-        QCOMPARE(r.line(), qint64(20000 / 3 + 1 + 1));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFieldReader)

@@ -34,25 +34,6 @@ private slots:
         QCOMPARE(fx.stored({612}), u"1/2"_s);
     }
 
-    void zipStoresWhatItsFilesStore()
-    {
-        ImportFixture zipped, single;
-        QList<std::pair<QString, QByteArray>> files;
-        QStringList paths;
-        for (int w : {611, 612, 613}) {
-            files.append({u"raceout%1.txt"_s.arg(w), zipped.weekBytes(w, w - 609, 3, u"W%1"_s.arg(w))});
-            paths << single.write(files.last().first, files.last().second);
-        }
-        QCOMPARE(
-            import(zipped.path(), {zipped.writeZip(u"weeks.zip"_s, files)}),
-            std::pair(0,
-                      u"Imported 9 races and 27 starts from 3 files.\n3 weeks imported: 611, 612, 613\n"_s));
-        QCOMPARE(import(single.path(), paths).first, 0);
-        for (const QString& sql : {u"SELECT * FROM tblraces ORDER BY racenum"_s,
-                                   u"SELECT * FROM tblhorsedata ORDER BY racenum, fin"_s})
-            QCOMPARE(zipped.rows(sql), single.rows(sql));
-    }
-
     void failuresAndUsage()
     {
         ImportFixture fx;

@@ -82,18 +82,15 @@ private slots:
         row("below 26", "race", "5.12@612", "612.125");
         row("week 586 shift", "race", "587.0203@586", "586.0204");
         row("whole number", "race", "612@612", "");
-        row("negative", "race", "-5.12@612", "");
         row("huge", "race", "1e20@612", "");
         row("purse decimals half even", "purse", "$12,500.50", "12500");
         row("purse drops any first character", "purse", "12500", "2500");
         row("purse empty", "purse", "", "");
         row("purse too large", "purse", "$9,999,999,999", "");
-        row("claiming 0", "claiming", "0", "0");
         row("claiming three characters", "claiming", "$50", "0");
         row("odds 0.41 exact", "odds", "0.41", "1");
         row("odds 0.075 cut", "odds", "0.075", "9.9");
         row("odds 0.82 raised", "odds", "0.82", "0.1");
-        row("odds above 0.82 raised", "odds", "1.5", "0.1");
         row("odds overflow", "odds", "1e-320", "");
     }
 
@@ -133,8 +130,6 @@ private slots:
             "1237|612.0101|1|50|92.46|100|2.2");
         row("start half to even", TestStart{.id = u"5"_s, .start = u"0.125"_s, .post = u"0"_s},
             "5|612.0101|1|54|80|12|0.6");
-        row("post half to even", TestStart{.id = u"2"_s, .start = u"1"_s, .post = u"0.5"_s},
-            "2|612.0101|1|52|80|100|0.6");
         row("empty numbers are 0", TestStart{.id = u"3"_s, .speed = u""_s, .start = u""_s, .post = u""_s},
             "3|612.0101|1|52|0|0|0.6");
         QTest::newRow("quoted owner with comma, name cut to 25")
@@ -217,8 +212,6 @@ private slots:
         QTest::newRow("later week and numbers below 26 stored in the file's week")
             << races({u"612.0101"_s, u"613.0202"_s, u"5.12"_s})
             << "612.0101 612.0202 612.1250 / 612.0202 612.1200 / 3";
-        QTest::newRow("week 579 shift")
-            << races({u"579.0101"_s, u"580.0507"_s}) << "579.0101 579.0508 / 579.0507 / 2";
         QTest::newRow("empty race number ends quietly")
             << replacedLast(races({u"612.0101"_s, QString(), u"612.0103"_s}), "\"$10,000\"",
                             "\"not a purse\"")
@@ -262,16 +255,13 @@ private slots:
         bad("no marker", "\"*99999\"\r\n", "", 2, "ends before its end marker");
         bad("unterminated quote", "\"*99999\"", "\"*99999", 2, "no closing quote");
         bad("purse not an amount", "\"$10,000\"", "\"$abc\"", 1, "purse");
-        bad("claiming not an amount", "\"$5,000\"", "\"$5,OOO\"", 1, "claiming price");
         bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
         bad("whole race number", "612.0102,", "700,", 1, "race number");
         // Keys whose decimals round away would sit outside the week's band, out of reach of removal.
         bad("key rounds down to the week", "612.0102,", "612.00001,", 1,
             "612.0000, which lies outside week 612");
         bad("key rounds up to the next week", "612.0102,", "612.99999,", 1, "outside week 612");
-        bad("huge negative race number", "612.0102,", "-1e88,", 1, "race number -1e+88 is not a race key");
         bad("horse number too large", "1234,80", "3000000000,80", 2, "horse number");
-        bad("post too large", "-48,", "40000,", 2, "post");
         bad("speed not a number", "1234,80,", "1234,fast,", 2, "speed figure");
         bad("distance too large", "\"Fast\",6,1", "\"Fast\",1e300,1", 1, "distance");
         bad("year too early", "\"All 3 year olds and up\"", "\"year olds\"", 1, "year");
