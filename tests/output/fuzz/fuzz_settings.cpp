@@ -1,28 +1,14 @@
 // libFuzzer target for the settings file reader: any file reads as values, empty or damaged exactly as its
 // text parses, never a crash; values that are read come back unchanged when written and read again.
+#include "../../fuzzsupport.h"
 #include "output/gridsettings.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
 #include <cstdint>
-#include <cstdlib>
-
-static void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("fuzz-settings-%1.ini").arg(QCoreApplication::applicationPid()));
-    QFile file(path);
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
-    file.close();
+    const QString path = inputFile(bytes, "settings", "ini");
 
     using Status = GridSettings::Loaded::Status;
     const GridSettings::Loaded loaded = GridSettings::load(path);

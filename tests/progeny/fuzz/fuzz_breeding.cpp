@@ -2,28 +2,15 @@
 // reported malformation, never a crash or a hang, and every progeny returned must pass the id check and have
 // the searched stallion in the searched place. The stallion is the name field of the line the search
 // compares in the input's first record, so that matches are common.
+#include "../../fuzzsupport.h"
 #include "progeny/breedingfile.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 #include <cstdint>
-#include <cstdlib>
-
-static void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("fuzz-breeding-%1.txt").arg(QCoreApplication::applicationPid()));
-    QFile file(path);
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
-    file.close();
+    const QString path = inputFile(bytes, "breeding", "txt");
 
     const int place = int(size % 3) + 1;
     const ProgenySearchMode modes[] = {ProgenySearchMode::Sire, ProgenySearchMode::DamSire,
