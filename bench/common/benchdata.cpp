@@ -34,11 +34,36 @@ static bool have(const QString& dir, int weeks, int horses)
     return stored && stored->size() == weeks && QFileInfo::exists(breedingPath(dir, horses));
 }
 
+/** The number of weeks stored when they are exactly the first weeks of the generated world, else 0. */
+static int storedPrefix(const QString& dir)
+{
+    Database db;
+    if (!QFileInfo::exists(databasePath(dir)) || !db.open(databasePath(dir)))
+        return 0;
+    const auto stored = db.weeks();
+    if (!stored || stored->isEmpty())
+        return 0;
+    const auto [low, high] = std::minmax_element(stored->begin(), stored->end());
+    const bool prefix = *low == FirstWeek && *high - *low + 1 == stored->size();
+    return prefix ? int(stored->size()) : 0;
+}
+
 static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
 {
     const QString path = databasePath(dir);
-    QFile::remove(path);
-    {
+    TurfGen::Generator gen(TurfGen::Settings{});
+    // A smaller set of the same world is extended: its weeks are run again without being stored, which
+    // takes a fraction of the time their import would.
+    const int kept = storedPrefix(dir);
+    if (kept > 0 && kept < weeks) {
+        log << "extending the " << kept << " weeks stored\n";
+        log.flush();
+        for (int w = FirstWeek; w < FirstWeek + kept; ++w)
+            gen.weekFile(w);
+    } else {
+        QFile::remove(path);
+    }
+    if (kept == 0 || kept >= weeks) {
         // The track table first, so that the grid shows track codes as it does for a user.
         Database db;
         if (!db.create(path)) {
@@ -55,9 +80,9 @@ static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
         }
         db.commit();
     }
-    TurfGen::Generator gen(TurfGen::Settings{});
     QString error;
-    if (!TurfGen::buildDatabase(dir, gen, FirstWeek, FirstWeek + weeks - 1, &error)) {
+    const int from = kept > 0 && kept < weeks ? FirstWeek + kept : FirstWeek;
+    if (!TurfGen::buildDatabase(dir, gen, from, FirstWeek + weeks - 1, &error)) {
         log << error << "\n";
         return false;
     }

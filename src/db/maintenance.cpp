@@ -3,12 +3,31 @@
 #include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "db/dbcare.h"
+#include "db/nameindex.h"
 
 #include <QFileInfo>
+
+/**
+ * A file from before the name index gets it the first time it is written to, its progress in the status
+ * label, which is cleared again when the index was built. Without the index the searches stay exact, only
+ * slower: a failure here stops nothing.
+ */
+static void indexNames(Platform& p, const QString& dbPath)
+{
+    bool shown = false;
+    const QString label = QStringLiteral("lblprogress");
+    NameIndex::ensureFile(dbPath, [&](const QString& text) {
+        shown = true;
+        p.repaintLabel(label, text);
+    });
+    if (shown)
+        p.repaintLabel(label, QString());
+}
 
 bool cmdcompact_Click(MainWindowState& f)
 {
     BusyPointer busy(f.platform());
+    indexNames(f.platform(), f.databasePath());
     f.setProgress(Fmt::lines({QStringLiteral("Compacting Database ..."), QString(),
                               QStringLiteral("This may take several minutes.")}));
     QString error;
@@ -46,7 +65,9 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
         f.setProgress(QString());
         return RemoveOutcome::Declined;
     }
-    f.setProgress(Fmt::lines({QStringLiteral("Please wait."), QString(), QStringLiteral("Removing Data.")}));
+    const QString wait =
+        Fmt::lines({QStringLiteral("Please wait."), QString(), QStringLiteral("Removing Data.")});
+    f.setProgress(wait);
     if (selectedEntries.isEmpty()) {
         f.setProgress(QString());
         return RemoveOutcome::NothingSelected;
@@ -55,6 +76,8 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
     for (const QString& entry : selectedEntries)
         weeks << entry.mid(4).trimmed().toInt();
     BusyPointer busy(f.platform());
+    indexNames(f.platform(), f.databasePath());
+    f.setProgress(wait);
     QString error;
     const bool ok = DbCare::removeWeeks(f.programPath(), weeks, error);
     f.setProgress(QString());
@@ -120,6 +143,7 @@ TrackOutcome addtrack(Platform& platform, const QString& dbPath, const QString& 
         platform.message(QStringLiteral("You must enter a track number from 0 to 99."));
         return TrackOutcome::Refused;
     }
+    indexNames(platform, dbPath);
     QString error;
     switch (DbCare::addTrack(dbPath, int(n), code, error)) {
     case DbCare::TrackChange::Exists:
@@ -147,6 +171,7 @@ TrackOutcome deletetrack(Platform& platform, const QString& dbPath, const QStrin
         platform.message(QStringLiteral("Please select a track to delete."));
         return TrackOutcome::Refused;
     }
+    indexNames(platform, dbPath);
     QString error;
     switch (DbCare::deleteTrack(dbPath, n, error)) {
     case DbCare::TrackChange::Failed:

@@ -18,24 +18,30 @@ struct Column {
 const Column columns[] = {{int(Kind::Horse), QLatin1String("hname")},
                           {int(Kind::Owner), QLatin1String("oname")}};
 
-/** Adds the row's name unless a name equal to it (ignoring case) is there. No conflict clause is relied
-    on: an outer INSERT OR REPLACE would override it inside the trigger. */
+/** Counts one more start of the row's name, adding the name unless a name equal to it (ignoring case) is
+    there. No conflict clause is relied on: an outer INSERT OR REPLACE would override it inside the trigger.
+ */
 QString addName(const Column& c)
 {
-    return QStringLiteral("INSERT INTO tblnames (kind, name) SELECT %1, new.%2 WHERE new.%2 IS NOT NULL "
-                          "AND NOT EXISTS (SELECT 1 FROM tblnames WHERE kind = %1 AND name = new.%2); ")
+    return QStringLiteral(
+               "INSERT INTO tblnames (kind, name, starts) SELECT %1, new.%2, 0 WHERE new.%2 IS NOT "
+               "NULL AND NOT EXISTS (SELECT 1 FROM tblnames WHERE kind = %1 AND name = new.%2); "
+               "UPDATE tblnames SET starts = starts + 1 WHERE kind = %1 AND name = new.%2; ")
         .arg(c.kind)
         .arg(c.name);
 }
 
-/** Drops the row's old name once no start carries it any more. */
+/** Counts one start less of the row's old name, dropping the name with its last start. */
 QString dropName(const Column& c)
 {
-    return QStringLiteral("DELETE FROM tblnames WHERE kind = %1 AND name = old.%2 "
-                          "AND NOT EXISTS (SELECT 1 FROM tblhorsedata WHERE %2 = old.%2); ")
+    return QStringLiteral("UPDATE tblnames SET starts = starts - 1 WHERE kind = %1 AND name = old.%2; "
+                          "DELETE FROM tblnames WHERE kind = %1 AND name = old.%2 AND starts <= 0; ")
         .arg(c.kind)
         .arg(c.name);
 }
+
+const char* const triggers[] = {"tblhorsedata_names_added", "tblhorsedata_names_dropped",
+                                "tblhorsedata_names_changed", "tblnames_added", "tblnames_dropped"};
 
 QStringList schema()
 {
@@ -46,7 +52,7 @@ QStringList schema()
     }
     return {
         QStringLiteral("CREATE TABLE tblnames (id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, "
-                       "name TEXT COLLATE NOCASE NOT NULL, UNIQUE (kind, name))"),
+                       "name TEXT COLLATE NOCASE NOT NULL, starts INTEGER NOT NULL, UNIQUE (kind, name))"),
         QStringLiteral("CREATE VIRTUAL TABLE tblnames_fts USING fts5(name, content='tblnames', "
                        "content_rowid='id', tokenize='trigram')"),
         QStringLiteral("CREATE TRIGGER tblnames_added AFTER INSERT ON tblnames BEGIN "
@@ -68,8 +74,11 @@ QStringList schema()
 
 bool present(QSqlDatabase& db)
 {
+    // An index from before the start counts is built again.
     QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'")) && q.next();
+    return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'")) && q.next() &&
+           q.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('tblnames') WHERE name = 'starts'")) &&
+           q.next();
 }
 
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error)
@@ -88,7 +97,12 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
             *error = db.error();
         return false;
     }
-    for (const QString& statement : schema()) {
+    QStringList statements;
+    for (const char* trigger : triggers)
+        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(trigger);
+    statements << QStringLiteral("DROP TABLE IF EXISTS tblnames_fts")
+               << QStringLiteral("DROP TABLE IF EXISTS tblnames");
+    for (const QString& statement : statements + schema()) {
         if (!q.exec(statement))
             return failed();
     }
@@ -100,10 +114,12 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
     for (qint64 from = 0; from < last; from += slice) {
         progress(QStringLiteral("Building the name index: %1%").arg(from * 100 / last));
         for (const Column& c : columns) {
-            q.prepare(QStringLiteral("INSERT OR IGNORE INTO tblnames (kind, name) SELECT DISTINCT %1, %2 "
-                                     "FROM tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL")
-                          .arg(c.kind)
-                          .arg(c.name));
+            q.prepare(
+                QStringLiteral("INSERT INTO tblnames (kind, name, starts) SELECT %1, %2, COUNT(*) FROM "
+                               "tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL GROUP BY %2 "
+                               "ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts")
+                    .arg(c.kind)
+                    .arg(c.name));
             q.addBindValue(from);
             q.addBindValue(from + slice);
             if (!q.exec())
@@ -119,29 +135,32 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
     return true;
 }
 
-bool pays(QSqlDatabase& db, const QString& countSql, const QVariantList& binds)
+bool ensureFile(const QString& dbPath, const std::function<void(const QString&)>& progress)
 {
-    QSqlQuery q(db);
-    q.prepare(countSql);
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    if (!q.exec() || !q.next())
-        return false;
-    const qint64 found = q.value(0).toLongLong();
-    // The largest rowid stands for the table's size: counting the rows would read them all.
-    if (!q.exec(QStringLiteral("SELECT MAX(rowid) FROM tblhorsedata")) || !q.next())
-        return false;
-    // A start read by its name costs a page read of its own, a start scanned past a small share of one:
-    // beyond about one start in a hundred the scan is faster (measured on 2.5 million starts).
-    return found * 100 <= q.value(0).toLongLong();
+    Database db;
+    return db.open(dbPath) && ensure(db, progress);
 }
 
-QString candidatesSql(Kind kind)
+std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
+                                     const QString& like)
 {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
     // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.
-    return QStringLiteral("SELECT name FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
-                          "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
-        .arg(int(kind));
+    q.prepare(
+        QStringLiteral("SELECT name, starts FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
+                       "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
+            .arg(int(kind)));
+    q.addBindValue(trigrams);
+    q.addBindValue(like);
+    if (!q.exec())
+        return std::nullopt;
+    Candidates c;
+    while (q.next()) {
+        c.names << q.value(0);
+        c.starts += q.value(1).toLongLong();
+    }
+    return c;
 }
 
 } // namespace NameIndex

@@ -4,13 +4,15 @@
 #include <QVariantList>
 
 #include <functional>
+#include <optional>
 
 class Database;
 class QSqlDatabase;
 
 /**
- * The distinct horse and owner names with a trigram full-text index over them, which lets a name pattern
- * that begins with a wildcard find its few names instead of reading every start. Triggers on tblhorsedata
+ * The distinct horse and owner names, each with the number of starts that carry it, under a trigram
+ * full-text index, which lets a name pattern that begins with a wildcard find its names and count its starts
+ * instead of reading every start. Triggers on tblhorsedata
  * keep it in step with whatever writes the starts (import, replacement, week removal), and a compaction
  * copies it with the rest of the file. A database without it is searched by reading every start.
  */
@@ -19,7 +21,7 @@ namespace NameIndex
 
 enum class Kind { Horse = 0, Owner = 1 };
 
-/** True when the database has the index (it is complete whenever it exists). */
+/** True when the database has the index with its start counts (it is complete whenever it exists). */
 bool present(QSqlDatabase& db);
 
 /**
@@ -29,12 +31,19 @@ bool present(QSqlDatabase& db);
  */
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error = nullptr);
 
-/** Whether reading the starts through the index beats reading every start, given the statement that
-    counts the starts it would read. */
-bool pays(QSqlDatabase& db, const QString& countSql, const QVariantList& binds);
+/** ensure() on a connection of its own to the file at dbPath; false when the index is not there afterwards.
+ */
+bool ensureFile(const QString& dbPath, const std::function<void(const QString&)>& progress);
 
-/** The statement that lists the names of a kind matching both the trigram query (first parameter) and the
-    LIKE pattern (second parameter). */
-QString candidatesSql(Kind kind);
+/** The names of a kind that a pattern matches, and the starts they hold together. */
+struct Candidates {
+    QVariantList names;
+    qint64 starts = 0;
+};
+
+/** The names of a kind matching both the trigram query and the LIKE pattern (escape character "\");
+    nullopt when the index cannot be read. */
+std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
+                                     const QString& like);
 
 } // namespace NameIndex

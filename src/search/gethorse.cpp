@@ -8,6 +8,7 @@
 #include "output/gridsettings.h"
 #include "search/cellformat.h"
 #include "search/horsestats.h"
+#include "search/namewalk.h"
 #include "search/searchquery.h"
 
 #include <sqlite3.h>
@@ -261,75 +262,155 @@ bool loadTracks(Database& db, std::vector<QString>& tracks, QString& error)
 }
 
 /**
- * Runs the statement and walks its rows newest first: the walk begins at the newest start before the last
- * week's end, and stops at a start before the first week, at another owner (current owner only), or after
- * 15,000 listed starts. The rest of the rows are only counted.
+ * The walk over the rows newest first: it begins at the newest start before the last week's end, and stops at
+ * a start before the first week, at another owner (current owner only), or after 15,000 listed starts. The
+ * first row of all, listed or not, is the reference for the statistics.
  */
+class Walk
+{
+public:
+    Walk(const Criteria& crit, bool currentOwnerOnly, ReadContext& ctx, Found& found)
+        : m_crit(crit), m_currentOwnerOnly(currentOwnerOnly), m_ctx(ctx), m_found(found),
+          m_begun(!crit.lastWeekBound.has_value())
+    {
+    }
+    bool walking() const { return m_walking; }
+    bool hasReference() const { return !m_first; }
+
+    void row(const Reader& r)
+    {
+        if (m_first) {
+            m_first = false;
+            m_found.refOwner = r.text(ColOname);
+            m_ctx.refName = r.view(ColHname);
+            m_ctx.refId = r.whole(ColHid);
+            m_ctx.refOwner = r.view(ColOname);
+        }
+        if (!m_walking)
+            return;
+        const double racenum = r.real(ColRacenum);
+        if (!m_begun) {
+            if (!(racenum < *m_crit.lastWeekBound))
+                return;
+            m_begun = true; // the start where the walk begins is always listed
+        } else if (!m_found.listed.empty() && ((m_currentOwnerOnly && r.view(ColOname) != m_ctx.refOwner) ||
+                                               (m_crit.firstWeek && racenum < *m_crit.firstWeek))) {
+            m_walking = false;
+            return;
+        }
+        m_found.listed.push_back(readStart(r, m_ctx));
+        if (m_found.listed.size() >= std::size_t(MaxListed))
+            m_walking = false;
+    }
+
+private:
+    const Criteria& m_crit;
+    const bool m_currentOwnerOnly;
+    ReadContext& m_ctx;
+    Found& m_found;
+    bool m_first = true;
+    bool m_walking = true;
+    bool m_begun;
+};
+
+bool bind(sqlite3_stmt* s, const QVariantList& binds)
+{
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant& v = binds[i];
+        int rc;
+        if (v.typeId() == QMetaType::QString) {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(s, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        } else if (v.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(s, i + 1, v.toDouble());
+        } else {
+            rc = sqlite3_bind_int64(s, i + 1, v.toLongLong());
+        }
+        if (rc != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
+/** Runs the statement, counting every row and walking them in the statement's order. */
 Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
                 ReadContext& ctx)
 {
     Found found;
     sqlite3* h = db.engine();
     const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-    if (!s) {
+    if (!s || !bind(s.get(), st.binds)) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
     }
     sqlite3_stmt* raw = s.get();
-    for (int i = 0; i < st.binds.size(); ++i) {
-        const QVariant& v = st.binds[i];
-        int rc;
-        if (v.typeId() == QMetaType::QString) {
-            const QByteArray text = v.toString().toUtf8();
-            rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        } else if (v.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(raw, i + 1, v.toDouble());
-        } else {
-            rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
-        }
-        if (rc != SQLITE_OK) {
-            found.error = engineError(h, QStringLiteral("The search cannot be run"));
-            return found;
-        }
-    }
-
     Reader r(raw);
-    bool walking = true;
-    bool begun = !crit.lastWeekBound.has_value();
+    Walk walk(crit, currentOwnerOnly, ctx, found);
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        if (++found.count == 1) {
-            found.refOwner = r.text(ColOname);
-            ctx.refName = r.view(ColHname);
-            ctx.refId = r.whole(ColHid);
-            ctx.refOwner = r.view(ColOname);
-        }
-        if (!walking)
-            continue;
-        const double racenum = r.real(ColRacenum);
-        if (!begun) {
-            if (!(racenum < *crit.lastWeekBound))
-                continue;
-            begun = true; // the start where the walk begins is always listed
-        } else if (!found.listed.empty() && ((currentOwnerOnly && r.view(ColOname) != ctx.refOwner) ||
-                                             (crit.firstWeek && racenum < *crit.firstWeek))) {
-            walking = false;
-            continue;
-        }
-        found.listed.push_back(readStart(r, ctx));
-        if (found.listed.size() >= std::size_t(MaxListed))
-            walking = false;
+        ++found.count;
+        walk.row(r);
     }
     if (rc != SQLITE_DONE)
         found.error = engineError(h, QStringLiteral("The search failed"));
     return found;
 }
 
-/** Whether the name index serves the search: it exists, and the names it finds hold few enough starts. */
-bool usesNameIndex(Database& db, const Statement& probe)
+/**
+ * The search of a pattern through the names the name index found: the count is what the names hold, and
+ * the starts are read one by one in the walk's order, only as far as the walk goes.
+ */
+Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIndex::Candidates& names,
+                       const Criteria& crit, bool currentOwnerOnly, ReadContext& ctx)
 {
-    return !probe.sql.isEmpty() && NameIndex::present(db.handle()) &&
-           NameIndex::pays(db.handle(), probe.sql, probe.binds);
+    Found found;
+    found.count = int(names.starts);
+    sqlite3* h = db.engine();
+    NameWalk::Limits limits;
+    limits.listed = MaxListed;
+    limits.starts = names.starts;
+    limits.lastWeekBound = crit.lastWeekBound;
+    if (crit.firstWeek)
+        limits.firstWeek = double(*crit.firstWeek);
+    const auto order = NameWalk::newestFirst(db, pattern.column, names.names, limits);
+    const EngineStatement s = db.prepare(byRowid().toUtf8().constData());
+    if (!order || !s) {
+        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+        return found;
+    }
+    sqlite3_stmt* raw = s.get();
+    Reader r(raw);
+    Walk walk(crit, currentOwnerOnly, ctx, found);
+    for (const NameWalk::Start& start : *order) {
+        // Starts after the last week are passed over unread, once the first row gave the reference.
+        if (walk.hasReference() && crit.lastWeekBound && !(start.racenum < *crit.lastWeekBound))
+            continue;
+        sqlite3_reset(raw);
+        sqlite3_bind_int64(raw, 1, start.rowid);
+        int rc;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+            walk.row(r);
+        if (rc != SQLITE_DONE) {
+            found.error = engineError(h, QStringLiteral("The search failed"));
+            return found;
+        }
+        if (!walk.walking())
+            break;
+    }
+    return found;
+}
+
+/** The names of an indexed pattern, when the database has the index and reading through it pays. */
+std::optional<NameIndex::Candidates> indexedNames(Database& db, const std::optional<IndexedPattern>& pattern)
+{
+    if (!pattern || !NameIndex::present(db.handle()))
+        return std::nullopt;
+    const auto kind =
+        pattern->column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
+    auto names = NameIndex::candidates(db.handle(), kind, pattern->trigrams, pattern->like);
+    if (!names || !NameWalk::pays(db, names->names.size(), names->starts, MaxListed))
+        return std::nullopt;
+    return names;
 }
 
 /** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
@@ -377,8 +458,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     const QString subject = (mode == 3 || mode == 5) ? id : name;
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
-    const Statement indexedSt = build(mode, name, id, true);
-    const Statement probe = indexProbe(mode, name);
+    const std::optional<IndexedPattern> indexed = indexedPattern(mode, name);
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
@@ -403,8 +483,11 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
             endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
             return false;
         }
-        if (loadTracks(db, ctx.tracks, found.error))
-            found = runSearch(db, usesNameIndex(db, probe) ? indexedSt : st, crit, f.panel.chkowner, ctx);
+        if (loadTracks(db, ctx.tracks, found.error)) {
+            const auto names = indexedNames(db, indexed);
+            found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
+                          : runSearch(db, st, crit, f.panel.chkowner, ctx);
+        }
         if (!db.close() && found.error.isEmpty())
             found.error = db.error();
     }

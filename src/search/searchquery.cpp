@@ -1,7 +1,6 @@
 #include "search/searchquery.h"
 
 #include "core/format.h"
-#include "db/nameindex.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -23,7 +22,8 @@ const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
 // range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
 // off that index: a name range is read through its index, a pattern by one pass over the table, and the rows
 // sorted.
-const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC");
+// Starts of one race come newest stored first, as a walk back along the name's index gives them.
+const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC, tblhorsedata.rowid DESC");
 
 bool hasWildcard(const QString& text)
 {
@@ -41,10 +41,8 @@ QString foldAscii(const QString& text)
     return out;
 }
 
-/** Appends "column = ?" or "column LIKE ? ESCAPE '\'" (with an index range for a literal start, or the
-    names the name index finds for a leading wildcard). */
-void nameClause(QString& sql, QVariantList& binds, const QString& column, const QString& name, bool pattern,
-                bool nameIndex)
+/** Appends "column = ?" or "column LIKE ? ESCAPE '\'" (with an index range for a literal start). */
+void nameClause(QString& sql, QVariantList& binds, const QString& column, const QString& name, bool pattern)
 {
     if (!pattern) {
         sql += column + QLatin1String(" = ?");
@@ -52,13 +50,6 @@ void nameClause(QString& sql, QVariantList& binds, const QString& column, const 
         return;
     }
     const PrefixRange range = prefixRange(name);
-    const QString trigrams = range.isEmpty() && nameIndex ? trigramQuery(name) : QString();
-    if (!trigrams.isEmpty()) {
-        const auto kind = column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
-        sql += column + QLatin1String(" IN (") + NameIndex::candidatesSql(kind) + QLatin1Char(')');
-        binds << trigrams << likePattern(name);
-        return;
-    }
     if (range.isEmpty()) {
         sql += column + QLatin1String(" LIKE ? ESCAPE '\\'");
         binds << likePattern(name);
@@ -182,21 +173,23 @@ QStringList ownerNames(const QString& expression)
     return expression.split(QStringLiteral("\" OR oname=\""));
 }
 
-Statement indexProbe(int mode, const QString& name)
+std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
 {
-    if ((mode != 1 && mode != 2 && mode != 4) || !isNamePattern(name))
-        return {};
-    const QString subject = mode == 4 ? ownerNames(name).constFirst() : name;
-    if (!prefixRange(subject).isEmpty() || trigramQuery(subject).isEmpty())
-        return {};
-    Statement s;
-    s.sql = QStringLiteral("SELECT COUNT(*) FROM tblhorsedata WHERE ");
-    nameClause(s.sql, s.binds, mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), subject, true,
-               true);
-    return s;
+    if ((mode != 2 && mode != 4) || !isNamePattern(name) || (mode == 4 && ownerNames(name).size() > 1))
+        return std::nullopt;
+    const QString trigrams = trigramQuery(name);
+    if (!prefixRange(name).isEmpty() || trigrams.isEmpty())
+        return std::nullopt;
+    return IndexedPattern{mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), trigrams,
+                          likePattern(name)};
 }
 
-Statement build(int mode, const QString& name, const QString& id, bool nameIndex)
+QString byRowid()
+{
+    return selectList + QLatin1String("WHERE tblhorsedata.rowid = ?");
+}
+
+Statement build(int mode, const QString& name, const QString& id)
 {
     Statement s;
     QString where;
@@ -204,14 +197,14 @@ Statement build(int mode, const QString& name, const QString& id, bool nameIndex
     bool sorted = false;
     switch (mode) {
     case 1:
-        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern, nameIndex);
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
         sorted = pattern || isIdPattern(id);
         where += QLatin1String(" AND ");
         if (!horseIdClause(where, s.binds, id, s.error))
             return {QString(), {}, s.error};
         break;
     case 2:
-        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern, nameIndex);
+        nameClause(where, s.binds, QStringLiteral("hname"), name, pattern);
         sorted = pattern;
         break;
     case 3:
@@ -226,7 +219,7 @@ Statement build(int mode, const QString& name, const QString& id, bool nameIndex
         for (qsizetype i = 0; i < owners.size(); ++i) {
             if (i > 0)
                 where += QLatin1String(" OR ");
-            nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern, nameIndex);
+            nameClause(where, s.binds, QStringLiteral("oname"), owners[i], i == 0 && pattern);
         }
         where += QLatin1Char(')');
         sorted = owners.size() > 1 || pattern;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <optional>
+
 /** Building the statement of a horse, owner or race search, with every user text bound as a parameter. */
 namespace SearchQuery
 {
@@ -60,16 +62,24 @@ PrefixRange prefixRange(const QString& pattern);
  */
 QString trigramQuery(const QString& pattern);
 
-/** For a name pattern the name index can serve, the statement that counts the starts it would read there
-    (through the name columns' own indexes, without reading the starts); an empty statement otherwise. */
-Statement indexProbe(int mode, const QString& name);
+/** A name pattern that the name index serves: the name column, the index's query and the LIKE pattern. */
+struct IndexedPattern {
+    QString column;
+    QString trigrams;
+    QString like;
+};
+/** For a horse name (mode 2) or single owner (mode 4) pattern that begins with a wildcard and holds a run of
+    three characters, what the name index needs to find its names; nullopt for every other search. */
+std::optional<IndexedPattern> indexedPattern(int mode, const QString& name);
 
 /** The owner names of an owner search. The stable search joins several owners into one text, separated by
     a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
 QStringList ownerNames(const QString& expression);
 
-/** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). With
-    `nameIndex` (the database has one), a name pattern that begins with a wildcard reads its names there. */
-Statement build(int mode, const QString& name, const QString& id, bool nameIndex = false);
+/** The statement that reads one start (its rowid the parameter) as a search reads it. */
+QString byRowid();
+
+/** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
+Statement build(int mode, const QString& name, const QString& id);
 
 } // namespace SearchQuery
