@@ -484,9 +484,14 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
             return false;
         }
         if (loadTracks(db, ctx.tracks, found.error)) {
+            // One read transaction: the names' counts and their starts come from one state of the file, and
+            // the engine does not lock and unlock the file for each start read by its row.
+            const bool reading = db.begin();
             const auto names = indexedNames(db, indexed);
             found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
                           : runSearch(db, st, crit, f.panel.chkowner, ctx);
+            if (reading)
+                db.rollback();
         }
         if (!db.close() && found.error.isEmpty())
             found.error = db.error();
