@@ -142,16 +142,25 @@ bool ensureFile(const QString& dbPath, const std::function<void(const QString&)>
 }
 
 std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& like)
+                                     const QString& lower, const QString& upper, const QString& like)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.
-    q.prepare(
-        QStringLiteral("SELECT name, starts FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
-                       "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
-            .arg(int(kind)));
-    q.addBindValue(trigrams);
+    if (trigrams.isEmpty()) {
+        q.prepare(
+            QStringLiteral("SELECT name, starts FROM tblnames WHERE kind = %1 AND name >= ? AND name < ? "
+                           "AND name LIKE ? ESCAPE '\\'")
+                .arg(int(kind)));
+        q.addBindValue(lower);
+        q.addBindValue(upper);
+    } else {
+        // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.
+        q.prepare(
+            QStringLiteral("SELECT name, starts FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
+                           "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
+                .arg(int(kind)));
+        q.addBindValue(trigrams);
+    }
     q.addBindValue(like);
     if (!q.exec())
         return std::nullopt;

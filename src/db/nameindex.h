@@ -41,9 +41,9 @@ struct Candidates {
     qint64 starts = 0;
 };
 
-/** The names of a kind matching both the trigram query and the LIKE pattern (escape character "\");
-    nullopt when the index cannot be read. */
+/** The names of a kind matching the LIKE pattern (escape character "\\"), found through the trigram query, or
+    without one between lower and upper (ignoring case); nullopt when the index cannot be read. */
 std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& like);
+                                     const QString& lower, const QString& upper, const QString& like);
 
 } // namespace NameIndex

@@ -407,8 +407,10 @@ std::optional<NameIndex::Candidates> indexedNames(Database& db, const std::optio
         return std::nullopt;
     const auto kind =
         pattern->column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
-    auto names = NameIndex::candidates(db.handle(), kind, pattern->trigrams, pattern->like);
-    if (!names || !NameWalk::pays(db, names->names.size(), names->starts, MaxListed))
+    auto names = NameIndex::candidates(db.handle(), kind, pattern->trigrams, pattern->range.lower,
+                                       pattern->range.upper, pattern->like);
+    if (!names ||
+        !NameWalk::pays(db, names->names.size(), names->starts, MaxListed, pattern->trigrams.isEmpty()))
         return std::nullopt;
     return names;
 }

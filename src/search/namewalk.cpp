@@ -86,7 +86,7 @@ std::optional<std::vector<Start>> newestFirst(Database& db, const QString& colum
     }
 }
 
-bool pays(Database& db, qint64 names, qint64 starts, int listed)
+bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range)
 {
     // The largest rowid stands for the table's size: counting the rows would read them all.
     const auto size = oneNumber(db, "SELECT MAX(rowid) FROM tblhorsedata");
@@ -94,11 +94,13 @@ bool pays(Database& db, qint64 names, qint64 starts, int listed)
         return false;
     // Costs in rows scanned, rough figures from timings on 2.5 million starts: a seek into the index about 10
     // (once per name and window, two windows as a rule), an index entry 0.5, a start read by its row 15; the
-    // scan sorts the starts it finds at about 2 each.
+    // starts found without the index are sorted at about 2 each.
     const double read = double(std::min<qint64>(starts, listed));
     const double indexed =
         20.0 * double(names) + 0.5 * double(std::min<qint64>(starts, 2 * qint64(listed))) + 15.0 * read;
-    const double scan = *size + 2.0 * double(starts);
+    // Without the index a literal start reads its names' starts through the name column's index, a leading
+    // wildcard every start.
+    const double scan = range ? 17.0 * double(starts) : *size + 2.0 * double(starts);
     return indexed < scan;
 }
 

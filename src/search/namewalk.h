@@ -40,7 +40,8 @@ std::optional<std::vector<Start>> newestFirst(Database& db, const QString& colum
                                               const Limits& limits);
 
 /** Whether reading `starts` starts of `names` names this way, of which a walk lists at most `listed`, costs
-    less than reading every start of the table. */
-bool pays(Database& db, qint64 names, qint64 starts, int listed);
+    less than reading every start of the table, or with `range` (names with a literal start) every start of
+    the names through the name column's index. */
+bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range);
 
 } // namespace NameWalk

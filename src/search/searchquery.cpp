@@ -177,10 +177,12 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
 {
     if ((mode != 2 && mode != 4) || !isNamePattern(name) || (mode == 4 && ownerNames(name).size() > 1))
         return std::nullopt;
-    const QString trigrams = trigramQuery(name);
-    if (!prefixRange(name).isEmpty() || trigrams.isEmpty())
+    // A literal start bounds the names; a leading wildcard needs a run for the trigram index.
+    const PrefixRange range = prefixRange(name);
+    const QString trigrams = range.isEmpty() ? trigramQuery(name) : QString();
+    if (range.isEmpty() && trigrams.isEmpty())
         return std::nullopt;
-    return IndexedPattern{mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), trigrams,
+    return IndexedPattern{mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), trigrams, range,
                           likePattern(name)};
 }
 

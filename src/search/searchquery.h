@@ -62,14 +62,16 @@ PrefixRange prefixRange(const QString& pattern);
  */
 QString trigramQuery(const QString& pattern);
 
-/** A name pattern that the name index serves: the name column, the index's query and the LIKE pattern. */
+/** A name pattern that the name index serves: the name column, the index's query (for a leading wildcard)
+    or the range of a literal start, and the LIKE pattern. */
 struct IndexedPattern {
     QString column;
     QString trigrams;
+    PrefixRange range;
     QString like;
 };
-/** For a horse name (mode 2) or single owner (mode 4) pattern that begins with a wildcard and holds a run of
-    three characters, what the name index needs to find its names; nullopt for every other search. */
+/** For a horse name (mode 2) or single owner (mode 4) pattern with a literal start or a run of three
+    characters, what the name index needs to find its names; nullopt for every other search. */
 std::optional<IndexedPattern> indexedPattern(int mode, const QString& name);
 
 /** The owner names of an owner search. The stable search joins several owners into one text, separated by

@@ -139,12 +139,14 @@ private slots:
         std::mt19937 rng(11);
         const auto pick = [&](qsizetype n) { return int(rng() % unsigned(n)); };
         while (patterns.size() < 300) {
-            QString run = names[pick(names.size())].mid(pick(8), 3 + pick(6));
+            // A run from inside a name after a wildcard, or a name's start.
+            const int lead = pick(3);
+            QString run = names[pick(names.size())].mid(lead < 2 ? pick(8) : 0, 3 + pick(6));
             for (QChar& c : run)
                 c = pick(2) ? c.toUpper() : c.toLower();
             if (pick(3) == 0)
                 run[pick(run.size())] = u'?';
-            patterns << (pick(2) ? u"*"_s : u"?*"_s) + run +
+            patterns << QStringList{u"*"_s, u"?*"_s, {}}[lead] + run +
                             QStringList{{}, u"*"_s, u"*e"_s, u"?"_s}[pick(4)];
         }
         int found = 0;
