@@ -262,6 +262,9 @@ void frmmainfinder::buildMenus()
         Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::edittracks_Click);
     cmdbackup = Utilitiesmenu->addAction(QStringLiteral("&Back Up Database..."), this,
                                          &frmmainfinder::cmdbackup_Click);
+    watchlist =
+        Utilitiesmenu->addAction(QStringLiteral("&Watch List..."), this, &frmmainfinder::watchlist_Click);
+    watchlist->setObjectName(QStringLiteral("watchlist"));
 
     // The pop-up's entries in menu order; captions and visibility come from m_popup at each press.
     popmenu = new QMenu(this);
@@ -367,15 +370,23 @@ template <typename Op> void frmmainfinder::run(Op op)
     op(m_state);
     refresh();
 }
+// What the secondary windows hand back to run (frmmainfinderwatch.cpp).
+template void frmmainfinder::run(std::function<void(MainWindowState&)>);
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    run([this](MainWindowState& f) { importRaceData(f, m_statusProgress.get()); });
+    QList<int> weeks;
+    run([&](MainWindowState& f) { weeks = importRaceData(f, m_statusProgress.get()).weeks; });
+    showWatchedStarts(weeks);
 }
 
 void frmmainfinder::importDropped(const QStringList& paths)
 {
-    run([&](MainWindowState& f) { importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()); });
+    QList<int> weeks;
+    run([&](MainWindowState& f) {
+        weeks = importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()).weeks;
+    });
+    showWatchedStarts(weeks);
 }
 
 qint16 frmmainfinder::searchMode() const
@@ -570,7 +581,6 @@ void frmmainfinder::MSFlexGrid1_DblClick()
 {
     run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
 }
-
 
 void frmmainfinder::cmdprint_Click()
 {
