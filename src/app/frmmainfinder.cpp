@@ -582,6 +582,7 @@ void frmmainfinder::MSFlexGrid1_DblClick()
     run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
 }
 
+
 void frmmainfinder::cmdprint_Click()
 {
     run([](MainWindowState& f) { ::cmdprint_Click(f); });

@@ -138,7 +138,7 @@ public:
     QAction* msfgridback = nullptr;
     frmdatecalculator* dateCalculator = nullptr; // made when first asked for
     /** "Watched starts" of the last import that found any, while it is open. */
-    QPointer<frmwatchedstarts> watchedStarts;
+    QPointer<frmwatchedstarts> watchedWindow;
 
     /** The import's file count, file name and outcome in the status bar. */
     StatusProgress* statusProgress() const { return m_statusProgress.get(); }

@@ -20,12 +20,12 @@ void frmmainfinder::showWatchedStarts(const QList<int>& weeks)
 {
     if (weeks.isEmpty())
         return;
-    const QList<WatchedStart> starts = ::watchedStarts(m_state, weeks);
+    const QList<WatchedStart> starts = watchedStarts(m_state, weeks);
     if (starts.isEmpty())
         return;
-    if (!watchedStarts)
-        watchedStarts = new frmwatchedstarts([this](const auto& op) { run(op); }, this);
-    watchedStarts->setStarts(starts, weeks);
-    watchedStarts->show();
-    watchedStarts->raise();
+    if (!watchedWindow)
+        watchedWindow = new frmwatchedstarts([this](const auto& op) { run(op); }, this);
+    watchedWindow->setStarts(starts, weeks);
+    watchedWindow->show();
+    watchedWindow->raise();
 }

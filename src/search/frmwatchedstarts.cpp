@@ -27,10 +27,11 @@ frmwatchedstarts::frmwatchedstarts(MainWindowRunner run, QWidget* mainWindow)
     MSFwatched->verticalHeader()->hide();
     MSFwatched->verticalHeader()->setDefaultSectionSize(MSFwatched->fontMetrics().height() + 6);
     MSFwatched->horizontalHeader()->setStretchLastSection(true);
-    MSFwatched->setMinimumSize(860, 260);
+    MSFwatched->setMinimumSize(600, 200);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblweeks);
     layout->addWidget(MSFwatched, 1);
+    resize(900, 480);
     connect(MSFwatched, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { MSFwatched_DblClick(index.row()); });
 }

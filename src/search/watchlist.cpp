@@ -8,7 +8,6 @@
 #include "search/searchquery.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -132,17 +131,8 @@ QString write(const QString& path, const QList<WatchEntry>& entries)
                                                                : QStringLiteral("H|%1|%2").arg(e.name, e.id);
         bytes += line.toUtf8() + "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(QStringLiteral("written to"), path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fileError(QStringLiteral("written to"), path, reason);
-    }
-    if (!file.commit())
-        return fileError(QStringLiteral("written to"), path, file.errorString());
-    return QString();
+    const QString error = writeSmallFile(path, bytes);
+    return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
 }
 
 Checked check(WatchEntry::Kind kind, const QString& name, const QString& id)
