@@ -148,9 +148,14 @@ Checked check(WatchEntry::Kind kind, const QString& name, const QString& id)
         c.error = QStringLiteral("A name on the watch list cannot hold a \"|\" or a line break.");
     else if (!horse && !c.entry.id.isEmpty())
         c.error = QStringLiteral("An owner is watched by name alone; please clear the ID box.");
-    else if (!c.entry.id.isEmpty() &&
-             !(Fmt::isWholeNumber(c.entry.id) && Fmt::toInt32(c.entry.id.toDouble())))
-        c.error = QStringLiteral("The ID \"%1\" is not a number.").arg(id);
+    else if (!c.entry.id.isEmpty()) {
+        const auto value =
+            Fmt::isWholeNumber(c.entry.id) ? Fmt::toInt32(c.entry.id.toDouble()) : std::nullopt;
+        if (!value)
+            c.error = QStringLiteral("The ID \"%1\" is not a number.").arg(id);
+        else
+            c.entry.id = QString::number(*value); // "0123" and "123" are one horse
+    }
     return c;
 }
 
