@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QSet>
 
+#include <utility>
+
 #include <algorithm>
 
 namespace
@@ -197,13 +199,23 @@ QList<WatchedStart> watchedStarts(MainWindowState& f, const QList<int>& weeks)
     if (list.entries.isEmpty())
         return {};
 
-    // One statement per entry and week: the name (or owner) and the week's band of race keys, so that each
-    // reads only its own rows through the (name, racenum) index however large the database is.
+    // Week W is W < racenum < W + 1, and weeks imported one after another make one band from the first to
+    // the last. One statement per entry and band reads only its own rows through the (name, racenum) index,
+    // however large the database is.
+    QList<int> sorted(weeks);
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QList<std::pair<int, int>> bands; // first and last week
+    for (int w : sorted) {
+        if (!bands.isEmpty() && bands.last().second + 1 == w)
+            bands.last().second = w;
+        else
+            bands.append({w, w});
+    }
     QList<SearchQuery::Statement> statements;
-    const QSet<int> distinct(weeks.begin(), weeks.end());
     for (const WatchEntry& e : list.entries) {
         const bool owner = e.kind == WatchEntry::Kind::Owner;
-        for (int w : distinct) {
+        for (const auto& [first, last] : bands) {
             SearchQuery::Statement st;
             st.sql = SearchQuery::selectColumns() +
                      (owner ? QLatin1String("WHERE oname = ?") : QLatin1String("WHERE hname = ?"));
@@ -213,7 +225,7 @@ QList<WatchedStart> watchedStarts(MainWindowState& f, const QList<int>& weeks)
                 st.binds << qlonglong(e.id.toLongLong());
             }
             st.sql += QLatin1String(" AND tblhorsedata.racenum > ? AND tblhorsedata.racenum < ?");
-            st.binds << double(w) << double(w + 1);
+            st.binds << double(first) << double(last + 1);
             statements << st;
         }
     }
