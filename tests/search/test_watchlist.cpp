@@ -104,6 +104,8 @@ private slots:
                               u"Red, Sky & Co|611.0102|1 of 2|Zed"_s, u"Blue Moon|611.0101|1 of 3|Ann Lee"_s,
                               u"Stable Star|611.0101|3 of 3|Acme, Stables & Sons"_s}));
         QVERIFY(fx.p.messages.isEmpty());
+        // Weeks apart: each its own band, 611 between them not read.
+        QCOMPARE(summary(watchedStarts(fx.f, {612, 610})).size(), 4);
 
         // The texts are the results grid's.
         QVERIFY(gethorse(fx.f, 1, u"Red, Sky & Co"_s, u"2"_s));
