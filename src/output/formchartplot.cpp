@@ -85,26 +85,16 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
           xOf(last), Qt::DotLine);
 
     // One series per colour, named as the colour key names it, so that the legend is the key.
-    struct Tips {
-        QScatterSeries* series;
-        QStringList texts;
-    };
-    std::vector<Tips> tips;
     for (const auto& [colour, name] : form.colours) {
         auto* s = new QScatterSeries(chart);
         s->setName(name);
         s->setMarkerSize(11);
         s->setColor(paletteColour(colour));
         s->setBorderColor(Qt::white);
-        QStringList texts;
-        for (const FormPoint& p : form.points) {
-            if (p.colour != colour)
-                continue;
-            s->append(xOf(p.date), p.figure);
-            texts << p.tip(dateFormat);
-        }
+        for (const FormPoint& p : form.points)
+            if (p.colour == colour)
+                s->append(xOf(p.date), p.figure);
         chart->addSeries(s);
-        tips.push_back({s, texts});
     }
     auto* wins = new QScatterSeries(chart);
     wins->setName(QStringLiteral("Win"));
@@ -141,14 +131,21 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
 
     auto* view = new QChartView(chart, parent);
     view->setRenderHint(QPainter::Antialiasing);
-    for (const Tips& t : tips) {
-        QObject::connect(t.series, &QScatterSeries::hovered, view, [view, t](const QPointF& at, bool on) {
-            const qsizetype i = t.series->points().indexOf(at);
-            if (on && i >= 0)
-                QToolTip::showText(QCursor::pos(), t.texts.at(i), view);
-            else
-                QToolTip::hideText();
-        });
+    // A win's ring lies over its point and takes the pointer first: every scatter series looks the point up.
+    QList<QPair<QPointF, QString>> tips;
+    for (const FormPoint& p : form.points)
+        tips.append({QPointF(xOf(p.date), p.figure), p.tip(dateFormat)});
+    for (QAbstractSeries* s : chart->series()) {
+        if (auto* points = qobject_cast<QScatterSeries*>(s)) {
+            QObject::connect(points, &QScatterSeries::hovered, view,
+                             [view, tips](const QPointF& at, bool on) {
+                                 const auto it = std::ranges::find(tips, at, &QPair<QPointF, QString>::first);
+                                 if (on && it != tips.end())
+                                     QToolTip::showText(QCursor::pos(), it->second, view);
+                                 else
+                                     QToolTip::hideText();
+                             });
+        }
     }
     return view;
 }
