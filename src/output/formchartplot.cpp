@@ -109,7 +109,8 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
     auto* x = new QDateTimeAxis(chart);
     x->setFormat(span > 400 ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM yyyy"));
     x->setTitleText(QStringLiteral("Race date"));
-    x->setTickCount(7);
+    // Fewer ticks than days apart: no day is labelled twice.
+    x->setTickCount(int(std::min<qint64>(7, first.daysTo(last) + 1)));
     x->setRange(noon(first), noon(last));
     auto* y = new QValueAxis(chart);
     y->setTitleText(QStringLiteral("Speed figure"));
