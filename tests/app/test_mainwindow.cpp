@@ -4,12 +4,13 @@
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "search/searchfixture.h"
+#include "testfiles.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,40 +22,23 @@
 
 using namespace Qt::StringLiterals;
 
-static const QByteArray DefaultLine =
-    " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
-    " 750  500  300 -2147483626 \r\n";
-
 /** A program directory with an empty database and, when asked, a breeding file; its main window, loaded. */
 struct Install {
     QTemporaryDir dir;
     HeadlessPlatform p;
     std::unique_ptr<frmmainfinder> w;
-    explicit Install(bool withDatabase = true, bool withBreeding = true, const QByteArray& settings = "none")
+    explicit Install(bool withDatabase = true, bool withBreeding = true)
     {
         if (withDatabase)
             Database().create(dir.filePath(u"horses.mdb"_s));
         if (withBreeding)
-            QFile(dir.filePath(u"breeding.txt"_s)).open(QIODevice::WriteOnly);
-        if (settings != "none")
-            write(settings);
+            writeFile(dir.filePath(u"breeding.txt"_s), {});
         w = std::make_unique<frmmainfinder>(p, dir.path(), dir.filePath(u"breeding.txt"_s));
         loaded = w->Form_Load();
         w->show();
     }
     bool loaded = false;
-    QString settingsPath() const { return dir.filePath(u"KZTSettings.ini"_s); }
-    QByteArray settings() const
-    {
-        QFile f(settingsPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("none");
-    }
-    void write(const QByteArray& text) const
-    {
-        QFile f(settingsPath());
-        f.open(QIODevice::WriteOnly);
-        f.write(text);
-    }
+    QByteArray settings() const { return readFile(dir.filePath(u"KZTSettings.ini"_s), "none"); }
 };
 
 class TestMainWindow : public QObject
@@ -112,26 +96,6 @@ private slots:
             QVERIFY(!b->isEnabled() && b->isVisible());
     }
 
-    void settingsAppliedAtStart_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("width0");
-        QTest::addColumn<QByteArray>("afterwards");
-        QByteArray custom = DefaultLine;
-        custom.replace(" 1450 ", " 2000 ");
-        QTest::newRow("saved widths") << custom << 2000 << custom;
-        QTest::newRow("malformed, rewritten") << QByteArray("12 abc") << 1450 << DefaultLine;
-    }
-    void settingsAppliedAtStart()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, width0);
-        QFETCH(QByteArray, afterwards);
-        Install i(true, true, file);
-        QCOMPARE(i.w->MSFlexGrid1->columnWidth(0), i.w->MSFlexGrid1->twipsToPixels(width0));
-        QCOMPARE(i.settings(), afterwards);
-    }
-
     void popupLayoutCommands()
     {
         Install i;
@@ -147,7 +111,7 @@ private slots:
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), w.MSFlexGrid1->pixelsToTwips(300));
         w.msfgridreset->trigger();
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
-        QCOMPARE(i.settings(), DefaultLine);
+        QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
     }
 
     void resultsGridCopyTooltipsAndKeys()
@@ -189,18 +153,14 @@ private slots:
     void windowKeepsItsSize()
     {
         SearchFixture fx;
-        for (int o = 0; o < 10; ++o)
-            for (int i = 0; i < 12; ++i)
-                fx.add({.hname = QStringLiteral("Horse %1").arg(i),
-                        .hid = 10 * o + i,
-                        .week = 400 + i,
-                        .race = o + 1,
-                        .fin = i % 4 + 1,
-                        .sp = 80.0 + o * 4 + i,
-                        .start = i,
-                        .oname = QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25),
-                        .dist = 5.0 + i,
-                        .purse = 1000000 * (o + 1)});
+        for (int i = 0; i < 48; ++i)
+            fx.add({.hname = u"Horse %1"_s.arg(i),
+                    .hid = i,
+                    .week = 400 + i % 12,
+                    .race = i / 12 + 1,
+                    .sp = 80.0 + i,
+                    .oname = u"Owner %1 With A Long Name"_s.arg(i % 2),
+                    .purse = 1000000 * i});
         HeadlessPlatform p;
         frmmainfinder w(p, fx.path(), QString());
         QVERIFY(w.Form_Load());
@@ -209,10 +169,9 @@ private slots:
         QApplication::processEvents();
         const QSize least = w.size();
         const QRect grid = w.MSFlexGrid1->geometry();
-        QVERIFY(grid.height() > w.MSFlexGrid1->rowHeightPixels());
-        for (int o = 0; o < 10; ++o) {
-            w.optowner->click();
-            w.txthorse->setText(QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25));
+        w.optowner->click();
+        for (int o = 0; o < 2; ++o) {
+            w.txthorse->setText(u"Owner %1 With A Long Name"_s.arg(o));
             w.cmdgethorse->click();
             QApplication::processEvents();
             QCOMPARE(w.size(), least);
@@ -222,6 +181,41 @@ private slots:
         w.resize(least + QSize(300, 200));
         QApplication::processEvents();
         QCOMPARE(w.MSFlexGrid1->size(), grid.size() + QSize(300, 200));
+    }
+
+    void modelFollowsTheState()
+    {
+        GridState g(2, 18, 1, 0);
+        g.setText(0, 0, u"Name"_s);
+        GridTableModel model(g, true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Name"_s);
+        g.setRows(15001);
+        g.setCols(19);
+        for (int r = 1; r < 15001; ++r) {
+            g.setText(r, 0, u"Horse %1"_s.arg(r));
+            g.setRowColour(r, 0, 18, std::uint8_t(1 + r % 6));
+        }
+        model.sync();
+        QCOMPARE(model.rowCount(), 15000);
+        QCOMPARE(model.columnCount(), 19);
+        QCOMPARE(model.index(14999, 0).data().toString(), u"Horse 15000"_s);
+        QCOMPARE(model.index(0, 5).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0)); // index 2
+    }
+
+    void viewShowsWidthsInTwips()
+    {
+        GridState g(2, 3, 1, 0);
+        g.setColWidth(0, 1440);
+        GridView view(g, true);
+        view.sync();
+        QCOMPARE(view.columnWidth(0), view.logicalDpiX());
+        // A drag writes the width back in twips.
+        view.setColumnWidth(1, view.logicalDpiX() / 2);
+        QCOMPARE(g.colWidth(1), 720);
+        g.setBackColor(0x0000ff); // plain colour value: red
+        view.sync();
+        QCOMPARE(view.palette().color(QPalette::Base), QColor(255, 0, 0));
     }
 };
 

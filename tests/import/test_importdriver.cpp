@@ -1,10 +1,14 @@
+// The import through the core, and turftrawler-cli import beside it.
+#include "db/dbcare.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "import/ziparchive.h"
 #include "importfixture.h"
 #include "openhandles.h"
+#include "runcli.h"
 #include "search/gethorse.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -97,17 +101,22 @@ private slots:
         import({fx->writeWeek(u"611.txt"_s, 611, 2, 3, u"Before"_s),
                 fx->writeWeek(u"612.txt"_s, 612, 3, 3, u"Old"_s),
                 fx->writeWeek(u"613.txt"_s, 613, 2, 3, u"After"_s)});
-        const ImportResult r =
-            import({fx->writeWeek(u"new.txt"_s, 612, 1, 2, u"New"_s)}, {Platform::Answer::Yes});
+        // The replacement comes after a new week in the same run, whose rows are then being written.
+        const ImportResult r = import({fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"N"_s),
+                                       fx->writeWeek(u"new.txt"_s, 612, 1, 2, u"New"_s)},
+                                      {Platform::Answer::Yes});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
         QCOMPARE(fx->p.messages, QStringList{question(612, u"new.txt"_s)});
-        QCOMPARE(fx->p.labelTexts.mid(0, 2),
-                 (QStringList{u"lblprogress: Deleting old records.\rPlease wait."_s, Progress}));
+        QVERIFY(fx->p.labelTexts.contains(u"lblprogress: Deleting old records.\rPlease wait."_s));
         QCOMPARE(
             fx->rows(
                 u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613 ORDER BY 1"_s),
             (QStringList{u"New 0"_s, u"New 1"_s}));
-        QCOMPARE(fx->stored({611, 612, 613}), u"2/6 1/2 2/6"_s);
+        QCOMPARE(fx->stored({611, 612, 613, 614}), u"2/6 1/2 2/6 1/1"_s);
+        // The automatic copy holds the database as it was before the replacement.
+        Database copy;
+        QVERIFY(copy.open(DbCare::safetyCopyPath(fx->f.programPath())));
+        QCOMPARE(copy.weeks().value(), (QList<int>{614, 613, 612, 611}));
     }
 
     void countCarriesAcrossFiles()
@@ -306,6 +315,38 @@ private slots:
         QVERIFY(fx->p.dialogs.first().multiple);
         QCOMPARE(fx->f.lblprogress, u"Earlier text"_s);
         QVERIFY(fx->p.labelTexts.isEmpty() && fx->p.messages.isEmpty());
+    }
+    void generatedWeeks()
+    {
+        // Whole weeks as the simulation writes them, across the weeks whose race numbers shift.
+        const QDir data(QStringLiteral(TURF_TEST_DATA "/import/generated"));
+        const ImportResult r = import({data.filePath(u"raceout578.txt"_s), data.filePath(u"raceout579.txt"_s),
+                                       data.filePath(u"raceout580.txt"_s)});
+        QVERIFY2(r.status == ImportResult::Status::Done, qPrintable(r.detail));
+        QCOMPARE(fx->stored({578, 579, 580}), u"11/110 12/109 11/106"_s);
+    }
+
+    void commandLine()
+    {
+        // The answer to a stored week comes from a flag.
+        const auto cli = [&](const QStringList& args, int status) {
+            return runCli(fx->path(), QStringList{u"import"_s} + args, status);
+        };
+        QCOMPARE(cli({fx->writeWeek(u"a.txt"_s, 612, 2, 3, u"Old"_s)}, 0),
+                 "Imported 2 races and 6 starts from 1 file.\n1 week imported: 612\n");
+        const QString b = fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"New"_s);
+        QVERIFY(cli({b}, 3).contains("week 612 of b.txt is already stored"));
+        QVERIFY(!cli({u"--keep"_s, b}, 3).startsWith("exit "));
+        QCOMPARE(fx->stored({612}), u"2/6"_s);
+        QVERIFY(!cli({u"--replace"_s, b}, 0).startsWith("exit "));
+        QCOMPARE(fx->stored({612}), u"1/2"_s);
+        TestRace race{.number = u"613.0101"_s};
+        race.starts[0].odds = u"0"_s;
+        QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
+                    .contains("Import of bad.txt was NOT completed.\nImport terminated.\n"));
+        for (const QStringList& args :
+             {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
+            QVERIFY(!cli(args, 2).startsWith("exit "));
     }
 };
 

@@ -63,11 +63,13 @@ struct Grid {
 };
 
 struct Window {
-    explicit Window(SearchFixture& fx) : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
+    explicit Window(SearchFixture& fx, const QString& firstWeek = {})
+        : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
     {
         w.Form_Load();
         w.show();
         w.optowner->click();
+        w.txtfirstweek->setText(firstWeek);
         w.txthorse->setText(u"Red Barn"_s);
         w.cmdgethorse->click();
     }
@@ -155,10 +157,10 @@ private slots:
 
     void gesturesAndCommandLineAgree()
     {
-        Window t(*m_fx);
+        Window t(*m_fx, u"584"_s);
         // Newest first, the first figure above the last: the double click sorts ascending.
         t.click(1, 8, false);
-        QCOMPARE(cells(t.grid(), 1, 8, 8, 8), L("70.0|71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
+        QCOMPARE(cells(t.grid(), 1, 7, 8, 8), L("71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
         t.click(1, 4, false);      // tracks, each in the order of the figures
         t.grid().setCurrent(0, 0); // the header row: every row would differ, and none goes
         t.w.listfilter->trigger();
@@ -178,14 +180,20 @@ private slots:
         t.w.ExportText->trigger();
 
         const QJsonObject json =
-            QJsonDocument::fromJson(
-                cli(*m_fx,
-                    {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--sort"_s, u"8"_s, u"--sort"_s, u"4"_s,
-                     u"--filter"_s, u"3,0"_s, u"--popup"_s, u"2"_s, u"--print-log"_s, u"--export"_s, cliFile,
-                     u"--date-format"_s, t.p.dateFormat, u"--json"_s},
-                    0))
+            QJsonDocument::fromJson(cli(*m_fx,
+                                        {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--first-week"_s,
+                                         u"584"_s, u"--sort"_s, u"8"_s, u"--sort"_s, u"4"_s, u"--filter"_s,
+                                         u"3,0"_s, u"--popup"_s, u"2"_s, u"--print-log"_s, u"--export"_s,
+                                         cliFile, u"--date-format"_s, t.p.dateFormat, u"--json"_s},
+                                        0))
                 .object();
-        QCOMPARE(json[u"MSFlexGrid1"_s].toObject(), gridToJson(t.grid()));
+        const MainWindowState& f = t.w.state();
+        for (const auto& [key, grid] : {std::pair{u"MSFlexGrid1"_s, &f.MSFlexGrid1},
+                                        {u"MSFSGrid"_s, &f.MSFSGrid},
+                                        {u"MSFWGrid"_s, &f.MSFWGrid}})
+            QCOMPARE(json.value(key).toObject(), gridToJson(*grid));
+        QCOMPARE(json.value(u"frainfo"_s).toString() + json.value(u"lblprogress"_s).toString(),
+                 f.frainfo + f.lblprogress);
         QCOMPARE(json[u"popmenu"_s].toArray(), t.popmenuJson());
         QCOMPARE(json[u"print"_s].toArray(), Printing::toJson(t.p.printJobs.value(0)));
         QCOMPARE(readAll(cliFile), readAll(windowFile));

@@ -1,3 +1,4 @@
+// The progeny search through the core, and turftrawler-cli sires beside it.
 #include "core/format.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
@@ -5,10 +6,11 @@
 #include "openhandles.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
+#include "runcli.h"
 
-#include <QTest>
+#include <QJsonDocument>
+#include <QJsonObject>
 
-#include <memory>
 #include <tuple>
 
 Q_DECLARE_METATYPE(ProgenySearchMode)
@@ -23,7 +25,7 @@ class TestGetSires : public QObject
 
     void load()
     {
-        f = std::make_unique<MainWindowState>(*platform, fx->dir(), fx->breedingPath());
+        f = std::make_unique<MainWindowState>(*platform, fx->path(), fx->breedingPath());
         QVERIFY(formLoad(*f, NominalRowHeight));
     }
 
@@ -39,7 +41,7 @@ class TestGetSires : public QObject
     }
 
     /** Percentages of one win-profile row, Tot to S, then Num. */
-    QString profile(int row) const { return cells(f->MSFSRGrid, row, 1, 6); }
+    QString profile(int row) const { return rowCells(f->MSFSRGrid, row, 1, 6); }
 
     /** The only message shown, which must name the breeding file (and `also`, when given). */
     void checkOneMessageNaming(const QString& text, const QString& also = {})
@@ -60,7 +62,7 @@ private slots:
     {
         // Every path leaves the pointer normal and the results grid drawing again.
         QCOMPARE(platform->busyDepth, 0);
-        QCOMPARE(openHandles(fx->dir() + u"/horses.mdb"_s), fx->db().isOpen() ? 1 : 0); // the fixture's own
+        QCOMPARE(openHandles(fx->path() + u"/horses.mdb"_s), fx->db().isOpen() ? 1 : 0); // the fixture's own
         if (f)
             QVERIFY(f->MSFlexGrid1.redraw());
         f.reset();
@@ -90,10 +92,10 @@ private slots:
         QVERIFY(f->sireLayout() && !f->MSFSGrid.visible() && f->MSFSRGrid.visible() && !f->cmdprintEnabled);
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(g.rows(), 2);
-        QCOMPARE(cells(g, 0, 2, 3) + u'|' + cells(g, 1, 2, 3), expected);
-        QCOMPARE(cells(g, 0, 0, 1) + u'|' + cells(g, 0, 4, 18),
+        QCOMPARE(rowCells(g, 0, 2, 3) + u'|' + rowCells(g, 1, 2, 3), expected);
+        QCOMPARE(rowCells(g, 0, 0, 1) + u'|' + rowCells(g, 0, 4, 18),
                  u"Horse Name|H.ID.|Y|Sx|#|M|Al|Sk|Gr|<8|<=9|<11|11+|<8|<=9|<11|11+"_s);
-        QCOMPARE(cells(g, 1, 0, 1) + u'|' + cells(g, 1, 4, 5), u"Flying Joe|17|3|G"_s);
+        QCOMPARE(rowCells(g, 1, 0, 1) + u'|' + rowCells(g, 1, 4, 5), u"Flying Joe|17|3|G"_s);
         QCOMPARE(f->frainfo, u"Statistics for Progeny of "_s + Fmt::properCase(searched) + u"  (1)."_s);
     }
 
@@ -111,15 +113,15 @@ private slots:
         for (int r = 1; r <= 7; ++r)
             QCOMPARE(profile(r), u"0.0%|0.0%|0.0%|0.0%|0.0%|0"_s);
         for (int r = 1; r <= 6; ++r)
-            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"||||"_s);
+            QCOMPARE(rowCells(f->MSFmaxgrid, r, 1, 5), u"||||"_s);
         QCOMPARE(f->lblfastest, u"Fastest progeny?  - 0"_s);
         QVERIFY(platform->messages.isEmpty());
         const GridState& g = f->MSFlexGrid1;
-        QCOMPARE(cells(g, 1, 6, 18) + u'/' + cells(g, 1, 11, 18, true),
+        QCOMPARE(rowCells(g, 1, 6, 18) + u'/' + rowCells(g, 1, 11, 18, true),
                  u"|||||0|0|0|0|0|0|0|0/0|0|0|0|0|0|0|0"_s);
-        QCOMPARE(cells(g, 2, 6, 18) + u'/' + cells(g, 2, 11, 18, true),
+        QCOMPARE(rowCells(g, 2, 6, 18) + u'/' + rowCells(g, 2, 11, 18, true),
                  u"4|||||0|0|0|0|0|0|0|0/4|4|4|4|2|2|2|2"_s);
-        QCOMPARE(cells(g, 3, 6, 18), u"12|||||0|0|0|0|0|0|0|0"_s);
+        QCOMPARE(rowCells(g, 3, 6, 18), u"12|||||0|0|0|0|0|0|0|0"_s);
     }
 
     void qualificationBases_data()
@@ -207,11 +209,11 @@ private slots:
                       to = qMax(from, item.section(u'-', 1).toInt());
             QStringList rows; // the win profile as 1 for 100% and 0 for 0%
             for (int r = from; item.startsWith(u'P') && r <= to; ++r)
-                rows << cells(f->MSFSRGrid, r, 1, 5)
+                rows << rowCells(f->MSFSRGrid, r, 1, 5)
                             .remove(u'|')
                             .replace(u"100.0%"_s, u"1"_s)
                             .replace(u"0.0%"_s, u"0"_s);
-            got << (item.startsWith(u'R') ? cells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
+            got << (item.startsWith(u'R') ? rowCells(f->MSFlexGrid1, 1, from, to) : rows.join(u'/'));
         }
         QCOMPARE(got.join(u' '), expected);
     }
@@ -247,7 +249,7 @@ private slots:
         search(u"Big Red"_s, u"1"_s);
         QStringList rows;
         for (int r = 1; r <= 6; ++r)
-            rows << cells(f->MSFmaxgrid, r, 1, 5);
+            rows << rowCells(f->MSFmaxgrid, r, 1, 5);
         // Dirt band 1 averages (80 + 85) / 2, and the dirt total (80 + 85 + 70) / 3.
         QCOMPARE(rows, (QStringList{u"82.5|||70.0|78.3"_s, u"90.0||||90.0"_s, u"85.0|||70.0|81.3"_s,
                                     u"90|||70|90"_s, u"2|||1|3"_s, u"1||||1"_s}));
@@ -269,11 +271,11 @@ private slots:
                  QStringList{u"There was an error with horse 1234.  Check the breeding.txt file."_s});
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(g.rows(), 6);
-        QCOMPARE(cells(g, 1, 0, 1) + u'/' + cells(g, 2, 0, 1), u"Good|1/|"_s);
+        QCOMPARE(rowCells(g, 1, 0, 1) + u'/' + rowCells(g, 2, 0, 1), u"Good|1/|"_s);
         QCOMPARE(g.text(0, 0) + g.text(1, 6), QString()); // no captions, no statistics
         QCOMPARE(f->frainfo + f->MSFSRGrid.text(1, 1) + f->lblfastest, u"beforeearlierearlier"_s);
         for (int r = 3; r <= 5; ++r)
-            QCOMPARE(cells(f->MSFmaxgrid, r, 1, 5), u"0|0|0|0|0"_s);
+            QCOMPARE(rowCells(f->MSFmaxgrid, r, 1, 5), u"0|0|0|0|0"_s);
     }
 
     void breedingFileProblems()
@@ -284,7 +286,7 @@ private slots:
         search(u"Big Red"_s);
         checkOneMessageNaming(QDir::toNativeSeparators(fx->breedingPath()), u"line 5"_s);
         QCOMPARE(f->MSFlexGrid1.rows(), 2);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 7), u"Good|1|A|B|4|C|8|N"_s);
+        QCOMPARE(rowCells(f->MSFlexGrid1, 1, 0, 7), u"Good|1|A|B|4|C|8|N"_s);
         QCOMPARE(f->MSFSRGrid.text(3, 6), u"1"_s);
 
         QVERIFY(QFile::remove(fx->breedingPath()));
@@ -300,7 +302,7 @@ private slots:
         platform->messages.clear();
         search(u"Big Red"_s);
         checkOneMessageNaming(u"The starts of the progeny could not be read"_s);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 0, 1), u"Good|1"_s);
+        QCOMPARE(rowCells(f->MSFlexGrid1, 1, 0, 1), u"Good|1"_s);
     }
 
     void namesWithQuotesAndMatchingOnNameAndId()
@@ -313,8 +315,8 @@ private slots:
         fx->addStarts(u"Twin"_s, 8, 4);
         search(u"Big Red"_s);
         QVERIFY(platform->messages.isEmpty());
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 7) + u'/' + cells(f->MSFlexGrid1, 2, 6, 7) + u'/' +
-                     cells(f->MSFlexGrid1, 3, 6, 6),
+        QCOMPARE(rowCells(f->MSFlexGrid1, 1, 6, 7) + u'/' + rowCells(f->MSFlexGrid1, 2, 6, 7) + u'/' +
+                     rowCells(f->MSFlexGrid1, 3, 6, 6),
                  u"6|N/7|N/3"_s);
     }
 
@@ -326,8 +328,29 @@ private slots:
             fx->addStart(u"Iron Horse"_s, 1, 1, 80, u"D"_s, 6, u"Stk"_s);
         QVERIFY(fx->db().commit());
         search(u"Big Red"_s);
-        QCOMPARE(cells(f->MSFlexGrid1, 1, 6, 10), u"33000|Y|33000|33000|0"_s);
+        QCOMPARE(rowCells(f->MSFlexGrid1, 1, 6, 10), u"33000|Y|33000|33000|0"_s);
         QCOMPARE(profile(6), u"100.0%|100.0%|0.0%|0.0%|100.0%|1"_s);
+    }
+
+    void commandLine()
+    {
+        fx->writeBreeding(breedingHorse(3, "QUICK KID", "Big Red", "Dan", "Tom", 2, "F"));
+        fx->addStart(u"Quick Kid"_s, 3, 1, 81.5, u"T"_s, 9, u"MS"_s);
+        const auto sires = [&](const QStringList& args, int status, bool withErrors = true) {
+            return runCli(fx->path(),
+                          QStringList{u"sires"_s} + args + QStringList{u"--breeding"_s, fx->breedingPath()},
+                          status, withErrors);
+        };
+        const QJsonObject j =
+            QJsonDocument::fromJson(sires(L("Tom|--as|damdamsire|--min|1|--2yo|--json"), 0, false)).object();
+        QCOMPARE(j[u"MSFlexGrid1"_s][u"cells"_s][0][3].toString(), u"Dam-Sire"_s);
+        QCOMPARE(j[u"MSFlexGrid1"_s][u"cells"_s][1][0].toString(), u"Quick Kid"_s);
+        QCOMPARE(j[u"lblfastest"_s].toString(), u"Fastest progeny? Quick Kid - 82"_s);
+        QVERIFY(!sires(L("Big Red|--as|dam"), 2).startsWith("exit "));
+        fx->writeBreeding("1234,Bad,3,C,x\r\n55,Big Red,0\r\n66,a,0\r\n77,b,0\r\n");
+        QVERIFY(sires({u"Big Red"_s}, 1).contains("There was an error with horse 1234."));
+        QVERIFY(QFile::remove(fx->breedingPath()));
+        QVERIFY(sires({u"Big Red"_s}, 1).contains("does not exist"));
     }
 };
 

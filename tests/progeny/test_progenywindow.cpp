@@ -34,7 +34,7 @@ private slots:
         fx.addStart(u"Speedy"_s, 11, 1, 91.5, u"D"_s, 6, u"MC"_s);
         fx.addStart(u"Speedy"_s, 11, 1, 93.4, u"T"_s, 8.5, u"Alw"_s);
         HeadlessPlatform platform;
-        frmmainfinder w(platform, fx.dir(), fx.breedingPath());
+        frmmainfinder w(platform, fx.path(), fx.breedingPath());
         QVERIFY(w.Form_Load());
         w.show();
 
