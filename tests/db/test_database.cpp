@@ -1,15 +1,24 @@
-// The database and its care without windows: opening, closing, week removal, compaction, copies, the track
-// table and their commands.
+// The database and its care: opening, closing, week removal, compaction, copies, the track table, and the
+// windows and commands that reach them.
+#include "app/frmmainfinder.h"
 #include "core/startup.h"
 #include "db/dbcare.h"
+#include "db/frmedittracks.h"
+#include "db/frmremovedata.h"
 #include "db/maintenance.h"
 #include "db/racekey.h"
 #include "import/importdriver.h"
 #include "import/importfixture.h"
 #include "openhandles.h"
 #include "runcli.h"
-#include "testfiles.h"
+#include "testsupport.h"
 
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -30,32 +39,11 @@ struct Weeks : ImportFixture {
 
 static const QString All = u"3/12 3/12 3/12"_s;
 
-/** Adds one race with n starts. */
-static void addRace(Database& db, double key, int starts)
+static void clickItem(QListWidget* list, const QString& text)
 {
-    QSqlQuery q(db.handle());
-    q.prepare(u"INSERT INTO tblraces VALUES (?, 'D', 'F', 6, ?, 10000, 0, 'Alw', 'O-3+')"_s);
-    q.addBindValue(key);
-    q.addBindValue(starts);
-    QVERIFY(q.exec());
-    q.prepare(u"INSERT INTO tblhorsedata VALUES ('Horse', ?, ?, ?, 1, 80.5, 100, 2.5, 'Stable')"_s);
-    for (int i = 1; i <= starts; ++i) {
-        q.addBindValue(1000 + i);
-        q.addBindValue(key);
-        q.addBindValue(i);
-        QVERIFY(q.exec());
-    }
-}
-
-/** The starts stored per week, as "week:starts" newest first. */
-static QStringList startsByWeek(Database& db)
-{
-    QSqlQuery q(u"SELECT CAST(racenum AS INTEGER) w, COUNT(*) FROM tblhorsedata GROUP BY w ORDER BY w DESC"_s,
-                db.handle());
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString() + u':' + q.value(1).toString();
-    return out;
+    const auto items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY(!items.isEmpty());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
 }
 
 class TestDatabase : public QObject
@@ -90,31 +78,22 @@ private slots:
     {
         // What a write stopped by a kill leaves: changed pages in the file, the journal that undoes them
         // beside it. A copy of the file alone is damaged; start-up must make the file whole at once.
-        QTemporaryDir live, left;
-        const QString path = live.filePath(u"horses.mdb"_s);
-        {
-            Database db;
-            QVERIFY(db.create(path));
-            addRace(db, 612.0101, 3);
-        }
+        ImportFixture live, left;
+        importFiles(live.f, {live.writeWeek(u"612.txt"_s, 612, 1, 3, u"H"_s)});
         sqlite3* writer = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_open(QFile::encodeName(live.f.databasePath()).constData(), &writer), SQLITE_OK);
         sqlite3_exec(
             writer,
             "PRAGMA cache_size = 1; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
             "WHERE i < 5000) INSERT INTO tblhorsedata (hname, racenum) SELECT 'Filler', 700.01 FROM n",
             nullptr, nullptr, nullptr);
+        QVERIFY(QFile::remove(left.f.databasePath()));
         for (const QString& name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
-            QVERIFY(QFile::copy(live.filePath(name), left.filePath(name)));
+            QVERIFY(QFile::copy(live.dir.filePath(name), left.dir.filePath(name)));
         sqlite3_close(writer);
-
-        HeadlessPlatform p;
-        MainWindowState f(p, left.path(), QString());
-        QVERIFY(formLoad(f, NominalRowHeight));
-        QVERIFY(!QFile::exists(left.filePath(u"horses.mdb-journal"_s)));
-        Database db;
-        QVERIFY(db.open(f.databasePath()));
-        QCOMPARE(startsByWeek(db), QStringList{u"612:3"_s});
+        QVERIFY(formLoad(left.f, NominalRowHeight));
+        QVERIFY(!QFile::exists(left.dir.filePath(u"horses.mdb-journal"_s)));
+        QCOMPARE(left.stored({612, 700}), u"1/3 0/0"_s);
     }
 
     void closeFinalisesStatementsOrSaysWhy()
@@ -144,15 +123,14 @@ private slots:
 
     void removeWeekKeepsNeighbours()
     {
-        QTemporaryDir dir;
+        ImportFixture fx;
+        const TestRace a{.number = u"610.0101"_s}, b{.number = u"611.0101"_s}, c{.number = u"611.9999"_s},
+            d{.number = u"612.0001"_s};
+        importFiles(fx.f, {fx.writeRaces(u"a.txt"_s, {a}), fx.writeRaces(u"b.txt"_s, {b, c}),
+                           fx.writeRaces(u"d.txt"_s, {d})});
         Database db;
-        QVERIFY(db.create(dir.filePath(u"horses.mdb"_s)));
-        addRace(db, RaceKey::make(610, 1, 1), 3);
-        addRace(db, RaceKey::make(611, 1, 1), 4);
-        addRace(db, RaceKey::make(611, 99, 99), 2);
-        addRace(db, RaceKey::make(612, 0, 1), 5);
-        QVERIFY(db.removeWeek(611));
-        QCOMPARE(startsByWeek(db), (QStringList{u"612:5"_s, u"610:3"_s}));
+        QVERIFY(db.open(fx.f.databasePath()) && db.removeWeek(611));
+        QCOMPARE(fx.stored({610, 611, 612}), u"1/1 0/0 1/1"_s);
         QCOMPARE(db.weeks().value(), (QList<int>{612, 610}));
         QVERIFY(db.hasRace(RaceKey::make(610, 1, 1)).value());
         QVERIFY(!db.hasRace(RaceKey::make(611, 99, 99)).value());
@@ -230,23 +208,15 @@ private slots:
             QCOMPARE(fx.bytes(u"horses-before-last-change.mdb"_s), before);
     }
 
-    void backupDuringASearchHoldsEveryRow()
+    void backupHoldsEveryRow()
     {
         Weeks fx;
-        Database reader;
-        QVERIFY(reader.open(fx.db()));
-        QSqlQuery search(reader.handle());
-        QVERIFY(search.exec(u"SELECT hname FROM tblhorsedata ORDER BY racenum DESC"_s) && search.next());
         QVERIFY(backupdatabaseTo(fx.f, fx.dir.filePath(u"backup.mdb"_s)));
         QVERIFY(fx.p.labelTexts.contains(u"lblprogress: Backing Up Database ...\r\r100% copied."_s));
         QCOMPARE(fx.f.lblprogress, u"Database backed up to backup.mdb."_s);
-        search.finish();
-        reader.close();
-        QFile::remove(fx.db());
-        QVERIFY(QFile::rename(fx.dir.filePath(u"backup.mdb"_s), fx.db()));
+        QVERIFY(QFile::remove(fx.db()) && QFile::rename(fx.dir.filePath(u"backup.mdb"_s), fx.db()));
         QCOMPARE(fx.stored({610, 611, 612}), All);
-        // The database itself is never the target.
-        QVERIFY(!backupdatabaseTo(fx.f, fx.db()));
+        QVERIFY(!backupdatabaseTo(fx.f, fx.db())); // the database itself is never the target
     }
 
     void trackEditorRules_data()
@@ -288,20 +258,17 @@ private slots:
     void commandLine()
     {
         Weeks fx;
-        const auto cli = [&](const QStringList& args, int status) { return runCli(fx.path(), args, status); };
-        QCOMPARE(cli({u"tracks"_s, u"add"_s, u"7"_s, u"ABC"_s}, 0), "07: ABC\n");
-        QCOMPARE(cli({u"tracks"_s, u"add"_s, u"7"_s, u"X"_s}, 1).left(20), "7 is already in the ");
-        QCOMPARE(cli({u"tracks"_s, u"delete"_s, u"7"_s}, 0), "");
-        QCOMPARE(cli({u"remove-weeks"_s, u"611"_s, u"609"_s}, 1),
-                 "Week 609 is not in the database.  Nothing was removed.\n");
-        QVERIFY(cli({u"remove-weeks"_s, u"611"_s}, 0).endsWith("Removed: Week 611\n"));
-        QVERIFY(
-            cli({u"compact"_s}, 0).startsWith("Compacting Database ...\n\nThis may take several minutes.\n"));
-        QVERIFY(
-            cli({u"backup"_s, fx.dir.filePath(u"b.mdb"_s)}, 0).endsWith("Database backed up to b.mdb.\n"));
+        const auto cli = [&](const char* args, int status) { return runCli(fx.path(), L(args), status); };
+        QCOMPARE(cli("tracks|add|7|ABC", 0), "07: ABC\n");
+        QCOMPARE(cli("tracks|delete|7", 0), "");
+        QCOMPARE(cli("remove-weeks|611|609", 1), "Week 609 is not in the database.  Nothing was removed.\n");
+        QVERIFY(cli("remove-weeks|611", 0).endsWith("Removed: Week 611\n"));
+        QVERIFY(cli("compact", 0).startsWith("Compacting Database ...\n\nThis may take several minutes.\n"));
+        QVERIFY(runCli(fx.path(), L("backup") << fx.dir.filePath(u"b.mdb"_s), 0)
+                    .endsWith("Database backed up to b.mdb.\n"));
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
-        QCOMPARE(cli({u"weeks"_s}, 0), "Week 612\nWeek 610\n");
-        QVERIFY(!cli({u"init"_s}, 1).startsWith("exit ")); // a second init leaves the stored data alone
+        QCOMPARE(cli("weeks", 0), "Week 612\nWeek 610\n");
+        QVERIFY(!cli("init", 1).startsWith("exit ")); // a second init leaves the stored data alone
         QCOMPARE(fx.stored({610, 612}), u"3/12 3/12"_s);
         QTemporaryDir empty;
         QCOMPARE(runCli(empty.path(), {u"init"_s}, 0), QByteArray());
@@ -309,13 +276,82 @@ private slots:
 
         // A file that is no database: every command says so and fails.
         fx.write(u"horses.mdb"_s, "not a database");
-        for (const QStringList& args : {QStringList{u"tracks"_s},
-                                        {u"remove-weeks"_s, u"612"_s},
-                                        {u"compact"_s},
-                                        {u"backup"_s, fx.dir.filePath(u"c.mdb"_s)}})
-            QVERIFY2(cli(args, 1).contains("not a Turf Trawler database"), qPrintable(args.join(u' ')));
+        for (const char* args : {"tracks", "remove-weeks|612", "compact", "backup|c.mdb"})
+            QVERIFY2(cli(args, 1).contains("not a Turf Trawler database"), args);
+    }
+
+    void removeDataDialog()
+    {
+        ImportFixture fx;
+        frmmainfinder w(fx.p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        fx.p.messages.clear();
+        w.cmdremoverace->trigger();
+        QCOMPARE(fx.p.messages, QStringList{u"No races in the database.  Action cancelled."_s});
+        QVERIFY(!w.findChild<frmremovedata*>());
+
+        QStringList files;
+        for (int week : {610, 611, 612})
+            files << fx.writeWeek(u"r%1.txt"_s.arg(week), week, 2, 3, u"H"_s);
+        importFiles(w.state(), files);
+        w.cmdremoverace->trigger();
+        auto* dialog = w.findChild<frmremovedata*>();
+        QVERIFY(dialog && dialog->isVisible());
+        // A second click on an entry clears it again; the others stay selected.
+        for (const QString& week : {u"Week 610"_s, u"Week 611"_s, u"Week 612"_s, u"Week 612"_s})
+            clickItem(dialog->lstweeks, week);
+        QCOMPARE(dialog->lstweeks->selectedItems().size(), 2);
+        fx.p.answers = {Platform::Answer::Yes};
+        QTest::mouseClick(dialog->cmdremove, Qt::LeftButton);
+        QCOMPARE(fx.stored({610, 611, 612}), u"0/0 0/0 2/6"_s);
+        QCOMPARE(w.lblprogress->text(), QString());
+        QTRY_VERIFY(!w.findChild<frmremovedata*>());
+
+        w.cmdremoverace->trigger();
+        QTest::mouseClick(w.findChild<frmremovedata*>()->cmdcancel, Qt::LeftButton);
+        QTRY_VERIFY(!w.findChild<frmremovedata*>());
+        QCOMPARE(fx.stored({612}), u"2/6"_s);
+    }
+
+    void compactAndBackUpFromTheMenu()
+    {
+        ImportFixture fx;
+        frmmainfinder w(fx.p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        importFiles(w.state(), {fx.writeWeek(u"r.txt"_s, 612, 2, 3, u"H"_s)});
+        w.cmdcompact->trigger();
+        QCOMPARE(fx.p.labelTexts.last(), u"lblprogress: "_s);
+        QCOMPARE(fx.p.busyDepth, 0);
+        fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
+        w.cmdbackup->trigger();
+        QCOMPARE(w.lblprogress->text(), u"Database backed up to saved.mdb."_s);
+        QVERIFY(fx.p.messages.isEmpty());
+    }
+
+    void trackEditor()
+    {
+        ImportFixture fx;
+        frmmainfinder w(fx.p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.edittracks->trigger();
+        auto* t = w.findChild<frmedittracks*>();
+        QVERIFY(t && t->isVisible());
+        QCOMPARE(t->lsttracks->count(), 0);
+
+        QTest::keyClicks(t->txttracknum, u"7"_s);
+        QTest::keyClicks(t->txttrackcode, u"ABC"_s);
+        QTest::mouseClick(t->cmdaddtrack, Qt::LeftButton);
+        QCOMPARE(t->lsttracks->item(0)->text(), u"07: ABC"_s);
+        QCOMPARE(t->txttracknum->text() + t->txttrackcode->text(), QString());
+
+        QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
+        QCOMPARE(fx.p.messages, QStringList{u"Please select a track to delete."_s});
+        clickItem(t->lsttracks, u"07: ABC"_s);
+        QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
+        QCOMPARE(t->lsttracks->count(), 0);
     }
 };
 
-QTEST_GUILESS_MAIN(TestDatabase)
+QTEST_MAIN(TestDatabase)
 #include "test_database.moc"

@@ -1,4 +1,6 @@
-// The import through the core, and turftrawler-cli import beside it.
+// The import through the core, from the main window (menu and dropped files), and turftrawler-cli import.
+#include "app/frmmainfinder.h"
+#include "app/statusprogress.h"
 #include "db/dbcare.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
@@ -8,13 +10,17 @@
 #include "runcli.h"
 #include "search/gethorse.h"
 
+#include <QAction>
 #include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QTest>
-
-#include <sqlite3.h>
 
 #include <deque>
 #include <memory>
+#include <sqlite3.h>
 #include <thread>
 
 namespace
@@ -137,23 +143,16 @@ private slots:
 
     void firstRaceDecidesDuplicate()
     {
-        TestRace first, later;
-        later.number = u"612.0102"_s;
+        TestRace first, later{.number = u"612.0102"_s}, short5{.number = u"5.12"_s};
         import({fx->writeRaces(u"one.txt"_s, {later})});
         // A file whose first race is new goes in without a question even though its second race is stored.
-        const ImportResult r = import({fx->writeRaces(u"two.txt"_s, {first, later})});
-        QCOMPARE(int(r.status), int(ImportResult::Status::Done));
+        QCOMPARE(int(import({fx->writeRaces(u"two.txt"_s, {first, later})}).status),
+                 int(ImportResult::Status::Done));
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->stored({612}), u"3/3"_s);
-    }
-
-    void shortRaceNumbersAreFoundAsDuplicates()
-    {
-        // A file whose races carry only track and race stores them under other keys; the same file
-        // imported again must still be recognised, or its week would be stored twice.
-        TestRace a;
-        a.number = u"5.12"_s;
-        const QString file = fx->writeRaces(u"short.txt"_s, {a});
+        // Races that carry only track and race are stored under other keys; the same file imported again
+        // must still be recognised, or its week would be stored twice.
+        const QString file = fx->writeRaces(u"short.txt"_s, {short5});
         import({file});
         QCOMPARE(int(import({file}).status), int(ImportResult::Status::Cancelled));
         QCOMPARE(fx->p.messages, (QStringList{question(5, u"short.txt"_s), Cancelled}));
@@ -270,41 +269,34 @@ private slots:
 
     void brokenZipArchivesAreReported_data()
     {
-        QTest::addColumn<QString>("file");   // "zip" for an archive of the entries, else a text file
-        QTest::addColumn<QString>("entry");  // the second entry's name and text, after a good week
-        QTest::addColumn<QString>("failed"); // the name in the failure text
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QString>("stored"); // weeks 611 and 612
-        QTest::newRow("a file that is not results")
-            << u"zip"_s << u"readme.txt"_s << u"readme.txt in a.zip"_s << u"end marker"_s << u"1/1 0/0"_s;
-        QTest::newRow("an entry too big to expand")
-            << u"zip"_s << u"huge.txt"_s << u"huge.txt in a.zip"_s << u"64 MiB"_s << u"1/1 0/0"_s;
-        QTest::newRow("text named .zip")
-            << u"text"_s << QString() << u"a.zip"_s << u"not a readable zip"_s << u"0/0 0/0"_s;
-        QTest::newRow("an empty archive")
-            << u"zip"_s << QString() << u"a.zip"_s << u"holds no files"_s << u"0/0 0/0"_s;
+        // The second entry after a good week (none: an empty archive; "-": a text file), then the name in the
+        // failure text, a piece of the detail, and what weeks 611 and 612 hold.
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("not results") << u"readme.txt"_s << u"readme.txt in a.zip|end marker|1/1 0/0"_s;
+        QTest::newRow("too big to expand") << u"huge.txt"_s << u"huge.txt in a.zip|64 MiB|1/1 0/0"_s;
+        QTest::newRow("text named .zip") << u"-"_s << u"a.zip|not a readable zip|0/0 0/0"_s;
+        QTest::newRow("an empty archive") << QString() << u"a.zip|holds no files|0/0 0/0"_s;
     }
 
     void brokenZipArchivesAreReported()
     {
-        QFETCH(QString, file);
         QFETCH(QString, entry);
-        QFETCH(QString, failed);
-        QFETCH(QString, detail);
-        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        const QStringList e = expected.split(u'|');
         QString path = fx->write(u"a.zip"_s, "Hello");
-        if (file == u"zip"_s && entry.isEmpty())
-            path = fx->writeZip(u"a.zip"_s, {});
-        else if (file == u"zip"_s)
+        if (entry != u"-"_s)
             path = fx->writeZip(
                 u"a.zip"_s, {{u"a611.txt"_s, fx->weekBytes(611, 1, 1, u"A"_s)},
                              {entry, entry == u"huge.txt"_s ? QByteArray(ZipArchive::MaxEntrySize + 1, ' ')
                                                             : QByteArray("Hello\r\n")}});
+        if (entry.isEmpty())
+            path = fx->writeZip(u"a.zip"_s, {});
         const ImportResult r = import({path, fx->writeWeek(u"b.txt"_s, 612, 1, 1, u"B"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
-        QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(failed));
-        QVERIFY2(r.detail.contains(detail), qPrintable(r.detail));
-        QCOMPARE(fx->stored({611, 612}), stored);
+        QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(e[0]));
+        QVERIFY2(r.detail.contains(e[1]), qPrintable(r.detail));
+        QCOMPARE(fx->stored({611, 612}), e[2]);
     }
 
     void cancelledDialogChangesNothing()
@@ -348,7 +340,45 @@ private slots:
              {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
             QVERIFY(!cli(args, 2).startsWith("exit "));
     }
+
+    void menuCommandImports()
+    {
+        frmmainfinder w(fx->p, fx->path(), fx->dir.filePath(u"no-breeding.txt"_s));
+        QVERIFY(w.Form_Load());
+        fx->p.openAnswers.push_back(
+            {fx->writeWeek(u"a.txt"_s, 611, 2, 3, u"A"_s), fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s)});
+        w.cmdimportdata->trigger();
+        QCOMPARE(fx->p.dialogs.size(), 1);
+        QCOMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
+        QVERIFY(fx->p.messages.isEmpty());
+    }
+
+    void droppedFilesAreImported()
+    {
+        frmmainfinder w(fx->p, fx->path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(fx->writeWeek(u"a.txt"_s, 611, 2, 3, u"A"_s)),
+                      QUrl::fromLocalFile(
+                          fx->writeZip(u"b.zip"_s, {{u"b.txt"_s, fx->weekBytes(612, 1, 2, u"B"_s)}}))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
+        QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
+        QVERIFY(!w.statusProgress()->progressBar()->isVisible());
+
+        // Anything but local files is refused at the door.
+        QMimeData text;
+        text.setText(u"612"_s);
+        QDragEnterEvent other(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &other);
+        QVERIFY(!other.isAccepted());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestImportDriver)
+QTEST_MAIN(TestImportDriver)
 #include "test_importdriver.moc"

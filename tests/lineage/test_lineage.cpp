@@ -70,10 +70,10 @@ class TestLineage : public QObject
 private slots:
     void parse_data()
     {
-        QTest::addColumn<QString>("from"); // the saved page with this text ...
-        QTest::addColumn<QString>("to");   // ... replaced by this one
-        QTest::addColumn<QString>(
-            "changed"); // "index=value" for each value that differs from the saved page's
+        // The saved page with `from` replaced by `to`; "index=value" for each value that then differs.
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("changed");
         const auto row = [](const char* name, const char* from, const char* to, const char* changed) {
             QTest::newRow(name) << QString::fromUtf8(from) << QString::fromUtf8(to)
                                 << QString::fromUtf8(changed);
@@ -84,8 +84,7 @@ private slots:
             "3=4 yo bay colt HOMEBRED by Storm Chaser");
         row("wins: the next bold texts, whatever the labels", "<tr><td>9 months:", "<b>9</b> mo.",
             "9=9|10=2");
-        // "Sire</th>" also matches the end of a heading before it: the sire row then reads that heading's
-        // names.
+        // "Sire</th>" also matches the end of a heading before it: the sire row reads that heading's names.
         row("Dam-Sire before Sire", "<th>Sire</th>", "<th>Dam-Sire</th>",
             "17=Storm Chaser|18=Silver Bell|19=Quiet Night");
         // Ends among the characters skipped after a marker give empty, not the text up to a later end.
@@ -129,8 +128,7 @@ private slots:
 
     void client()
     {
-        // Answer, whether the server closes after it, and the body received or "!" and a piece of the
-        // failure.
+        // Answer, whether the server closes after it, and the body received or "!" and part of the failure.
         const std::tuple<const char*, QByteArray, bool, QByteArray> cases[] = {
             {"page", http("200 OK", "<p>page</p>"), true, "<p>page</p>"},
             {"404", http("404 Not Found", "gone"), true, "!Not Found"},
@@ -220,15 +218,11 @@ private slots:
         QCOMPARE(
             shown().join(u'|'),
             u"Lineage and Statistics|Lineage of 'Fancy Dancer'  (123456)|Owner:   RED BARN STABLES\n\n4 yo "
-            u"bay "
-            u"colt by "
-            "Storm Chaser\n\nDiv. Ranking: 12th\nLow Claim-Tag/6 Months: $25,000\nNon M/C/O/S Wins: "
-            "3|Earnings:  "
-            "$123,456\n\nWins in the last:\n3 months: 1\n6 months: 2\n9 months: 2\nYear: 4||Sire "
-            "Line|Dam-Sire "
-            "Line|Dam's Dam-Sire Line|Horse|Fancy Dancer|Lady Luck|Morning Dew|Sire|Storm Chaser|Silver "
-            "Bell|Quiet "
-            "Night|Dam-Sire|Gold Rush|Bright Star|Sea Breeze|Sire's Sire|Iron Duke|Red Rose|Blue Moon"_s);
+            "bay colt by Storm Chaser\n\nDiv. Ranking: 12th\nLow Claim-Tag/6 Months: $25,000\nNon M/C/O/S "
+            "Wins: 3|Earnings:  $123,456\n\nWins in the last:\n3 months: 1\n6 months: 2\n9 months: 2\nYear: "
+            "4||Sire Line|Dam-Sire Line|Dam's Dam-Sire Line|Horse|Fancy Dancer|Lady Luck|Morning Dew|Sire|"
+            "Storm Chaser|Silver Bell|Quiet Night|Dam-Sire|Gold Rush|Bright Star|Sea Breeze|Sire's Sire|"
+            "Iron Duke|Red Rose|Blue Moon"_s);
 
         // The next horse (its page name in capitals) goes into the same window and leaves nothing of the
         // first but the captions; a widened column stays so.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "search/searchfixture.h"
-#include "testfiles.h"
+#include "testsupport.h"
 
 /** The four lines of one breeding-file horse, each ending in CR LF. */
 inline QByteArray breedingHorse(int id, const QByteArray& name, const QByteArray& sire = "Big Red",
