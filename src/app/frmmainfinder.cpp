@@ -12,7 +12,9 @@
 #include "import/importdriver.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
+#include "output/formchart.h"
 #include "output/frmdatecalculator.h"
+#include "output/frmformchart.h"
 #include "output/gridsettings.h"
 #include "output/printing.h"
 #include "output/textexport.h"
@@ -274,6 +276,7 @@ void frmmainfinder::buildMenus()
     const auto entry = [this](const char* name) { return popmenu->findChild<QAction*>(QLatin1String(name)); };
     datecalc = entry("datecalc"); // shows a date, does nothing
     getlineage = entry("getlineage");
+    chartspeed = entry("chartspeed");
     listhorse = entry("listhorse");
     listrace = entry("listrace");
     listowner = entry("listowner");
@@ -281,6 +284,7 @@ void frmmainfinder::buildMenus()
     msfgridreset = entry("msfgridreset");
     msfgridback = entry("msfgridback");
     connect(getlineage, &QAction::triggered, this, &frmmainfinder::getlineage_Click);
+    connect(chartspeed, &QAction::triggered, this, &frmmainfinder::chartspeed_Click);
     connect(listhorse, &QAction::triggered, this, command(&listhorse_Click));
     connect(listrace, &QAction::triggered, this, command(&listrace_Click));
     connect(listowner, &QAction::triggered, this, command(&listowner_Click));
@@ -465,6 +469,18 @@ void frmmainfinder::getlineage_Click()
     }
 }
 
+void frmmainfinder::chartspeed_Click()
+{
+    std::optional<FormChart> chart;
+    run([&](MainWindowState& f) { chart = ::chartspeed_Click(f); });
+    if (!chart)
+        return;
+    // A window per horse, so that two horses' form can be set side by side.
+    auto* window = new frmformchart(*chart, m_state.platform(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
 void frmmainfinder::setupnormalsearch()
 {
     chkid->setEnabled(true);
@@ -570,7 +586,6 @@ void frmmainfinder::MSFlexGrid1_DblClick()
 {
     run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
 }
-
 
 void frmmainfinder::cmdprint_Click()
 {

@@ -49,6 +49,8 @@ public:
     void cmdspecial_Click();
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
     void getlineage_Click();
+    /** Pop-up "Chart Speed Figures": the selected row's horse in a new chart window. */
+    void chartspeed_Click();
     void cmdremoverace_Click();
     void cmdcompact_Click();
     void edittracks_Click();
@@ -126,6 +128,7 @@ public:
     QMenu* popmenu = nullptr;
     QAction* datecalc = nullptr;
     QAction* getlineage = nullptr;
+    QAction* chartspeed = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
