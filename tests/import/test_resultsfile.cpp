@@ -310,8 +310,6 @@ private slots:
                             const char* expected) {
             QTest::newRow(title) << QString::fromUtf8(type) << conditions << QString::fromUtf8(expected);
         };
-        row("months after except wins", "Allowance",
-            u"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months"_s, "A2s O-3+");
         row("count without letter keeps the type", "Allowance",
             u"Fillies 3 year olds Non-Winner of ONE race"_s, "Allowance F-3");
         row("ONE then THREE counts 3", "Claiming", u"All Non-Winner of ONE or THREE races except"_s,
@@ -332,7 +330,6 @@ private slots:
         row("plain claiming", "Claiming", u"Fillies and Mares 3 year olds and up"_s, "Clm F-3+");
         row("maiden special weight", "Maiden Special Weight", u"All"_s, "MS O-");
         row("maiden claiming ignores conditions", "Maiden Claiming", u"All Non-Winner TWO except"_s, "MC O-");
-        row("stakes", "Stakes", u"All"_s, "Stk O-");
         row("handicap unchanged", "Handicap", u"All"_s, "Handicap O-");
         row("type is case-sensitive", "allowance", u"All Non-Winner ONE except"_s, "allowance O-");
         row("lower-case all", "Stakes", u"all 3 year olds"_s, "Stk F-3");

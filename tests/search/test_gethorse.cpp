@@ -415,12 +415,9 @@ private slots:
         Session s(fx);
         s.search(2, u"Blue Streak"_s);
         const GridState& w = s.f.MSFWGrid;
-        QCOMPARE(cells(w, 1, 1, 1, 9), L("2-75.5|||||||1-98.5|98.5/3"));
-        QCOMPARE(cells(w, 2, 2, 1, 9), L("|||1-101.2|||||101.2/1"));
-        QCOMPARE(cells(w, 3, 3, 1, 9), L("|||||||1-60.0|60.0/1"));
-        QCOMPARE(cells(w, 4, 4, 1, 9), L("1-0-1|||||||0-1-0|1-1-1/3"));
-        QCOMPARE(cells(w, 5, 5, 1, 9), L("|||1-0-0|||||1-0-0/1"));
-        QCOMPARE(cells(w, 6, 6, 1, 9), L("|||||||0-0-0|0-0-0/1"));
+        QCOMPARE(cells(w, 1, 6, 1, 9),
+                 L("2-75.5|||||||1-98.5|98.5/3||||1-101.2|||||101.2/1||||||||1-60.0|60.0/1|"
+                   "1-0-1|||||||0-1-0|1-1-1/3||||1-0-0|||||1-0-0/1||||||||0-0-0|0-0-0/1"));
         QCOMPARE(s.f.frainfo, u"Statistics for Blue Streak;     $15,800;  2 - 1 - 1 - 1 - 0 = 5 / 5"_s);
         // A later search with no turf start clears the old cells and still writes the Max column.
         s.f.panel.txtfirstweek = u"299"_s;
@@ -430,10 +427,9 @@ private slots:
         s.f.panel.txtfirstweek.clear();
         s.search(2, u"Speedy"_s);
         const GridState& a = s.f.MSFSGrid;
-        QCOMPARE(cells(a, 1, 1, 1, 3), L("80.0 (1)|95.5 (2)|90.3 (3)"));
-        QCOMPARE(cells(a, 2, 2, 1, 3), L("0 (0)|0 (0)|0 (0)"));
-        QCOMPARE(cells(a, 3, 3, 1, 3), L("30.0 (1)|87.4 (1)|58.7 (2)"));
-        QCOMPARE(cells(a, 4, 4, 1, 3), L("55.0 (2)|92.8 (3)|77.7 (5)"));
+        QCOMPARE(cells(a, 1, 4, 1, 3),
+                 L("80.0 (1)|95.5 (2)|90.3 (3)|0 (0)|0 (0)|0 (0)|30.0 (1)|87.4 (1)|58.7 (2)|"
+                   "55.0 (2)|92.8 (3)|77.7 (5)"));
         // The start at 30 still counts in the bucket table; exactly 100 is 90+ and 100+, not 110+.
         QCOMPARE(w.text(1, 2), u"1-30.0"_s);
         QCOMPARE(s.summary().last(), u"110+: 0     100+: 1     90+: 2"_s);
@@ -924,11 +920,6 @@ private slots:
         QTest::keyClick(dlg->txto1[1], Qt::Key_Enter);
         QCOMPARE(w.frainfo->title().section(u';', 0, 0), u"Statistics for Special: Red Barn"_s);
         QCOMPARE(w.MSFlexGrid1->model()->rowCount(), 4);
-        QTRY_VERIFY(dlg.isNull());
-
-        QTest::mouseClick(w.cmdspecial, Qt::LeftButton);
-        dlg = w.findChild<frmstable*>();
-        QTest::mouseClick(dlg->cmdcancel, Qt::LeftButton);
         QTRY_VERIFY(dlg.isNull());
     }
 
