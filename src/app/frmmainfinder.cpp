@@ -12,7 +12,9 @@
 #include "import/importdriver.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
+#include "output/formchart.h"
 #include "output/frmdatecalculator.h"
+#include "output/frmformchart.h"
 #include "output/gridsettings.h"
 #include "output/printing.h"
 #include "output/textexport.h"
@@ -262,6 +264,9 @@ void frmmainfinder::buildMenus()
         Utilitiesmenu->addAction(QStringLiteral("&Edit Tracks"), this, &frmmainfinder::edittracks_Click);
     cmdbackup = Utilitiesmenu->addAction(QStringLiteral("&Back Up Database..."), this,
                                          &frmmainfinder::cmdbackup_Click);
+    watchlist =
+        Utilitiesmenu->addAction(QStringLiteral("&Watch List..."), this, &frmmainfinder::watchlist_Click);
+    watchlist->setObjectName(QStringLiteral("watchlist"));
 
     // The pop-up's entries in menu order; captions and visibility come from m_popup at each press.
     popmenu = new QMenu(this);
@@ -274,6 +279,7 @@ void frmmainfinder::buildMenus()
     const auto entry = [this](const char* name) { return popmenu->findChild<QAction*>(QLatin1String(name)); };
     datecalc = entry("datecalc"); // shows a date, does nothing
     getlineage = entry("getlineage");
+    chartspeed = entry("chartspeed");
     listhorse = entry("listhorse");
     listrace = entry("listrace");
     listowner = entry("listowner");
@@ -281,6 +287,7 @@ void frmmainfinder::buildMenus()
     msfgridreset = entry("msfgridreset");
     msfgridback = entry("msfgridback");
     connect(getlineage, &QAction::triggered, this, &frmmainfinder::getlineage_Click);
+    connect(chartspeed, &QAction::triggered, this, &frmmainfinder::chartspeed_Click);
     connect(listhorse, &QAction::triggered, this, command(&listhorse_Click));
     connect(listrace, &QAction::triggered, this, command(&listrace_Click));
     connect(listowner, &QAction::triggered, this, command(&listowner_Click));
@@ -367,15 +374,23 @@ template <typename Op> void frmmainfinder::run(Op op)
     op(m_state);
     refresh();
 }
+// What the secondary windows hand back to run (frmmainfinderwatch.cpp).
+template void frmmainfinder::run(std::function<void(MainWindowState&)>);
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    run([this](MainWindowState& f) { importRaceData(f, m_statusProgress.get()); });
+    QList<int> weeks;
+    run([&](MainWindowState& f) { weeks = importRaceData(f, m_statusProgress.get()).weeks; });
+    showWatchedStarts(weeks);
 }
 
 void frmmainfinder::importDropped(const QStringList& paths)
 {
-    run([&](MainWindowState& f) { importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()); });
+    QList<int> weeks;
+    run([&](MainWindowState& f) {
+        weeks = importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()).weeks;
+    });
+    showWatchedStarts(weeks);
 }
 
 qint16 frmmainfinder::searchMode() const
@@ -463,6 +478,18 @@ void frmmainfinder::getlineage_Click()
         m_lineage->raise();
         m_lineage->activateWindow();
     }
+}
+
+void frmmainfinder::chartspeed_Click()
+{
+    std::optional<FormChart> chart;
+    run([&](MainWindowState& f) { chart = ::chartspeed_Click(f); });
+    if (!chart)
+        return;
+    // A window per horse, so that two horses' form can be set side by side.
+    auto* window = new frmformchart(*chart, m_state.platform(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 void frmmainfinder::setupnormalsearch()
@@ -570,7 +597,6 @@ void frmmainfinder::MSFlexGrid1_DblClick()
 {
     run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
 }
-
 
 void frmmainfinder::cmdprint_Click()
 {

@@ -20,6 +20,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmdatecalculator;
+class frmwatchedstarts;
+class frmwatchlist;
 
 /**
  * The main window: the search panel, the results grid, the statistics grids and the colour key.
@@ -49,6 +51,8 @@ public:
     void cmdspecial_Click();
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
     void getlineage_Click();
+    /** Pop-up "Chart Speed Figures": the selected row's horse in a new chart window. */
+    void chartspeed_Click();
     void cmdremoverace_Click();
     void cmdcompact_Click();
     void edittracks_Click();
@@ -56,6 +60,7 @@ public:
     void cmdprint_Click();
     void ExportText_Click();
     void datecalculator_Click();
+    void watchlist_Click();
 
     // The results grid and its pop-up menu.
     void MSFlexGrid1_DblClick();
@@ -120,12 +125,14 @@ public:
     QAction* cmdcompact = nullptr;
     QAction* edittracks = nullptr;
     QAction* cmdbackup = nullptr;
+    QAction* watchlist = nullptr;
     QAction* cmdexit = nullptr;
     QMenu* helpmenu = nullptr;
     QAction* cmdabout = nullptr;
     QMenu* popmenu = nullptr;
     QAction* datecalc = nullptr;
     QAction* getlineage = nullptr;
+    QAction* chartspeed = nullptr;
     QAction* listhorse = nullptr;
     QAction* listrace = nullptr;
     QAction* listowner = nullptr;
@@ -133,6 +140,8 @@ public:
     QAction* listfilter = nullptr;
     QAction* msfgridback = nullptr;
     frmdatecalculator* dateCalculator = nullptr; // made when first asked for
+    /** "Watched starts" of the last import that found any, while it is open. */
+    QPointer<frmwatchedstarts> watchedWindow;
 
     /** The import's file count, file name and outcome in the status bar. */
     StatusProgress* statusProgress() const { return m_statusProgress.get(); }
@@ -156,10 +165,13 @@ private:
     void buildConveniences();
     /** Keeps texts that change with each search from resizing the window. */
     void keepWindowSize();
+    /** After an import: the starts of the watched horses and stables in the weeks it stored, if any ran. */
+    void showWatchedStarts(const QList<int>& weeks);
 
     MainWindowState m_state;
     PopupMenu m_popup;
     QList<GridView*> m_grids;
     std::unique_ptr<StatusProgress> m_statusProgress;
     QPointer<frmlineage> m_lineage;
+    QPointer<frmwatchlist> m_watchlist;
 };

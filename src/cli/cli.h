@@ -20,6 +20,8 @@ struct CliCommand {
     QString name;
     QString usage;
     std::function<int(CliContext&, const QStringList&)> run;
+    /** Draws with widgets (a chart): runs under a QApplication on the offscreen platform. */
+    bool widgets = false;
 };
 
 /** The commands, in the order they registered. */

@@ -3,18 +3,80 @@
 #include "cli/clisession.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
+#include "output/textexport.h"
+#include "search/watchlist.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
 
 namespace
 {
 
-// Exit statuses: 0 every file imported, 1 a failure, 2 a usage error, 3 stopped at a week already stored.
+/** The command's own output of how the import ended: standard output for a full import (unless the JSON
+    carries it), standard error otherwise. Returns the exit status. */
+int report(CliContext& c, const CliSession& session, const ImportResult& r, bool json)
+{
+    switch (r.status) {
+    case ImportResult::Status::Done:
+        if (!json) {
+            c.out << "Imported " << r.races << " races and " << r.starts << " starts from " << r.files
+                  << (r.files == 1 ? " file.\n" : " files.\n");
+            c.out << importOutcome(r) << "\n";
+        }
+        return 0;
+    case ImportResult::Status::Cancelled:
+        c.err << "Database import cancelled at user request.\n";
+        c.err << "Week " << r.week << " of " << r.file
+              << " is already stored; it and any later files were not read.\n";
+        return 3;
+    case ImportResult::Status::Refused:
+        c.err << "turftrawler-cli import: week " << r.week << " of " << r.file
+              << " is already stored; give --replace to replace it or --keep to stop there\n";
+        return 3;
+    case ImportResult::Status::Failed:
+        break;
+    }
+    c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
+    // A lock held by another program is no fault of the file: the label already says all there is.
+    if (!r.detail.isEmpty() && !session.state.lblprogress.startsWith(r.detail))
+        c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
+    return 1;
+}
+
+/** The watched starts of the weeks imported: one quoted line each, or the whole run as one JSON object. */
+void printWatched(CliContext& c, const ImportResult& r, const QList<WatchedStart>& watched, bool json)
+{
+    if (!json) {
+        for (const WatchedStart& s : watched)
+            c.out << QString::fromUtf8(exportLine(s.texts()));
+        return;
+    }
+    QJsonArray rows, weeks;
+    for (const WatchedStart& s : watched)
+        rows << QJsonArray::fromStringList(s.texts());
+    for (int w : r.weeks)
+        weeks << w;
+    const QJsonObject out{{QStringLiteral("outcome"), importOutcome(r)},
+                          {QStringLiteral("files"), r.files},
+                          {QStringLiteral("races"), r.races},
+                          {QStringLiteral("starts"), r.starts},
+                          {QStringLiteral("weeks"), weeks},
+                          {QStringLiteral("watched"), rows}};
+    c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
+}
+
+// Exit statuses: 0 every file imported, 1 a failure (or a watch list that cannot be read), 2 a usage error,
+// 3 stopped at a week already stored.
 int import(CliContext& c, const QStringList& arguments)
 {
     QStringList args = arguments;
     const bool replace = takeFlag(args, QStringLiteral("--replace"));
     const bool keep = takeFlag(args, QStringLiteral("--keep"));
+    const bool json = takeFlag(args, QStringLiteral("--json"));
     if (replace && keep) {
         c.err << "turftrawler-cli import: give --replace or --keep, not both\n";
         return 2;
@@ -41,35 +103,23 @@ int import(CliContext& c, const QStringList& arguments)
     session.platform.defaultAnswer = replace ? Platform::Answer::Yes : Platform::Answer::No;
     const ImportResult r =
         importFiles(session.state, paths, replace || keep ? DuplicateWeek::Ask : DuplicateWeek::Refuse);
-    switch (r.status) {
-    case ImportResult::Status::Done:
-        c.out << "Imported " << r.races << " races and " << r.starts << " starts from " << r.files
-              << (r.files == 1 ? " file.\n" : " files.\n");
-        c.out << importOutcome(r) << "\n";
-        return 0;
-    case ImportResult::Status::Cancelled:
-        c.err << "Database import cancelled at user request.\n";
-        c.err << "Week " << r.week << " of " << r.file
-              << " is already stored; it and any later files were not read.\n";
-        return 3;
-    case ImportResult::Status::Refused:
-        c.err << "turftrawler-cli import: week " << r.week << " of " << r.file
-              << " is already stored; give --replace to replace it or --keep to stop there\n";
-        return 3;
-    case ImportResult::Status::Failed:
-        break;
+    int status = report(c, session, r, json);
+    // As the window shows them after every import that stored a week, however it ended.
+    const qsizetype before = session.platform.messages.size();
+    const QList<WatchedStart> watched = watchedStarts(session.state, r.weeks);
+    printWatched(c, r, watched, json);
+    for (qsizetype i = before; i < session.platform.messages.size(); ++i) {
+        c.err << "turftrawler-cli import: " << session.platform.messages.at(i) << "\n";
+        status = std::max(status, 1);
     }
-    c.err << QString(session.state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
-    // A lock held by another program is no fault of the file: the label already says all there is.
-    if (!r.detail.isEmpty() && !session.state.lblprogress.startsWith(r.detail))
-        c.err << (r.file.isEmpty() ? QString() : r.file + QStringLiteral(": ")) << r.detail << "\n";
-    return 1;
+    return status;
 }
 
 CliRegistrar importCommand{
     {QStringLiteral("import"),
      QStringLiteral(
-         "import [--replace | --keep] FILE...  import weekly results files or zip archives of them"),
+         "import [--replace | --keep] [--json] FILE...  import weekly results files or zip archives of them, "
+         "then list the watched starts of the weeks imported"),
      import}};
 
 } // namespace

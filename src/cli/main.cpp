@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -32,6 +33,22 @@ bool takeFlag(QStringList& args, const QString& name)
     return args.removeAll(name) > 0;
 }
 
+/** The command that argv names, skipping --dir and its value; null for none or an unknown one. */
+static const CliCommand* commandIn(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--dir") == 0) {
+            ++i;
+            continue;
+        }
+        for (const CliCommand& c : cliCommands())
+            if (c.name == QLatin1String(argv[i]))
+                return &c;
+        return nullptr;
+    }
+    return nullptr;
+}
+
 static void usage(QTextStream& s)
 {
     s << "usage: turftrawler-cli [--dir DIR] COMMAND [ARGUMENTS]\n\ncommands:\n";
@@ -41,13 +58,17 @@ static void usage(QTextStream& s)
 
 int main(int argc, char** argv)
 {
-    // Pages for a PDF need the fonts of a graphical application; it never shows a window, so the offscreen
-    // platform serves, with or without a screen.
+    // Pages for a PDF need the fonts of a graphical application, and a chart the widgets of one; neither
+    // shows a window, so the offscreen platform serves, with or without a screen.
     std::unique_ptr<QCoreApplication> app;
     bool pages = false;
     for (int i = 1; i < argc; ++i)
         pages = pages || qstrcmp(argv[i], "--pdf") == 0;
-    if (pages) {
+    const CliCommand* command = commandIn(argc, argv);
+    if (command && command->widgets) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else if (pages) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

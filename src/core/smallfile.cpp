@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 SmallFile readSmallFile(const QString& path, qint64 maxBytes)
 {
@@ -26,4 +27,19 @@ SmallFile readSmallFile(const QString& path, qint64 maxBytes)
     result.status = SmallFile::Status::Read;
     result.bytes = std::move(bytes);
     return result;
+}
+
+QString writeSmallFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
 }

@@ -20,3 +20,9 @@ struct SmallFile {
  * in memory, so both come back as Unusable, for the caller to treat like a damaged file.
  */
 SmallFile readSmallFile(const QString& path, qint64 maxBytes);
+
+/**
+ * Replaces a small file whole: the bytes go to a temporary file beside it, which takes the file's place only
+ * once every byte is written, so a full disk never leaves half a file. Empty when it succeeded, else why not.
+ */
+QString writeSmallFile(const QString& path, const QByteArray& bytes);

@@ -4,8 +4,8 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/dbcare.h"
-#include "import/importprogress.h"
 #include "db/nameindex.h"
+#include "import/importprogress.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
 #include "import/ziparchive.h"
@@ -339,7 +339,7 @@ ImportResult importFiles(MainWindowState& f, const QStringList& paths, Duplicate
     return result;
 }
 
-void importRaceData(MainWindowState& f, ImportProgress* progress)
+ImportResult importRaceData(MainWindowState& f, ImportProgress* progress)
 {
     BusyPointer busy(f.platform());
     Platform::FileDialog dialog;
@@ -351,6 +351,6 @@ void importRaceData(MainWindowState& f, ImportProgress* progress)
     // The toolkit's dialog gives full paths already; a Cancel (no path) ends here without a trace.
     const QStringList paths = f.platform().openFiles(dialog);
     if (paths.isEmpty())
-        return;
-    importFiles(f, paths, DuplicateWeek::Ask, progress);
+        return {};
+    return importFiles(f, paths, DuplicateWeek::Ask, progress);
 }

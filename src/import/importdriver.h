@@ -6,9 +6,6 @@
 class ImportProgress;
 class MainWindowState;
 
-/** "&Import Race Data": asks for results files and imports them into horses.mdb. */
-void importRaceData(MainWindowState& f, ImportProgress* progress = nullptr);
-
 /** What to do when a file's week is already stored. */
 enum class DuplicateWeek {
     Ask,   // ask the user (through the platform) whether to replace it
@@ -33,6 +30,10 @@ struct ImportResult {
 
 /** One line for the player on how an import ended ("3 weeks imported: 612, 613, 614", or what stopped it). */
 QString importOutcome(const ImportResult& result);
+
+/** "&Import Race Data": asks for results files and imports them into horses.mdb; nothing imported when the
+    dialog is cancelled. */
+ImportResult importRaceData(MainWindowState& f, ImportProgress* progress = nullptr);
 
 /**
  * Imports the files in order, in one transaction for the whole run, with the progress and failure texts in

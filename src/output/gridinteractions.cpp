@@ -13,17 +13,12 @@
 
 PopupMenu::PopupMenu()
 {
-    const char* design[Size][2] = {{"datecalc", "Week Date"},
-                                   {"bar1", ""},
-                                   {"getlineage", "Get Lineage Info."},
-                                   {"listhorse", "List Horse"},
-                                   {"listrace", "List Race "},
-                                   {"listowner", "List Owner "},
-                                   {"bar2", ""},
-                                   {"listfilter", "Filter this List"},
-                                   {"bar3", ""},
-                                   {"msfgridreset", "Reset Columns"},
-                                   {"msfgridback", "Toggle Background"}};
+    const char* design[Size][2] = {{"datecalc", "Week Date"},           {"bar1", ""},
+                                   {"getlineage", "Get Lineage Info."}, {"chartspeed", "Chart Speed Figures"},
+                                   {"listhorse", "List Horse"},         {"listrace", "List Race "},
+                                   {"listowner", "List Owner "},        {"bar2", ""},
+                                   {"listfilter", "Filter this List"},  {"bar3", ""},
+                                   {"msfgridreset", "Reset Columns"},   {"msfgridback", "Toggle Background"}};
     for (int i = 0; i < Size; ++i)
         m_entries[i] = {QString::fromLatin1(design[i][0]), QString::fromLatin1(design[i][1]), true};
 }
@@ -56,6 +51,8 @@ bool MSFlexGrid1_MouseDown(MainWindowState& f, MouseButton button, PopupMenu& me
     const bool numeric = Fmt::isNumeric(key);
     for (const char* name : {"datecalc", "bar1", "listrace", "listowner"})
         menu.entry(QString::fromLatin1(name)).visible = numeric;
+    // The sire layout's rows are stallions, with no speed figures of their own to chart.
+    menu.entry(QStringLiteral("chartspeed")).visible = numeric && !f.sireLayout();
     if (!numeric)
         return true; // "List Horse" keeps the caption of the last press on a race row
     if (const auto week = Fmt::toInt16(std::trunc(key.toDouble()))) {

@@ -10,15 +10,20 @@ QByteArray exportText(const GridState& grid, int columns)
 {
     QByteArray out;
     for (int r = 0; r < grid.rows(); ++r) {
-        for (int c = 0; c < columns; ++c) {
-            out += '"';
-            if (c < grid.cols())
-                out += grid.text(r, c).toUtf8();
-            out += "\",";
-        }
-        out += "\r\n";
+        QStringList texts;
+        for (int c = 0; c < columns; ++c)
+            texts << (c < grid.cols() ? grid.text(r, c) : QString());
+        out += exportLine(texts);
     }
     return out;
+}
+
+QByteArray exportLine(const QStringList& texts)
+{
+    QByteArray out;
+    for (const QString& t : texts)
+        out += '"' + t.toUtf8() + "\",";
+    return out + "\r\n";
 }
 
 QString writeExport(const GridState& grid, const QString& path)

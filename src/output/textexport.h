@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class GridState;
 class MainWindowState;
@@ -10,6 +11,8 @@ class MainWindowState;
     normal layout's 18 unless told) each written between double quotes and followed by a comma, lines ending
     in CR LF. */
 QByteArray exportText(const GridState& grid, int columns = 18);
+/** One line of the text export: each text between double quotes and followed by a comma, then CR LF. */
+QByteArray exportLine(const QStringList& texts);
 
 /** Writes the export of the grid to a file, replacing it only once the whole export is written. Empty when it
     succeeded, else why it failed. */

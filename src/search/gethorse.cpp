@@ -261,6 +261,26 @@ bool loadTracks(Database& db, std::vector<QString>& tracks, QString& error)
     return true;
 }
 
+/** Binds the statement's parameters: texts, doubles (race keys) and whole numbers. */
+bool bindAll(sqlite3_stmt* raw, const QVariantList& binds)
+{
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant& v = binds[i];
+        int rc;
+        if (v.typeId() == QMetaType::QString) {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        } else if (v.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(raw, i + 1, v.toDouble());
+        } else {
+            rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
+        }
+        if (rc != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
 /**
  * The walk over the rows newest first: it begins at the newest start before the last week's end, and stops at
  * a start before the first week, at another owner (current owner only), or after 15,000 listed starts. The
@@ -313,25 +333,6 @@ private:
     bool m_begun;
 };
 
-bool bind(sqlite3_stmt* s, const QVariantList& binds)
-{
-    for (int i = 0; i < binds.size(); ++i) {
-        const QVariant& v = binds[i];
-        int rc;
-        if (v.typeId() == QMetaType::QString) {
-            const QByteArray text = v.toString().toUtf8();
-            rc = sqlite3_bind_text(s, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        } else if (v.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(s, i + 1, v.toDouble());
-        } else {
-            rc = sqlite3_bind_int64(s, i + 1, v.toLongLong());
-        }
-        if (rc != SQLITE_OK)
-            return false;
-    }
-    return true;
-}
-
 /** Runs the statement, counting every row and walking them in the statement's order. */
 Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool currentOwnerOnly,
                 ReadContext& ctx)
@@ -339,7 +340,7 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
     Found found;
     sqlite3* h = db.engine();
     const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-    if (!s || !bind(s.get(), st.binds)) {
+    if (!s || !bindAll(s.get(), st.binds)) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
     }
@@ -537,6 +538,37 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                              : mode == 5 ? SummaryKind::Race
                                          : SummaryKind::Horse;
     f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    return true;
+}
+
+bool readGridRows(Database& db, const QList<Statement>& statements, std::vector<GridRow>& rows,
+                  QString& error)
+{
+    sqlite3* h = db.engine();
+    if (!h) {
+        error = QStringLiteral("The database driver gives no access to the database.");
+        return false;
+    }
+    ReadContext ctx;
+    if (!loadTracks(db, ctx.tracks, error))
+        return false;
+    for (const Statement& st : statements) {
+        const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
+        if (!s || !bindAll(s.get(), st.binds)) {
+            error = engineError(h, QStringLiteral("The search cannot be run"));
+            return false;
+        }
+        const Reader r(s.get());
+        int rc;
+        while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+            ListedStart start = readStart(r, ctx);
+            rows.push_back({std::move(start.cells), start.colour, start.facts.racenum});
+        }
+        if (rc != SQLITE_DONE) {
+            error = engineError(h, QStringLiteral("The search failed"));
+            return false;
+        }
+    }
     return true;
 }
 

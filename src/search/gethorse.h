@@ -1,7 +1,14 @@
 #pragma once
 
+#include "search/searchquery.h"
+
 #include <QString>
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class Database;
 class MainWindowState;
 
 /** Horse (modes 1 to 3), owner (4) and race (5) searches into the results grid and statistics. True when
@@ -16,3 +23,14 @@ void listhorse_Click(MainWindowState& f);
 void listrace_Click(MainWindowState& f);
 /** Pop-up "List Owner": searches the owner of the selected row. */
 void listowner_Click(MainWindowState& f);
+
+/** One start as the results grid shows it: its 18 cell texts, its row colour and its race key. */
+struct GridRow {
+    std::array<QString, 18> cells;
+    std::uint8_t colour = 0;
+    double racenum = 0;
+};
+/** The grid rows of the starts that each statement (over SearchQuery::selectColumns()) finds, in order, for
+    lists other than the results grid; false with `error` set when the database fails. */
+bool readGridRows(Database& db, const QList<SearchQuery::Statement>& statements, std::vector<GridRow>& rows,
+                  QString& error);

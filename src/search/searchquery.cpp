@@ -106,6 +106,11 @@ void raceKeyPatternClause(QString& sql, QVariantList& binds, const QString& patt
 
 } // namespace
 
+QLatin1String selectColumns()
+{
+    return selectList;
+}
+
 bool isNamePattern(const QString& name)
 {
     return hasWildcard(name) && name != QLatin1String("*computer");

@@ -31,6 +31,9 @@ enum Column {
     ColumnCount
 };
 
+/** The start of every search statement: the columns above, from the starts joined to their races. */
+QLatin1String selectColumns();
+
 /** A ready statement, or the message that explains why the input cannot be searched. */
 struct Statement {
     QString sql;

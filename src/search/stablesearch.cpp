@@ -1,12 +1,12 @@
 #include "search/stablesearch.h"
 
 #include "core/mainwindowstate.h"
+#include "core/smallfile.h"
 #include "search/gethorse.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace
@@ -132,17 +132,8 @@ QString write(const QString& path, const QStringList& sets)
     QByteArray bytes;
     for (const QString& set : sets)
         bytes += set.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(QStringLiteral("written to"), path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fileError(QStringLiteral("written to"), path, reason);
-    }
-    if (!file.commit())
-        return fileError(QStringLiteral("written to"), path, file.errorString());
-    return QString();
+    const QString error = writeSmallFile(path, bytes);
+    return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
 }
 
 } // namespace SavedNames

@@ -4,13 +4,13 @@
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "search/searchfixture.h"
+#include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,40 +21,23 @@
 
 using namespace Qt::StringLiterals;
 
-static const QByteArray DefaultLine =
-    " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
-    " 750  500  300 -2147483626 \r\n";
-
 /** A program directory with an empty database and, when asked, a breeding file; its main window, loaded. */
 struct Install {
     QTemporaryDir dir;
     HeadlessPlatform p;
     std::unique_ptr<frmmainfinder> w;
-    explicit Install(bool withDatabase = true, bool withBreeding = true, const QByteArray& settings = "none")
+    explicit Install(bool withDatabase = true, bool withBreeding = true)
     {
         if (withDatabase)
             Database().create(dir.filePath(u"horses.mdb"_s));
         if (withBreeding)
-            QFile(dir.filePath(u"breeding.txt"_s)).open(QIODevice::WriteOnly);
-        if (settings != "none")
-            write(settings);
+            writeFile(dir.filePath(u"breeding.txt"_s), {});
         w = std::make_unique<frmmainfinder>(p, dir.path(), dir.filePath(u"breeding.txt"_s));
         loaded = w->Form_Load();
         w->show();
     }
     bool loaded = false;
-    QString settingsPath() const { return dir.filePath(u"KZTSettings.ini"_s); }
-    QByteArray settings() const
-    {
-        QFile f(settingsPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("none");
-    }
-    void write(const QByteArray& text) const
-    {
-        QFile f(settingsPath());
-        f.open(QIODevice::WriteOnly);
-        f.write(text);
-    }
+    QByteArray settings() const { return readFile(dir.filePath(u"KZTSettings.ini"_s), "none"); }
 };
 
 class TestMainWindow : public QObject
@@ -67,10 +50,6 @@ private slots:
         frmmainfinder& w = *i.w;
         QVERIFY(i.loaded && i.p.messages.isEmpty());
         QCOMPARE(w.windowTitle(), u"Turf Trawler v4.33"_s);
-        // The colour key in the palette colours that the results rows use: dark red dirt, dark green turf.
-        const QAbstractItemModel* key = w.MSFColorGridKey->model();
-        QCOMPARE(key->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
-        QCOMPARE(key->index(2, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
         QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
@@ -85,51 +64,30 @@ private slots:
 
     void missingFilesAtStart()
     {
-        Install noDatabase(false);
-        const QString mdb = noDatabase.dir.filePath(u"horses.mdb"_s);
-        QVERIFY(!noDatabase.loaded);
-        QCOMPARE(noDatabase.p.messages,
+        Install i(false);
+        const QString mdb = i.dir.filePath(u"horses.mdb"_s), shown = QDir::toNativeSeparators(mdb);
+        QVERIFY(!i.loaded);
+        QCOMPARE(i.p.messages,
                  QStringList{u"Please restart this program after you have successfully saved or moved the "
                              "horses.mdb file to the SAME directory in which this program is located.\r\r"
-                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(
-                                 QDir::toNativeSeparators(mdb))});
-        QCOMPARE(noDatabase.p.defaultButtons, QList{Platform::Answer::No});
-        QVERIFY(noDatabase.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
+                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(shown)});
+        QCOMPARE(i.p.defaultButtons, QList{Platform::Answer::No});
+        QVERIFY(i.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
         QVERIFY(!QFile::exists(mdb));
         // Answered Yes, the empty database is made and the window opens on it.
-        noDatabase.p.answers = {Platform::Answer::Yes};
-        frmmainfinder w(noDatabase.p, noDatabase.dir.path(), QString());
+        i.p.answers = {Platform::Answer::Yes};
+        frmmainfinder w(i.p, i.dir.path(), QString());
         QVERIFY(w.Form_Load());
         w.cmdabout->trigger();
-        QVERIFY2(noDatabase.p.messages.last().startsWith(
-                     u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(QDir::toNativeSeparators(mdb))) &&
-                     noDatabase.p.messages.last().endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
-                 qPrintable(noDatabase.p.messages.last()));
+        const QString about = i.p.messages.last();
+        QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(shown)) &&
+                     about.endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
+                 qPrintable(about));
 
         Install noBreeding(true, false);
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
         for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
             QVERIFY(!b->isEnabled() && b->isVisible());
-    }
-
-    void settingsAppliedAtStart_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("width0");
-        QTest::addColumn<QByteArray>("afterwards");
-        QByteArray custom = DefaultLine;
-        custom.replace(" 1450 ", " 2000 ");
-        QTest::newRow("saved widths") << custom << 2000 << custom;
-        QTest::newRow("malformed, rewritten") << QByteArray("12 abc") << 1450 << DefaultLine;
-    }
-    void settingsAppliedAtStart()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, width0);
-        QFETCH(QByteArray, afterwards);
-        Install i(true, true, file);
-        QCOMPARE(i.w->MSFlexGrid1->columnWidth(0), i.w->MSFlexGrid1->twipsToPixels(width0));
-        QCOMPARE(i.settings(), afterwards);
     }
 
     void popupLayoutCommands()
@@ -147,7 +105,7 @@ private slots:
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), w.MSFlexGrid1->pixelsToTwips(300));
         w.msfgridreset->trigger();
         QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
-        QCOMPARE(i.settings(), DefaultLine);
+        QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
     }
 
     void resultsGridCopyTooltipsAndKeys()
@@ -174,14 +132,6 @@ private slots:
         v->selectColumn(15); // whole columns come with their heading
         QCOMPARE(copied(), QStringLiteral("Owner\n1.15\n2.15\n3.15\n4.15\n"));
 
-        // A double click on the divider after a column fits it to its texts; the width is kept in twips.
-        QHeaderView* header = v->horizontalHeader();
-        v->setColumnWidth(15, 8);
-        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
-                           QPoint(header->sectionViewportPosition(15) + 7, header->height() / 2));
-        QVERIFY(v->columnWidth(15) >= v->fontMetrics().horizontalAdvance(QStringLiteral("Owner")));
-        QCOMPARE(g.colWidth(15), v->pixelsToTwips(v->columnWidth(15)));
-
         QTest::keyClick(v, Qt::Key_Tab);
         QVERIFY(!v->hasFocus());
     }
@@ -189,18 +139,14 @@ private slots:
     void windowKeepsItsSize()
     {
         SearchFixture fx;
-        for (int o = 0; o < 10; ++o)
-            for (int i = 0; i < 12; ++i)
-                fx.add({.hname = QStringLiteral("Horse %1").arg(i),
-                        .hid = 10 * o + i,
-                        .week = 400 + i,
-                        .race = o + 1,
-                        .fin = i % 4 + 1,
-                        .sp = 80.0 + o * 4 + i,
-                        .start = i,
-                        .oname = QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25),
-                        .dist = 5.0 + i,
-                        .purse = 1000000 * (o + 1)});
+        for (int i = 0; i < 48; ++i)
+            fx.add({.hname = u"Horse %1"_s.arg(i),
+                    .hid = i,
+                    .week = 400 + i % 12,
+                    .race = i / 12 + 1,
+                    .sp = 80.0 + i,
+                    .oname = u"Owner %1 With A Long Name"_s.arg(i % 2),
+                    .purse = 1000000 * i});
         HeadlessPlatform p;
         frmmainfinder w(p, fx.path(), QString());
         QVERIFY(w.Form_Load());
@@ -209,19 +155,51 @@ private slots:
         QApplication::processEvents();
         const QSize least = w.size();
         const QRect grid = w.MSFlexGrid1->geometry();
-        QVERIFY(grid.height() > w.MSFlexGrid1->rowHeightPixels());
-        for (int o = 0; o < 10; ++o) {
-            w.optowner->click();
-            w.txthorse->setText(QStringLiteral("Owner %1 With A Long Name %1").arg(o).left(25));
-            w.cmdgethorse->click();
-            QApplication::processEvents();
-            QCOMPARE(w.size(), least);
-        }
+        w.optowner->click();
+        w.txthorse->setText(u"Owner 1 With A Long Name"_s);
+        w.cmdgethorse->click();
+        QApplication::processEvents();
+        QCOMPARE(w.size(), least);
         QCOMPARE(p.messages, QStringList());
         // Room the window gains goes to the results grid.
         w.resize(least + QSize(300, 200));
         QApplication::processEvents();
         QCOMPARE(w.MSFlexGrid1->size(), grid.size() + QSize(300, 200));
+    }
+
+    void modelFollowsTheState()
+    {
+        GridState g(2, 18, 1, 0);
+        g.setText(0, 0, u"Name"_s);
+        GridTableModel model(g, true);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Name"_s);
+        g.setRows(15001);
+        g.setCols(19);
+        for (int r = 1; r < 15001; ++r) {
+            g.setText(r, 0, u"Horse %1"_s.arg(r));
+            g.setRowColour(r, 0, 18, std::uint8_t(1 + r % 6));
+        }
+        model.sync();
+        QCOMPARE(model.rowCount(), 15000);
+        QCOMPARE(model.columnCount(), 19);
+        QCOMPARE(model.index(14999, 0).data().toString(), u"Horse 15000"_s);
+        QCOMPARE(model.index(0, 5).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0)); // index 2
+    }
+
+    void viewShowsWidthsInTwips()
+    {
+        GridState g(2, 3, 1, 0);
+        g.setColWidth(0, 1440);
+        GridView view(g, true);
+        view.sync();
+        QCOMPARE(view.columnWidth(0), view.logicalDpiX());
+        // A drag writes the width back in twips.
+        view.setColumnWidth(1, view.logicalDpiX() / 2);
+        QCOMPARE(g.colWidth(1), 720);
+        g.setBackColor(0x0000ff); // plain colour value: red
+        view.sync();
+        QCOMPARE(view.palette().color(QPalette::Base), QColor(255, 0, 0));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "resultsbuilder.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -26,10 +27,8 @@ public:
     /** Writes a file into the directory and returns its full path. */
     QString write(const QString& name, const QByteArray& text)
     {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(text);
-        return f.fileName();
+        writeFile(dir.filePath(name), text);
+        return dir.filePath(name);
     }
 
     /** Writes a zip archive holding the files (name and bytes) in the order given; returns its path. */
@@ -56,9 +55,7 @@ public:
     /** A week as writeWeek() makes it, as bytes (for an archive). */
     QByteArray weekBytes(int week, int races, int starts, const QString& tag)
     {
-        QFile f(writeWeek(u"week.tmp"_s, week, races, starts, tag));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
+        return readFile(writeWeek(u"week.tmp"_s, week, races, starts, tag));
     }
 
     QString writeRaces(const QString& name, const QList<TestRace>& races,

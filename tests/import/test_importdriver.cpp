@@ -1,16 +1,26 @@
+// The import through the core, from the main window (menu and dropped files), and turftrawler-cli import.
+#include "app/frmmainfinder.h"
+#include "app/statusprogress.h"
+#include "db/dbcare.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "import/ziparchive.h"
 #include "importfixture.h"
 #include "openhandles.h"
+#include "runcli.h"
 #include "search/gethorse.h"
 
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QTest>
-
-#include <sqlite3.h>
 
 #include <deque>
 #include <memory>
+#include <sqlite3.h>
 #include <thread>
 
 namespace
@@ -97,17 +107,22 @@ private slots:
         import({fx->writeWeek(u"611.txt"_s, 611, 2, 3, u"Before"_s),
                 fx->writeWeek(u"612.txt"_s, 612, 3, 3, u"Old"_s),
                 fx->writeWeek(u"613.txt"_s, 613, 2, 3, u"After"_s)});
-        const ImportResult r =
-            import({fx->writeWeek(u"new.txt"_s, 612, 1, 2, u"New"_s)}, {Platform::Answer::Yes});
+        // The replacement comes after a new week in the same run, whose rows are then being written.
+        const ImportResult r = import({fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"N"_s),
+                                       fx->writeWeek(u"new.txt"_s, 612, 1, 2, u"New"_s)},
+                                      {Platform::Answer::Yes});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
         QCOMPARE(fx->p.messages, QStringList{question(612, u"new.txt"_s)});
-        QCOMPARE(fx->p.labelTexts.mid(0, 2),
-                 (QStringList{u"lblprogress: Deleting old records.\rPlease wait."_s, Progress}));
+        QVERIFY(fx->p.labelTexts.contains(u"lblprogress: Deleting old records.\rPlease wait."_s));
         QCOMPARE(
             fx->rows(
                 u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613 ORDER BY 1"_s),
             (QStringList{u"New 0"_s, u"New 1"_s}));
-        QCOMPARE(fx->stored({611, 612, 613}), u"2/6 1/2 2/6"_s);
+        QCOMPARE(fx->stored({611, 612, 613, 614}), u"2/6 1/2 2/6 1/1"_s);
+        // The automatic copy holds the database as it was before the replacement.
+        Database copy;
+        QVERIFY(copy.open(DbCare::safetyCopyPath(fx->f.programPath())));
+        QCOMPARE(copy.weeks().value(), (QList<int>{614, 613, 612, 611}));
     }
 
     void countCarriesAcrossFiles()
@@ -128,23 +143,16 @@ private slots:
 
     void firstRaceDecidesDuplicate()
     {
-        TestRace first, later;
-        later.number = u"612.0102"_s;
+        TestRace first, later{.number = u"612.0102"_s}, short5{.number = u"5.12"_s};
         import({fx->writeRaces(u"one.txt"_s, {later})});
         // A file whose first race is new goes in without a question even though its second race is stored.
-        const ImportResult r = import({fx->writeRaces(u"two.txt"_s, {first, later})});
-        QCOMPARE(int(r.status), int(ImportResult::Status::Done));
+        QCOMPARE(int(import({fx->writeRaces(u"two.txt"_s, {first, later})}).status),
+                 int(ImportResult::Status::Done));
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->stored({612}), u"3/3"_s);
-    }
-
-    void shortRaceNumbersAreFoundAsDuplicates()
-    {
-        // A file whose races carry only track and race stores them under other keys; the same file
-        // imported again must still be recognised, or its week would be stored twice.
-        TestRace a;
-        a.number = u"5.12"_s;
-        const QString file = fx->writeRaces(u"short.txt"_s, {a});
+        // Races that carry only track and race are stored under other keys; the same file imported again
+        // must still be recognised, or its week would be stored twice.
+        const QString file = fx->writeRaces(u"short.txt"_s, {short5});
         import({file});
         QCOMPARE(int(import({file}).status), int(ImportResult::Status::Cancelled));
         QCOMPARE(fx->p.messages, (QStringList{question(5, u"short.txt"_s), Cancelled}));
@@ -261,41 +269,34 @@ private slots:
 
     void brokenZipArchivesAreReported_data()
     {
-        QTest::addColumn<QString>("file");   // "zip" for an archive of the entries, else a text file
-        QTest::addColumn<QString>("entry");  // the second entry's name and text, after a good week
-        QTest::addColumn<QString>("failed"); // the name in the failure text
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QString>("stored"); // weeks 611 and 612
-        QTest::newRow("a file that is not results")
-            << u"zip"_s << u"readme.txt"_s << u"readme.txt in a.zip"_s << u"end marker"_s << u"1/1 0/0"_s;
-        QTest::newRow("an entry too big to expand")
-            << u"zip"_s << u"huge.txt"_s << u"huge.txt in a.zip"_s << u"64 MiB"_s << u"1/1 0/0"_s;
-        QTest::newRow("text named .zip")
-            << u"text"_s << QString() << u"a.zip"_s << u"not a readable zip"_s << u"0/0 0/0"_s;
-        QTest::newRow("an empty archive")
-            << u"zip"_s << QString() << u"a.zip"_s << u"holds no files"_s << u"0/0 0/0"_s;
+        // The second entry after a good week (none: an empty archive; "-": a text file), then the name in the
+        // failure text, a piece of the detail, and what weeks 611 and 612 hold.
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("not results") << u"readme.txt"_s << u"readme.txt in a.zip|end marker|1/1 0/0"_s;
+        QTest::newRow("too big to expand") << u"huge.txt"_s << u"huge.txt in a.zip|64 MiB|1/1 0/0"_s;
+        QTest::newRow("text named .zip") << u"-"_s << u"a.zip|not a readable zip|0/0 0/0"_s;
+        QTest::newRow("an empty archive") << QString() << u"a.zip|holds no files|0/0 0/0"_s;
     }
 
     void brokenZipArchivesAreReported()
     {
-        QFETCH(QString, file);
         QFETCH(QString, entry);
-        QFETCH(QString, failed);
-        QFETCH(QString, detail);
-        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        const QStringList e = expected.split(u'|');
         QString path = fx->write(u"a.zip"_s, "Hello");
-        if (file == u"zip"_s && entry.isEmpty())
-            path = fx->writeZip(u"a.zip"_s, {});
-        else if (file == u"zip"_s)
+        if (entry != u"-"_s)
             path = fx->writeZip(
                 u"a.zip"_s, {{u"a611.txt"_s, fx->weekBytes(611, 1, 1, u"A"_s)},
                              {entry, entry == u"huge.txt"_s ? QByteArray(ZipArchive::MaxEntrySize + 1, ' ')
                                                             : QByteArray("Hello\r\n")}});
+        if (entry.isEmpty())
+            path = fx->writeZip(u"a.zip"_s, {});
         const ImportResult r = import({path, fx->writeWeek(u"b.txt"_s, 612, 1, 1, u"B"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
-        QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(failed));
-        QVERIFY2(r.detail.contains(detail), qPrintable(r.detail));
-        QCOMPARE(fx->stored({611, 612}), stored);
+        QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(e[0]));
+        QVERIFY2(r.detail.contains(e[1]), qPrintable(r.detail));
+        QCOMPARE(fx->stored({611, 612}), e[2]);
     }
 
     void cancelledDialogChangesNothing()
@@ -307,7 +308,77 @@ private slots:
         QCOMPARE(fx->f.lblprogress, u"Earlier text"_s);
         QVERIFY(fx->p.labelTexts.isEmpty() && fx->p.messages.isEmpty());
     }
+    void generatedWeeks()
+    {
+        // Whole weeks as the simulation writes them, across the weeks whose race numbers shift.
+        const QDir data(QStringLiteral(TURF_TEST_DATA "/import/generated"));
+        const ImportResult r = import({data.filePath(u"raceout578.txt"_s), data.filePath(u"raceout579.txt"_s),
+                                       data.filePath(u"raceout580.txt"_s)});
+        QVERIFY2(r.status == ImportResult::Status::Done, qPrintable(r.detail));
+        QCOMPARE(fx->stored({578, 579, 580}), u"11/110 12/109 11/106"_s);
+    }
+
+    void commandLine()
+    {
+        // The answer to a stored week comes from a flag.
+        const auto cli = [&](const QStringList& args, int status) {
+            return runCli(fx->path(), QStringList{u"import"_s} + args, status);
+        };
+        QCOMPARE(cli({fx->writeWeek(u"a.txt"_s, 612, 2, 3, u"Old"_s)}, 0),
+                 "Imported 2 races and 6 starts from 1 file.\n1 week imported: 612\n");
+        const QString b = fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"New"_s);
+        QVERIFY(cli({b}, 3).contains("week 612 of b.txt is already stored"));
+        cli({u"--keep"_s, b}, 3);
+        QCOMPARE(fx->stored({612}), u"2/6"_s);
+        cli({u"--replace"_s, b}, 0);
+        QCOMPARE(fx->stored({612}), u"1/2"_s);
+        TestRace race{.number = u"613.0101"_s};
+        race.starts[0].odds = u"0"_s;
+        QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
+                    .contains("Import of bad.txt was NOT completed.\nImport terminated.\n"));
+        for (const QStringList& args :
+             {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
+            cli(args, 2);
+    }
+
+    void menuCommandImports()
+    {
+        frmmainfinder w(fx->p, fx->path(), fx->dir.filePath(u"no-breeding.txt"_s));
+        QVERIFY(w.Form_Load());
+        fx->p.openAnswers.push_back(
+            {fx->writeWeek(u"a.txt"_s, 611, 2, 3, u"A"_s), fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s)});
+        w.cmdimportdata->trigger();
+        QCOMPARE(fx->p.dialogs.size(), 1);
+        QCOMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
+        QVERIFY(fx->p.messages.isEmpty());
+    }
+
+    void droppedFilesAreImported()
+    {
+        frmmainfinder w(fx->p, fx->path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(fx->writeWeek(u"a.txt"_s, 611, 2, 3, u"A"_s)),
+                      QUrl::fromLocalFile(
+                          fx->writeZip(u"b.zip"_s, {{u"b.txt"_s, fx->weekBytes(612, 1, 2, u"B"_s)}}))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
+        QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
+        QVERIFY(!w.statusProgress()->progressBar()->isVisible());
+
+        // Anything but local files is refused at the door.
+        QMimeData text;
+        text.setText(u"612"_s);
+        QDragEnterEvent other(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &other);
+        QVERIFY(!other.isAccepted());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestImportDriver)
+QTEST_MAIN(TestImportDriver)
 #include "test_importdriver.moc"

@@ -1,6 +1,13 @@
+// Reading a results file: the fields, the race codes, the values and whole files; the number formats and
+// race keys they rest on.
+#include "core/format.h"
+#include "db/racekey.h"
+#include "import/classify.h"
+#include "import/fieldreader.h"
 #include "import/resultsfile.h"
 #include "resultsbuilder.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +69,19 @@ QByteArray replacedLast(QByteArray text, const QByteArray& from, const QByteArra
     return text.replace(text.lastIndexOf(from), from.size(), to);
 }
 
+/** The fields up to the end or a failure, which goes to `end`. */
+QStringList fieldsOf(FieldReader& r, FieldReader::Status* end = nullptr)
+{
+    QStringList out;
+    std::string_view f;
+    FieldReader::Status s;
+    while ((s = r.next(f)) == FieldReader::Status::Ok)
+        out << QString::fromLatin1(f.data(), qsizetype(f.size()));
+    if (end)
+        *end = s;
+    return out;
+}
+
 } // namespace
 
 class TestResultsFile : public QObject
@@ -98,7 +118,6 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, input);
-        QFETCH(QString, expected);
         const double v = input.section(u'@', 0, 0).toDouble();
         const int week = input.section(u'@', 1).toInt();
         const auto text = [](auto r, int decimals = 6) {
@@ -111,7 +130,7 @@ private slots:
             got = text(ResultValues::odds(v));
         else
             got = text(kind == u"purse"_s ? ResultValues::purse(input) : ResultValues::claimingPrice(input));
-        QCOMPARE(got, expected);
+        QTEST(got, "expected");
     }
 
     void startValues_data()
@@ -151,20 +170,30 @@ private slots:
 
     void layoutsStoreIdenticalRows()
     {
-        TestRace a, b;
+        TestRace a{.surface = u"\"Turf\""_s,
+                   .condition = u"\"Yielding\""_s,
+                   .distance = u"8.5"_s,
+                   .type = u"\"Allowance\""_s,
+                   .claiming = u"\"($7,500)\""_s,
+                   .purse = u"\"$22,000\""_s,
+                   .conditions =
+                       u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s};
         a.starts = {TestStart{}, TestStart{.id = u"912"_s,
                                            .speed = u"77.5"_s,
                                            .start = u"0.3"_s,
                                            .odds = u"0.2"_s,
                                            .post = u"-45"_s,
                                            .owner = u"\"Smith, Jones\""_s}};
-        b.number = u"612.0102"_s;
-        b.type = u"\"Allowance\""_s;
-        b.conditions = u"\"All 3 year olds Non-Winner of TWO except in 6 months\""_s;
+        TestRace b{.number = u"612.0102"_s,
+                   .claiming = u"-"_s,
+                   .conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s};
         b.starts = {TestStart{}, TestStart{}, TestStart{}};
         const ReadResult byRecord = read({a, b}, Layout::RecordPerLine);
         QVERIFY2(byRecord.ok, qPrintable(byRecord.error));
         QCOMPARE(byRecord.sink.starts.size(), 5);
+        // The count of the first race carries to the second, which names none.
+        QCOMPARE(byRecord.sink.races, (QStringList{u"612.0101|T|Y|8.5|2|22000|7500|A2s|O-3+"_s,
+                                                   u"612.0102|D|F|6|3|10000|0|C2L|F-2"_s}));
         // Line feeds alone, and a trailing comma at each line end, change nothing either.
         const QByteArray lineFeeds =
             resultText(resultFields({a, b}), Layout::RecordPerLine).replace("\r\n", ",\n");
@@ -175,27 +204,6 @@ private slots:
             QCOMPARE(other.sink.races, byRecord.sink.races);
             QCOMPARE(other.sink.starts, byRecord.sink.starts);
         }
-    }
-
-    void raceRowAndCodes()
-    {
-        const TestRace a{
-            .surface = u"\"Turf\""_s,
-            .condition = u"\"Yielding\""_s,
-            .distance = u"8.5"_s,
-            .type = u"\"Allowance\""_s,
-            .claiming = u"\"($7,500)\""_s,
-            .purse = u"\"$22,000\""_s,
-            .conditions =
-                u"\"All 3 year olds and up Non-Winner of TWO races except claiming in 6 months\""_s};
-        const TestRace b{.number = u"612.0102"_s,
-                         .claiming = u"-"_s,
-                         .conditions = u"\"Fillies 2 year olds Non-Winner Lifetime\""_s};
-        const ReadResult r = read({a, b});
-        QVERIFY2(r.ok, qPrintable(r.error));
-        // The count of the first race carries to the second, which names none.
-        QCOMPARE(r.sink.races, (QStringList{u"612.0101|T|Y|8.5|1|22000|7500|A2s|O-3+"_s,
-                                            u"612.0102|D|F|6|1|10000|0|C2L|F-2"_s}));
     }
 
     void wholeFiles_data()
@@ -286,12 +294,168 @@ private slots:
     void broken()
     {
         QFETCH(QByteArray, text);
-        QFETCH(int, racesKept);
         QFETCH(QString, error);
         const ReadResult r = readText(text);
         QVERIFY(!r.ok);
         QVERIFY2(r.error.contains(error), qPrintable(r.error));
-        QCOMPARE(r.sink.races.size(), racesKept);
+        QTEST(int(r.sink.races.size()), "racesKept");
+    }
+
+    void codes_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("conditions");
+        QTest::addColumn<QString>("expected"); // restr and age, or empty when the conditions are refused
+        const auto row = [](const char* title, const char* type, const QString& conditions,
+                            const char* expected) {
+            QTest::newRow(title) << QString::fromUtf8(type) << conditions << QString::fromUtf8(expected);
+        };
+        row("count without letter keeps the type", "Allowance",
+            u"Fillies 3 year olds Non-Winner of ONE race"_s, "Allowance F-3");
+        row("ONE then THREE counts 3", "Claiming", u"All Non-Winner of ONE or THREE races except"_s,
+            "C3x O-");
+        row("NONE holds ONE", "Claiming", u"All NONE Non-Winner Lifetime"_s, "C1L O-");
+        row("One in small letters is no count", "Claiming", u"All Non-Winner of One race FOUR except"_s,
+            "C4x O-");
+        row("months 3 9: last wins", "Allowance", u"All Non-Winner TWO 3 or 9 months"_s, "A2n O-");
+        row("months digit before Non-Winner ignored", "Allowance", u"All 3 months Non-Winner TWO 6"_s,
+            "A2s O-");
+        row("year after Non-Winner", "Claiming", u"All Non-Winner TWO this year"_s, "C2y O-s");
+        row("claiming track before CPU value", "Claiming", u"All track CPU value max 5, x"_s, "C-T O-");
+        row("allowance CPU value before track", "Allowance", u"All track CPU value max 5, x"_s, "5M O-");
+        row("two-character value kept", "Allowance", u"All CPU value max 12, x"_s, "12 O-");
+        row("allowance player created", "Allowance", u"All player created"_s, "A-H O-");
+        row("allowance track", "Allowance", u"All track"_s, "A-T O-");
+        row("plain allowance", "Allowance", u"All 2 year olds"_s, "Alw O-2");
+        row("plain claiming", "Claiming", u"Fillies and Mares 3 year olds and up"_s, "Clm F-3+");
+        row("maiden special weight", "Maiden Special Weight", u"All"_s, "MS O-");
+        row("maiden claiming ignores conditions", "Maiden Claiming", u"All Non-Winner TWO except"_s, "MC O-");
+        row("handicap unchanged", "Handicap", u"All"_s, "Handicap O-");
+        row("type is case-sensitive", "allowance", u"All Non-Winner ONE except"_s, "allowance O-");
+        row("lower-case all", "Stakes", u"all 3 year olds"_s, "Stk F-3");
+        row("year at position 1", "Stakes", u"year olds"_s, "");
+        row("no comma after value", "Allowance", u"All CPU value max 5"_s, "");
+        row("text too long", "Stakes", QString(40000, u'a'), "");
+    }
+
+    void codes()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, conditions);
+        RaceClassifier c;
+        const auto codes = c.classify(type, conditions);
+        QTEST(codes ? codes->restr + u' ' + codes->age : QString(), "expected");
+        QCOMPARE(c.error().isEmpty(), codes.has_value());
+    }
+
+    void countCarriesOver()
+    {
+        RaceClassifier c;
+        const auto restr = [&c](const QString& type, const QString& conditions) {
+            return c.classify(type, conditions)->restr;
+        };
+        QCOMPARE(restr(u"Allowance"_s, u"All Non-Winner except"_s), u"A0x"_s); // no count named yet: 0
+        QCOMPARE(restr(u"Claiming"_s, u"All Non-Winner THREE Lifetime"_s), u"C3L"_s);
+        // Races between that name no count, or are of other types, leave it alone.
+        QCOMPARE(restr(u"Stakes"_s, u"All ONE"_s), u"Stk"_s);
+        QCOMPARE(restr(u"Allowance"_s, u"All ONE track"_s), u"A-T"_s);
+        QCOMPARE(restr(u"Allowance"_s, u"All Non-Winner except"_s), u"A3x"_s);
+        QCOMPARE(c.count(), 3);
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("ending"); // the status after the last field
+        // The expected fields are given joined with "|".
+        const auto row = [](const char* title, const QByteArray& input, const char* fields,
+                            FieldReader::Status ending = FieldReader::Status::EndOfData) {
+            const QString joined = QString::fromUtf8(fields);
+            QTest::newRow(title) << input << (joined.isEmpty() ? QStringList() : joined.split(u'|'))
+                                 << int(ending);
+        };
+        row("commas", "a,b,c", "a|b|c");
+        row("line ends", "a\r\nb\nc\rd", "a|b|c|d");
+        row("comma then line end is one separator", "a,\r\nb, \nc", "a|b|c");
+        row("blanks before skipped, after trimmed", "  a  ,\tb c ,d", "a|b c|d");
+        row("quoted comma", "\"Smith, Jones\",x", "Smith, Jones|x");
+        row("text after closing quote dropped", "\"ab\"cd,e", "ab|e");
+        row("quote inside text is text", "a\"b,c", "a\"b|c");
+        row("empty fields", ",,x", "||x");
+        row("blank line is an empty field", "a\r\n\r\nb", "a||b");
+        row("trailing comma wants another field", "a,", "a");
+        row("unterminated quote", "a,\"open", "a", FieldReader::Status::Unterminated);
+        // 50 MB that is never part of a value must not be buffered whole either.
+        row("text after a quote past the limit", "a,\"ab\"" + QByteArray(50 << 20, 'x'), "a",
+            FieldReader::Status::TooLong);
+        row("blanks after a comma past the limit", "a," + QByteArray(50 << 20, ' ') + "b", "",
+            FieldReader::Status::TooLong);
+    }
+
+    void fields()
+    {
+        QFETCH(QByteArray, input);
+        // The same text read from memory and streamed from a device must give the same fields.
+        QBuffer buffer(&input);
+        buffer.open(QIODevice::ReadOnly);
+        FieldReader fromDevice(buffer);
+        FieldReader fromMemory(std::string_view(input.constData(), size_t(input.size())));
+        for (FieldReader* r : {&fromDevice, &fromMemory}) {
+            FieldReader::Status s;
+            QTEST(fieldsOf(*r, &s), "expected");
+            QTEST(int(s), "ending");
+        }
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<QString>("actual");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("96.5 to even below") << QString::number(Fmt::roundHalfEven(96.5)) << u"96"_s;
+        QTest::newRow("95.5 to even above") << QString::number(Fmt::roundHalfEven(95.5)) << u"96"_s;
+        QTest::newRow("negative half") << QString::number(Fmt::roundHalfEven(-2.5)) << u"-2"_s;
+        QTest::newRow("#0.0 rounds half up as written") << Fmt::fixed(98.45, 1) << u"98.5"_s;
+        QTest::newRow("#0.00 of 92.456") << Fmt::fixed(92.456, 2) << u"92.46"_s;
+        QTest::newRow("$0,000 pads") << Fmt::dollarsFourDigits(500) << u"$0,500"_s;
+        QTest::newRow("proper case") << Fmt::properCase(u"bLUE  streak"_s) << u"Blue  Streak"_s;
+        QTest::newRow("proper case apostrophe") << Fmt::properCase(u"o'BRIEN"_s) << u"O'brien"_s;
+        QTest::newRow("drive root") << Fmt::withSeparator(u"C:\\"_s) << u"C:\\"_s;
+        QTest::newRow("directory") << Fmt::withSeparator(u"/opt/tt"_s) << u"/opt/tt/"_s;
+    }
+    void texts()
+    {
+        QFETCH(QString, actual);
+        QTEST(actual, "expected");
+    }
+
+    void conversions()
+    {
+        QCOMPARE(Fmt::toInt16(32767.4).value(), std::int16_t(32767));
+        QVERIFY(!Fmt::toInt16(32767.6));
+        QVERIFY(!Fmt::toInt16(-32769));
+        QCOMPARE(Fmt::toInt32(12.5).value(), 12);
+        QVERIFY(!Fmt::toInt32(3e9));
+        QVERIFY(!Fmt::toInt32(std::nan("")));
+        QVERIFY(Fmt::isNumeric(u".5"_s) && !Fmt::isNumeric(u"12a"_s) && !Fmt::isNumeric(QString()));
+        QVERIFY(Fmt::isWholeNumber(u"-12"_s) && !Fmt::isWholeNumber(u"1.5"_s));
+    }
+
+    void raceKey()
+    {
+        QCOMPARE(RaceKey::text(RaceKey::make(612, 5, 7)), u"612.0507"_s);
+        QCOMPARE(RaceKey::text(7.0102), u"7.0102"_s);
+        QCOMPARE(RaceKey::week(612.0507), 612);
+        QVERIFY(RaceKey::inWeek(612.0001, 612));
+        QVERIFY(!RaceKey::inWeek(612.0, 612));
+        QVERIFY(!RaceKey::inWeek(613.0101, 612));
+        // Every track and race survives the round trip through the double.
+        for (int t = 0; t < 100; ++t)
+            for (int r = 1; r < 100; ++r) {
+                const double k = RaceKey::make(32766, t, r);
+                QCOMPARE(RaceKey::track(k), t);
+                QCOMPARE(RaceKey::race(k), r);
+            }
     }
 };
 

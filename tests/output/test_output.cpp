@@ -1,22 +1,27 @@
 // The results grid's sorts, pop-up menu and list filter, week dates, printing and export: the core on grids
 // made up for each rule, the real main window and date calculator on a searched grid, and the command-line
-// options that do the same.
-#include "runcli.h"
-#include "search/searchfixture.h"
-
+// options that do the same; and the grid settings file behind the column widths.
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
 #include "core/headlessplatform.h"
+#include "core/mainwindowstate.h"
+#include "core/startup.h"
+#include "db/database.h"
 #include "output/frmdatecalculator.h"
 #include "output/gridinteractions.h"
 #include "output/gridjson.h"
 #include "output/gridsettings.h"
 #include "output/printing.h"
 #include "output/textexport.h"
+#include "runcli.h"
+#include "search/searchfixture.h"
+#include "testsupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,13 +30,24 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
 
 namespace
 {
 
+/** The main window's state over an empty program directory. */
+struct State {
+    QTemporaryDir dir;
+    HeadlessPlatform p;
+    MainWindowState f{p, dir.path(), QString()};
+};
+
 /** A results grid whose column c holds the given texts, one data row each; every row carries its first
    position in a tag column and as its colour, so that a test sees where each row went. */
-struct Grid {
+struct Grid : State {
     Grid(int c, const QStringList& values, bool sire = false) : col(c), tag(c == 17 ? 16 : 17)
     {
         f.settingsWritable = false;
@@ -56,18 +72,17 @@ struct Grid {
         return out.join(u'|');
     }
 
-    QTemporaryDir dir;
-    HeadlessPlatform p;
-    MainWindowState f{p, dir.path(), QString()};
     int col, tag;
 };
 
 struct Window {
-    explicit Window(SearchFixture& fx) : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
+    explicit Window(SearchFixture& fx, const QString& firstWeek = {})
+        : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
     {
         w.Form_Load();
         w.show();
         w.optowner->click();
+        w.txtfirstweek->setText(firstWeek);
         w.txthorse->setText(u"Red Barn"_s);
         w.cmdgethorse->click();
     }
@@ -76,7 +91,8 @@ struct Window {
     {
         return w.MSFlexGrid1->visualRect(w.MSFlexGrid1->model()->index(row - 1, col)).center();
     }
-    /** A click on a cell, then the second press of a double click or a right-button press, as a pointer does.
+    /** A click on a cell, then the second press of a double click or a right-button press, as a pointer
+     * does.
      */
     void click(int row, int col, bool right)
     {
@@ -101,23 +117,17 @@ struct Window {
     frmmainfinder w;
 };
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
-}
-
-/** turftrawler-cli over the fixture; standard output, or what went wrong. */
-QByteArray cli(SearchFixture& fx, const QStringList& args, int status)
-{
-    return runCli(fx.path(), args, status, false);
-}
+const QByteArray DefaultLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
+                               " 750  500  300 -2147483626 \r\n";
 
 } // namespace
 
 class TestOutput : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<SearchFixture> m_fx;
+
 private slots:
     void initTestCase()
     {
@@ -155,14 +165,14 @@ private slots:
 
     void gesturesAndCommandLineAgree()
     {
-        Window t(*m_fx);
+        Window t(*m_fx, u"584"_s);
         // Newest first, the first figure above the last: the double click sorts ascending.
         t.click(1, 8, false);
-        QCOMPARE(cells(t.grid(), 1, 8, 8, 8), L("70.0|71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
+        QCOMPARE(cells(t.grid(), 1, 7, 8, 8), L("71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
         t.click(1, 4, false);      // tracks, each in the order of the figures
         t.grid().setCurrent(0, 0); // the header row: every row would differ, and none goes
         t.w.listfilter->trigger();
-        QCOMPARE(t.grid().rows(), 9);
+        QCOMPARE(t.grid().rows(), 8);
         t.grid().setCurrent(3, 0);
         t.w.listfilter->trigger();
         QCOMPARE(cells(t.grid(), 1, t.grid().rows() - 1, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
@@ -177,37 +187,40 @@ private slots:
         t.p.saveAnswers = {windowFile};
         t.w.ExportText->trigger();
 
+        const QStringList args = L("search|--owner|Red Barn|--first-week|584|--sort|8|--sort|4|--filter|3,0|"
+                                   "--popup|2|--print-log|--json|--export");
         const QJsonObject json =
-            QJsonDocument::fromJson(
-                cli(*m_fx,
-                    {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--sort"_s, u"8"_s, u"--sort"_s, u"4"_s,
-                     u"--filter"_s, u"3,0"_s, u"--popup"_s, u"2"_s, u"--print-log"_s, u"--export"_s, cliFile,
-                     u"--date-format"_s, t.p.dateFormat, u"--json"_s},
-                    0))
+            QJsonDocument::fromJson(runCli(m_fx->path(),
+                                           args + QStringList{cliFile, u"--date-format"_s, t.p.dateFormat}, 0,
+                                           false))
                 .object();
-        QCOMPARE(json[u"MSFlexGrid1"_s].toObject(), gridToJson(t.grid()));
+        const MainWindowState& f = t.w.state();
+        for (const auto& [key, grid] : {std::pair{u"MSFlexGrid1"_s, &f.MSFlexGrid1},
+                                        {u"MSFSGrid"_s, &f.MSFSGrid},
+                                        {u"MSFWGrid"_s, &f.MSFWGrid}})
+            QCOMPARE(json.value(key).toObject(), gridToJson(*grid));
+        QCOMPARE(json.value(u"frainfo"_s).toString() + json.value(u"lblprogress"_s).toString(),
+                 f.frainfo + f.lblprogress);
         QCOMPARE(json[u"popmenu"_s].toArray(), t.popmenuJson());
         QCOMPARE(json[u"print"_s].toArray(), Printing::toJson(t.p.printJobs.value(0)));
-        QCOMPARE(readAll(cliFile), readAll(windowFile));
+        QCOMPARE(readFile(cliFile), readFile(windowFile));
     }
 
     void commandLineRefusals()
     {
-        QCOMPARE(cli(*m_fx, {u"weekdate"_s, u"587"_s, u"--date-format"_s, u"d.M.yyyy"_s}, 0),
-                 "Week 587\r=\r28.2.2000\n");
-        QCOMPARE(cli(*m_fx, {u"weekdate"_s, u"40000"_s}, 1), "");
-        const QString pdf = m_fx->path() + u"/findings.pdf"_s;
-        const QStringList nobody{u"search"_s, u"--horse"_s, u"Nobody"_s};
+        const QString dir = m_fx->path(), pdf = dir + u"/findings.pdf"_s;
+        QCOMPARE(runCli(dir, L("weekdate|587|--date-format|d.M.yyyy"), 0, false), "Week 587\r=\r28.2.2000\n");
+        QCOMPARE(runCli(dir, L("weekdate|40000"), 1, false), "");
         const QJsonObject json =
             QJsonDocument::fromJson(
-                cli(*m_fx, nobody + QStringList{u"--print-log"_s, u"--popup"_s, u"1"_s, u"--json"_s}, 1))
+                runCli(dir, L("search|--horse|Nobody|--print-log|--popup|1|--json"), 1, false))
                 .object();
         QCOMPARE(json[u"messages"_s].toArray().last().toString(), Printing::noResultsMessage());
         QVERIFY(json[u"popmenu"_s].isNull() && json[u"print"_s].toArray().isEmpty());
-        cli(*m_fx, nobody + QStringList{u"--pdf"_s, pdf}, 1);
+        runCli(dir, L("search|--horse|Nobody|--pdf") << pdf, 1, false);
         QVERIFY(!QFile::exists(pdf));
-        cli(*m_fx, {u"search"_s, u"--owner"_s, u"Red Barn"_s, u"--pdf"_s, pdf}, 0);
-        QVERIFY(readAll(pdf).startsWith("%PDF"));
+        runCli(dir, L("search|--owner|Red Barn|--pdf") << pdf, 0, false);
+        QVERIFY(readFile(pdf).startsWith("%PDF"));
     }
 
     void doubleClickSorts_data()
@@ -251,18 +264,18 @@ private slots:
     void popupMenu_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("visible");  // the eleven entries in menu order
+        QTest::addColumn<QString>("visible");  // the twelve entries in menu order
         QTest::addColumn<QString>("captions"); // of datecalc, listhorse, listrace and listowner
         const QString lists = u"|List horse: \"Blue Streak\"|List race: %1|List Owner: Red & Co"_s;
-        QTest::newRow("week 1") << u"1.0101"_s << u"11111111111"_s
+        QTest::newRow("week 1") << u"1.0101"_s << u"111111111111"_s
                                 << u"Week 0 = 7/21/1998"_s + lists.arg(u"1.0101"_s);
-        QTest::newRow("week 586") << u"586.0405"_s << u"11111111111"_s
+        QTest::newRow("week 586") << u"586.0405"_s << u"111111111111"_s
                                   << u"Week 585 = 2/26/2000"_s + lists.arg(u"586.0405"_s);
-        QTest::newRow("week 588") << u"588.0101"_s << u"11111111111"_s
+        QTest::newRow("week 588") << u"588.0101"_s << u"111111111111"_s
                                   << u"Week 588 = 2/29/2000"_s + lists.arg(u"588.0101"_s);
         QTest::newRow("week past 16 bits")
-            << u"40000.0101"_s << u"00111111111"_s << u"Week Date"_s + lists.arg(u"40000.0101"_s);
-        QTest::newRow("sire row") << u"Big Red"_s << u"00110011111"_s
+            << u"40000.0101"_s << u"001111111111"_s << u"Week Date"_s + lists.arg(u"40000.0101"_s);
+        QTest::newRow("sire row") << u"Big Red"_s << u"001010011111"_s
                                   << u"Week Date|List Horse|List Race |List Owner "_s;
     }
     void popupMenu()
@@ -297,7 +310,7 @@ private slots:
         QTEST(captions(), "captions");
     }
 
-    void printPages_data()
+    void printing_data()
     {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("pages");
@@ -305,30 +318,11 @@ private slots:
         QTest::newRow("47 rows fill a page") << 47 << 1 << 1440 + 47 * 193;
         QTest::newRow("the 48th starts page 2") << 48 << 2 << 1633;
     }
-    void printPages()
+    void printing()
     {
         QFETCH(int, rows);
-        Grid t(0, QStringList(rows, u"Blue Streak"_s));
-        t.f.frainfo = u"Statistics for Blue Streak"_s;
-        t.p.answers = {Platform::Answer::Yes};
-        QVERIFY(cmdprint_Click(t.f));
-        QCOMPARE(t.p.printJobs.size(), 1);
-        const PrintJob& job = t.p.printJobs[0];
-        QVERIFY(job.landscape);
-        QTEST(job.pages, "pages");
-        QTEST(job.texts.back().y, "lastY");
-        const PrintedText title = job.texts.front(), head = job.texts[1];
-        QCOMPARE(title, (PrintedText{1, 7700 - 26 * 72, 960, 12, true, t.f.frainfo}));
-        QCOMPARE(head, (PrintedText{1, 1344, 1440, 8, true, u"Horse Name"_s}));
-        const auto second =
-            std::find_if(job.texts.begin(), job.texts.end(), [](auto& x) { return x.page == 2; });
-        if (second != job.texts.end())
-            QCOMPARE(*second, (PrintedText{2, 7920 - 34 * 72, 960, 12, true, t.f.frainfo + u".  Pg. 2"_s}));
-    }
-
-    void printedLine()
-    {
-        Grid t(0, {u"Abcdefghijklmnopqrstuvwxyz1234"_s, u"Short"_s});
+        Grid t(0, QStringList(rows, u"Short"_s));
+        t.g().setText(1, 0, u"Abcdefghijklmnopqrstuvwxyz1234"_s);
         const char* cells[2][18] = {{"", "1234", "612.0507", "O-3+", "CA", "Clm", "6", "D", "88.4", "1", "8",
                                      "3", "10000", "2.50", "6000", "Red \"Barn\"", "4000", "12"},
                                     {"", "99", "7.0102", "F-2", "KY", "MS", "9", "d", "08.5", "10", "12",
@@ -338,11 +332,24 @@ private slots:
                 t.g().setText(r + 1, c, QString::fromLatin1(cells[r][c]));
         t.g().setRowColour(1, 0, 17, Palette::DarkRed);
         t.g().setRowColour(2, 0, 17, Palette::DarkBlue);
-        RecordingPrinterSink sink(true);
-        Printing::printFindings(t.g(), u"T"_s, sink);
+        t.f.frainfo = u"Statistics for Blue Streak"_s;
+        t.p.answers = {Platform::Answer::Yes};
+        QVERIFY(cmdprint_Click(t.f));
+        QCOMPARE(t.p.printJobs.size(), 1);
+        const PrintJob& job = t.p.printJobs[0];
+        QVERIFY(job.landscape);
+        QTEST(job.pages, "pages");
+        QTEST(job.texts.back().y, "lastY");
+        QCOMPARE(job.texts[0], (PrintedText{1, 7700 - 26 * 72, 960, 12, true, t.f.frainfo}));
+        QCOMPARE(job.texts[1], (PrintedText{1, 1344, 1440, 8, true, u"Horse Name"_s}));
+        const auto second =
+            std::find_if(job.texts.begin(), job.texts.end(), [](auto& x) { return x.page == 2; });
+        if (second != job.texts.end())
+            QCOMPARE(*second, (PrintedText{2, 7920 - 34 * 72, 960, 12, true, t.f.frainfo + u".  Pg. 2"_s}));
+        // Each cell where its column begins, in the words the print gives the codes.
         QStringList lines(2);
-        for (const PrintedText& x : sink.job().texts)
-            if (x.y > 1440 && !x.bold)
+        for (const PrintedText& x : job.texts)
+            if (x.page == 1 && x.y > 1440 && x.y < 1633 + 2 * 193 && !x.bold)
                 lines[(x.y - 1633) / 193] += QStringLiteral("%1:%2 ").arg((x.x - 1344) / 96).arg(x.text);
         QCOMPARE(lines[0],
                  u"0:Abcdefghijklmnopqrstuvw 26:1234 32:612.0507 41:O-3+ 46:CA 49:Clm 53:6 57:Dirt 62:Fst "
@@ -381,9 +388,7 @@ private slots:
         QVERIFY(!ExportText_Click(t.f)); // cancelled
         QVERIFY(!QFile::exists(path) && t.p.messages.isEmpty());
         QVERIFY(ExportText_Click(t.f));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QList<QByteArray> lines = readFile(path).split('\n');
         QCOMPARE(lines.size(), 4); // header, two rows, and nothing after the last line end
         QCOMPARE(lines[1], "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
                            "\"Red \"Barn\"\",\"\",\"0\",\r");
@@ -400,8 +405,112 @@ private slots:
         QVERIFY(empty.p.dialogs.isEmpty());
     }
 
-private:
-    std::unique_ptr<SearchFixture> m_fx;
+    void defaultLineIsExact() { QCOMPARE(GridSettings::format(GridSettings::defaults()), DefaultLine); }
+
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("firstWidth");
+        QTest::addColumn<int>("back");
+        const QByteArray nums = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18";
+        QTest::newRow("blanks") << nums + " -2147483643" << true << 1 << -2147483643;
+        QTest::newRow("commas and line ends")
+            << QByteArray("1,2,3\r\n4,5,6,7,8,9,10,11,12,13,14,15,16,17,18\n,255") << true << 1 << 255;
+        QTest::newRow("extra numbers ignored") << nums + " 99 100 junk" << true << 1 << 99;
+        QTest::newRow("eighteen numbers") << nums << false << 0 << 0;
+        QTest::newRow("a word") << QByteArray("1 2 x 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 0") << false << 0
+                                << 0;
+        QTest::newRow("width past 16 bits") << QByteArray("40000") + nums.mid(1) + " 0" << false << 0 << 0;
+    }
+    void parse()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        const auto v = GridSettings::parse(text);
+        QCOMPARE(bool(v), valid);
+        if (valid) {
+            QTEST(int(v->widths[0]), "firstWidth");
+            QTEST(v->backColor, "back");
+        }
+    }
+
+    void sireLayoutWritesNothing()
+    {
+        State t;
+        MainWindowState& f = t.f;
+        msfgridreset_Click(f);
+        f.MSFlexGrid1.setColWidth(0, 2000);
+        showSireLayout(f);
+        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(f.MSFlexGrid1.cols(), 19);
+        f.MSFlexGrid1.setColWidth(0, 3000);
+        msfgridreset_Click(f); // on screen only
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        msfgridback_Click(f);
+        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+
+        // Back in the normal layout the file's widths and colour return.
+        f.MSFlexGrid1.setColWidth(1, 999);
+        showNormalLayout(f);
+        QCOMPARE(f.MSFlexGrid1.cols(), 18);
+        QCOMPARE(f.MSFlexGrid1.colWidth(1), 500);
+        QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
+    }
+
+    void userWidthsSurviveASave()
+    {
+        State t;
+        MainWindowState& f = t.f;
+        msfgridreset_Click(f);
+        f.MSFlexGrid1.setColWidth(15, 2222);
+        msfgridsavesettings(f);
+        f.MSFlexGrid1.setColWidth(15, 1);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(15), 2222);
+        // A width beyond the file's range is written at its largest value rather than wrapped.
+        f.MSFlexGrid1.setColWidth(0, 50000);
+        msfgridsavesettings(f);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 32767);
+    }
+
+    void unwritableOrReadOnlyNeverWrites()
+    {
+        State t;
+        MainWindowState& f = t.f;
+        QVERIFY(QDir(t.dir.path()).mkdir(u"KZTSettings.ini"_s)); // a directory cannot be written as a file
+        msfgridreset_Click(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QVERIFY(t.p.messages.isEmpty());
+        QVERIFY(QDir(t.dir.path()).rmdir(u"KZTSettings.ini"_s));
+        f.settingsWritable = false;
+        QVERIFY(writeFile(f.settingsPath(), QByteArray()));
+        msfgridgetsettings(f);
+        QCOMPARE(readFile(f.settingsPath()), QByteArray());
+    }
+
+    void unusableFileGivesDefaultsAtStartup_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("pipe") << true; // reading it would wait for a writer for ever
+        QTest::newRow("huge") << false;
+    }
+    void unusableFileGivesDefaultsAtStartup()
+    {
+        QFETCH(bool, pipe);
+        State t;
+        MainWindowState& f = t.f;
+        QVERIFY(Database().create(f.databasePath()));
+        if (pipe)
+            QCOMPARE(::mkfifo(QFile::encodeName(f.settingsPath()).constData(), 0600), 0);
+        else
+            writeFile(f.settingsPath(),
+                      QByteArray(" 999").repeated(19) + QByteArray(GridSettings::MaxFileSize, ' '));
+        QVERIFY(formLoad(f, NominalRowHeight));
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+    }
 };
 
 QTEST_MAIN(TestOutput)

@@ -3,6 +3,7 @@
 #include "core/gridstate.h"
 #include "db/database.h"
 #include "db/racekey.h"
+#include "testsupport.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -76,12 +77,6 @@ private:
 inline QDate dateOfWeek(int week)
 {
     return QDate(1899, 12, 30).addDays(35997 + week);
-}
-
-/** Texts given as one string with '|' between them; "" is none. */
-inline QStringList L(const char* texts)
-{
-    return *texts ? QString::fromUtf8(texts).split(QLatin1Char('|')) : QStringList();
 }
 
 /** The texts of a block of a grid, row after row. */
