@@ -142,14 +142,11 @@ private slots:
     void windowKeepsItsSize()
     {
         SearchFixture fx;
-        for (int i = 0; i < 48; ++i)
-            fx.add({.hname = u"Horse %1"_s.arg(i),
-                    .hid = i,
-                    .week = 400 + i % 12,
-                    .race = i / 12 + 1,
-                    .sp = 80.0 + i,
-                    .oname = u"Owner %1 With A Long Name"_s.arg(i % 2),
-                    .purse = 1000000 * i});
+        for (int i = 0; i < 48; ++i) {
+            Run r{.hid = i, .week = 400 + i % 12, .race = i / 12 + 1, .sp = 80.0 + i, .purse = 1000000 * i};
+            r.hname = u"Horse %1"_s.arg(i), r.oname = u"Owner %1 With A Long Name"_s.arg(i % 2);
+            fx.add(r);
+        }
         HeadlessPlatform p;
         frmmainfinder w(p, fx.path(), QString());
         QVERIFY(w.Form_Load());

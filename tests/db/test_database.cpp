@@ -65,12 +65,10 @@ private slots:
         QVERIFY(!db.open(path));
         QVERIFY(db.error().contains("statecodes"_L1));
 
-        QFile f(text);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a database, just some text\n") > 0);
-        f.close();
+        QVERIFY(writeFile(text, "not a database, just some text\n"));
         QVERIFY(!db.open(text));
         QVERIFY(db.error().contains("not a Turf Trawler database"_L1));
-        QCOMPARE(f.size(), 31); // left untouched
+        QCOMPARE(readFile(text), "not a database, just some text\n"); // left untouched
         QVERIFY(!db.open(dir.filePath(u"missing.mdb"_s)));
     }
 

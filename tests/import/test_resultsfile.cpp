@@ -421,7 +421,6 @@ private slots:
         QTest::newRow("proper case") << Fmt::properCase(u"bLUE  streak"_s) << u"Blue  Streak"_s;
         QTest::newRow("proper case apostrophe") << Fmt::properCase(u"o'BRIEN"_s) << u"O'brien"_s;
         QTest::newRow("drive root") << Fmt::withSeparator(u"C:\\"_s) << u"C:\\"_s;
-        QTest::newRow("directory") << Fmt::withSeparator(u"/opt/tt"_s) << u"/opt/tt/"_s;
     }
     void texts()
     {

@@ -91,9 +91,7 @@ struct Window {
     {
         return w.MSFlexGrid1->visualRect(w.MSFlexGrid1->model()->index(row - 1, col)).center();
     }
-    /** A click on a cell, then the second press of a double click or a right-button press, as a pointer
-     * does.
-     */
+    /** A click on a cell, then a double click's second press or a right-button press, as a pointer does. */
     void click(int row, int col, bool right)
     {
         const QPoint at = cell(row, col);

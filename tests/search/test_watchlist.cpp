@@ -24,19 +24,12 @@ namespace
 
 TestStart S(const QString& name, int id, const QString& owner)
 {
-    TestStart s;
-    s.name = u"\"%1\""_s.arg(name);
-    s.id = QString::number(id);
-    s.owner = u"\"%1\""_s.arg(owner);
-    return s;
+    return {.name = u"\"%1\""_s.arg(name), .id = QString::number(id), .owner = u"\"%1\""_s.arg(owner)};
 }
 
 TestRace R(const QString& number, const QList<TestStart>& starts)
 {
-    TestRace r;
-    r.number = number;
-    r.starts = starts;
-    return r;
+    return {.number = number, .starts = starts};
 }
 
 const QString stable = u"Acme, Stables & Sons"_s;
@@ -77,12 +70,6 @@ QStringList summary(const QList<WatchedStart>& starts)
     return out;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile in(path);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : "missing";
-}
-
 } // namespace
 
 class TestWatchlist : public QObject
@@ -93,9 +80,7 @@ private slots:
     {
         ImportFixture fx;
         watchFour(fx);
-        const QList<int> weeks = importWeeks(fx);
-        QCOMPARE(weeks, QList<int>({611, 612}));
-        const QList<WatchedStart> starts = watchedStarts(fx.f, weeks);
+        const QList<WatchedStart> starts = watchedStarts(fx.f, importWeeks(fx));
         // Newest first; Blue Moon 7 and week 610 are not listed, Green Hat once though its stable is watched
         // too, and Blue Moon under its new owner.
         QCOMPARE(summary(starts),
@@ -125,7 +110,6 @@ private slots:
         QTest::newRow("comma and ampersand") << u"Smith, Jones & Co"_s << u"12"_s << QString();
         QTest::newRow("cut to 25 like the name box")
             << u"Abcdefghijklmnopqrstuvwxyz"_s << QString() << QString();
-        QTest::newRow("bar") << u"A|B"_s << QString() << u"A name on the watch list cannot hold"_s;
         QTest::newRow("line break") << u"A\nB"_s << QString() << u"A name on the watch list cannot hold"_s;
         QTest::newRow("id not a number")
             << u"Blue Moon"_s << u"12x"_s << u"The ID \"12x\" is not a number."_s;
@@ -150,9 +134,9 @@ private slots:
         QCOMPARE(r.entries.first().name, name.left(25));
         QCOMPARE(r.entries.last().name, name);
         // The same entry again, in other letters: refused, the file as it was.
-        const QByteArray before = fileBytes(Watchlist::path(f));
+        const QByteArray before = readFile(Watchlist::path(f));
         QVERIFY(!Watchlist::add(f, {WatchEntry::Kind::Owner, name.toUpper(), {}}, shown));
-        QCOMPARE(fileBytes(Watchlist::path(f)), before);
+        QCOMPARE(readFile(Watchlist::path(f)), before);
     }
 
     void damagedFileIsKept()
@@ -165,7 +149,7 @@ private slots:
         QVERIFY2(r.error.contains(u"line 2 (\"X|what is this\")"_s), qPrintable(r.error));
         QList<WatchEntry> shown;
         QVERIFY(!Watchlist::add(fx.f, {WatchEntry::Kind::Owner, u"Zed"_s, {}}, shown));
-        QCOMPARE(fileBytes(Watchlist::path(fx.f)), damaged);
+        QCOMPARE(readFile(Watchlist::path(fx.f)), damaged);
         // After an import the message says so, and nothing is listed.
         QVERIFY(watchedStarts(fx.f, importWeeks(fx)).isEmpty());
         QCOMPARE(fx.p.messages.size(), 2);
@@ -195,14 +179,15 @@ private slots:
         list->lstwatch->setCurrentRow(2);
         QTest::mouseClick(list->cmdremove, Qt::LeftButton);
         QCOMPARE(list->lstwatch->count(), 3);
-        QCOMPARE(fileBytes(Watchlist::path(fx.f)),
+        QCOMPARE(readFile(Watchlist::path(fx.f)),
                  "H|Blue Moon|1\r\nH|Red, Sky & Co|\r\nO|Acme, Stables & Sons\r\n");
         QVERIFY(fx.p.messages.isEmpty());
 
-        // An import that stores nothing shows nothing; one that stores weeks shows their watched starts.
+        // A cancelled import changes and shows nothing; one that stores weeks shows their watched starts.
         fx.p.openAnswers.push_back({});
+        fx.p.labelTexts.clear();
         w.cmdimportdata->trigger();
-        QVERIFY(!w.watchedWindow);
+        QVERIFY(!w.watchedWindow && fx.p.dialogs.first().multiple && fx.p.labelTexts.isEmpty());
         fx.p.openAnswers.push_back({fx.writeRaces(
             u"w611.txt"_s,
             {R(u"611.0101"_s, {S(u"Blue Moon"_s, 1, u"Ann Lee"_s), S(u"Stable Star"_s, 5, stable)}),
