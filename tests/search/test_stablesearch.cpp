@@ -133,6 +133,9 @@ void TestStableSearch::savedSets()
     QVERIFY(QDir(dir.path()).rmdir(u"KZTSavednames.txt"_s));
     QCOMPARE(::mkfifo(QFile::encodeName(d.f.savedNamesPath()).constData(), 0600), 0);
     QVERIFY(Dialog(dir.path()).p.messages.value(0).contains("not a regular file"_L1));
+    // A link to nowhere is not an empty list either.
+    QVERIFY(QFile::remove(d.f.savedNamesPath()) && QFile::link(u"gone.txt"_s, d.f.savedNamesPath()));
+    QVERIFY(Dialog(dir.path()).p.messages.value(0).contains("link to a file that does not exist"_L1));
 
     // 1 MB of very long lines reads whole; a file far larger than any list is refused.
     QTemporaryDir big;

@@ -1,0 +1,78 @@
+#include "search/savednames.h"
+
+#include "core/smallfile.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace
+{
+
+// A list of stable names is a few kilobytes; anything far larger is not one and is not read into memory.
+constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+QString fileError(const QString& what, const QString& path, const QString& reason)
+{
+    return QStringLiteral("The saved stable names could not be %1 %2: %3")
+        .arg(what, QDir::toNativeSeparators(path), reason);
+}
+
+/** The file as text: UTF-8 (a byte-order mark skipped), or Latin-1 when it is not valid UTF-8. */
+QString decode(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+} // namespace
+
+namespace SavedNames
+{
+
+ReadResult read(const QString& path)
+{
+    ReadResult r;
+    const SmallFile file = readSmallFile(path, MaxFileSize);
+    switch (file.status) {
+    case SmallFile::Status::Missing:
+        return r;
+    case SmallFile::Status::Unusable:
+        r.error = fileError(QStringLiteral("read from"), path, file.reason);
+        return r;
+    case SmallFile::Status::Read:
+        break;
+    }
+    // Lines end in CR LF here, in LF alone when the file was written elsewhere.
+    const QStringList lines = decode(file.bytes).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!line.isEmpty())
+            r.sets << line;
+    }
+    return r;
+}
+
+QString write(const QString& path, const QStringList& sets)
+{
+    QByteArray bytes;
+    for (const QString& set : sets)
+        bytes += set.toUtf8() + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(QStringLiteral("written to"), path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fileError(QStringLiteral("written to"), path, reason);
+    }
+    if (!file.commit())
+        return fileError(QStringLiteral("written to"), path, file.errorString());
+    return QString();
+}
+
+} // namespace SavedNames
