@@ -51,6 +51,11 @@ ReadResult read(const QString& path)
     for (QString line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
+        // Byte-order marks at the start of later lines come from files joined together; kept, one at the
+        // start of the first set would be taken for the file's own mark and dropped the next time the list is
+        // read.
+        while (line.startsWith(QChar(0xFEFF)))
+            line.remove(0, 1);
         if (!line.isEmpty())
             r.sets << line;
     }
