@@ -12,6 +12,8 @@ struct SmallFile {
     };
     Status status = Status::Missing;
     QByteArray bytes;
+    /** Why an Unusable file was not read, as the end of a sentence ("it is not a regular file."). */
+    QString reason;
 };
 
 /**

@@ -38,10 +38,12 @@ bool FieldReader::more()
         m_end -= m_pos;
         m_pos = 0;
     }
-    if (qsizetype(m_buffer.size()) - m_end < ChunkSize)
-        m_buffer.resize(size_t(m_end + ChunkSize));
+    // Grow only when the tail leaves little room: an ordinary field left over from the last chunk must not
+    // double the buffer.
+    if (m_buffer.size() - m_end < ChunkSize / 4)
+        m_buffer.resize(m_end + ChunkSize);
     m_data = m_buffer.data();
-    const qint64 got = m_device->read(m_buffer.data() + m_end, ChunkSize);
+    const qint64 got = m_device->read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got < 0) {
         m_error = true;
         m_eof = true;

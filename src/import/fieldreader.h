@@ -5,7 +5,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
 /**
  * Reads the comma-separated fields of a results file one at a time, pulling the file in small chunks.
@@ -49,7 +48,7 @@ private:
     int peekMore(qsizetype offset);
 
     QIODevice* m_device = nullptr;
-    std::vector<char> m_buffer;
+    QByteArray m_buffer; // not std::vector: a chunk read over it need not be zeroed first
     const char* m_data = nullptr;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;

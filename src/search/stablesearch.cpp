@@ -4,32 +4,8 @@
 #include "core/smallfile.h"
 #include "search/gethorse.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
-
 namespace
 {
-
-// A list of stable names is a few kilobytes; anything far larger is not one and is not read into memory.
-constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
-
-QString fileError(const QString& what, const QString& path, const QString& reason)
-{
-    return QStringLiteral("The saved stable names could not be %1 %2: %3")
-        .arg(what, QDir::toNativeSeparators(path), reason);
-}
-
-/** The file as text: UTF-8 (a byte-order mark skipped), or Latin-1 when it is not valid UTF-8. */
-QString decode(QByteArray bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
 
 /** The message refusing the first name that the owner expression (a double quote) or, for a saved set, a line
     of the file (also a comma or a line break) cannot carry; empty when every name can be used. */
@@ -86,57 +62,6 @@ bool savenames(MainWindowState& f, StableState& s, const QStringList& sets)
 }
 
 } // namespace
-
-namespace SavedNames
-{
-
-ReadResult read(const QString& path)
-{
-    ReadResult r;
-    const QFileInfo info(path);
-    if (!info.exists())
-        return r;
-    if (!info.isFile()) {
-        r.error = fileError(QStringLiteral("read from"), path, QStringLiteral("it is not a regular file."));
-        return r;
-    }
-    if (info.size() > MaxFileSize) {
-        r.error =
-            fileError(QStringLiteral("read from"), path,
-                      QStringLiteral("at %1 bytes it is too large to be a list of names.").arg(info.size()));
-        return r;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.error = fileError(QStringLiteral("read from"), path, file.errorString());
-        return r;
-    }
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        r.error = fileError(QStringLiteral("read from"), path, file.errorString());
-        return r;
-    }
-    // Lines end in CR LF here, in LF alone when the file was written elsewhere.
-    const QStringList lines = decode(bytes).split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (!line.isEmpty())
-            r.sets << line;
-    }
-    return r;
-}
-
-QString write(const QString& path, const QStringList& sets)
-{
-    QByteArray bytes;
-    for (const QString& set : sets)
-        bytes += set.toUtf8() + "\r\n";
-    const QString error = writeSmallFile(path, bytes);
-    return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
-}
-
-} // namespace SavedNames
 
 bool buildStableQuery(Platform& p, StableState& s)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/savednames.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,22 +19,6 @@ struct StableState {
     /** The owner expression that "Search!" hands to the owner search. */
     QString lblquerystring;
 };
-
-/** Reading and writing the saved-names file: one set per line. */
-namespace SavedNames
-{
-
-/** The sets of a file, or the message that explains why it cannot be read. A missing file is an empty list.
- */
-struct ReadResult {
-    QStringList sets;
-    QString error;
-};
-ReadResult read(const QString& path);
-/** Replaces the file with the sets, whole or not at all; an empty text on success, else the message. */
-QString write(const QString& path, const QStringList& sets);
-
-} // namespace SavedNames
 
 /** "Search!", first half: builds the owner expression into lblquerystring. False, after its message, when the
     boxes are all empty or a name cannot be searched; the dialog then stays as it was. */

@@ -858,9 +858,11 @@ private slots:
 
     void savedSets()
     {
-        // Lines end in CR LF, LF or nothing, after a byte-order mark; empty lines are no sets.
+        // Lines end in CR LF, LF or nothing, after a byte-order mark (marks opening later lines are dropped
+        // too); empty lines are no sets.
         QTemporaryDir dir;
-        Dialog d(dir.path(), "\xEF\xBB\xBFRed Barn\r\n\r\nA,B\n\nA, B, C, D, E\r\nA,,B, C");
+        Dialog d(dir.path(), "\xEF\xBB\xBFRed Barn\r\n\xEF\xBB\xBF\r\nA,B\n\n\xEF\xBB\xBF\xEF\xBB\xBF"
+                             "A, B, C, D, E\r\nA,,B, C");
         QCOMPARE(d.s.lstnames, L("Red Barn|A,B|A, B, C, D, E|A,,B, C"));
         d.s.txto1 = B("A||B|");
         cmdadd_Click(d.f, d.s);
@@ -911,6 +913,9 @@ private slots:
         QVERIFY(QDir(dir.path()).rmdir(u"KZTSavednames.txt"_s));
         QCOMPARE(::mkfifo(QFile::encodeName(d.f.savedNamesPath()).constData(), 0600), 0);
         QVERIFY(Dialog(dir.path()).p.messages.value(0).contains("not a regular file"_L1));
+        // A link to nowhere is not an empty list either.
+        QVERIFY(QFile::remove(d.f.savedNamesPath()) && QFile::link(u"gone.txt"_s, d.f.savedNamesPath()));
+        QVERIFY(Dialog(dir.path()).p.messages.value(0).contains("link to a file that does not exist"_L1));
         QTemporaryDir big;
         QVERIFY(writeFile(big.filePath(u"KZTSavednames.txt"_s), QByteArray(17 << 20, 'x')));
         QVERIFY(Dialog(big.path()).p.messages.value(0).contains("too large"_L1));
