@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -19,6 +21,12 @@
 #include <io.h>
 #else
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #endif
 
 namespace DbCare
@@ -65,6 +73,70 @@ bool flushToDisk(const QString& path)
 #else
     return ::fsync(f.handle()) == 0;
 #endif
+}
+
+#ifdef Q_OS_LINUX
+/** A file descriptor closed on leaving the scope. */
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+/**
+ * Copies a file the quickest way the file system offers: a clone that shares the blocks until either file
+ * changes (Btrfs, XFS and others: instant, whatever the size), else a copy inside the kernel. False when
+ * neither could start, for the portable copy to try; a copy that fails part way is an error.
+ */
+std::optional<bool> systemCopy(const QString& from, const QString& to)
+{
+    Fd in{::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC)};
+    struct stat st {};
+    if (in.fd < 0 || ::fstat(in.fd, &st) != 0)
+        return std::nullopt;
+    Fd out{::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                  st.st_mode & 0777)};
+    if (out.fd < 0)
+        return std::nullopt;
+    if (::ioctl(out.fd, FICLONE, in.fd) == 0)
+        return true;
+    off_t left = st.st_size;
+    bool started = false;
+    while (left > 0) {
+        const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, std::size_t(left), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (!started)
+                return std::nullopt; // not offered here (another file system, an older kernel)
+            return false;
+        }
+        started = true;
+        left -= n;
+    }
+    return true;
+}
+#endif
+
+/** Copies from into to, replacing what to held. */
+bool copyWholeFile(const QString& from, const QString& to, QString& error)
+{
+#ifdef Q_OS_LINUX
+    if (const auto copied = systemCopy(from, to)) {
+        if (!*copied)
+            error = QString::fromLocal8Bit(std::strerror(errno));
+        return *copied;
+    }
+#endif
+    std::error_code ec;
+    std::filesystem::copy_file(fsPath(from), fsPath(to), std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    if (ec)
+        error = QString::fromStdString(ec.message());
+    return !ec;
 }
 
 /** Opens the database, or says why not in error. */
@@ -191,14 +263,8 @@ bool keepSafetyCopy(Database& db, const QString& programPath, QString& error)
     if (ok && ownLock)
         ok = exec(db, QStringLiteral("BEGIN"), error) &&
              exec(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), error);
-    if (ok) {
-        std::error_code ec;
-        std::filesystem::copy_file(fsPath(db.handle().databaseName()), fsPath(partial),
-                                   std::filesystem::copy_options::overwrite_existing, ec);
-        ok = !ec && replaceFile(partial, target, error);
-        if (ec)
-            error = QString::fromStdString(ec.message());
-    }
+    if (ok)
+        ok = copyWholeFile(db.handle().databaseName(), partial, error) && replaceFile(partial, target, error);
     if (ownLock && h && !sqlite3_get_autocommit(h))
         exec(db, QStringLiteral("COMMIT"), error);
     if (ok)
