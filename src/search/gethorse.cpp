@@ -16,6 +16,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -374,7 +375,7 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
     if (crit.firstWeek)
         limits.firstWeek = double(*crit.firstWeek);
     const auto order = NameWalk::newestFirst(db, pattern.column, names.names, limits);
-    const EngineStatement s = db.prepare(byRowid().toUtf8().constData());
+    const EngineStatement s = db.prepare(byRowids().toUtf8().constData());
     if (!order || !s) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
@@ -382,21 +383,38 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
     sqlite3_stmt* raw = s.get();
     Reader r(raw);
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    for (const NameWalk::Start& start : *order) {
-        // Starts after the last week are passed over unread, once the first row gave the reference.
-        if (walk.hasReference() && crit.lastWeekBound && !(start.racenum < *crit.lastWeekBound))
-            continue;
+    // The starts go to the engine in batches, one run of the statement each: one start until a row gave the
+    // reference (a start without its race gives none), then a few, since the walk may end soon (another
+    // owner, the first week), then more.
+    std::size_t next = 0, batch = 16;
+    std::string list;
+    while (next < order->size() && walk.walking()) {
         sqlite3_reset(raw);
-        sqlite3_bind_int64(raw, 1, start.rowid);
-        int rc;
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+        const std::size_t limit = walk.hasReference() ? batch : 1;
+        list = "[";
+        std::size_t taken = 0;
+        for (; next < order->size() && taken < limit; ++next) {
+            const NameWalk::Start& start = (*order)[next];
+            // Starts after the last week are passed over unread, once the first row gave the reference.
+            if (walk.hasReference() && crit.lastWeekBound && !(start.racenum < *crit.lastWeekBound))
+                continue;
+            if (taken++ > 0)
+                list += ',';
+            list += std::to_string(start.rowid);
+        }
+        list += ']';
+        if (taken == 0)
+            break;
+        if (walk.hasReference())
+            batch = std::min<std::size_t>(batch * 4, 4096);
+        sqlite3_bind_text(raw, 1, list.data(), int(list.size()), SQLITE_STATIC);
+        int rc = SQLITE_DONE;
+        while (walk.walking() && (rc = sqlite3_step(raw)) == SQLITE_ROW)
             walk.row(r);
-        if (rc != SQLITE_DONE) {
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             found.error = engineError(h, QStringLiteral("The search failed"));
             return found;
         }
-        if (!walk.walking())
-            break;
     }
     return found;
 }

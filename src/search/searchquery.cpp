@@ -191,9 +191,12 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
                           likePattern(name)};
 }
 
-QString byRowid()
+QString byRowids()
 {
-    return selectList + QLatin1String("WHERE tblhorsedata.rowid = ?");
+    // The list is the outer loop (a CROSS JOIN keeps it there), so the rows come in the list's order.
+    QString sql = selectList;
+    sql.replace(QLatin1String("FROM tblhorsedata"), QLatin1String("FROM json_each(?) AS listed CROSS JOIN tblhorsedata"));
+    return sql + QLatin1String("WHERE tblhorsedata.rowid = listed.value");
 }
 
 Statement build(int mode, const QString& name, const QString& id)

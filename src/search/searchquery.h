@@ -81,8 +81,9 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name);
     a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
 QStringList ownerNames(const QString& expression);
 
-/** The statement that reads one start (its rowid the parameter) as a search reads it. */
-QString byRowid();
+/** The statement that reads starts as a search reads them, given their rowids as one JSON array (the
+    parameter), in the array's order. */
+QString byRowids();
 
 /** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
 Statement build(int mode, const QString& name, const QString& id);
