@@ -97,10 +97,11 @@ std::optional<bool> systemCopy(const QString& from, const QString& to)
     struct stat st {};
     if (in.fd < 0 || ::fstat(in.fd, &st) != 0)
         return std::nullopt;
-    Fd out{::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+    // A new file, never one that is there: a name left behind may be a second name of the database itself.
+    Fd out{::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                   st.st_mode & 0777)};
     if (out.fd < 0)
-        return std::nullopt;
+        return false;
     if (::ioctl(out.fd, FICLONE, in.fd) == 0)
         return true;
     off_t left = st.st_size;
@@ -110,6 +111,8 @@ std::optional<bool> systemCopy(const QString& from, const QString& to)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            if (n == 0)
+                errno = EIO; // the file ended early
             if (!started)
                 return std::nullopt; // not offered here (another file system, an older kernel)
             return false;
@@ -121,9 +124,12 @@ std::optional<bool> systemCopy(const QString& from, const QString& to)
 }
 #endif
 
-/** Copies from into to, replacing what to held. */
+/** Copies from into to, a new file in place of whatever had that name. */
 bool copyWholeFile(const QString& from, const QString& to, QString& error)
 {
+    // The name is removed, not written over: writing into a second name of another file (a hard link a
+    // crash left behind) would change that file.
+    QFile::remove(to);
 #ifdef Q_OS_LINUX
     if (const auto copied = systemCopy(from, to)) {
         if (!*copied)

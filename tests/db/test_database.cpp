@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 /** Weeks 610, 611 and 612 imported, 3 races of 4 starts each. */
 struct Weeks : ImportFixture {
@@ -138,6 +139,10 @@ private slots:
     {
         Weeks fx;
         QCOMPARE(weeklist(fx.f).value(), (QStringList{u"Week 612"_s, u"Week 611"_s, u"Week 610"_s}));
+        // A partial copy left by a crash as a second name of the database is not written into.
+        QCOMPARE(::link(qPrintable(fx.f.databasePath()),
+                        qPrintable(DbCare::safetyCopyPath(fx.f.programPath()) + u".part"_s)),
+                 0);
         fx.p.answers = {Platform::Answer::Yes};
         QCOMPARE(removeweeks(fx.f, {u"Week 611"_s}), RemoveOutcome::Removed);
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
