@@ -153,4 +153,16 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+bool openAndCount(Database& db, const QString& path, qint64& starts, QTextStream& log)
+{
+    if (!db.open(path)) {
+        log << db.error() << "\n";
+        return false;
+    }
+    QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"), db.handle());
+    q.next();
+    starts = q.value(0).toLongLong();
+    return true;
+}
+
 } // namespace BenchData

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class Database;
+
 /** The data the search and progeny benchmarks share: one generated world, built once and kept on disk. */
 namespace BenchData
 {
@@ -32,6 +34,10 @@ struct Options {
 };
 /** Reads the options from the program's arguments (without the program name) over the defaults given. */
 Options parseOptions(const QStringList& args, Options defaults = {});
+
+/** Opens the database at path on db and counts its starts into starts; false, with the error written to
+    log, when it cannot be opened. */
+bool openAndCount(Database& db, const QString& path, qint64& starts, QTextStream& log);
 
 /** The median of a set of timings; -1 for none. */
 double median(std::vector<double> values);

@@ -96,14 +96,9 @@ int main(int argc, char** argv)
     qint64 total = 0;
     {
         Database db;
-        if (!db.open(dbPath)) {
-            out << db.error() << "\n";
+        if (!BenchData::openAndCount(db, dbPath, total, out))
             return 1;
-        }
         QSqlQuery q(db.handle());
-        q.exec(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"));
-        q.next();
-        total = q.value(0).toLongLong();
         q.exec(QStringLiteral("SELECT hname FROM tblhorsedata WHERE racenum > %1 LIMIT 1")
                    .arg(BenchData::FirstWeek + weeks - 10));
         q.next();

@@ -30,14 +30,9 @@ int main(int argc, char** argv)
     qint64 total = 0;
     {
         Database db;
-        if (!db.open(BenchData::databasePath(o.dir))) {
-            out << db.error() << "\n";
+        if (!BenchData::openAndCount(db, BenchData::databasePath(o.dir), total, out))
             return 1;
-        }
         QSqlQuery q(db.handle());
-        q.exec(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"));
-        q.next();
-        total = q.value(0).toLongLong();
         q.exec(
             QStringLiteral("SELECT DISTINCT hname, hid FROM tblhorsedata WHERE racenum > %1 AND racenum < %2 "
                            "LIMIT 190")

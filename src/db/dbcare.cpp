@@ -94,7 +94,8 @@ struct Fd {
 std::optional<bool> systemCopy(const QString& from, const QString& to)
 {
     Fd in{::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC)};
-    struct stat st {};
+    struct stat st {
+    };
     if (in.fd < 0 || ::fstat(in.fd, &st) != 0)
         return std::nullopt;
     // A new file, never one that is there: a name left behind may be a second name of the database itself.

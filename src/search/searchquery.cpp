@@ -13,10 +13,17 @@ namespace SearchQuery
 namespace
 {
 
-const QLatin1String
-    selectList("SELECT hname, hid, tblraces.racenum, oname, dist, sp, odds, age, restr, cond, surf, "
-               "fin, purse, ppos, size, cprice, start "
-               "FROM tblhorsedata INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum ");
+#define TURF_SEARCH_COLUMNS                                                                                  \
+    "SELECT hname, hid, tblraces.racenum, oname, dist, sp, odds, age, restr, cond, surf, fin, purse, ppos, " \
+    "size, cprice, start "
+#define TURF_RACE_JOIN "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
+const QLatin1String selectList(TURF_SEARCH_COLUMNS "FROM tblhorsedata " TURF_RACE_JOIN);
+// The list is the outer loop (a CROSS JOIN keeps it there), so the rows come in the list's order.
+const QLatin1String selectListed(TURF_SEARCH_COLUMNS
+                                 "FROM json_each(?) AS listed CROSS JOIN tblhorsedata " TURF_RACE_JOIN
+                                 "WHERE tblhorsedata.rowid = listed.value");
+#undef TURF_RACE_JOIN
+#undef TURF_SEARCH_COLUMNS
 const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
 // Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name
 // range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
@@ -193,10 +200,7 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
 
 QString byRowids()
 {
-    // The list is the outer loop (a CROSS JOIN keeps it there), so the rows come in the list's order.
-    QString sql = selectList;
-    sql.replace(QLatin1String("FROM tblhorsedata"), QLatin1String("FROM json_each(?) AS listed CROSS JOIN tblhorsedata"));
-    return sql + QLatin1String("WHERE tblhorsedata.rowid = listed.value");
+    return selectListed;
 }
 
 Statement build(int mode, const QString& name, const QString& id)
