@@ -14,7 +14,25 @@
 namespace
 {
 int busyTimeoutMs = 5000;
-}
+
+struct ListingIndex {
+    QLatin1String name;
+    QLatin1String sql;
+    int columns;
+};
+// The race index and the owner index hold every column a listing reads, so that an owner's starts and their
+// races come from a few packed pages of the index instead of a page of the table each.
+const ListingIndex listingIndexes[] = {
+    {QLatin1String("tblraces_racenum"),
+     QLatin1String("CREATE INDEX tblraces_racenum ON tblraces (racenum, surf, cond, dist, size, purse, "
+                   "cprice, restr, age)"),
+     9},
+    {QLatin1String("tblhorsedata_oname"),
+     QLatin1String("CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum, hname, "
+                   "hid, fin, ppos, sp, start, odds)"),
+     9},
+};
+} // namespace
 
 static QString nextConnectionName()
 {
@@ -71,11 +89,11 @@ QStringList Database::schema()
             "CREATE TABLE tblhorsedata (hname TEXT COLLATE NOCASE, hid INTEGER, racenum REAL NOT NULL, "
             "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
-        QStringLiteral("CREATE INDEX tblraces_racenum ON tblraces (racenum)"),
+        listingIndexes[0].sql,
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
         QStringLiteral("CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum)"),
         QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
-        QStringLiteral("CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum)"),
+        listingIndexes[1].sql,
     };
 }
 
@@ -220,6 +238,37 @@ EngineStatement Database::prepare(const char* sql)
 bool Database::isOpen() const
 {
     return m_db.isValid() && m_db.isOpen();
+}
+
+bool Database::ensureListingIndexes(const std::function<void(const QString&)>& progress)
+{
+    QSqlQuery q(m_db);
+    QList<const ListingIndex*> missing;
+    for (const ListingIndex& index : listingIndexes) {
+        q.prepare(QStringLiteral("SELECT COUNT(*) FROM pragma_index_info(?)"));
+        q.addBindValue(QString(index.name));
+        if (!q.exec() || !q.next())
+            return fail(QStringLiteral("The indexes cannot be read"), q.lastError());
+        if (q.value(0).toInt() != index.columns)
+            missing << &index;
+    }
+    if (missing.isEmpty())
+        return true;
+    progress(QStringLiteral("Building the owner and race indexes (once; this may take a minute)..."));
+    if (!begin())
+        return false;
+    for (const ListingIndex* index : missing) {
+        if (!q.exec(QStringLiteral("DROP INDEX IF EXISTS ") + index->name) || !q.exec(index->sql)) {
+            const QSqlError error = q.lastError();
+            rollback();
+            return fail(QStringLiteral("The indexes cannot be built"), error);
+        }
+    }
+    if (!commit()) {
+        rollback();
+        return false;
+    }
+    return true;
 }
 
 bool Database::begin()

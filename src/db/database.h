@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,6 +68,13 @@ public:
     EngineStatement prepare(const char* sql);
     /** The last error as a message for the user. */
     QString error() const { return m_error; }
+
+    /**
+     * Builds the owner and race indexes again where an older file has them without the columns a listing
+     * reads, in one transaction, saying so through `progress` first. False with error() set when they could
+     * not be built; the file then keeps the indexes it had, and every search stays exact.
+     */
+    bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
 
     bool begin();
     bool commit();

@@ -2,24 +2,31 @@
 
 #include "core/format.h"
 #include "core/mainwindowstate.h"
+#include "db/database.h"
 #include "db/dbcare.h"
 #include "db/nameindex.h"
 
 #include <QFileInfo>
 
 /**
- * A file from before the name index gets it the first time it is written to, its progress in the status
- * label, which is cleared again when the index was built. Without the index the searches stay exact, only
- * slower: a failure here stops nothing.
+ * A file from before the name index, or with the owner and race indexes of older versions, gets the indexes
+ * of this version the first time it is written to, their progress in the status label, which is cleared
+ * again when they were built. Without them the searches stay exact, only slower: a failure here stops
+ * nothing.
  */
 static void indexNames(Platform& p, const QString& dbPath)
 {
     bool shown = false;
     const QString label = QStringLiteral("lblprogress");
-    NameIndex::ensureFile(dbPath, [&](const QString& text) {
+    const auto show = [&](const QString& text) {
         shown = true;
         p.repaintLabel(label, text);
-    });
+    };
+    Database db;
+    if (db.open(dbPath)) {
+        NameIndex::ensure(db, show);
+        db.ensureListingIndexes(show);
+    }
     if (shown)
         p.repaintLabel(label, QString());
 }

@@ -135,12 +135,6 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
     return true;
 }
 
-bool ensureFile(const QString& dbPath, const std::function<void(const QString&)>& progress)
-{
-    Database db;
-    return db.open(dbPath) && ensure(db, progress);
-}
-
 std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
                                      const QString& lower, const QString& upper, const QString& like)
 {

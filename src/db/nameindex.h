@@ -31,10 +31,6 @@ bool present(QSqlDatabase& db);
  */
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error = nullptr);
 
-/** ensure() on a connection of its own to the file at dbPath; false when the index is not there afterwards.
- */
-bool ensureFile(const QString& dbPath, const std::function<void(const QString&)>& progress);
-
 /** The names of a kind that a pattern matches, and the starts they hold together. */
 struct Candidates {
     QVariantList names;

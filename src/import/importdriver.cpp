@@ -99,8 +99,11 @@ public:
             m_progress->start(int(items.size()));
         if (!m_db.open(m_f.databasePath()))
             return fail(items.first().name(), m_db.error(), m_db.inUse());
-        // A file from before the name index gets it now; without it the searches stay exact, only slower.
-        NameIndex::ensure(m_db, [this](const QString& t) { m_f.setProgress(t); });
+        // A file from before the name index, or with older owner and race indexes, gets this version's
+        // indexes now; without them the searches stay exact, only slower.
+        const auto show = [this](const QString& t) { m_f.setProgress(t); };
+        NameIndex::ensure(m_db, show);
+        m_db.ensureListingIndexes(show);
         RaceWriter writer(m_db);
         if (!writer.ok() || !writer.begin())
             return fail(items.first().name(), writer.error(), writer.inUse());

@@ -24,7 +24,9 @@ const QLatin1String selectListed(TURF_SEARCH_COLUMNS
                                  "WHERE tblhorsedata.rowid = listed.value");
 #undef TURF_RACE_JOIN
 #undef TURF_SEARCH_COLUMNS
-const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC");
+// Starts of one race come newest stored first. A name or id index walked backwards gives them so; the owner
+// index holds more columns after the key, and its starts of one race are put in that order by a small sort.
+const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC, tblhorsedata.rowid DESC");
 // Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name
 // range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
 // off that index: a name range is read through its index, a pattern by one pass over the table, and the rows

@@ -225,6 +225,8 @@ QList<WatchedStart> watchedStarts(MainWindowState& f, const QList<int>& weeks)
                 st.binds << qlonglong(e.id.toLongLong());
             }
             st.sql += QLatin1String(" AND tblhorsedata.racenum > ? AND tblhorsedata.racenum < ?");
+            // In the order of storage within a race, whichever index the engine reads.
+            st.sql += QLatin1String(" ORDER BY tblhorsedata.racenum, tblhorsedata.rowid");
             st.binds << double(first) << double(last + 1);
             statements << st;
         }
