@@ -31,6 +31,8 @@ struct Options {
     int weeks = 700;
     int horses = 20000;
     int runs = 5;
+    /** The letters of the cases to run, for a benchmark with lettered cases; all when empty. */
+    QString cases;
 };
 /** Reads the options from the program's arguments (without the program name) over the defaults given. */
 Options parseOptions(const QStringList& args, Options defaults = {});

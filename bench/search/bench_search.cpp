@@ -1,7 +1,7 @@
 // bench_search: times horse, prefix and owner searches end to end through the core (query, walk, grid,
 // statistics) against the same join query in the sqlite3 shell, on a database of 700 generated weeks.
 //
-// usage: bench_search [--dir DIR] [--weeks N] [--runs N]
+// usage: bench_search [--dir DIR] [--weeks N] [--runs N] [--cases LETTERS]
 // The database is built once (generated weeks imported through the import driver) and kept in DIR
 // (default /tmp/turf-bench, shared with bench_progeny) for later runs.
 #include "benchdata.h"
@@ -153,6 +153,8 @@ int main(int argc, char** argv)
     MainWindowState f(platform, dir, dir + QStringLiteral("/no-breeding.txt"));
     f.settingsWritable = false;
     for (const Case& c : cases) {
+        if (!o.cases.isEmpty() && !o.cases.contains(c.label.at(1)))
+            continue;
         const QString sql = literalSql(SearchQuery::build(c.mode, c.name, QString()));
         // Core and shell runs alternate, so that a change in the machine's load falls on both.
         std::vector<double> core, shell;
