@@ -38,3 +38,6 @@ struct CliRegistrar {
 QString takeOption(QStringList& args, const QString& name, const QString& fallback, bool& ok);
 /** Takes the flag "--name" out of args; true when it was there. */
 bool takeFlag(QStringList& args, const QString& name);
+/** Writes UTF-8 text to the stream's device as it is, after what the stream holds; a large export is not
+    decoded and encoded again on its way out. */
+void writeUtf8(QTextStream& stream, const QByteArray& text);

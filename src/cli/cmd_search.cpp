@@ -138,7 +138,7 @@ void SearchOptions::print(CliContext& c, CliSession& session, const QJsonObject&
         c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
         return;
     }
-    c.out << QString::fromUtf8(exportText(f.MSFlexGrid1));
+    writeUtf8(c.out, exportText(f.MSFlexGrid1));
     c.out << f.frainfo << "\n"
           << QString(f.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')) << "\n";
     GridOutputOptions::writeText(c.out, extra);

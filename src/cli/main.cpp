@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIODevice>
 
 #include <cstdio>
 #include <memory>
@@ -31,6 +32,15 @@ QString takeOption(QStringList& args, const QString& name, const QString& fallba
 bool takeFlag(QStringList& args, const QString& name)
 {
     return args.removeAll(name) > 0;
+}
+
+void writeUtf8(QTextStream& stream, const QByteArray& text)
+{
+    stream.flush();
+    if (QIODevice* device = stream.device())
+        device->write(text);
+    else
+        stream << QString::fromUtf8(text);
 }
 
 /** The command that argv names, skipping --dir and its value; null for none or an unknown one. */

@@ -163,6 +163,7 @@ struct ReadContext {
     CellFormat::NumberCache<std::int64_t> purses;
     CellFormat::NumberCache<std::int64_t> prices;
     CellFormat::NumberCache<std::int64_t> earnings;
+    CellFormat::NumberCache<std::int64_t> counts; // places, field sizes, post positions, start numbers
     CellFormat::NumberCache<double> distances;
     CellFormat::NumberCache<double> speeds;
     CellFormat::NumberCache<double> odds;
@@ -204,9 +205,9 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
     c[7] = f.surf;
     if (!r.isNull(ColSp))
         c[8] = ctx.speeds.get(r.real(ColSp), [&] { return CellFormat::fixed(r.real(ColSp), 1, 2); });
-    c[9] = r.plain(ColFin);
-    c[10] = r.plain(ColSize);
-    c[11] = r.plain(ColPpos);
+    c[9] = r.plain(ColFin, ctx.counts);
+    c[10] = r.plain(ColSize, ctx.counts);
+    c[11] = r.plain(ColPpos, ctx.counts);
     c[12] = r.plain(ColPurse, ctx.purses);
     if (!r.isNull(ColOdds))
         c[13] = ctx.odds.get(r.real(ColOdds), [&] { return CellFormat::fixed(r.real(ColOdds), 2, 1); });
@@ -215,7 +216,7 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
     c[15] = ctx.owners.get(oname);
     if (f.cprice > 0)
         c[16] = r.plain(ColCprice, ctx.prices);
-    c[17] = r.plain(ColStart);
+    c[17] = r.plain(ColStart, ctx.counts);
     out.colour = rowColour(f.cond, f.surf);
     return out;
 }
@@ -294,6 +295,9 @@ public:
         : m_crit(crit), m_currentOwnerOnly(currentOwnerOnly), m_ctx(ctx), m_found(found),
           m_begun(!crit.lastWeekBound.has_value())
     {
+        // Room for a full grid at once: a list grown step by step would touch twice the memory, and only
+        // the part a search fills is ever touched.
+        m_found.listed.reserve(std::size_t(MaxListed));
     }
     bool walking() const { return m_walking; }
     bool hasReference() const { return !m_first; }
