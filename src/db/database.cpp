@@ -20,12 +20,17 @@ struct ListingIndex {
     QLatin1String sql;
     int columns;
 };
-// The race index and the owner index hold every column a listing reads, so that an owner's starts and their
-// races come from a few packed pages of the index instead of a page of the table each.
+// The race index and the horse and owner indexes hold every column a listing reads, so that a name's starts
+// and their races come from a few packed pages of the index instead of a page of the table each.
 const ListingIndex listingIndexes[] = {
     {QLatin1String("tblraces_racenum"),
      QLatin1String("CREATE INDEX tblraces_racenum ON tblraces (racenum, surf, cond, dist, size, purse, "
                    "cprice, restr, age)"),
+     9},
+    {QLatin1String("tblhorsedata_hname"),
+     QLatin1String(
+         "CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum, hid, fin, "
+         "ppos, sp, start, odds, oname)"),
      9},
     {QLatin1String("tblhorsedata_oname"),
      QLatin1String("CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum, hname, "
@@ -91,9 +96,9 @@ QStringList Database::schema()
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
         listingIndexes[0].sql,
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
-        QStringLiteral("CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum)"),
-        QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
         listingIndexes[1].sql,
+        QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
+        listingIndexes[2].sql,
     };
 }
 
@@ -254,7 +259,7 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
     }
     if (missing.isEmpty())
         return true;
-    progress(QStringLiteral("Building the owner and race indexes (once; this may take a minute)..."));
+    progress(QStringLiteral("Building the search indexes (once; this may take a minute)..."));
     if (!begin())
         return false;
     for (const ListingIndex* index : missing) {
@@ -269,6 +274,15 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
         return false;
     }
     return true;
+}
+
+bool Database::indexHoldsStarts(const QString& index)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM pragma_index_info(?)"));
+    q.addBindValue(index);
+    // Every column of tblhorsedata.
+    return q.exec() && q.next() && q.value(0).toInt() == 9;
 }
 
 bool Database::begin()

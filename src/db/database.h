@@ -70,11 +70,14 @@ public:
     QString error() const { return m_error; }
 
     /**
-     * Builds the owner and race indexes again where an older file has them without the columns a listing
-     * reads, in one transaction, saying so through `progress` first. False with error() set when they could
-     * not be built; the file then keeps the indexes it had, and every search stays exact.
+     * Builds the race, horse and owner indexes again where an older file has them without the columns a
+     * listing reads, in one transaction, saying so through `progress` first. False with error() set when they
+     * could not be built; the file then keeps the indexes it had, and every search stays exact.
      */
     bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
+
+    /** True when the index holds every column of tblhorsedata, so that starts are read from it alone. */
+    bool indexHoldsStarts(const QString& index);
 
     bool begin();
     bool commit();

@@ -9,9 +9,9 @@
 #include <QFileInfo>
 
 /**
- * A file from before the name index, or with the owner and race indexes of older versions, gets the indexes
- * of this version the first time it is written to, their progress in the status label, which is cleared
- * again when they were built. Without them the searches stay exact, only slower: a failure here stops
+ * A file from before the name index, or with the race, horse and owner indexes of older versions, gets the
+ * indexes of this version the first time it is written to, their progress in the status label, which is
+ * cleared again when they were built. Without them the searches stay exact, only slower: a failure here stops
  * nothing.
  */
 static void indexNames(Platform& p, const QString& dbPath)

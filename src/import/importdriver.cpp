@@ -99,7 +99,7 @@ public:
             m_progress->start(int(items.size()));
         if (!m_db.open(m_f.databasePath()))
             return fail(items.first().name(), m_db.error(), m_db.inUse());
-        // A file from before the name index, or with older owner and race indexes, gets this version's
+        // A file from before the name index, or with older race, horse and owner indexes, gets this version's
         // indexes now; without them the searches stay exact, only slower.
         const auto show = [this](const QString& t) { m_f.setProgress(t); };
         NameIndex::ensure(m_db, show);

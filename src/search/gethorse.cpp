@@ -13,7 +13,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -362,9 +364,101 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
     return found;
 }
 
+/** A name as a JSON string: quotes, backslashes and control characters escaped, everything else as is. */
+void appendJsonString(std::string& out, const QString& name)
+{
+    out += '"';
+    for (const char c : name.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[(c >> 4) & 0xf];
+            out += hex[c & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+/** Binds a span of the walk's order, [first, end), to one of the two statements that read it. */
+class SpanReader
+{
+public:
+    SpanReader(Database& db, const IndexedPattern& pattern, const NameIndex::Candidates& names)
+        : m_names(names), m_byRows(db.prepare(byRowids().toUtf8().constData())),
+          m_byNames(db.prepare(spanOfNames(pattern.column).toUtf8().constData())),
+          m_inSpan(std::size_t(names.names.size()), 0),
+          // Only an index that holds the starts serves a span by names better than their rows.
+          m_namesServe(db.indexHoldsStarts(QStringLiteral("tblhorsedata_") + pattern.column)),
+          m_startsPerWeek(m_namesServe ? NameWalk::startsPerWeek(db) : 0)
+    {
+    }
+    bool ok() const { return m_byRows && m_byNames; }
+
+    /** The statement, reset and bound, that gives the span's starts in the order's order. */
+    sqlite3_stmt* bind(const std::vector<NameWalk::Start>& order, std::size_t first, std::size_t end)
+    {
+        m_spanNames.clear();
+        for (std::size_t k = first; k < end; ++k) {
+            const auto n = std::size_t(order[k].name);
+            if (!m_inSpan[n]) {
+                m_inSpan[n] = 1;
+                m_spanNames.push_back(n);
+            }
+        }
+        for (const std::size_t n : m_spanNames)
+            m_inSpan[n] = 0;
+        const NameWalk::Start &newest = order[first], &oldest = order[end - 1];
+        const double weeks = std::floor(newest.racenum) - std::floor(oldest.racenum) + 1;
+        m_list = "[";
+        if (m_namesServe && NameWalk::spanByNamesPays(qint64(m_spanNames.size()), qint64(end - first), weeks,
+                                                      m_startsPerWeek)) {
+            // In the order of the names, which is the index's: each seek lands near the one before.
+            std::sort(m_spanNames.begin(), m_spanNames.end());
+            for (const std::size_t n : m_spanNames) {
+                if (m_list.size() > 1)
+                    m_list += ',';
+                appendJsonString(m_list, m_names.names[qsizetype(n)].toString());
+            }
+            m_list += ']';
+            sqlite3_stmt* s = m_byNames.get();
+            sqlite3_reset(s);
+            sqlite3_bind_text(s, 1, m_list.data(), int(m_list.size()), SQLITE_STATIC);
+            sqlite3_bind_double(s, 2, oldest.racenum);
+            sqlite3_bind_double(s, 3, newest.racenum);
+            sqlite3_bind_int64(s, 4, oldest.rowid);
+            sqlite3_bind_int64(s, 5, newest.rowid);
+            return s;
+        }
+        for (std::size_t k = first; k < end; ++k) {
+            if (k > first)
+                m_list += ',';
+            m_list += std::to_string(order[k].rowid);
+        }
+        m_list += ']';
+        sqlite3_stmt* s = m_byRows.get();
+        sqlite3_reset(s);
+        sqlite3_bind_text(s, 1, m_list.data(), int(m_list.size()), SQLITE_STATIC);
+        return s;
+    }
+
+private:
+    const NameIndex::Candidates& m_names;
+    EngineStatement m_byRows, m_byNames;
+    std::vector<char> m_inSpan;
+    std::vector<std::size_t> m_spanNames;
+    std::string m_list;
+    const bool m_namesServe;
+    const double m_startsPerWeek;
+};
+
 /**
  * The search of a pattern through the names the name index found: the count is what the names hold, and
- * the starts are read one by one in the walk's order, only as far as the walk goes.
+ * the starts are read in the walk's order, span by span, only as far as the walk goes.
  */
 Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIndex::Candidates& names,
                        const Criteria& crit, bool currentOwnerOnly, ReadContext& ctx)
@@ -379,41 +473,32 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
     if (crit.firstWeek)
         limits.firstWeek = double(*crit.firstWeek);
     const auto order = NameWalk::newestFirst(db, pattern.column, names.names, limits);
-    const EngineStatement s = db.prepare(byRowids().toUtf8().constData());
-    if (!order || !s) {
+    SpanReader spans(db, pattern, names);
+    if (!order || !spans.ok()) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
     }
-    sqlite3_stmt* raw = s.get();
-    Reader r(raw);
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    // The starts go to the engine in batches, one run of the statement each: one start until a row gave the
-    // reference (a start without its race gives none), then a few, since the walk may end soon (another
-    // owner, the first week), then more.
+    // The spans: one start until a row gave the reference (a start without its race gives none), then a
+    // few, since the walk may end soon (another owner, the first week), then more.
     std::size_t next = 0, batch = 16;
-    std::string list;
     while (next < order->size() && walk.walking()) {
-        sqlite3_reset(raw);
-        const std::size_t limit = walk.hasReference() ? batch : 1;
-        list = "[";
-        std::size_t taken = 0;
-        for (; next < order->size() && taken < limit; ++next) {
-            const NameWalk::Start& start = (*order)[next];
-            // Starts after the last week are passed over unread, once the first row gave the reference.
-            if (walk.hasReference() && crit.lastWeekBound && !(start.racenum < *crit.lastWeekBound))
-                continue;
-            if (taken++ > 0)
-                list += ',';
-            list += std::to_string(start.rowid);
+        // Starts after the last week come first in the order; once the first row gave the reference they
+        // are passed over unread.
+        if (walk.hasReference() && crit.lastWeekBound) {
+            while (next < order->size() && !((*order)[next].racenum < *crit.lastWeekBound))
+                ++next;
+            if (next == order->size())
+                break;
         }
-        list += ']';
-        if (taken == 0)
-            break;
+        const std::size_t end = std::min(order->size(), next + (walk.hasReference() ? batch : 1));
+        sqlite3_stmt* s = spans.bind(*order, next, end);
+        next = end;
         if (walk.hasReference())
             batch = std::min<std::size_t>(batch * 4, 4096);
-        sqlite3_bind_text(raw, 1, list.data(), int(list.size()), SQLITE_STATIC);
+        const Reader r(s);
         int rc = SQLITE_DONE;
-        while (walk.walking() && (rc = sqlite3_step(raw)) == SQLITE_ROW)
+        while (walk.walking() && (rc = sqlite3_step(s)) == SQLITE_ROW)
             walk.row(r);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             found.error = engineError(h, QStringLiteral("The search failed"));

@@ -16,10 +16,11 @@ class Database;
 namespace NameWalk
 {
 
-/** One start: its race key and its row. */
+/** One start: its race key, its row, and its name's place in the list of names. */
 struct Start {
     double racenum = 0;
     qint64 rowid = 0;
+    qsizetype name = 0;
 };
 
 /** How far back a walk can go: `listed` starts before the last week's end, and none before the first week
@@ -43,5 +44,12 @@ std::optional<std::vector<Start>> newestFirst(Database& db, const QString& colum
     less than reading every start of the table, or with `range` (names with a literal start) every start of
     the names through the name column's index. */
 bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range);
+
+/** The starts stored for each week, on average; 0 for an empty table. */
+double startsPerWeek(Database& db);
+
+/** Whether reading `starts` starts of the walk's order that span `weeks` weeks by their `names` names, each
+    a range of a name index holding every column, costs less than reading them by their rows. */
+bool spanByNamesPays(qint64 names, qint64 starts, double weeks, double startsPerWeek);
 
 } // namespace NameWalk

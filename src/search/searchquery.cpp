@@ -22,10 +22,21 @@ const QLatin1String selectList(TURF_SEARCH_COLUMNS "FROM tblhorsedata " TURF_RAC
 const QLatin1String selectListed(TURF_SEARCH_COLUMNS
                                  "FROM json_each(?) AS listed CROSS JOIN tblhorsedata " TURF_RACE_JOIN
                                  "WHERE tblhorsedata.rowid = listed.value");
+// The names are the outer loop: each name's starts in the span are one range of its index. The row-value
+// bounds cut the races at the span's two ends exactly at its first and last start.
+#define TURF_SPAN_OF(column)                                                                                 \
+    TURF_SEARCH_COLUMNS "FROM json_each(?1) AS listed CROSS JOIN tblhorsedata " TURF_RACE_JOIN               \
+                        "WHERE tblhorsedata." column " = listed.value AND tblhorsedata.racenum >= ?2 AND "   \
+                        "tblhorsedata.racenum <= ?3 AND (tblhorsedata.racenum, tblhorsedata.rowid) >= (?2, " \
+                        "?4) AND (tblhorsedata.racenum, tblhorsedata.rowid) <= (?3, ?5)"
+const QLatin1String selectSpanOfHorses(TURF_SPAN_OF("hname"));
+const QLatin1String selectSpanOfOwners(TURF_SPAN_OF("oname"));
+#undef TURF_SPAN_OF
 #undef TURF_RACE_JOIN
 #undef TURF_SEARCH_COLUMNS
-// Starts of one race come newest stored first. A name or id index walked backwards gives them so; the owner
-// index holds more columns after the key, and its starts of one race are put in that order by a small sort.
+// Starts of one race come newest stored first. The id index walked backwards gives them so; the horse and
+// owner indexes hold more columns after the key, and their starts of one race are put in that order by a
+// small sort.
 const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC, tblhorsedata.rowid DESC");
 // Without table statistics the engine prefers walking the racenum index backwards (no sort) over a name
 // range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
@@ -203,6 +214,11 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
 QString byRowids()
 {
     return selectListed;
+}
+
+QString spanOfNames(const QString& column)
+{
+    return (column == QLatin1String("oname") ? selectSpanOfOwners : selectSpanOfHorses) + newestFirst;
 }
 
 Statement build(int mode, const QString& name, const QString& id)

@@ -85,6 +85,13 @@ QStringList ownerNames(const QString& expression);
     parameter), in the array's order. */
 QString byRowids();
 
+/**
+ * The statement that reads, as a search reads them and newest first, the starts in a span of the walk's
+ * order whose `column` ("hname" or "oname") is one of a list of names: ?1 the names as one JSON array, ?2
+ * and ?4 the race key and rowid of the span's oldest start, ?3 and ?5 those of its newest.
+ */
+QString spanOfNames(const QString& column);
+
 /** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
 Statement build(int mode, const QString& name, const QString& id);
 

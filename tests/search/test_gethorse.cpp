@@ -39,6 +39,7 @@
 
 #include <random>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace
 {
@@ -147,12 +148,15 @@ static void dropIndex(const QString& file)
         rows(file, u"DROP "_s + QLatin1String(drop));
 }
 
-/** Gives the file the owner and race indexes of older versions, which hold only their keys. */
+/** Gives the file the race, horse and owner indexes of older versions, which hold only their keys. */
 static void oldListingIndexes(const QString& file)
 {
-    for (const char* sql : {"DROP INDEX tblraces_racenum", "CREATE INDEX tblraces_racenum ON tblraces (racenum)",
-                            "DROP INDEX tblhorsedata_oname",
-                            "CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum)"})
+    for (const char* sql :
+         {"DROP INDEX tblraces_racenum", "CREATE INDEX tblraces_racenum ON tblraces (racenum)",
+          "DROP INDEX tblhorsedata_hname",
+          "CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum)",
+          "DROP INDEX tblhorsedata_oname",
+          "CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum)"})
         rows(file, QString::fromLatin1(sql));
 }
 
@@ -650,35 +654,46 @@ private slots:
             write();
             QCOMPARE(platform.labelTexts.filter(u"name index"_s),
                      {u"lblprogress: Building the name index: 0%"_s});
-            QCOMPARE(platform.labelTexts.filter(u"owner and race"_s),
-                     {u"lblprogress: Building the owner and race indexes (once; this may take a minute)..."_s});
+            QCOMPARE(platform.labelTexts.filter(u"search indexes"_s),
+                     {u"lblprogress: Building the search indexes (once; this may take a minute)..."_s});
             QCOMPARE_IN_STEP(file);
         }
 
-        // An owner's starts and their races are read from the two indexes alone, and the starts of one race
-        // still come newest stored first, not in the order of the index's further columns.
+        // A horse's or an owner's starts and their races are read from the indexes alone, and the starts of
+        // one race still come newest stored first, not in the order of the index's further columns.
         rows(file, u"INSERT INTO tblhorsedata (hname, hid, racenum, oname) VALUES ('Zed', 1, 101.0101, "
-                   "'Tie Barn'), ('Alpha', 2, 101.0101, 'Tie Barn')"_s);
-        const Statement owner = build(4, u"Tie Barn"_s, {});
-        const QString plan = queryRows(file, u"EXPLAIN QUERY PLAN "_s + owner.sql, owner.binds).join(u' ');
-        QVERIFY2(plan.contains(u"COVERING INDEX tblhorsedata_oname"_s) &&
-                     plan.contains(u"COVERING INDEX tblraces_racenum"_s),
-                 qPrintable(plan));
+                   "'Tie Barn'), ('Alpha', 2, 101.0101, 'Tie Barn'), ('Twin', 9, 101.0101, 'B'), "
+                   "('Twin', 3, 101.0101, 'A')"_s);
+        for (const auto& [mode, name, index] : {std::tuple{4, u"Tie Barn"_s, u"tblhorsedata_oname"_s},
+                                                std::tuple{2, u"Twin"_s, u"tblhorsedata_hname"_s}}) {
+            const Statement st = build(mode, name, {});
+            const QString plan = queryRows(file, u"EXPLAIN QUERY PLAN "_s + st.sql, st.binds).join(u' ');
+            QVERIFY2(plan.contains(u"COVERING INDEX "_s + index) &&
+                         plan.contains(u"COVERING INDEX tblraces_racenum"_s),
+                     qPrintable(plan));
+        }
         QVERIFY(gethorse(f, 4, u"Tie Barn"_s, {}));
         QCOMPARE(cells(f.MSFlexGrid1, 1, 2, 0, 1), (QStringList{u"Alpha"_s, u"2"_s, u"Zed"_s, u"1"_s}));
+        QVERIFY(gethorse(f, 2, u"Twin"_s, {}));
+        QCOMPARE(cells(f.MSFlexGrid1, 1, 2, 1, 1), (QStringList{u"3"_s, u"9"_s}));
     }
 
     void indexedSearchEqualsScan()
     {
-        QTemporaryDir dir, bare;
+        QTemporaryDir dir, bare, older;
         const QString file = dir.filePath(u"horses.mdb"_s);
-        HeadlessPlatform platform, barePlatform;
-        platform.defaultAnswer = barePlatform.defaultAnswer = Platform::Answer::Yes;
-        MainWindowState f(platform, dir.path(), QString()), g(barePlatform, bare.path(), QString());
-        f.settingsWritable = g.settingsWritable = false;
+        HeadlessPlatform platform, barePlatform, olderPlatform;
+        platform.defaultAnswer = barePlatform.defaultAnswer = olderPlatform.defaultAnswer =
+            Platform::Answer::Yes;
+        MainWindowState f(platform, dir.path(), QString()), g(barePlatform, bare.path(), QString()),
+            h(olderPlatform, older.path(), QString());
+        f.settingsWritable = g.settingsWritable = h.settingsWritable = false;
         fill(dir.path(), f);
         QVERIFY(QFile::copy(file, bare.filePath(u"horses.mdb"_s)));
         dropIndex(bare.filePath(u"horses.mdb"_s)); // searched by the full scan
+        // Read through the name index, the listed starts by their rows: the name indexes hold only keys.
+        QVERIFY(QFile::copy(file, older.filePath(u"horses.mdb"_s)));
+        oldListingIndexes(older.filePath(u"horses.mdb"_s));
 
         QStringList patterns = {u"*% p*"_s,      u"*0%*"_s,       u"*r_s*"_s, u"*\"when\"*"_s, u"*%_a*"_s,
                                 u"*\u00e9 o*"_s, u"*OL\u00c9*"_s, u"*ab"_s,   u"?ab*"_s,       u"*a?b*"_s};
@@ -699,7 +714,7 @@ private slots:
         int found = 0;
         for (qsizetype i = 0; i < patterns.size(); ++i) {
             // Every fourth search bounded by a last week, a first week or the current owner.
-            for (MainWindowState* s : {&f, &g}) {
+            for (MainWindowState* s : {&f, &g, &h}) {
                 s->panel.txtlastweek = i % 4 == 1 ? u"102"_s : QString();
                 s->panel.txtfirstweek = i % 4 == 2 ? u"102"_s : QString();
                 s->panel.chkowner = i % 4 == 3;
@@ -707,6 +722,7 @@ private slots:
             for (const int mode : {2, 4}) {
                 const QStringList got = shown(f, platform, mode, patterns[i]);
                 QCOMPARE(got, shown(g, barePlatform, mode, patterns[i]));
+                QCOMPARE(got, shown(h, olderPlatform, mode, patterns[i]));
                 found += got.first() == u"1"_s ? 1 : 0;
             }
         }
