@@ -17,25 +17,50 @@ int busyTimeoutMs = 5000;
 
 struct ListingIndex {
     QLatin1String name;
+    QLatin1String table;
     QLatin1String sql;
     int columns;
 };
 // The race index and the horse and owner indexes hold every column a listing reads, so that a name's starts
 // and their races come from a few packed pages of the index instead of a page of the table each.
 const ListingIndex listingIndexes[] = {
-    {QLatin1String("tblraces_racenum"),
+    {QLatin1String("tblraces_racenum"), QLatin1String("tblraces"),
      QLatin1String("CREATE INDEX tblraces_racenum ON tblraces (racenum, surf, cond, dist, size, purse, "
                    "cprice, restr, age)"),
      9},
-    {QLatin1String("tblhorsedata_hname"),
+    {QLatin1String("tblhorsedata_hname"), QLatin1String("tblhorsedata"),
      QLatin1String(
          "CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum, hid, fin, "
          "ppos, sp, start, odds, oname)"),
      9},
-    {QLatin1String("tblhorsedata_oname"),
+    {QLatin1String("tblhorsedata_oname"), QLatin1String("tblhorsedata"),
      QLatin1String("CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum, hname, "
                    "hid, fin, ppos, sp, start, odds)"),
      9},
+};
+/** The share of an index build done, shown as it changes. */
+struct BuildProgress {
+    static constexpr int interval = 100000; // engine steps between two calls of step()
+    const std::function<void(const QString&)>& progress;
+    double steps;
+    double done = 0;
+    int shown = -1;
+
+    void show(int percent)
+    {
+        if (percent == shown)
+            return;
+        shown = percent;
+        progress(QStringLiteral("Building the search indexes: %1%").arg(percent));
+    }
+    static int step(void* self)
+    {
+        auto* b = static_cast<BuildProgress*>(self);
+        b->done += interval;
+        // In steps of five: a minute's build is shown moving, without a repaint for every percent.
+        b->show(b->steps > 0 ? std::min(95, int(b->done * 20 / b->steps) * 5) : 95);
+        return 0; // never interrupts
+    }
 };
 } // namespace
 
@@ -259,15 +284,33 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
     }
     if (missing.isEmpty())
         return true;
-    progress(QStringLiteral("Building the search indexes (once; this may take a minute)..."));
+    // The share done is counted in the engine's steps: building an index takes about 20 for each row of its
+    // table, half while the rows are read and sorted, half while the index is written.
+    BuildProgress share{progress, 0};
+    for (const ListingIndex* index : missing) {
+        if (!q.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM ") + index->table) || !q.next())
+            return fail(QStringLiteral("The indexes cannot be built"), q.lastError());
+        share.steps += 20.0 * q.value(0).toDouble();
+    }
+    share.show(0);
     if (!begin())
         return false;
+    sqlite3* h = engine();
+    if (h)
+        sqlite3_progress_handler(h, BuildProgress::interval, &BuildProgress::step, &share);
+    bool built = true;
     for (const ListingIndex* index : missing) {
         if (!q.exec(QStringLiteral("DROP INDEX IF EXISTS ") + index->name) || !q.exec(index->sql)) {
-            const QSqlError error = q.lastError();
-            rollback();
-            return fail(QStringLiteral("The indexes cannot be built"), error);
+            built = false;
+            break;
         }
+    }
+    if (h)
+        sqlite3_progress_handler(h, 0, nullptr, nullptr);
+    if (!built) {
+        const QSqlError error = q.lastError();
+        rollback();
+        return fail(QStringLiteral("The indexes cannot be built"), error);
     }
     if (!commit()) {
         rollback();

@@ -654,8 +654,9 @@ private slots:
             write();
             QCOMPARE(platform.labelTexts.filter(u"name index"_s),
                      {u"lblprogress: Building the name index: 0%"_s});
-            QCOMPARE(platform.labelTexts.filter(u"search indexes"_s),
-                     {u"lblprogress: Building the search indexes (once; this may take a minute)..."_s});
+            const QStringList shares = platform.labelTexts.filter(u"search indexes"_s);
+            QVERIFY(!shares.isEmpty());
+            QCOMPARE(shares.first(), u"lblprogress: Building the search indexes: 0%"_s);
             QCOMPARE_IN_STEP(file);
         }
 
