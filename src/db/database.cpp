@@ -275,11 +275,10 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
     QSqlQuery q(m_db);
     QList<const ListingIndex*> missing;
     for (const ListingIndex& index : listingIndexes) {
-        q.prepare(QStringLiteral("SELECT COUNT(*) FROM pragma_index_info(?)"));
-        q.addBindValue(QString(index.name));
-        if (!q.exec() || !q.next())
-            return fail(QStringLiteral("The indexes cannot be read"), q.lastError());
-        if (q.value(0).toInt() != index.columns)
+        const std::optional<int> columns = indexColumns(index.name);
+        if (!columns)
+            return false;
+        if (*columns != index.columns)
             missing << &index;
     }
     if (missing.isEmpty())
@@ -319,13 +318,22 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
     return true;
 }
 
-bool Database::indexHoldsStarts(const QString& index)
+std::optional<int> Database::indexColumns(const QString& index)
 {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("SELECT COUNT(*) FROM pragma_index_info(?)"));
     q.addBindValue(index);
+    if (!q.exec() || !q.next()) {
+        fail(QStringLiteral("The indexes cannot be read"), q.lastError());
+        return std::nullopt;
+    }
+    return q.value(0).toInt();
+}
+
+bool Database::indexHoldsStarts(const QString& index)
+{
     // Every column of tblhorsedata.
-    return q.exec() && q.next() && q.value(0).toInt() == 9;
+    return indexColumns(index) == 9;
 }
 
 bool Database::begin()

@@ -104,6 +104,9 @@ public:
 
 private:
     friend class EngineStatement;
+    /** How many columns the index holds (0 when there is no such index); nullopt, with error() set, when the
+        schema cannot be read. */
+    std::optional<int> indexColumns(const QString& index);
     bool fail(const QString& what, const QString& detail);
     bool fail(const QString& what, const QSqlError& error);
 

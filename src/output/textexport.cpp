@@ -8,6 +8,14 @@
 
 #include <algorithm>
 
+/** Appends one field as the export writes it: in double quotes, followed by a comma. */
+static void appendField(QString& out, const QString& text)
+{
+    out += QLatin1Char('"');
+    out += text;
+    out += QLatin1String("\",");
+}
+
 QByteArray exportText(const GridState& grid, int columns)
 {
     // One text for the whole grid, converted once: a grid of 15,000 rows holds 270,000 cells.
@@ -21,12 +29,8 @@ QByteArray exportText(const GridState& grid, int columns)
     QString out;
     out.reserve(size);
     for (int r = 0; r < grid.rows(); ++r) {
-        for (int c = 0; c < columns; ++c) {
-            out += QLatin1Char('"');
-            if (c < shown)
-                out += grid.text(r, c);
-            out += QLatin1String("\",");
-        }
+        for (int c = 0; c < columns; ++c)
+            appendField(out, c < shown ? grid.text(r, c) : QString());
         out += QLatin1String("\r\n");
     }
     return out.toUtf8();
@@ -34,10 +38,11 @@ QByteArray exportText(const GridState& grid, int columns)
 
 QByteArray exportLine(const QStringList& texts)
 {
-    QByteArray out;
+    QString out;
     for (const QString& t : texts)
-        out += '"' + t.toUtf8() + "\",";
-    return out + "\r\n";
+        appendField(out, t);
+    out += QLatin1String("\r\n");
+    return out.toUtf8();
 }
 
 QString writeExport(const GridState& grid, const QString& path)

@@ -11,6 +11,9 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -364,26 +367,6 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
     return found;
 }
 
-/** A name as a JSON string: quotes, backslashes and control characters escaped, everything else as is. */
-void appendJsonString(std::string& out, const QString& name)
-{
-    out += '"';
-    for (const char c : name.toUtf8()) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[(c >> 4) & 0xf];
-            out += hex[c & 0xf];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 /** Binds a span of the walk's order, [first, end), to one of the two statements that read it. */
 class SpanReader
 {
@@ -414,26 +397,24 @@ public:
             m_inSpan[n] = 0;
         const NameWalk::Start &newest = order[first], &oldest = order[end - 1];
         const double weeks = std::floor(newest.racenum) - std::floor(oldest.racenum) + 1;
-        m_list = "[";
         if (m_namesServe && NameWalk::spanByNamesPays(qint64(m_spanNames.size()), qint64(end - first), weeks,
                                                       m_startsPerWeek)) {
             // In the order of the names, which is the index's: each seek lands near the one before.
             std::sort(m_spanNames.begin(), m_spanNames.end());
-            for (const std::size_t n : m_spanNames) {
-                if (m_list.size() > 1)
-                    m_list += ',';
-                appendJsonString(m_list, m_names.names[qsizetype(n)].toString());
-            }
-            m_list += ']';
+            QJsonArray list;
+            for (const std::size_t n : m_spanNames)
+                list.append(m_names.names[qsizetype(n)].toString());
+            m_json = QJsonDocument(list).toJson(QJsonDocument::Compact);
             sqlite3_stmt* s = m_byNames.get();
             sqlite3_reset(s);
-            sqlite3_bind_text(s, 1, m_list.data(), int(m_list.size()), SQLITE_STATIC);
+            sqlite3_bind_text(s, 1, m_json.constData(), int(m_json.size()), SQLITE_STATIC);
             sqlite3_bind_double(s, 2, oldest.racenum);
             sqlite3_bind_double(s, 3, newest.racenum);
             sqlite3_bind_int64(s, 4, oldest.rowid);
             sqlite3_bind_int64(s, 5, newest.rowid);
             return s;
         }
+        m_list = "[";
         for (std::size_t k = first; k < end; ++k) {
             if (k > first)
                 m_list += ',';
@@ -452,6 +433,7 @@ private:
     std::vector<char> m_inSpan;
     std::vector<std::size_t> m_spanNames;
     std::string m_list;
+    QByteArray m_json;
     const bool m_namesServe;
     const double m_startsPerWeek;
 };
