@@ -330,12 +330,6 @@ std::optional<int> Database::indexColumns(const QString& index)
     return q.value(0).toInt();
 }
 
-bool Database::indexHoldsStarts(const QString& index)
-{
-    // Every column of tblhorsedata.
-    return indexColumns(index) == 9;
-}
-
 bool Database::begin()
 {
     return m_db.transaction() || fail(QStringLiteral("Cannot start a transaction"), m_db.lastError());

@@ -76,9 +76,6 @@ public:
      */
     bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
 
-    /** True when the index holds every column of tblhorsedata, so that starts are read from it alone. */
-    bool indexHoldsStarts(const QString& index);
-
     bool begin();
     bool commit();
     void rollback();

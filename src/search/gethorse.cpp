@@ -11,9 +11,6 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -103,14 +100,25 @@ std::uint8_t rowColour(const QString& cond, const QString& surf)
 class Reader
 {
 public:
-    explicit Reader(sqlite3_stmt* s) : m_s(s) {}
+    explicit Reader(sqlite3_stmt* s)
+    {
+        for (int i = 0; i < ColumnCount; ++i)
+            m_at[std::size_t(i)] = {s, i};
+    }
+    /** The columns of a start read apart from its race's, placed as SearchQuery::splitColumns() says. */
+    Reader(sqlite3_stmt* start, sqlite3_stmt* race)
+    {
+        const auto split = splitColumns();
+        for (std::size_t i = 0; i < split.size(); ++i)
+            m_at[i] = {split[i].race ? race : start, split[i].index};
+    }
 
-    int type(int i) const { return sqlite3_column_type(m_s, i); }
+    int type(int i) const { return sqlite3_column_type(s(i), at(i)); }
     bool isNull(int i) const { return type(i) == SQLITE_NULL; }
     std::string_view view(int i) const
     {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
-        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(m_s, i))) : std::string_view();
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s(i), at(i)));
+        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(s(i), at(i)))) : std::string_view();
     }
     QString text(int i) const
     {
@@ -124,9 +132,9 @@ public:
         case SQLITE_NULL:
             return QString();
         case SQLITE_INTEGER:
-            return CellFormat::number(sqlite3_column_int64(m_s, i));
+            return CellFormat::number(sqlite3_column_int64(s(i), at(i)));
         case SQLITE_FLOAT:
-            return CellFormat::plain(sqlite3_column_double(m_s, i));
+            return CellFormat::plain(sqlite3_column_double(s(i), at(i)));
         default:
             return text(i);
         }
@@ -136,19 +144,25 @@ public:
     {
         if (type(i) != SQLITE_INTEGER)
             return plain(i);
-        const std::int64_t v = sqlite3_column_int64(m_s, i);
+        const std::int64_t v = sqlite3_column_int64(s(i), at(i));
         return cache.get(v, [v] { return CellFormat::number(v); });
     }
-    double real(int i) const { return sqlite3_column_double(m_s, i); }
+    double real(int i) const { return sqlite3_column_double(s(i), at(i)); }
     std::int64_t whole(int i) const
     {
         if (type(i) == SQLITE_FLOAT)
-            return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(m_s, i)));
-        return sqlite3_column_int64(m_s, i);
+            return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(s(i), at(i))));
+        return sqlite3_column_int64(s(i), at(i));
     }
 
 private:
-    sqlite3_stmt* m_s;
+    struct At {
+        sqlite3_stmt* s = nullptr;
+        int i = 0;
+    };
+    sqlite3_stmt* s(int column) const { return m_at[std::size_t(column)].s; }
+    int at(int column) const { return m_at[std::size_t(column)].i; }
+    std::array<At, ColumnCount> m_at;
 };
 
 /** What the rows of one search share: the track codes, the reference start and the texts seen so far. */
@@ -305,7 +319,12 @@ public:
         m_found.listed.reserve(std::size_t(MaxListed));
     }
     bool walking() const { return m_walking; }
-    bool hasReference() const { return !m_first; }
+    bool listedAny() const { return !m_found.listed.empty(); }
+    /** A start after the last week, once the first row gave the reference: the walk passes over it. */
+    bool passesOver(double racenum) const
+    {
+        return !m_first && !m_begun && !(racenum < *m_crit.lastWeekBound);
+    }
 
     void row(const Reader& r)
     {
@@ -367,80 +386,10 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
     return found;
 }
 
-/** Binds a span of the walk's order, [first, end), to one of the two statements that read it. */
-class SpanReader
-{
-public:
-    SpanReader(Database& db, const IndexedPattern& pattern, const NameIndex::Candidates& names)
-        : m_names(names), m_byRows(db.prepare(byRowids().toUtf8().constData())),
-          m_byNames(db.prepare(spanOfNames(pattern.column).toUtf8().constData())),
-          m_inSpan(std::size_t(names.names.size()), 0),
-          // Only an index that holds the starts serves a span by names better than their rows.
-          m_namesServe(db.indexHoldsStarts(QStringLiteral("tblhorsedata_") + pattern.column)),
-          m_startsPerWeek(m_namesServe ? NameWalk::startsPerWeek(db) : 0)
-    {
-    }
-    bool ok() const { return m_byRows && m_byNames; }
-
-    /** The statement, reset and bound, that gives the span's starts in the order's order. */
-    sqlite3_stmt* bind(const std::vector<NameWalk::Start>& order, std::size_t first, std::size_t end)
-    {
-        m_spanNames.clear();
-        for (std::size_t k = first; k < end; ++k) {
-            const auto n = std::size_t(order[k].name);
-            if (!m_inSpan[n]) {
-                m_inSpan[n] = 1;
-                m_spanNames.push_back(n);
-            }
-        }
-        for (const std::size_t n : m_spanNames)
-            m_inSpan[n] = 0;
-        const NameWalk::Start &newest = order[first], &oldest = order[end - 1];
-        const double weeks = std::floor(newest.racenum) - std::floor(oldest.racenum) + 1;
-        if (m_namesServe && NameWalk::spanByNamesPays(qint64(m_spanNames.size()), qint64(end - first), weeks,
-                                                      m_startsPerWeek)) {
-            // In the order of the names, which is the index's: each seek lands near the one before.
-            std::sort(m_spanNames.begin(), m_spanNames.end());
-            QJsonArray list;
-            for (const std::size_t n : m_spanNames)
-                list.append(m_names.names[qsizetype(n)].toString());
-            m_json = QJsonDocument(list).toJson(QJsonDocument::Compact);
-            sqlite3_stmt* s = m_byNames.get();
-            sqlite3_reset(s);
-            sqlite3_bind_text(s, 1, m_json.constData(), int(m_json.size()), SQLITE_STATIC);
-            sqlite3_bind_double(s, 2, oldest.racenum);
-            sqlite3_bind_double(s, 3, newest.racenum);
-            sqlite3_bind_int64(s, 4, oldest.rowid);
-            sqlite3_bind_int64(s, 5, newest.rowid);
-            return s;
-        }
-        m_list = "[";
-        for (std::size_t k = first; k < end; ++k) {
-            if (k > first)
-                m_list += ',';
-            m_list += std::to_string(order[k].rowid);
-        }
-        m_list += ']';
-        sqlite3_stmt* s = m_byRows.get();
-        sqlite3_reset(s);
-        sqlite3_bind_text(s, 1, m_list.data(), int(m_list.size()), SQLITE_STATIC);
-        return s;
-    }
-
-private:
-    const NameIndex::Candidates& m_names;
-    EngineStatement m_byRows, m_byNames;
-    std::vector<char> m_inSpan;
-    std::vector<std::size_t> m_spanNames;
-    std::string m_list;
-    QByteArray m_json;
-    const bool m_namesServe;
-    const double m_startsPerWeek;
-};
-
 /**
- * The search of a pattern through the names the name index found: the count is what the names hold, and
- * the starts are read in the walk's order, span by span, only as far as the walk goes.
+ * The search of a pattern through the names the name index found: the count is what the names hold, and the
+ * starts are read newest first, window by window, only as far as the walk goes. Each start's race is read
+ * as the walk comes to it, so races come in order and a start the walk does not list costs no race.
  */
 Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIndex::Candidates& names,
                        const Criteria& crit, bool currentOwnerOnly, ReadContext& ctx)
@@ -448,44 +397,43 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
     Found found;
     found.count = int(names.starts);
     sqlite3* h = db.engine();
-    NameWalk::Limits limits;
-    limits.listed = MaxListed;
-    limits.starts = names.starts;
-    limits.lastWeekBound = crit.lastWeekBound;
-    if (crit.firstWeek)
-        limits.firstWeek = double(*crit.firstWeek);
-    const auto order = NameWalk::newestFirst(db, pattern.column, names.names, limits);
-    SpanReader spans(db, pattern, names);
-    if (!order || !spans.ok()) {
+    NameWalk::Windows windows(db, pattern.column, names.names, {MaxListed, names.starts, crit.lastWeekBound});
+    const EngineStatement race = db.prepare(raceOfStart().toUtf8().constData());
+    if (!windows.ok() || !race) {
         found.error = engineError(h, QStringLiteral("The search cannot be run"));
         return found;
     }
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    // The spans: one start until a row gave the reference (a start without its race gives none), then a
-    // few, since the walk may end soon (another owner, the first week), then more.
-    std::size_t next = 0, batch = 16;
-    while (next < order->size() && walk.walking()) {
-        // Starts after the last week come first in the order; once the first row gave the reference they
-        // are passed over unread.
-        if (walk.hasReference() && crit.lastWeekBound) {
-            while (next < order->size() && !((*order)[next].racenum < *crit.lastWeekBound))
-                ++next;
-            if (next == order->size())
-                break;
-        }
-        const std::size_t end = std::min(order->size(), next + (walk.hasReference() ? batch : 1));
-        sqlite3_stmt* s = spans.bind(*order, next, end);
-        next = end;
-        if (walk.hasReference())
-            batch = std::min<std::size_t>(batch * 4, 4096);
-        const Reader r(s);
+    sqlite3_stmt* r = race.get();
+    while (walk.walking()) {
+        sqlite3_stmt* w = windows.next();
+        if (!w)
+            break;
+        const Reader reader(w, r);
         int rc = SQLITE_DONE;
-        while (walk.walking() && (rc = sqlite3_step(s)) == SQLITE_ROW)
-            walk.row(r);
+        while (walk.walking() && (rc = sqlite3_step(w)) == SQLITE_ROW) {
+            const double racenum = sqlite3_column_double(w, WindowRaceKey);
+            if (walk.passesOver(racenum))
+                continue;
+            // A start without its race is not listed, and one whose race is stored twice is listed twice,
+            // as in a join.
+            sqlite3_reset(r);
+            sqlite3_bind_double(r, 1, racenum);
+            int raceRc = SQLITE_DONE;
+            while (walk.walking() && (raceRc = sqlite3_step(r)) == SQLITE_ROW)
+                walk.row(reader);
+            if (raceRc != SQLITE_ROW && raceRc != SQLITE_DONE) {
+                rc = raceRc;
+                break;
+            }
+        }
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             found.error = engineError(h, QStringLiteral("The search failed"));
             return found;
         }
+        // Every start left lies before the first week, which ends a walk that has listed a start.
+        if (crit.firstWeek && windows.low() <= *crit.firstWeek && walk.listedAny())
+            break;
     }
     return found;
 }

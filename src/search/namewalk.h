@@ -1,55 +1,58 @@
 #pragma once
 
+#include "db/database.h"
+
 #include <QString>
 #include <QVariantList>
 
 #include <optional>
-#include <vector>
-
-class Database;
 
 /**
- * The starts of a set of names newest first, found through the name column's index (name, race) without
- * reading the starts themselves: a pattern's names may hold a large share of the table, of which a search
- * lists only the newest 15,000.
+ * The starts of a set of names newest first, read through the name column's index in windows of race keys
+ * back from the newest start: a pattern's names may hold a large share of the table, of which a search lists
+ * only the newest 15,000.
  */
 namespace NameWalk
 {
 
-/** One start: its race key, its row, and its name's place in the list of names. */
-struct Start {
-    double racenum = 0;
-    qint64 rowid = 0;
-    qsizetype name = 0;
-};
-
-/** How far back a walk can go: `listed` starts before the last week's end, and none before the first week
-    once one is listed; `starts` is how many the names hold in all. */
+/** How far back the windows reach at first: wide enough for `listed` starts before the last week's end if
+    the `starts` of the names were spread evenly over the weeks. */
 struct Limits {
     int listed = 0;
     qint64 starts = 0;
     std::optional<double> lastWeekBound;
-    std::optional<double> firstWeek;
 };
 
 /**
- * The starts whose `column` ("hname" or "oname") is one of `names`, newest first (race key descending, the
- * newer row first within a race): every start from the newest down to where the limits stop any walk, and
- * possibly some more. nullopt when the database cannot be read.
+ * The windows of one walk, each read whole and put newest first by the engine (a race never falls in two);
+ * the first as wide as the limits say, each further one twice as wide as the one before, the last reaching
+ * the oldest start.
  */
-std::optional<std::vector<Start>> newestFirst(Database& db, const QString& column, const QVariantList& names,
-                                              const Limits& limits);
+class Windows
+{
+public:
+    /** Windows over the starts whose `column` ("hname" or "oname") is one of `names`. */
+    Windows(Database& db, const QString& column, const QVariantList& names, const Limits& limits);
+    /** False when the statement cannot be prepared or the table read. */
+    bool ok() const { return m_ok; }
+    /** The next window's statement (SearchQuery::windowOfNames()), reset and bound, or nullptr once the
+        last window has been given. */
+    sqlite3_stmt* next();
+    /** The lowest race key of the window last given. */
+    double low() const { return m_low; }
+
+private:
+    EngineStatement m_statement;
+    QByteArray m_json;
+    bool m_ok = false;
+    bool m_done = false;
+    bool m_first = true;
+    double m_oldest = 0, m_high = 0, m_low = 0, m_width = 0;
+};
 
 /** Whether reading `starts` starts of `names` names this way, of which a walk lists at most `listed`, costs
     less than reading every start of the table, or with `range` (names with a literal start) every start of
     the names through the name column's index. */
 bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range);
-
-/** The starts stored for each week, on average; 0 for an empty table. */
-double startsPerWeek(Database& db);
-
-/** Whether reading `starts` starts of the walk's order that span `weeks` weeks by their `names` names, each
-    a range of a name index holding every column, costs less than reading them by their rows. */
-bool spanByNamesPays(qint64 names, qint64 starts, double weeks, double startsPerWeek);
 
 } // namespace NameWalk

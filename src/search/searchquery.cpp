@@ -18,20 +18,17 @@ namespace
     "size, cprice, start "
 #define TURF_RACE_JOIN "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
 const QLatin1String selectList(TURF_SEARCH_COLUMNS "FROM tblhorsedata " TURF_RACE_JOIN);
-// The list is the outer loop (a CROSS JOIN keeps it there), so the rows come in the list's order.
-const QLatin1String selectListed(TURF_SEARCH_COLUMNS
-                                 "FROM json_each(?) AS listed CROSS JOIN tblhorsedata " TURF_RACE_JOIN
-                                 "WHERE tblhorsedata.rowid = listed.value");
-// The names are the outer loop: each name's starts in the span are one range of its index. The row-value
-// bounds cut the races at the span's two ends exactly at its first and last start.
-#define TURF_SPAN_OF(column)                                                                                 \
-    TURF_SEARCH_COLUMNS "FROM json_each(?1) AS listed CROSS JOIN tblhorsedata " TURF_RACE_JOIN               \
-                        "WHERE tblhorsedata." column " = listed.value AND tblhorsedata.racenum >= ?2 AND "   \
-                        "tblhorsedata.racenum <= ?3 AND (tblhorsedata.racenum, tblhorsedata.rowid) >= (?2, " \
-                        "?4) AND (tblhorsedata.racenum, tblhorsedata.rowid) <= (?3, ?5)"
-const QLatin1String selectSpanOfHorses(TURF_SPAN_OF("hname"));
-const QLatin1String selectSpanOfOwners(TURF_SPAN_OF("oname"));
-#undef TURF_SPAN_OF
+// The names are the outer loop (a CROSS JOIN keeps them there): each name's starts in the window are one
+// range of its index, which holds every column read here, and the engine puts the window newest first.
+#define TURF_WINDOW_OF(column)                                                                               \
+    "SELECT hname, hid, racenum, oname, sp, odds, fin, ppos, start FROM json_each(?1) AS listed CROSS JOIN " \
+    "tblhorsedata WHERE tblhorsedata." column " = listed.value AND tblhorsedata.racenum >= ?2 AND "          \
+    "tblhorsedata.racenum < ?3 ORDER BY tblhorsedata.racenum DESC, tblhorsedata.rowid DESC"
+const QLatin1String selectWindowOfHorses(TURF_WINDOW_OF("hname"));
+const QLatin1String selectWindowOfOwners(TURF_WINDOW_OF("oname"));
+#undef TURF_WINDOW_OF
+const QLatin1String selectRace(
+    "SELECT racenum, dist, age, restr, cond, surf, purse, size, cprice FROM tblraces WHERE racenum = ?");
 #undef TURF_RACE_JOIN
 #undef TURF_SEARCH_COLUMNS
 // Starts of one race come newest stored first. The id index walked backwards gives them so; the horse and
@@ -211,14 +208,29 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
                           likePattern(name)};
 }
 
-QString byRowids()
+QString windowOfNames(const QString& column)
 {
-    return selectListed;
+    return column == QLatin1String("oname") ? selectWindowOfOwners : selectWindowOfHorses;
 }
 
-QString spanOfNames(const QString& column)
+QString raceOfStart()
 {
-    return (column == QLatin1String("oname") ? selectSpanOfOwners : selectSpanOfHorses) + newestFirst;
+    return selectRace;
+}
+
+std::array<SplitColumn, ColumnCount> splitColumns()
+{
+    std::array<SplitColumn, ColumnCount> at{};
+    const Column starts[] = {ColHname, ColHid, ColRacenum, ColOname, ColSp,
+                             ColOdds,  ColFin, ColPpos,    ColStart};
+    const Column races[] = {ColRacenum, ColDist,  ColAge,  ColRestr, ColCond,
+                            ColSurf,    ColPurse, ColSize, ColCprice};
+    for (int i = 0; i < int(std::size(starts)); ++i)
+        at[starts[i]] = {false, i};
+    // The race key is read from the race, as the joined statements read it.
+    for (int i = 0; i < int(std::size(races)); ++i)
+        at[races[i]] = {true, i};
+    return at;
 }
 
 Statement build(int mode, const QString& name, const QString& id)

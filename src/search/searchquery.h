@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <array>
 #include <optional>
 
 /** Building the statement of a horse, owner or race search, with every user text bound as a parameter. */
@@ -81,16 +82,26 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name);
     a double quote, " OR oname=" and a double quote; that text is split back into the names here. */
 QStringList ownerNames(const QString& expression);
 
-/** The statement that reads starts as a search reads them, given their rowids as one JSON array (the
-    parameter), in the array's order. */
-QString byRowids();
-
 /**
- * The statement that reads, as a search reads them and newest first, the starts in a span of the walk's
- * order whose `column` ("hname" or "oname") is one of a list of names: ?1 the names as one JSON array, ?2
- * and ?4 the race key and rowid of the span's oldest start, ?3 and ?5 those of its newest.
+ * The statement that reads, newest first, the starts in a window of race keys whose `column` ("hname" or
+ * "oname") is one of a list of names, without their races: ?1 the names as one JSON array, ?2 the lowest race
+ * key of the window and ?3 the key above its highest. Its columns, and those of raceOfStart(), are placed by
+ * splitColumns().
  */
-QString spanOfNames(const QString& column);
+QString windowOfNames(const QString& column);
+/** The place of the race key among the columns of windowOfNames(). */
+constexpr int WindowRaceKey = 2;
+
+/** The statement that reads the race of a start, the race key bound as its one parameter. */
+QString raceOfStart();
+
+/** Where a search column is read when the starts and their races are read apart: from the race or the start,
+    and at which place. */
+struct SplitColumn {
+    bool race = false;
+    int index = 0;
+};
+std::array<SplitColumn, ColumnCount> splitColumns();
 
 /** The statement of search mode 1 (name and id), 2 (name), 3 (id), 4 (owner) or 5 (race). */
 Statement build(int mode, const QString& name, const QString& id);
