@@ -83,8 +83,8 @@ bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range)
     if (!size)
         return false;
     // Costs in rows scanned, rough figures from timings on 2.5 million starts: a seek into the index about 10
-    // (once per name and window, two windows as a rule), an index entry 0.5, a start read by its row 15; the
-    // starts found without the index are sorted at about 2 each.
+    // (once per name and window, two windows as a rule), an index entry 0.5, a listed start with its race at
+    // most 15; the starts found without the index are sorted at about 2 each.
     const double read = double(std::min<qint64>(starts, listed));
     const double indexed =
         20.0 * double(names) + 0.5 * double(std::min<qint64>(starts, 2 * qint64(listed))) + 15.0 * read;
