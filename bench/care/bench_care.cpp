@@ -134,7 +134,7 @@ int main(int argc, char** argv)
     }
     const double c = BenchData::median(core), s = BenchData::median(shell);
     const double cc = BenchData::median(coreCpu), sc = BenchData::median(shellCpu);
-    out << "compact: VACUUM INTO, check, rename     " << ms(c) << " " << ms(cc) << "\n"
+    out << "compact: VACUUM INTO, counts, rename    " << ms(c) << " " << ms(cc) << "\n"
         << "sqlite3 shell VACUUM INTO alone         " << ms(s) << " " << ms(sc) << "\n"
         << "ratio core / shell                      " << QString::number(c / s, 'f', 2).rightJustified(8)
         << " " << QString::number(cc / sc, 'f', 2).rightJustified(8) << "\n";

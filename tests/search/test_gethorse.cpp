@@ -675,6 +675,16 @@ private slots:
                          plan.contains(u"COVERING INDEX tblraces_racenum"_s),
                      qPrintable(plan));
         }
+        // So are a pattern's starts, window by window, and the race of each.
+        for (const QString& column : {u"hname"_s, u"oname"_s}) {
+            const QString plan =
+                queryRows(file, u"EXPLAIN QUERY PLAN "_s + windowOfNames(column), {u"[]"_s, 0.0, 1.0})
+                    .join(u' ');
+            QVERIFY2(plan.contains(u"COVERING INDEX tblhorsedata_"_s + column), qPrintable(plan));
+        }
+        QVERIFY(queryRows(file, u"EXPLAIN QUERY PLAN "_s + raceOfStart(), {1.0})
+                    .join(u' ')
+                    .contains(u"COVERING INDEX tblraces_racenum"_s));
         QVERIFY(gethorse(f, 4, u"Tie Barn"_s, {}));
         QCOMPARE(cells(f.MSFlexGrid1, 1, 2, 0, 1), (QStringList{u"Alpha"_s, u"2"_s, u"Zed"_s, u"1"_s}));
         QVERIFY(gethorse(f, 2, u"Twin"_s, {}));
@@ -694,7 +704,7 @@ private slots:
         fill(dir.path(), f);
         QVERIFY(QFile::copy(file, bare.filePath(u"horses.mdb"_s)));
         dropIndex(bare.filePath(u"horses.mdb"_s)); // searched by the full scan
-        // Read through the name index, the listed starts by their rows: the name indexes hold only keys.
+        // Read through the name index, each start from its row: the name indexes hold only keys.
         QVERIFY(QFile::copy(file, older.filePath(u"horses.mdb"_s)));
         oldListingIndexes(older.filePath(u"horses.mdb"_s));
 
