@@ -51,6 +51,7 @@ public:
 
     const QString& text(int row, int col) const { return m_text[index(row, col)]; }
     void setText(int row, int col, const QString& text) { m_text[index(row, col)] = text; }
+    void setText(int row, int col, QString&& text) { m_text[index(row, col)] = std::move(text); }
     std::uint8_t colour(int row, int col) const { return m_colour[index(row, col)]; }
     void setColour(int row, int col, std::uint8_t palette) { m_colour[index(row, col)] = palette; }
     /** Sets the text colour of columns c0 to c1 of one row. */

@@ -461,7 +461,8 @@ void endEmpty(MainWindowState& f, const QString& message)
     f.MSFlexGrid1.setRedraw(true);
 }
 
-void loadGrid(MainWindowState& f, const std::vector<ListedStart>& listed, HorseStats& stats)
+/** Fills the grid with the listed starts, whose texts move into it, and counts them into the statistics. */
+void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& stats)
 {
     GridState& g = f.MSFlexGrid1;
     g.setRows(int(listed.size()) + 1);
@@ -477,10 +478,10 @@ void loadGrid(MainWindowState& f, const std::vector<ListedStart>& listed, HorseS
     g.setColAlign(14, Align::RightCenter);
 
     int row = 0;
-    for (const ListedStart& s : listed) {
+    for (ListedStart& s : listed) {
         ++row;
         for (int c = 0; c < 18; ++c)
-            g.setText(row, c, s.cells[std::size_t(c)]);
+            g.setText(row, c, std::move(s.cells[std::size_t(c)]));
         if (s.colour != Palette::Default)
             g.setRowColour(row, 0, 17, s.colour);
         stats.add(s.facts);
@@ -565,7 +566,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     const int threshold = crit.threshold;
     HorseStats stats(threshold, p.today());
     stats.setReferenceOwner(found.refOwner);
-    loadGrid(f, found.listed, stats);
+    loadGrid(f, std::move(found.listed), stats);
     grid.setRedraw(true);
 
     stats.fillWinGrid(f.MSFWGrid);
