@@ -9,7 +9,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace NameWalk
 {

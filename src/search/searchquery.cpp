@@ -19,7 +19,8 @@ namespace
 #define TURF_RACE_JOIN "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
 const QLatin1String selectList(TURF_SEARCH_COLUMNS "FROM tblhorsedata " TURF_RACE_JOIN);
 // The names are the outer loop (a CROSS JOIN keeps them there): each name's starts in the window are one
-// range of its index, which holds every column read here, and the engine puts the window newest first.
+// range of its index, which in a file with this version's indexes holds every column read here, and the
+// engine puts the window newest first.
 #define TURF_WINDOW_OF(column)                                                                               \
     "SELECT hname, hid, racenum, oname, sp, odds, fin, ppos, start FROM json_each(?1) AS listed CROSS JOIN " \
     "tblhorsedata WHERE tblhorsedata." column " = listed.value AND tblhorsedata.racenum >= ?2 AND "          \
