@@ -13,11 +13,10 @@ namespace SearchQuery
 namespace
 {
 
-#define TURF_SEARCH_COLUMNS                                                                                  \
-    "SELECT hname, hid, tblraces.racenum, oname, dist, sp, odds, age, restr, cond, surf, fin, purse, ppos, " \
-    "size, cprice, start "
-#define TURF_RACE_JOIN "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
-const QLatin1String selectList(TURF_SEARCH_COLUMNS "FROM tblhorsedata " TURF_RACE_JOIN);
+const QLatin1String
+    selectList("SELECT hname, hid, tblraces.racenum, oname, dist, sp, odds, age, restr, cond, "
+               "surf, fin, purse, ppos, size, cprice, start FROM tblhorsedata INNER JOIN "
+               "tblraces ON tblhorsedata.racenum = tblraces.racenum ");
 // The names are the outer loop (a CROSS JOIN keeps them there): each name's starts in the window are one
 // range of its index, which in a file with this version's indexes holds every column read here, and the
 // engine puts the window newest first.
@@ -30,8 +29,6 @@ const QLatin1String selectWindowOfOwners(TURF_WINDOW_OF("oname"));
 #undef TURF_WINDOW_OF
 const QLatin1String selectRace(
     "SELECT racenum, dist, age, restr, cond, surf, purse, size, cprice FROM tblraces WHERE racenum = ?");
-#undef TURF_RACE_JOIN
-#undef TURF_SEARCH_COLUMNS
 // Starts of one race come newest stored first. The id index walked backwards gives them so; the horse and
 // owner indexes hold more columns after the key, and their starts of one race are put in that order by a
 // small sort.
@@ -40,7 +37,6 @@ const QLatin1String newestFirst(" ORDER BY tblhorsedata.racenum DESC, tblhorseda
 // range, several names or a pattern, and then looks up every start in racenum order. The "+" keeps the order
 // off that index: a name range is read through its index, a pattern by one pass over the table, and the rows
 // sorted.
-// Starts of one race come newest stored first, as a walk back along the name's index gives them.
 const QLatin1String newestFirstSorted(" ORDER BY +tblhorsedata.racenum DESC, tblhorsedata.rowid DESC");
 
 bool hasWildcard(const QString& text)

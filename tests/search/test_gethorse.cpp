@@ -20,11 +20,9 @@
 #include "search/gethorse.h"
 #include "search/horsestats.h"
 #include "search/namewalk.h"
-
 #include "search/searchquery.h"
 #include "searchfixture.h"
 #include "testsupport.h"
-#include <sqlite3.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,6 +36,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <sqlite3.h>
 
 #include <random>
 #include <sys/stat.h>
