@@ -21,3 +21,9 @@ void MainWindowState::setProgress(const QString& text)
     lblprogress = text;
     m_platform.repaintLabel(QStringLiteral("lblprogress"), text);
 }
+
+void MainWindowState::setStatusLine(const QString& text)
+{
+    statusline = text;
+    m_platform.repaintLabel(QStringLiteral("statusline"), text);
+}

@@ -41,6 +41,8 @@ public:
 
     /** Sets lblprogress and has it shown at once. */
     void setProgress(const QString& text);
+    /** Sets the one line that says how the last action ended (the window's status bar), shown at once. */
+    void setStatusLine(const QString& text);
 
     /** True while the sire layout is shown (MSFSGrid hidden, MSFmaxgrid shown). */
     bool sireLayout() const { return !MSFSGrid.visible(); }
@@ -56,6 +58,7 @@ public:
     GridState MSFColorGridKey{7, 1, 1, 0};
 
     QString lblprogress;
+    QString statusline;
     QString frainfo;
     QString lblfastest;
     QString lblinjurytest;
