@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 # (Qt Charts finds its OpenGL dependency through libqt6opengl6-dev, which qt6-charts-dev does not pull in.)
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libsqlite3-dev sqlite3 libarchive-dev clang libclang-rt-14-dev xvfb xauth fonts-liberation
           qt6-charts-dev libqt6opengl6-dev)
 missing=()

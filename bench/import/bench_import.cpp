@@ -18,8 +18,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -46,13 +44,12 @@ bool exportCsv(Database& db, const QString& table, const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    QSqlQuery q(db.handle());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT * FROM %1").arg(table)))
+    Sql::Statement q = db.prepare(QStringLiteral("SELECT * FROM %1").arg(table));
+    if (!q)
         return false;
     QByteArray buffer;
     while (q.next()) {
-        const int n = q.record().count();
+        const int n = q.columnCount();
         for (int i = 0; i < n; ++i) {
             if (i)
                 buffer += ',';

@@ -253,6 +253,14 @@ void frmmainfinder::buildMenus()
     ExportText =
         filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::ExportText_Click);
 
+    // Undo names the change it puts back; Ctrl+Z reaches it unless a text box takes the key for its own text.
+    editmenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    editmenu->setObjectName(QStringLiteral("editmenu"));
+    cmdundo = editmenu->addAction(QStringLiteral("Can't Undo"), this, &frmmainfinder::cmdundo_Click);
+    cmdundo->setObjectName(QStringLiteral("cmdundo"));
+    cmdundo->setShortcut(QKeySequence::Undo);
+    connect(editmenu, &QMenu::aboutToShow, this, &frmmainfinder::updateUndo);
+
     Utilitiesmenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
     Utilitiesmenu->setObjectName(QStringLiteral("Utilitiesmenu"));
     datecalculator = Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this,
@@ -334,6 +342,7 @@ void frmmainfinder::refresh()
     txtinjury->setVisible(normal);
     lblfastest->setVisible(m_state.lblfastestVisible);
     cmdprint->setEnabled(m_state.cmdprintEnabled);
+    updateUndo();
     lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblfastest->setText(m_state.lblfastest);
@@ -437,9 +446,19 @@ void frmmainfinder::cmdremoverace_Click()
 
 void frmmainfinder::cmdcompact_Click()
 {
-    // Compaction gives the file a new identity: no connection of this window may outlive it. The
-    // searches and the import close theirs at their end, and the secondary windows open theirs per step.
     run([](MainWindowState& f) { ::cmdcompact_Click(f); });
+}
+
+void frmmainfinder::cmdundo_Click()
+{
+    run([](MainWindowState& f) { ::cmdundo_Click(f); });
+}
+
+void frmmainfinder::updateUndo()
+{
+    const std::optional<QString> caption = undoCaption(m_state);
+    cmdundo->setText(caption.value_or(QStringLiteral("Can't Undo")));
+    cmdundo->setEnabled(caption.has_value());
 }
 
 void frmmainfinder::edittracks_Click()

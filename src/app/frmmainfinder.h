@@ -55,6 +55,8 @@ public:
     void chartspeed_Click();
     void cmdremoverace_Click();
     void cmdcompact_Click();
+    /** Edit > Undo: puts back the last week removal or replacement. */
+    void cmdundo_Click();
     void edittracks_Click();
     void cmdbackup_Click();
     void cmdprint_Click();
@@ -120,6 +122,8 @@ public:
     QAction* cmdremoverace = nullptr;
     QAction* cmdprint = nullptr;
     QAction* ExportText = nullptr;
+    QMenu* editmenu = nullptr;
+    QAction* cmdundo = nullptr;
     QMenu* Utilitiesmenu = nullptr;
     QAction* datecalculator = nullptr;
     QAction* cmdcompact = nullptr;
@@ -156,6 +160,8 @@ private:
     void buildPanel(QWidget* panel);
     void buildStats(QWidget* stats);
     void buildMenus();
+    /** Names the change Edit > Undo would put back, or disables it. */
+    void updateUndo();
     void readPanel();
     /** Runs a core operation with the panel read before and every control refreshed after. */
     template <typename Op> void run(Op op);

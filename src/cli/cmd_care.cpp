@@ -3,7 +3,9 @@
 #include "cli/clisession.h"
 #include "core/format.h"
 #include "core/startup.h"
+#include "db/database.h"
 #include "db/maintenance.h"
+#include "db/undolog.h"
 
 #include <QFileInfo>
 
@@ -81,12 +83,38 @@ int removeWeeks(CliContext& c, const QStringList& args)
     });
 }
 
-int compact(CliContext& c, const QStringList& args)
+int compact(CliContext& c, QStringList args)
 {
+    // The kept changes stay unless asked otherwise: no question is put on the command line.
+    const bool forgetUndo = takeFlag(args, QStringLiteral("--forget-undo"));
     if (!args.isEmpty())
         return usageError(c, QStringLiteral("compact"),
                           QStringLiteral("unexpected argument ") + args.first());
-    return withSession(c, QStringLiteral("compact"), [](CliSession& s) { return cmdcompact_Click(s.state); });
+    return withSession(c, QStringLiteral("compact"),
+                       [&](CliSession& s) { return cmdcompact_Click(s.state, forgetUndo); });
+}
+
+int undo(CliContext& c, QStringList args)
+{
+    const bool list = takeFlag(args, QStringLiteral("--list"));
+    if (!args.isEmpty())
+        return usageError(c, QStringLiteral("undo"), QStringLiteral("unexpected argument ") + args.first());
+    if (!list)
+        return withSession(c, QStringLiteral("undo"), [](CliSession& s) { return cmdundo_Click(s.state); });
+    return withSession(c, QStringLiteral("undo"), [&](CliSession& s) {
+        Database db;
+        const auto kept = db.open(s.state.databasePath()) ? UndoLog::changes(db) : std::nullopt;
+        if (!kept) {
+            s.platform.message(db.error());
+            return false;
+        }
+        for (qsizetype i = 0; i < kept->size(); ++i) {
+            const UndoLog::Change& change = kept->at(i);
+            c.out << (i + 1) << '\t' << UndoLog::title(change, false) << '\t' << change.starts << " starts\t"
+                  << change.made << "\n";
+        }
+        return true;
+    });
 }
 
 int backup(CliContext& c, const QStringList& args)
@@ -128,8 +156,15 @@ int tracks(CliContext& c, const QStringList& args)
 CliRegistrar removeCommand{{QStringLiteral("remove-weeks"),
                             QStringLiteral("remove-weeks WEEK...  remove whole weeks (no question asked)"),
                             removeWeeks}};
-CliRegistrar compactCommand{
-    {QStringLiteral("compact"), QStringLiteral("compact              compact horses.mdb"), compact}};
+CliRegistrar compactCommand{{QStringLiteral("compact"),
+                             QStringLiteral("compact [--forget-undo]  compact horses.mdb (keeping the undo "
+                                            "records unless told to forget them)"),
+                             compact}};
+CliRegistrar undoCommand{
+    {QStringLiteral("undo"),
+     QStringLiteral("undo [--list]        put back the last week removal or replacement, "
+                    "or list the changes kept"),
+     undo}};
 CliRegistrar tracksCommand{
     {QStringLiteral("tracks"),
      QStringLiteral("tracks [add NUMBER CODE | delete NUMBER]  list, add or delete tracks"), tracks}};

@@ -11,7 +11,7 @@ Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultB
     defaultButtons << defaultButton;
     ++questions;
     if (answers.empty())
-        return defaultAnswer;
+        return pressEnter ? defaultButton : defaultAnswer;
     const Answer a = answers.front();
     answers.pop_front();
     return a;

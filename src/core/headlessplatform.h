@@ -32,6 +32,8 @@ public:
     /** Answers to Yes/No questions, used in order; then `defaultAnswer`. */
     std::deque<Answer> answers;
     Answer defaultAnswer = Answer::No;
+    /** When no answer is scripted, the question's own default button answers, as Enter would. */
+    bool pressEnter = false;
     /** Answers to file-open dialogs, used in order; an empty list is a Cancel. */
     std::deque<QStringList> openAnswers;
     std::deque<QString> saveAnswers;

@@ -3,8 +3,6 @@
 #include "db/database.h"
 
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 
 std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& error)
 {
@@ -21,11 +19,12 @@ std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& e
         return std::nullopt;
     }
     s.weeks = *weeks;
-    QSqlQuery q(db.handle());
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata")) || !q.next()) {
-        error = q.lastError().text();
+    const auto starts =
+        db.number("SELECT COUNT(*) FROM tblhorsedata", QStringLiteral("The starts cannot be counted"));
+    if (!starts) {
+        error = db.error();
         return std::nullopt;
     }
-    s.starts = q.value(0).toLongLong();
+    s.starts = *starts;
     return s;
 }

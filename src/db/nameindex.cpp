@@ -2,9 +2,6 @@
 
 #include "db/database.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
 namespace NameIndex
 {
 
@@ -72,97 +69,86 @@ QStringList schema()
 
 } // namespace
 
-bool present(QSqlDatabase& db)
+bool present(Database& db)
 {
     // An index from before the start counts is built again.
-    QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'")) && q.next() &&
-           q.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('tblnames') WHERE name = 'starts'")) &&
-           q.next();
+    Sql::Statement fts = db.prepare("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'");
+    Sql::Statement starts = db.prepare("SELECT 1 FROM pragma_table_info('tblnames') WHERE name = 'starts'");
+    return fts.next() && starts.next();
 }
 
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error)
 {
-    if (present(db.handle()))
+    if (present(db))
         return true;
-    QSqlQuery q(db.handle());
+    Sql::Connection& sql = db.sql();
+    Sql::Transaction t(sql);
     const auto failed = [&] {
-        if (error)
-            *error = QStringLiteral("The name index cannot be built: ") + q.lastError().text();
-        db.rollback();
-        return false;
-    };
-    if (!db.begin()) {
+        db.fail(QStringLiteral("The name index cannot be built"));
         if (error)
             *error = db.error();
         return false;
-    }
+    };
+    if (!t.ok())
+        return failed();
     QStringList statements;
     for (const char* trigger : triggers)
         statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(trigger);
     statements << QStringLiteral("DROP TABLE IF EXISTS tblnames_fts")
                << QStringLiteral("DROP TABLE IF EXISTS tblnames");
     for (const QString& statement : statements + schema()) {
-        if (!q.exec(statement))
+        if (!sql.exec(statement))
             return failed();
     }
-    if (!q.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM tblhorsedata")) || !q.next())
+    const auto last = db.number("SELECT COALESCE(MAX(rowid), 0) FROM tblhorsedata", QString());
+    if (!last)
         return failed();
-    const qint64 last = q.value(0).toLongLong();
     // Slices of the table in storage order, so that the share done can be shown as it goes.
     constexpr qint64 slice = 200000;
-    for (qint64 from = 0; from < last; from += slice) {
-        progress(QStringLiteral("Building the name index: %1%").arg(from * 100 / last));
-        for (const Column& c : columns) {
-            q.prepare(
-                QStringLiteral("INSERT INTO tblnames (kind, name, starts) SELECT %1, %2, COUNT(*) FROM "
-                               "tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL GROUP BY %2 "
-                               "ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts")
-                    .arg(c.kind)
-                    .arg(c.name));
-            q.addBindValue(from);
-            q.addBindValue(from + slice);
-            if (!q.exec())
+    std::vector<Sql::Statement> counts;
+    for (const Column& c : columns) {
+        counts.push_back(sql.prepare(
+            QStringLiteral("INSERT INTO tblnames (kind, name, starts) SELECT %1, %2, COUNT(*) FROM "
+                           "tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL GROUP BY %2 "
+                           "ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts")
+                .arg(c.kind)
+                .arg(c.name)));
+    }
+    for (qint64 from = 0; from < *last; from += slice) {
+        progress(QStringLiteral("Building the name index: %1%").arg(from * 100 / *last));
+        for (Sql::Statement& q : counts) {
+            if (!q.bind(1, from).bind(2, from + slice).run())
                 return failed();
         }
     }
-    if (!db.commit()) {
-        if (error)
-            *error = db.error();
-        db.rollback();
-        return false;
-    }
-    return true;
+    return t.commit() || failed();
 }
 
-std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& lower, const QString& upper, const QString& like)
+std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,
+                                     const QString& upper, const QString& like)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
+    Sql::Statement q;
     if (trigrams.isEmpty()) {
-        q.prepare(
+        q = db.prepare(
             QStringLiteral("SELECT name, starts FROM tblnames WHERE kind = %1 AND name >= ? AND name < ? "
                            "AND name LIKE ? ESCAPE '\\'")
                 .arg(int(kind)));
-        q.addBindValue(lower);
-        q.addBindValue(upper);
+        q.bind(1, lower).bind(2, upper).bind(3, like);
     } else {
         // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.
-        q.prepare(
+        q = db.prepare(
             QStringLiteral("SELECT name, starts FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
                            "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
                 .arg(int(kind)));
-        q.addBindValue(trigrams);
+        q.bind(1, trigrams).bind(2, like);
     }
-    q.addBindValue(like);
-    if (!q.exec())
-        return std::nullopt;
     Candidates c;
     while (q.next()) {
-        c.names << q.value(0);
-        c.starts += q.value(1).toLongLong();
+        c.names << q.text(0);
+        c.starts += q.integer(1);
     }
+    if (!q || q.failed())
+        return std::nullopt;
     return c;
 }
 

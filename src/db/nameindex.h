@@ -7,7 +7,6 @@
 #include <optional>
 
 class Database;
-class QSqlDatabase;
 
 /**
  * The distinct horse and owner names, each with the number of starts that carry it, under a trigram
@@ -22,7 +21,7 @@ namespace NameIndex
 enum class Kind { Horse = 0, Owner = 1 };
 
 /** True when the database has the index with its start counts (it is complete whenever it exists). */
-bool present(QSqlDatabase& db);
+bool present(Database& db);
 
 /**
  * Builds the index in a database that lacks it, in its own transaction, reporting the share done through
@@ -39,7 +38,7 @@ struct Candidates {
 
 /** The names of a kind matching the LIKE pattern (escape character "\\"), found through the trigram query, or
     without one between lower and upper (ignoring case); nullopt when the index cannot be read. */
-std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& lower, const QString& upper, const QString& like);
+std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,
+                                     const QString& upper, const QString& like);
 
 } // namespace NameIndex

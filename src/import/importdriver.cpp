@@ -3,8 +3,8 @@
 #include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "db/dbcare.h"
 #include "db/nameindex.h"
+#include "db/undolog.h"
 #include "import/importprogress.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
@@ -105,8 +105,14 @@ public:
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
         RaceWriter writer(m_db);
-        if (!writer.ok() || !writer.begin())
+        if (!writer.ok())
             return fail(items.first().name(), writer.error(), writer.inUse());
+        // IMMEDIATE: another program's short write is waited for here, before anything is read.
+        Sql::Transaction transaction(m_db.sql());
+        if (!transaction.ok()) {
+            m_db.fail(QStringLiteral("The database cannot be written"));
+            return fail(items.first().name(), m_db.error(), m_db.inUse());
+        }
         // One transaction for the whole run, committed however it ends: what was stored before a failure
         // or a refused week stays, as if each row had been written on its own, while the indexes are
         // written out once instead of once per file.
@@ -121,10 +127,11 @@ public:
             ++m_result.files;
             m_result.weeks << m_result.week;
         }
-        if (!writer.commit()) {
-            m_db.rollback();
+        if (!transaction.commit()) {
+            m_db.fail(QStringLiteral("The import could not be stored"));
+            transaction.rollback();
             m_result.weeks.clear();
-            return fail(completed ? items.last().name() : m_result.file, writer.error(), writer.inUse());
+            return fail(completed ? items.last().name() : m_result.file, m_db.error(), m_db.inUse());
         }
         if (!m_db.close()) {
             // What was read is stored; the failure is that the file stays open until the program ends.
@@ -141,9 +148,11 @@ public:
 private:
     /**
      * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
-     * file; keptWeek names a stored week that a failed replacement left as it was.
+     * file; undoneWeek names the week whose rows the failure rolled back: a stored week that a replacement
+     * left as it was, or a new week of which nothing was stored.
      */
-    ImportResult fail(const QString& name, const QString& detail, bool inUse = false, int keptWeek = -1)
+    ImportResult fail(const QString& name, const QString& detail, bool inUse = false, int undoneWeek = -1,
+                      bool replacing = false)
     {
         m_result.status = ImportResult::Status::Failed;
         m_result.file = name;
@@ -152,8 +161,10 @@ private:
         QStringList label{inUse ? m_result.detail
                                 : QStringLiteral("Import of ") + m_result.file +
                                       QStringLiteral(" was NOT completed.")};
-        if (keptWeek >= 0) {
-            label << QStringLiteral("Week %1 was left as it was before the import.").arg(keptWeek);
+        if (undoneWeek >= 0) {
+            label << (replacing ? QStringLiteral("Week %1 was left as it was before the import.")
+                                : QStringLiteral("Nothing of week %1 was stored."))
+                         .arg(undoneWeek);
             m_result.detail +=
                 (m_result.detail.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
                 label.last();
@@ -164,8 +175,8 @@ private:
     }
 
     /**
-     * One file inside a savepoint: when a file that replaces a stored week fails, the week goes back to
-     * exactly what it was; a new week keeps the rows read before the failure.
+     * One file inside a savepoint: a file that fails stores nothing of its week, and a week it was to
+     * replace goes back to exactly what it was.
      */
     bool importOne(const ImportItem& item, RaceWriter& writer)
     {
@@ -174,9 +185,11 @@ private:
             fail(name, writer.error(), writer.inUse());
             return false;
         }
-        bool replacing = false;
-        const bool done = importFile(item, name, writer, replacing);
-        if (done || !replacing) {
+        m_weekRead = false;
+        m_replacing = false;
+        const bool done = importFile(item, name, writer);
+        if (done || !m_weekRead) {
+            // Nothing was written when the file failed before its week was known, or when the week is kept.
             if (!writer.releaseSavepoint()) {
                 fail(name, writer.error(), writer.inUse());
                 return false;
@@ -189,11 +202,11 @@ private:
         }
         m_result.races -= m_fileRaces;
         m_result.starts -= m_fileStarts;
-        fail(name, m_result.detail, m_inUse, m_result.week);
+        fail(name, m_result.detail, m_inUse, m_result.week, m_replacing);
         return false;
     }
 
-    bool importFile(const ImportItem& item, const QString& name, RaceWriter& writer, bool& replacing)
+    bool importFile(const ImportItem& item, const QString& name, RaceWriter& writer)
     {
         m_fileRaces = 0;
         m_fileStarts = 0;
@@ -211,7 +224,9 @@ private:
         }
         const int week = reader.week();
         m_result.week = week;
+        m_weekRead = true;
 
+        std::optional<qint64> change;
         const auto stored = isStored(reader.firstHeader().number, week);
         if (!stored) {
             fail(name, m_db.error(), m_db.inUse());
@@ -227,6 +242,7 @@ private:
                                 QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
                     Platform::Answer::No) == Platform::Answer::Yes;
             if (!replace) {
+                m_weekRead = false; // nothing of the file was written: the stored week stays
                 m_result.file = name;
                 if (m_policy == DuplicateWeek::Ask) {
                     m_result.status = ImportResult::Status::Cancelled;
@@ -238,10 +254,10 @@ private:
             }
             m_f.setProgress(
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
-            if (!keepSafetyCopy(name, writer))
-                return false;
-            replacing = true;
-            if (!m_db.removeWeek(week)) {
+            m_replacing = true;
+            // The stored week is kept for undo in the file's savepoint, so that a failure drops both.
+            change = UndoLog::keep(m_db, UndoLog::Kind::Replace, {week});
+            if (!change || !m_db.removeWeek(week)) {
                 fail(name, m_db.error(), m_db.inUse());
                 return false;
             }
@@ -257,29 +273,11 @@ private:
             fail(name, reader.error(), writer.inUse());
             return false;
         }
-        return true;
-    }
-
-    /** Before the run's first replacement, the database as it is then becomes the automatic copy. The copy
-        reads through this connection, which must not be writing then: what the run stored so far is
-        committed first, as it would be at any later stop, and this file's savepoint is taken again (the file
-        has written nothing yet). */
-    bool keepSafetyCopy(const QString& name, RaceWriter& writer)
-    {
-        if (m_safetyCopyKept)
-            return true;
-        QString error;
-        bool ok = writer.commit();
-        error = ok ? QString() : writer.error();
-        ok = ok && DbCare::keepSafetyCopy(m_db, m_f.programPath(), error);
-        const bool reopened = writer.begin() && writer.savepoint();
-        if (!reopened && ok) {
-            ok = false;
-            error = writer.error();
+        if (change && !UndoLog::seal(m_db, *change)) {
+            fail(name, m_db.error(), m_db.inUse());
+            return false;
         }
-        if (!ok)
-            fail(name, error);
-        return m_safetyCopyKept = ok;
+        return true;
     }
 
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */
@@ -300,8 +298,9 @@ private:
     RaceClassifier m_classifier;
     ImportResult m_result;
     ImportProgress* m_progress;
-    bool m_safetyCopyKept = false;
     bool m_inUse = false;
+    bool m_weekRead = false;  // the file's week is known, so a failure from then on is undone
+    bool m_replacing = false; // the file replaces a stored week
     int m_fileRaces = 0;
     qint64 m_fileStarts = 0;
 };

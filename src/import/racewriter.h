@@ -14,10 +14,7 @@ public:
     explicit RaceWriter(Database& db);
 
     bool ok() const { return m_races && m_starts; }
-    /** Starts the write transaction at once, so that another program's lock is waited for here. */
-    bool begin();
-    bool commit();
-    /** A savepoint around one file, so that a failed replacement can give the old week back. */
+    /** A savepoint around one file, so that a file that fails stores nothing of its week. */
     bool savepoint();
     bool releaseSavepoint();
     bool rollbackToSavepoint();
@@ -30,12 +27,12 @@ public:
 
 private:
     bool exec(const char* sql);
-    bool step(sqlite3_stmt* statement);
-    bool failed(int rc);
+    bool run(Sql::Statement& statement);
+    bool failed();
 
-    sqlite3* m_db = nullptr;
-    EngineStatement m_races;
-    EngineStatement m_starts;
+    Database& m_db;
+    Sql::Statement m_races;
+    Sql::Statement m_starts;
     QString m_error;
     bool m_inUse = false;
 };

@@ -6,9 +6,6 @@
 #include "output/gridsettings.h"
 #include "progeny/breedingfile.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
 #include <array>
 #include <cmath>
 #include <limits>
@@ -403,13 +400,12 @@ void getsires(MainWindowState& f, const QString& name)
             f.platform().message(databaseFailure(db.error()));
             return;
         }
-        QSqlQuery q(db.handle());
-        q.setForwardOnly(true);
         // Bound values: a quote in a horse's name is just a character of the name.
-        if (!q.prepare(QStringLiteral("SELECT hname, dist, sp, restr, surf, fin, cprice FROM tblhorsedata "
+        Sql::Statement q = db.prepare("SELECT hname, dist, sp, restr, surf, fin, cprice FROM tblhorsedata "
                                       "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
-                                      "WHERE hname = ? AND hid = ? ORDER BY tblhorsedata.racenum"))) {
-            f.platform().message(databaseFailure(q.lastError().text()));
+                                      "WHERE hname = ? AND hid = ? ORDER BY tblhorsedata.racenum");
+        if (!q) {
+            f.platform().message(databaseFailure(db.error()));
             return;
         }
         const qint64 minStarts = minimumStarts(f.panel.txtnum);
@@ -417,29 +413,25 @@ void getsires(MainWindowState& f, const QString& name)
         for (int i = 0; i < count; ++i) {
             const Progeny& p = progeny[std::size_t(i)];
             const int r = i + 1;
-            q.bindValue(0, p.name);
-            q.bindValue(1, p.id);
-            if (!q.exec()) {
-                f.platform().message(databaseFailure(q.lastError().text()));
-                return;
-            }
+            q.reset();
+            q.bind(1, p.name).bind(2, qint64(p.id));
             starts.clear();
             while (q.next()) {
                 Start s;
-                s.hname = q.value(0).toString();
-                s.dist = q.value(1).toDouble();
-                s.sp = q.value(2).toDouble();
-                s.restr = q.value(3).toString();
-                s.surf = q.value(4).toString();
-                s.fin = q.value(5).toInt();
-                s.cprice = q.value(6).toLongLong();
+                s.hname = q.text(0);
+                s.dist = q.real(1);
+                s.sp = q.real(2);
+                s.restr = q.text(3);
+                s.surf = q.text(4);
+                s.fin = int(q.integer(5));
+                s.cprice = q.integer(6);
                 starts.push_back(std::move(s));
             }
-            if (q.lastError().isValid()) {
-                f.platform().message(databaseFailure(q.lastError().text()));
+            if (q.failed()) {
+                db.fail(QStringLiteral("The starts cannot be read"));
+                f.platform().message(databaseFailure(db.error()));
                 return;
             }
-            q.finish();
 
             const qint64 n = qint64(starts.size());
             if (n == 0) {

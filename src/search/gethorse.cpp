@@ -100,26 +100,22 @@ std::uint8_t rowColour(const QString& cond, const QString& surf)
 class Reader
 {
 public:
-    explicit Reader(sqlite3_stmt* s)
+    explicit Reader(const Sql::Statement& s)
     {
         for (int i = 0; i < ColumnCount; ++i)
-            m_at[std::size_t(i)] = {s, i};
+            m_at[std::size_t(i)] = {&s, i};
     }
     /** The columns of a start read apart from its race's, placed as SearchQuery::splitColumns() says. */
-    Reader(sqlite3_stmt* start, sqlite3_stmt* race)
+    Reader(const Sql::Statement& start, const Sql::Statement& race)
     {
         const auto split = splitColumns();
         for (std::size_t i = 0; i < split.size(); ++i)
-            m_at[i] = {split[i].race ? race : start, split[i].index};
+            m_at[i] = {split[i].race ? &race : &start, split[i].index};
     }
 
-    int type(int i) const { return sqlite3_column_type(s(i), at(i)); }
+    int type(int i) const { return s(i).columnType(at(i)); }
     bool isNull(int i) const { return type(i) == SQLITE_NULL; }
-    std::string_view view(int i) const
-    {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s(i), at(i)));
-        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(s(i), at(i)))) : std::string_view();
-    }
+    std::string_view view(int i) const { return s(i).utf8(at(i)); }
     QString text(int i) const
     {
         const std::string_view v = view(i);
@@ -132,9 +128,9 @@ public:
         case SQLITE_NULL:
             return QString();
         case SQLITE_INTEGER:
-            return CellFormat::number(sqlite3_column_int64(s(i), at(i)));
+            return CellFormat::number(s(i).integer(at(i)));
         case SQLITE_FLOAT:
-            return CellFormat::plain(sqlite3_column_double(s(i), at(i)));
+            return CellFormat::plain(s(i).real(at(i)));
         default:
             return text(i);
         }
@@ -144,23 +140,23 @@ public:
     {
         if (type(i) != SQLITE_INTEGER)
             return plain(i);
-        const std::int64_t v = sqlite3_column_int64(s(i), at(i));
+        const std::int64_t v = s(i).integer(at(i));
         return cache.get(v, [v] { return CellFormat::number(v); });
     }
-    double real(int i) const { return sqlite3_column_double(s(i), at(i)); }
+    double real(int i) const { return s(i).real(at(i)); }
     std::int64_t whole(int i) const
     {
         if (type(i) == SQLITE_FLOAT)
-            return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(s(i), at(i))));
-        return sqlite3_column_int64(s(i), at(i));
+            return std::int64_t(Fmt::roundHalfEven(s(i).real(at(i))));
+        return s(i).integer(at(i));
     }
 
 private:
     struct At {
-        sqlite3_stmt* s = nullptr;
+        const Sql::Statement* s = nullptr;
         int i = 0;
     };
-    sqlite3_stmt* s(int column) const { return m_at[std::size_t(column)].s; }
+    const Sql::Statement& s(int column) const { return *m_at[std::size_t(column)].s; }
     int at(int column) const { return m_at[std::size_t(column)].i; }
     std::array<At, ColumnCount> m_at;
 };
@@ -248,58 +244,38 @@ struct Found {
     QString error;
 };
 
-QString engineError(sqlite3* h, const QString& what)
+QString engineError(Database& db, const QString& what)
 {
-    if (Database::isBusyCode(sqlite3_errcode(h)))
-        return Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(h, "main")));
-    return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
+    db.fail(what);
+    return db.error();
 }
 
 bool loadTracks(Database& db, std::vector<QString>& tracks, QString& error)
 {
-    sqlite3* h = db.engine();
-    const EngineStatement s = db.prepare("SELECT num, stcode FROM statecodes");
-    if (!s) {
-        error = engineError(h, QStringLiteral("The track table cannot be read"));
-        return false;
-    }
-    sqlite3_stmt* raw = s.get();
-    Reader r(raw);
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    Sql::Statement s = db.prepare("SELECT num, stcode FROM statecodes");
+    const Reader r(s);
+    while (s.next()) {
         // Track numbers are the two digits of a race key: 0 to 99.
-        const std::int64_t num = sqlite3_column_int64(raw, 0);
+        const std::int64_t num = s.integer(0);
         if (num < 0 || num > 99)
             continue;
         if (tracks.size() <= std::size_t(num))
             tracks.resize(std::size_t(num) + 1);
         tracks[std::size_t(num)] = r.text(1);
     }
-    if (rc != SQLITE_DONE) {
-        error = engineError(h, QStringLiteral("The track table cannot be read"));
+    if (!s || s.failed()) {
+        error = engineError(db, QStringLiteral("The track table cannot be read"));
         return false;
     }
     return true;
 }
 
 /** Binds the statement's parameters: texts, doubles (race keys) and whole numbers. */
-bool bindAll(sqlite3_stmt* raw, const QVariantList& binds)
+bool bindAll(Sql::Statement& s, const QVariantList& binds)
 {
-    for (int i = 0; i < binds.size(); ++i) {
-        const QVariant& v = binds[i];
-        int rc;
-        if (v.typeId() == QMetaType::QString) {
-            const QByteArray text = v.toString().toUtf8();
-            rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        } else if (v.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(raw, i + 1, v.toDouble());
-        } else {
-            rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
-        }
-        if (rc != SQLITE_OK)
-            return false;
-    }
-    return true;
+    for (int i = 0; i < binds.size(); ++i)
+        s.bindValue(i + 1, binds[i]);
+    return s && !s.failed();
 }
 
 /**
@@ -367,22 +343,19 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
                 ReadContext& ctx)
 {
     Found found;
-    sqlite3* h = db.engine();
-    const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-    if (!s || !bindAll(s.get(), st.binds)) {
-        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+    Sql::Statement s = db.prepare(st.sql);
+    if (!bindAll(s, st.binds)) {
+        found.error = engineError(db, QStringLiteral("The search cannot be run"));
         return found;
     }
-    sqlite3_stmt* raw = s.get();
-    Reader r(raw);
+    const Reader r(s);
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    while (s.next()) {
         ++found.count;
         walk.row(r);
     }
-    if (rc != SQLITE_DONE)
-        found.error = engineError(h, QStringLiteral("The search failed"));
+    if (s.failed())
+        found.error = engineError(db, QStringLiteral("The search failed"));
     return found;
 }
 
@@ -396,39 +369,33 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
 {
     Found found;
     found.count = int(names.starts);
-    sqlite3* h = db.engine();
     NameWalk::Windows windows(db, pattern.column, names.names, {MaxListed, names.starts, crit.lastWeekBound});
-    const EngineStatement race = db.prepare(raceOfStart().toUtf8().constData());
+    Sql::Statement race = db.prepare(raceOfStart());
     if (!windows.ok() || !race) {
-        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+        found.error = engineError(db, QStringLiteral("The search cannot be run"));
         return found;
     }
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    sqlite3_stmt* r = race.get();
     while (walk.walking()) {
-        sqlite3_stmt* w = windows.next();
+        Sql::Statement* w = windows.next();
         if (!w)
             break;
-        const Reader reader(w, r);
-        int rc = SQLITE_DONE;
-        while (walk.walking() && (rc = sqlite3_step(w)) == SQLITE_ROW) {
-            const double racenum = sqlite3_column_double(w, WindowRaceKey);
+        const Reader reader(*w, race);
+        while (walk.walking() && w->next()) {
+            const double racenum = w->real(WindowRaceKey);
             if (walk.passesOver(racenum))
                 continue;
             // A start without its race is not listed, and one whose race is stored twice is listed twice,
             // as in a join.
-            sqlite3_reset(r);
-            sqlite3_bind_double(r, 1, racenum);
-            int raceRc = SQLITE_DONE;
-            while (walk.walking() && (raceRc = sqlite3_step(r)) == SQLITE_ROW)
+            race.reset();
+            race.bind(1, racenum);
+            while (walk.walking() && race.next())
                 walk.row(reader);
-            if (raceRc != SQLITE_ROW && raceRc != SQLITE_DONE) {
-                rc = raceRc;
+            if (race.failed())
                 break;
-            }
         }
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            found.error = engineError(h, QStringLiteral("The search failed"));
+        if (w->failed() || race.failed()) {
+            found.error = engineError(db, QStringLiteral("The search failed"));
             return found;
         }
         // Every start left lies before the first week, which ends a walk that has listed a start.
@@ -441,11 +408,11 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
 /** The names of an indexed pattern, when the database has the index and reading through it pays. */
 std::optional<NameIndex::Candidates> indexedNames(Database& db, const std::optional<IndexedPattern>& pattern)
 {
-    if (!pattern || !NameIndex::present(db.handle()))
+    if (!pattern || !NameIndex::present(db))
         return std::nullopt;
     const auto kind =
         pattern->column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
-    auto names = NameIndex::candidates(db.handle(), kind, pattern->trigrams, pattern->range.lower,
+    auto names = NameIndex::candidates(db, kind, pattern->trigrams, pattern->range.lower,
                                        pattern->range.upper, pattern->like);
     if (!names ||
         !NameWalk::pays(db, names->names.size(), names->starts, MaxListed, pattern->trigrams.isEmpty()))
@@ -520,19 +487,13 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
             endEmpty(f, db.error());
             return false;
         }
-        if (!db.engine()) {
-            endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
-            return false;
-        }
         if (loadTracks(db, ctx.tracks, found.error)) {
             // One read transaction: the names' counts and their starts come from one state of the file, and
             // the engine does not lock and unlock the file for each start read by its row.
-            const bool reading = db.begin();
+            const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
             const auto names = indexedNames(db, indexed);
             found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
                           : runSearch(db, st, crit, f.panel.chkowner, ctx);
-            if (reading)
-                db.rollback();
         }
         if (!db.close() && found.error.isEmpty())
             found.error = db.error();
@@ -582,28 +543,22 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
 bool readGridRows(Database& db, const QList<Statement>& statements, std::vector<GridRow>& rows,
                   QString& error)
 {
-    sqlite3* h = db.engine();
-    if (!h) {
-        error = QStringLiteral("The database driver gives no access to the database.");
-        return false;
-    }
     ReadContext ctx;
     if (!loadTracks(db, ctx.tracks, error))
         return false;
     for (const Statement& st : statements) {
-        const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-        if (!s || !bindAll(s.get(), st.binds)) {
-            error = engineError(h, QStringLiteral("The search cannot be run"));
+        Sql::Statement s = db.prepare(st.sql);
+        if (!bindAll(s, st.binds)) {
+            error = engineError(db, QStringLiteral("The search cannot be run"));
             return false;
         }
-        const Reader r(s.get());
-        int rc;
-        while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+        const Reader r(s);
+        while (s.next()) {
             ListedStart start = readStart(r, ctx);
             rows.push_back({std::move(start.cells), start.colour, start.facts.racenum});
         }
-        if (rc != SQLITE_DONE) {
-            error = engineError(h, QStringLiteral("The search failed"));
+        if (s.failed()) {
+            error = engineError(db, QStringLiteral("The search failed"));
             return false;
         }
     }

@@ -1,7 +1,8 @@
 // The import through the core, from the main window (menu and dropped files), and turftrawler-cli import.
 #include "app/frmmainfinder.h"
 #include "app/statusprogress.h"
-#include "db/dbcare.h"
+#include "db/maintenance.h"
+#include "db/undolog.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "import/ziparchive.h"
@@ -117,10 +118,13 @@ private slots:
                 u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613 ORDER BY 1"_s),
             (QStringList{u"New 0"_s, u"New 1"_s}));
         QCOMPARE(fx->stored({611, 612, 613, 614}), u"2/6 1/2 2/6 1/1"_s);
-        // The automatic copy holds the database as it was before the replacement.
-        Database copy;
-        QVERIFY(copy.open(DbCare::safetyCopyPath(fx->f.programPath())));
-        QCOMPARE(copy.weeks().value(), (QList<int>{614, 613, 612, 611}));
+        // Undo gives the week back as it was before the replacement; the new week of the run stays.
+        QCOMPARE(undoCaption(fx->f).value(), u"Undo Replace Week 612"_s);
+        QVERIFY(cmdundo_Click(fx->f));
+        QCOMPARE(fx->f.statusline, u"Restored week 612 as it was before the replacement (9 starts)."_s);
+        QCOMPARE(fx->stored({611, 612, 613, 614}), u"2/6 3/9 2/6 1/1"_s);
+        QCOMPARE(fx->rows(u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613"_s),
+                 (QStringList{u"Old 0"_s, u"Old 1"_s, u"Old 2"_s}));
     }
 
     void countCarriesAcrossFiles()
@@ -157,7 +161,7 @@ private slots:
         QCOMPARE(fx->stored({5}), u"1/1"_s);
     }
 
-    void brokenOrMissingFileKeepsWhatWasRead()
+    void brokenOrMissingFileStoresNothingOfItsWeek()
     {
         TestRace a, b;
         b.number = u"612.0102"_s;
@@ -168,11 +172,19 @@ private slots:
             import({fx->writeWeek(u"good.txt"_s, 611, 1, 1, u"G"_s), fx->write(u"raceout612.txt"_s, text),
                     fx->writeWeek(u"later.txt"_s, 613, 1, 1, u"L"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
-        QCOMPARE(fx->f.lblprogress, u"Import of raceout612.txt was NOT completed.\rImport terminated."_s);
+        QCOMPARE(fx->f.lblprogress, u"Import of raceout612.txt was NOT completed.\rNothing of week 612 was "
+                                    u"stored.\rImport terminated."_s);
         QCOMPARE(fx->p.labelTexts.last(), u"lblprogress: "_s + fx->f.lblprogress);
         QVERIFY(r.detail.contains(u"end marker"_s));
         QVERIFY(fx->p.messages.isEmpty());
-        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 2/3 0/0"_s);
+        // A part of a week is no week: the earlier file's week stays, and the mended file goes in as new.
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 0/0 0/0"_s);
+        QCOMPARE(
+            int(import({fx->write(u"mended.txt"_s, resultText(resultFields({a, b}), Layout::RecordPerLine))})
+                    .status),
+            int(ImportResult::Status::Done));
+        QVERIFY(fx->p.messages.isEmpty());
+        QCOMPARE(fx->stored({612}), u"2/3"_s);
 
         QCOMPARE(int(import({fx->dir.filePath(u"gone.txt"_s)}).status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
@@ -324,7 +336,7 @@ private slots:
         TestRace race{.number = u"613.0101"_s};
         race.starts[0].odds = u"0"_s;
         QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
-                    .contains("Import of bad.txt was NOT completed.\nImport terminated.\n"));
+                    .contains("Import of bad.txt was NOT completed.\nNothing of week 613 was stored.\n"));
         for (const QStringList& args :
              {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
             cli(args, 2);
