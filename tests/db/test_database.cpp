@@ -1,6 +1,7 @@
 // The database and its care: opening, closing, week removal, compaction, copies, the track table, and the
 // windows and commands that reach them.
 #include "app/frmmainfinder.h"
+#include "app/gridview.h"
 #include "core/startup.h"
 #include "db/dbcare.h"
 #include "db/frmedittracks.h"
@@ -460,7 +461,14 @@ private slots:
         w.editmenu->popup(w.mapToGlobal(QPoint()));
         QCOMPARE(w.cmdundo->text(), u"Undo Remove Weeks 611, 610"_s);
         w.editmenu->close();
-        w.cmdundo->trigger();
+        // Ctrl+Z in a text box is the box's own undo; elsewhere it is Edit > Undo.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.txthorse->setFocus();
+        QTest::keyClick(w.txthorse, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fx.stored({610, 611}), u"0/0 0/0"_s);
+        w.MSFlexGrid1->setFocus();
+        QTest::keyClick(w.MSFlexGrid1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fx.stored({610, 611, 612}), u"2/6 2/6 2/6"_s);
         QCOMPARE(w.cmdundo->text(), u"Can't Undo"_s);
         QVERIFY(!w.cmdundo->isEnabled());
