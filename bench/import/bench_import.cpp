@@ -9,7 +9,7 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/nameindex.h"
-#include "generator/generator.h"
+#include "sample/generator.h"
 #include "import/importdriver.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "generator/generator.h"
+#include "sample/generator.h"
 #include "progeny/breedingfile.h"
 #include "progeny/getsires.h"
 

@@ -14,7 +14,7 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "generator/generator.h"
+#include "sample/generator.h"
 #include "import/importdriver.h"
 
 #include <QApplication>

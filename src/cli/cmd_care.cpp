@@ -29,7 +29,7 @@ void report(CliContext& c, CliSession& session)
 /** Runs one operation on a loaded session; exit 1 when horses.mdb is missing or the operation refused. */
 int withSession(CliContext& c, const QString& name, const std::function<bool(CliSession&)>& op)
 {
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok()) {
         c.err << "turftrawler-cli " << name << ": " << session.error() << "\n";
         return 1;
@@ -125,16 +125,25 @@ int tracks(CliContext& c, const QStringList& args)
     });
 }
 
-CliRegistrar removeCommand{{QStringLiteral("remove-weeks"),
-                            QStringLiteral("remove-weeks WEEK...  remove whole weeks (no question asked)"),
-                            removeWeeks}};
+CliRegistrar removeCommand{
+    {QStringLiteral("remove-weeks"), CliGroup::Care, QStringLiteral("WEEK..."),
+     QStringLiteral("Removes whole weeks without asking. Every week given, or none when "
+                    "one is not stored; keeps the automatic copy first."),
+     removeWeeks}};
 CliRegistrar compactCommand{
-    {QStringLiteral("compact"), QStringLiteral("compact              compact horses.mdb"), compact}};
+    {QStringLiteral("compact"), CliGroup::Care, QString(),
+     QStringLiteral("Compacts horses.mdb. Gives the space of removed weeks back to the "
+                    "disk; keeps the automatic copy first."),
+     compact}};
 CliRegistrar tracksCommand{
-    {QStringLiteral("tracks"),
-     QStringLiteral("tracks [add NUMBER CODE | delete NUMBER]  list, add or delete tracks"), tracks}};
-CliRegistrar backupCommand{{QStringLiteral("backup"),
-                            QStringLiteral("backup FILE          write a copy of horses.mdb to FILE"),
-                            backup}};
+    {QStringLiteral("tracks"), CliGroup::Care, QStringLiteral("[add NUMBER CODE | delete NUMBER]"),
+     QStringLiteral("Lists, adds or deletes track codes. Tracks are numbered 0 to 99; the "
+                    "list reads \"05: ABC\"."),
+     tracks}};
+CliRegistrar backupCommand{
+    {QStringLiteral("backup"), CliGroup::Care, QStringLiteral("FILE"),
+     QStringLiteral("Writes a copy of horses.mdb to FILE. The copy is whole or not written "
+                    "at all; safe while the program runs."),
+     backup}};
 
 } // namespace

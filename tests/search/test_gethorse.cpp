@@ -9,7 +9,7 @@
 #include "core/startup.h"
 #include "db/maintenance.h"
 #include "db/nameindex.h"
-#include "generator/generatordb.h"
+#include "sample/sampledata.h"
 #include "import/importdriver.h"
 #include "openhandles.h"
 #include "output/gridjson.h"
