@@ -5,8 +5,7 @@ set(CPACK_PACKAGE_NAME turftrawler)
 set(CPACK_PACKAGE_VENDOR "Turf Trawler developers")
 set(CPACK_PACKAGE_CONTACT "Turf Trawler maintainers <maintainers@turftrawler.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search the weekly results of a horse-racing simulation")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "search the weekly results of a horse-racing simulation
-Turf Trawler imports the weekly results files of an online horse-racing
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Turf Trawler imports the weekly results files of an online horse-racing
 simulation into a local database and lists every start of a horse, an
 owner or a race in a colour-coded results grid, with speed figures,
 win-place-show counts and earnings, and the racing record of a stallion's
@@ -14,7 +13,7 @@ progeny. The command-line tool turftrawler-cli works on the same database.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded as plugins at run time, so dpkg-shlibdeps cannot see them: Qt's SQLite driver.

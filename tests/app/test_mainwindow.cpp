@@ -131,7 +131,7 @@ private slots:
         QTest::mouseClick(panel->cmdsample, Qt::LeftButton);
         const QString sample = data.filePath(u"turftrawler/sample"_s);
         const QStringList started{QCoreApplication::applicationFilePath(), u"--dir"_s, sample};
-        QCOMPARE(i.p.startedPrograms, QList{started});
+        QCOMPARE(i.p.startedPrograms, QList<QStringList>{started});
         QCOMPARE(
             queryRows(sample + u"/horses.mdb"_s, u"SELECT DISTINCT CAST(racenum AS INT) FROM tblraces"_s),
             L("699|700"));
@@ -140,7 +140,7 @@ private slots:
         // Made once: the next click opens the same sample again.
         const QDateTime made = QFileInfo(sample + u"/horses.mdb"_s).lastModified();
         panel->cmdsample->click();
-        QCOMPARE(i.p.startedPrograms, QList({started, started}));
+        QCOMPARE(i.p.startedPrograms, (QList<QStringList>{started, started}));
         QCOMPARE(QFileInfo(sample + u"/horses.mdb"_s).lastModified(), made);
         QVERIFY(panel->isVisible() && i.p.messages.isEmpty());
         // Once a week is imported the grid takes the panel's place.
