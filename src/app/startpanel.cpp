@@ -22,6 +22,11 @@ StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_wi
     setObjectName(QStringLiteral("startpanel"));
     setAutoFillBackground(true);
     setFrameShape(QFrame::StyledPanel);
+    // The window's own font, not the small condensed one of the grid it lies on.
+    QFont font = window.font();
+    font.setPointSizeF(font.pointSizeF());
+    font.setStretch(QFont::Unstretched);
+    setFont(font);
     lblhowto = new QLabel(this);
     lblhowto->setObjectName(QStringLiteral("lblhowto"));
     lblhowto->setWordWrap(true);
