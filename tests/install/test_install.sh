@@ -47,7 +47,7 @@ grep -qF "$XDG_DATA_HOME/turftrawler/horses.mdb" "$scratch/err" || fail "weeks w
 if [ -f /usr/share/bash-completion/bash_completion ]; then
     got=$(bash -c "source /usr/share/bash-completion/bash_completion
         source '$prefix/share/bash-completion/completions/turftrawler-cli'
-        COMP_WORDS=('$cli' search --ho); COMP_CWORD=2; COMP_LINE='x'; COMP_POINT=1
+        COMP_WORDS=('$cli' search --ho); COMP_CWORD=2; COMP_LINE='$cli search --ho'; COMP_POINT=\${#COMP_LINE}
         _turftrawler_cli; echo \${COMPREPLY[*]}")
     [ "$got" = "--horse" ] || fail "completion of search --ho gave '$got'"
 fi
