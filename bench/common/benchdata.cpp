@@ -2,8 +2,8 @@
 
 #include "db/database.h"
 #include "db/nameindex.h"
-#include "generator/generator.h"
-#include "generator/generatordb.h"
+#include "sample/generator.h"
+#include "sample/sampledata.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -9,8 +9,8 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/nameindex.h"
-#include "generator/generator.h"
 #include "import/importdriver.h"
+#include "sample/generator.h"
 
 #include <QApplication>
 #include <QDir>

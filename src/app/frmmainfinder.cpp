@@ -1,6 +1,7 @@
 #include "app/frmmainfinder.h"
 
 #include "app/gridview.h"
+#include "app/startpanel.h"
 #include "app/statusprogress.h"
 #include "app/steadywidgets.h"
 #include "app/windowgeometry.h"
@@ -53,7 +54,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     : QMainWindow(parent), m_state(platform, programDir, breedingPath)
 {
     setObjectName(QStringLiteral("frmmainfinder"));
-    setWindowTitle(QStringLiteral("Turf Trawler v4.33"));
+    setWindowTitle(QStringLiteral("Turf Trawler v" TURF_VERSION));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -81,6 +82,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
     connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmmainfinder::MSFlexGrid1_DblClick);
     buildConveniences();
+    startPanel = new StartPanel(*this);
     resize(1240, 800);
 }
 
@@ -313,7 +315,7 @@ void frmmainfinder::buildMenus()
     cmdbackup->setObjectName(QStringLiteral("cmdbackup"));
 }
 
-bool frmmainfinder::Form_Load()
+bool frmmainfinder::Form_Load(MissingDatabase missing)
 {
     // 10 twips from the left and top of the screen.
     const int offset = std::max(1, int(std::lround(10 * logicalDpiX() / 1440.0)));
@@ -324,7 +326,7 @@ bool frmmainfinder::Form_Load()
     chk2yo->hide();
     lblnum->hide();
     txtnum->hide();
-    const bool ok = formLoad(m_state, MSFSGrid->rowHeightTwips());
+    const bool ok = formLoad(m_state, MSFSGrid->rowHeightTwips(), missing);
     if (!ok)
         return false;
     refresh();
@@ -335,6 +337,7 @@ void frmmainfinder::refresh()
 {
     for (GridView* g : m_grids)
         g->sync();
+    startPanel->sync();
     const bool normal = m_state.MSFSGrid.visible();
     fraspeedstats->setVisible(normal);
     framaxspeedstats->setVisible(normal);

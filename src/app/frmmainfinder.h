@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mainwindowstate.h"
+#include "core/startup.h"
 #include "output/gridinteractions.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class GridView;
+class StartPanel;
 class StatusProgress;
 class frmlineage;
 class QAction;
@@ -37,7 +39,7 @@ public:
     ~frmmainfinder() override;
 
     /** The load sequence; false when horses.mdb is missing and the program must end. */
-    bool Form_Load();
+    bool Form_Load(MissingDatabase missing = MissingDatabase::Ask);
     MainWindowState& state() { return m_state; }
     /** Shows the MainWindowState state on every control. */
     void refresh();
@@ -144,6 +146,8 @@ public:
     QAction* listfilter = nullptr;
     QAction* msfgridback = nullptr;
     frmdatecalculator* dateCalculator = nullptr; // made when first asked for
+    /** Over the results grid while the database is empty (startpanel.cpp). */
+    StartPanel* startPanel = nullptr;
     /** "Watched starts" of the last import that found any, while it is open. */
     QPointer<frmwatchedstarts> watchedWindow;
 

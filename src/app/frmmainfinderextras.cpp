@@ -18,7 +18,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -102,19 +101,10 @@ void frmmainfinder::dropEvent(QDropEvent* event)
 
 void frmmainfinder::cmdabout_Click()
 {
-    const QString path = m_state.databasePath();
-    QStringList lines = {windowTitle(), QString(),
-                         QStringLiteral("Database: ") + QDir::toNativeSeparators(path)};
     QString error;
-    if (const auto s = summariseDatabase(path, error)) {
-        const QString range = s->weeks.isEmpty()
-                                  ? QString()
-                                  : QStringLiteral(" (%1 to %2)").arg(s->weeks.last()).arg(s->weeks.first());
-        lines << QStringLiteral("Size: ") + QLocale::system().formattedDataSize(s->bytes)
-              << QStringLiteral("Stored weeks: ") + Fmt::grouped(double(s->weeks.size())) + range
-              << QStringLiteral("Starts: ") + Fmt::grouped(double(s->starts));
-    } else {
+    QStringList lines = {windowTitle(), QString()};
+    lines << describeFolder(m_state.programPath(), error);
+    if (!error.isEmpty())
         lines << error;
-    }
     m_state.platform().message(lines.join(QLatin1Char('\r')));
 }

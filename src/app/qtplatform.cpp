@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProcess>
 
 static const QString Title = QStringLiteral("Turf Trawler");
 
@@ -154,4 +155,9 @@ QDate QtPlatform::today()
 QString QtPlatform::shortDateFormat()
 {
     return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+bool QtPlatform::startProgram(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
 }

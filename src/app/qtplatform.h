@@ -29,6 +29,7 @@ public:
     void repaintLabel(const QString& control, const QString& text) override;
     HttpResult httpGet(const QString& url) override;
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
     QDate today() override;
     QString shortDateFormat() override;
 

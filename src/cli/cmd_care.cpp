@@ -31,7 +31,7 @@ void report(CliContext& c, CliSession& session)
 /** Runs one operation on a loaded session; exit 1 when horses.mdb is missing or the operation refused. */
 int withSession(CliContext& c, const QString& name, const std::function<bool(CliSession&)>& op)
 {
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok()) {
         c.err << "turftrawler-cli " << name << ": " << session.error() << "\n";
         return 1;
@@ -153,23 +153,30 @@ int tracks(CliContext& c, const QStringList& args)
     });
 }
 
-CliRegistrar removeCommand{{QStringLiteral("remove-weeks"),
-                            QStringLiteral("remove-weeks WEEK...  remove whole weeks (no question asked)"),
-                            removeWeeks}};
-CliRegistrar compactCommand{{QStringLiteral("compact"),
-                             QStringLiteral("compact [--forget-undo]  compact horses.mdb (keeping the undo "
-                                            "records unless told to forget them)"),
-                             compact}};
+CliRegistrar removeCommand{
+    {QStringLiteral("remove-weeks"), CliGroup::Care, QStringLiteral("WEEK..."),
+     QStringLiteral("Removes whole weeks without asking. Every week given, or none when "
+                    "one is not stored; what was removed can be put back with undo."),
+     removeWeeks}};
+CliRegistrar compactCommand{
+    {QStringLiteral("compact"), CliGroup::Care, QStringLiteral("[--forget-undo]"),
+     QStringLiteral("Compacts horses.mdb in place, giving the space of removed weeks back to the disk. "
+                    "Keeps the undo records unless --forget-undo is given."),
+     compact}};
 CliRegistrar undoCommand{
-    {QStringLiteral("undo"),
-     QStringLiteral("undo [--list]        put back the last week removal or replacement, "
-                    "or list the changes kept"),
+    {QStringLiteral("undo"), CliGroup::Care, QStringLiteral("[--list]"),
+     QStringLiteral("Puts back the last week removal or replacement, exactly as it was; --list lists "
+                    "the changes kept, newest first."),
      undo}};
 CliRegistrar tracksCommand{
-    {QStringLiteral("tracks"),
-     QStringLiteral("tracks [add NUMBER CODE | delete NUMBER]  list, add or delete tracks"), tracks}};
-CliRegistrar backupCommand{{QStringLiteral("backup"),
-                            QStringLiteral("backup FILE          write a copy of horses.mdb to FILE"),
-                            backup}};
+    {QStringLiteral("tracks"), CliGroup::Care, QStringLiteral("[add NUMBER CODE | delete NUMBER]"),
+     QStringLiteral("Lists, adds or deletes track codes. Tracks are numbered 0 to 99; the "
+                    "list reads \"05: ABC\"."),
+     tracks}};
+CliRegistrar backupCommand{
+    {QStringLiteral("backup"), CliGroup::Care, QStringLiteral("FILE"),
+     QStringLiteral("Writes a copy of horses.mdb to FILE. The copy is whole or not written "
+                    "at all; safe while the program runs."),
+     backup}};
 
 } // namespace

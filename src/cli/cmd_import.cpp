@@ -95,7 +95,7 @@ int import(CliContext& c, const QStringList& arguments)
     for (const QString& a : args)
         paths << QFileInfo(a).absoluteFilePath();
 
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok()) {
         c.err << "turftrawler-cli import: " << session.error() << "\n";
         return 1;
@@ -116,10 +116,11 @@ int import(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar importCommand{
-    {QStringLiteral("import"),
+    {QStringLiteral("import"), CliGroup::Import, QStringLiteral("[--replace | --keep] [--json] FILE..."),
      QStringLiteral(
-         "import [--replace | --keep] [--json] FILE...  import weekly results files or zip archives of them, "
-         "then list the watched starts of the weeks imported"),
+         "Imports weekly results files or zip archives of them. Reads raceout*.txt files, then lists "
+         "the watched starts of the weeks imported. A week already stored is replaced with --replace, "
+         "stops the import with --keep, and is refused otherwise."),
      import}};
 
 } // namespace

@@ -27,7 +27,7 @@ int sires(CliContext& c, const QStringList& arguments)
     bool ok = true;
     const QString position = takeOption(args, QStringLiteral("--as"), QStringLiteral("sire"), ok);
     const QString minimum = takeOption(args, QStringLiteral("--min"), QStringLiteral("5"), ok);
-    const QString breeding = takeOption(args, QStringLiteral("--breeding"), defaultBreedingPath(), ok);
+    const QString breeding = takeOption(args, QStringLiteral("--breeding"), breedingPathFor(c.dir), ok);
     const bool twoYearOlds = takeFlag(args, QStringLiteral("--2yo"));
     const bool json = takeFlag(args, QStringLiteral("--json"));
     GridOutputOptions output;
@@ -115,10 +115,12 @@ int sires(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar siresCommand{
-    {QStringLiteral("sires"),
-     QStringLiteral("sires                NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] "
-                    "[--breeding FILE] [--json] ") +
+    {QStringLiteral("sires"), CliGroup::Searches,
+     QStringLiteral("NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] [--breeding FILE] [--json] ") +
          GridOutputOptions::usage(),
+     QStringLiteral(
+         "Lists the racing record of a stallion's progeny. As sire, dam-sire or dam's dam-sire, from "
+         "the breeding file (breeding.txt in the folder in use, else ~/qvl/breeding.txt)."),
      sires}};
 
 } // namespace

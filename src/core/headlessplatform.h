@@ -48,6 +48,8 @@ public:
     bool printFails = false;
     /** Every print job that ended successfully, in order. */
     QList<PrintJob> printJobs;
+    /** Every program started, as its path followed by its arguments; none is really started. */
+    QList<QStringList> startedPrograms;
 
     void message(const QString& text) override;
     using Platform::askYesNo;
@@ -59,6 +61,11 @@ public:
     void repaintLabel(const QString& control, const QString& text) override;
     HttpResult httpGet(const QString& url) override;
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override
+    {
+        startedPrograms << QStringList{program} + arguments;
+        return true;
+    }
     QDate today() override { return todayDate; }
     QString shortDateFormat() override { return dateFormat; }
 };

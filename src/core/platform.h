@@ -62,6 +62,8 @@ public:
     virtual HttpResult httpGet(const QString& url) = 0;
     /** Starts a print job (landscape when asked); null when no printer is available or the user cancelled. */
     virtual std::unique_ptr<PrinterSink> startPrint(bool landscape) = 0;
+    /** Starts another program that runs on after this one; false when it could not be started. */
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
     virtual QDate today() = 0;
     /** The user's short date format, as a QDate format text. */
     virtual QString shortDateFormat() = 0;

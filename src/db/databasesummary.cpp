@@ -1,8 +1,11 @@
 #include "db/databasesummary.h"
 
+#include "core/format.h"
 #include "db/database.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& error)
 {
@@ -27,4 +30,21 @@ std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& e
     }
     s.starts = *starts;
     return s;
+}
+
+QStringList describeFolder(const QString& folder, QString& error)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("horses.mdb"));
+    QStringList lines = {QStringLiteral("Folder in use: ") +
+                             QDir::toNativeSeparators(QDir::cleanPath(folder)),
+                         QStringLiteral("Database: ") + QDir::toNativeSeparators(path)};
+    if (const auto s = summariseDatabase(path, error)) {
+        const QString range = s->weeks.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" (%1 to %2)").arg(s->weeks.last()).arg(s->weeks.first());
+        lines << QStringLiteral("Size: ") + QLocale::system().formattedDataSize(s->bytes)
+              << QStringLiteral("Stored weeks: ") + Fmt::grouped(double(s->weeks.size())) + range
+              << QStringLiteral("Starts: ") + Fmt::grouped(double(s->starts));
+    }
+    return lines;
 }

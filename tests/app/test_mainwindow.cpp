@@ -1,5 +1,6 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
+#include "app/startpanel.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,11 +68,10 @@ private slots:
         Install i(false);
         const QString mdb = i.dir.filePath(u"horses.mdb"_s), shown = QDir::toNativeSeparators(mdb);
         QVERIFY(!i.loaded);
-        QCOMPARE(i.p.messages,
-                 QStringList{u"Please restart this program after you have successfully saved or moved the "
-                             "horses.mdb file to the SAME directory in which this program is located.\r\r"
-                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(shown)});
-        QCOMPARE(i.p.defaultButtons, QList{Platform::Answer::No});
+        QCOMPARE(i.p.messages, QStringList{u"There is no race database (horses.mdb) in the folder %1.\r\r"
+                                           "Create an empty one there now?"_s.arg(
+                                               QDir::toNativeSeparators(QDir::cleanPath(i.dir.path())))});
+        QCOMPARE(i.p.defaultButtons, QList{Platform::Answer::Yes});
         QVERIFY(i.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
         QVERIFY(!QFile::exists(mdb));
         // Answered Yes, the empty database is made and the window opens on it.
@@ -79,7 +80,8 @@ private slots:
         QVERIFY(w.Form_Load());
         w.cmdabout->trigger();
         const QString about = i.p.messages.last();
-        QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(shown)) &&
+        QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rFolder in use: %1\rDatabase: %2\rSize: "_s.arg(
+                     QDir::toNativeSeparators(i.dir.path()), shown)) &&
                      about.endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
                  qPrintable(about));
 
@@ -87,6 +89,63 @@ private slots:
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
         for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
             QVERIFY(!b->isEnabled() && b->isVisible());
+    }
+
+    void dataFolderChoice()
+    {
+        QTemporaryDir program, data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const QString player = data.filePath(u"turftrawler"_s);
+        DataFolder f = chooseDataFolder({}, program.path());
+        QVERIFY(f.path == player && f.kind == DataFolder::Kind::PlayerData && !QFileInfo::exists(player));
+        // The player's own folder is made, with its database, by the first start, without a question.
+        HeadlessPlatform p;
+        auto w = std::make_unique<frmmainfinder>(p, f.path, breedingPathFor(f.path));
+        QVERIFY(w->Form_Load(MissingDatabase::Create) && p.messages.isEmpty());
+        QVERIFY(QFileInfo::exists(player + u"/horses.mdb"_s));
+        w->close();
+        QVERIFY(QFileInfo::exists(player + u"/TurfTrawlerWindow.ini"_s)); // its settings go there too
+
+        // A program directory that holds horses.mdb (a build tree, a portable copy) is used as it is.
+        QVERIFY(Database().create(program.filePath(u"horses.mdb"_s)));
+        f = chooseDataFolder({}, program.path());
+        QVERIFY(f.path == program.path() && f.kind == DataFolder::Kind::ProgramDir);
+        // --dir wins over both, relative or not.
+        f = chooseDataFolder(u"."_s, program.path());
+        QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
+
+        // The folder's own breeding file, when it has one; else the usual one.
+        QCOMPARE(breedingPathFor(program.path()), defaultBreedingPath());
+        QVERIFY(writeFile(program.filePath(u"breeding.txt"_s), {}));
+        QCOMPARE(breedingPathFor(program.path()), program.filePath(u"breeding.txt"_s));
+    }
+
+    void startPanelOffersSampleData()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        Install i;
+        StartPanel* panel = i.w->startPanel;
+        QVERIFY(panel->isVisible() && panel->geometry() == i.w->MSFlexGrid1->rect());
+        panel->sampleWeeks = 2;
+        QTest::mouseClick(panel->cmdsample, Qt::LeftButton);
+        const QString sample = data.filePath(u"turftrawler/sample"_s);
+        const QStringList started{QCoreApplication::applicationFilePath(), u"--dir"_s, sample};
+        QCOMPARE(i.p.startedPrograms, QList<QStringList>{started});
+        QCOMPARE(
+            queryRows(sample + u"/horses.mdb"_s, u"SELECT DISTINCT CAST(racenum AS INT) FROM tblraces"_s),
+            L("699|700"));
+        QVERIFY(readFile(sample + u"/breeding.txt"_s).size() > 1000);
+        QCOMPARE(queryRows(i.dir.filePath(u"horses.mdb"_s), u"SELECT COUNT(*) FROM tblraces"_s), L("0"));
+        // Made once: the next click opens the same sample again.
+        const QDateTime made = QFileInfo(sample + u"/horses.mdb"_s).lastModified();
+        panel->cmdsample->click();
+        QCOMPARE(i.p.startedPrograms, (QList<QStringList>{started, started}));
+        QCOMPARE(QFileInfo(sample + u"/horses.mdb"_s).lastModified(), made);
+        QVERIFY(panel->isVisible() && i.p.messages.isEmpty());
+        // Once a week is imported the grid takes the panel's place.
+        i.w->importDropped({QStringLiteral(TURF_TEST_DATA "/import/generated/raceout578.txt")});
+        QVERIFY(!panel->isVisible());
     }
 
     void popupLayoutCommands()
