@@ -40,6 +40,16 @@ QString dropName(const Column& c)
 const char* const triggers[] = {"tblhorsedata_names_added", "tblhorsedata_names_dropped",
                                 "tblhorsedata_names_changed", "tblnames_added", "tblnames_dropped"};
 
+/** The trigger that counts the names of each start stored. */
+QString insertTrigger()
+{
+    QString added;
+    for (const Column& c : columns)
+        added += addName(c);
+    return QStringLiteral("CREATE TRIGGER tblhorsedata_names_added AFTER INSERT ON tblhorsedata BEGIN ") +
+           added + QStringLiteral("END");
+}
+
 QStringList schema()
 {
     QString added, dropped;
@@ -57,8 +67,7 @@ QStringList schema()
         QStringLiteral("CREATE TRIGGER tblnames_dropped AFTER DELETE ON tblnames BEGIN "
                        "INSERT INTO tblnames_fts (tblnames_fts, rowid, name) VALUES ('delete', old.id, "
                        "old.name); END"),
-        QStringLiteral("CREATE TRIGGER tblhorsedata_names_added AFTER INSERT ON tblhorsedata BEGIN ") +
-            added + QStringLiteral("END"),
+        insertTrigger(),
         QStringLiteral("CREATE TRIGGER tblhorsedata_names_dropped AFTER DELETE ON tblhorsedata BEGIN ") +
             dropped + QStringLiteral("END"),
         QStringLiteral("CREATE TRIGGER tblhorsedata_names_changed AFTER UPDATE OF hname, oname ON "
@@ -122,6 +131,80 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
         }
     }
     return t.commit() || failed();
+}
+
+BulkCount::BulkCount(Database& db) : m_db(db) {}
+
+BulkCount::~BulkCount()
+{
+    // A transaction left without end() is rolled back with the trigger's drop; nothing to do here.
+}
+
+bool BulkCount::begin()
+{
+    m_active = present(m_db);
+    return !m_active || m_db.exec("DROP TRIGGER tblhorsedata_names_added",
+                                  QStringLiteral("The name index cannot be prepared for the import"));
+}
+
+void BulkCount::add(int kind, const QByteArray& name)
+{
+    // The index compares names as the engine's NOCASE does: ASCII letters only.
+    QByteArray folded = name;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    auto& known = m_slots[std::size_t(kind)];
+    const auto at = known.constFind(folded);
+    if (at != known.cend()) {
+        ++m_pending[*at].starts;
+        return;
+    }
+    known.insert(folded, m_pending.size());
+    m_pending.push_back({kind, name, 1});
+}
+
+void BulkCount::add(const QByteArray& hname, const QByteArray& oname)
+{
+    if (!m_active)
+        return;
+    add(int(Kind::Horse), hname);
+    add(int(Kind::Owner), oname);
+}
+
+bool BulkCount::flush()
+{
+    if (!m_active || m_pending.empty())
+        return true;
+    const QString what = QStringLiteral("The name index cannot be written");
+    Sql::Statement more = m_db.prepare("UPDATE tblnames SET starts = starts + ? WHERE kind = ? AND name = ?");
+    Sql::Statement first = m_db.prepare("INSERT INTO tblnames (kind, name, starts) VALUES (?, ?, ?)");
+    // In the order the names were first met, as the trigger would have added them.
+    for (const Pending& p : m_pending) {
+        if (!more.bind(1, p.starts).bind(2, p.kind).bindUtf8(3, p.name).run())
+            return m_db.fail(what);
+        if (m_db.sql().changes() == 0 && !first.bind(1, p.kind).bindUtf8(2, p.name).bind(3, p.starts).run())
+            return m_db.fail(what);
+    }
+    discard();
+    return true;
+}
+
+void BulkCount::discard()
+{
+    m_pending.clear();
+    for (auto& known : m_slots)
+        known.clear();
+}
+
+bool BulkCount::end()
+{
+    if (!m_active)
+        return true;
+    m_active = false;
+    return m_db.exec(insertTrigger().toUtf8().constData(),
+                     QStringLiteral("The name index cannot be completed"));
 }
 
 std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Database;
 
@@ -29,6 +32,44 @@ bool present(Database& db);
  * in which case the database is as it was.
  */
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error = nullptr);
+
+/**
+ * Counts the names of the starts a bulk import stores, in place of the trigger that counts them one start at
+ * a time: the trigger is dropped inside the import's transaction and made again before it ends, so that no
+ * other connection ever sees the index without it. The counts gathered go to the index at each flush.
+ */
+class BulkCount
+{
+public:
+    explicit BulkCount(Database& db);
+    ~BulkCount();
+    BulkCount(const BulkCount&) = delete;
+    BulkCount& operator=(const BulkCount&) = delete;
+
+    /** Inside the transaction: takes over the counting when the database has the index. */
+    bool begin();
+    /** One start stored with these names. */
+    void add(const QByteArray& hname, const QByteArray& oname);
+    /** Adds the counts gathered since the last flush to the index. */
+    bool flush();
+    /** Forgets the counts gathered since the last flush: their starts were rolled back. */
+    void discard();
+    /** Gives the counting back to the trigger; before the transaction commits. */
+    bool end();
+
+private:
+    struct Pending {
+        int kind;
+        QByteArray name;
+        qint64 starts;
+    };
+    void add(int kind, const QByteArray& name);
+
+    Database& m_db;
+    bool m_active = false;
+    std::vector<Pending> m_pending;
+    std::array<QHash<QByteArray, std::size_t>, 2> m_slots;
+};
 
 /** The names of a kind that a pattern matches, and the starts they hold together. */
 struct Candidates {

@@ -104,7 +104,9 @@ public:
         const auto show = [this](const QString& t) { m_f.setProgress(t); };
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
-        RaceWriter writer(m_db);
+        NameIndex::BulkCount names(m_db);
+        m_names = &names;
+        RaceWriter writer(m_db, &names);
         if (!writer.ok())
             return fail(items.first().name(), writer.error(), writer.inUse());
         // IMMEDIATE: another program's short write is waited for here, before anything is read.
@@ -113,9 +115,12 @@ public:
             m_db.fail(QStringLiteral("The database cannot be written"));
             return fail(items.first().name(), m_db.error(), m_db.inUse());
         }
-        // One transaction for the whole run, committed however it ends: what was stored before a failure
-        // or a refused week stays, as if each row had been written on its own, while the indexes are
-        // written out once instead of once per file.
+        // The names of a whole file are counted at once rather than start by start.
+        if (!names.begin())
+            return fail(items.first().name(), m_db.error(), m_db.inUse());
+        // One transaction for the whole run, committed however it ends but for a failure of the database
+        // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
+        // out once instead of once per file.
         bool completed = true;
         for (const ImportItem& item : items) {
             if (m_progress)
@@ -127,7 +132,21 @@ public:
             ++m_result.files;
             m_result.weeks << m_result.week;
         }
-        if (!transaction.commit()) {
+        if (m_writeFailed) {
+            // The database failed in the middle of a file's rows: nothing of the run can be trusted.
+            transaction.rollback();
+            const ImportResult failed = m_result;
+            m_result = ImportResult();
+            m_result.status = ImportResult::Status::Failed;
+            m_result.file = failed.file;
+            m_result.detail = failed.detail;
+            m_f.setProgress(Fmt::lines(
+                {QStringLiteral("Import of ") + m_result.file + QStringLiteral(" was NOT completed."),
+                 QStringLiteral("Nothing of this import was stored."),
+                 QStringLiteral("Import terminated.")}));
+            return m_result;
+        }
+        if (!names.flush() || !names.end() || !transaction.commit()) {
             m_db.fail(QStringLiteral("The import could not be stored"));
             transaction.rollback();
             m_result.weeks.clear();
@@ -175,41 +194,31 @@ private:
     }
 
     /**
-     * One file inside a savepoint: a file that fails stores nothing of its week, and a week it was to
-     * replace goes back to exactly what it was.
+     * One file: read whole before anything of it is written, so that a file that fails stores nothing of its
+     * week and a week it was to replace stays as it was.
      */
     bool importOne(const ImportItem& item, RaceWriter& writer)
     {
         const QString name = item.name();
-        if (!writer.savepoint()) {
-            fail(name, writer.error(), writer.inUse());
-            return false;
-        }
         m_weekRead = false;
         m_replacing = false;
-        const bool done = importFile(item, name, writer);
-        if (done || !m_weekRead) {
-            // Nothing was written when the file failed before its week was known, or when the week is kept.
-            if (!writer.releaseSavepoint()) {
-                fail(name, writer.error(), writer.inUse());
-                return false;
-            }
-            return done;
-        }
-        if (!writer.rollbackToSavepoint()) {
-            fail(name, writer.error(), writer.inUse());
-            return false;
-        }
-        m_result.races -= m_fileRaces;
-        m_result.starts -= m_fileStarts;
-        fail(name, m_result.detail, m_inUse, m_result.week, m_replacing);
+        if (importFile(item, name, writer))
+            return true;
+        if (m_weekRead && !m_writeFailed)
+            fail(name, m_result.detail, m_inUse, m_result.week, m_replacing);
+        return false;
+    }
+
+    /** A failure of the database while a file's rows were written: the run's transaction is rolled back. */
+    bool writeFailed(const QString& name)
+    {
+        m_writeFailed = true;
+        fail(name, m_db.error(), m_db.inUse());
         return false;
     }
 
     bool importFile(const ImportItem& item, const QString& name, RaceWriter& writer)
     {
-        m_fileRaces = 0;
-        m_fileStarts = 0;
         QString why;
         const std::unique_ptr<QIODevice> file = item.open(why);
         if (!file) {
@@ -224,14 +233,10 @@ private:
         }
         const int week = reader.week();
         m_result.week = week;
-        m_weekRead = true;
 
-        std::optional<qint64> change;
         const auto stored = isStored(reader.firstHeader().number, week);
-        if (!stored) {
-            fail(name, m_db.error(), m_db.inUse());
-            return false;
-        }
+        if (!stored)
+            return writeFailed(name);
         if (*stored) {
             // Replacing is the answer that destroys data, so it is never the one Enter gives.
             const bool replace =
@@ -242,7 +247,6 @@ private:
                                 QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
                     Platform::Answer::No) == Platform::Answer::Yes;
             if (!replace) {
-                m_weekRead = false; // nothing of the file was written: the stored week stays
                 m_result.file = name;
                 if (m_policy == DuplicateWeek::Ask) {
                     m_result.status = ImportResult::Status::Cancelled;
@@ -252,31 +256,32 @@ private:
                 }
                 return false;
             }
+            m_replacing = true;
+        }
+        m_weekRead = true;
+        m_f.setProgress(QStringLiteral("Import in Progress..."));
+        RaceBuffer rows;
+        if (!reader.readRaces(m_classifier, rows, [this](const QString& t) { m_f.setProgress(t); })) {
+            fail(name, reader.error());
+            return false;
+        }
+        std::optional<qint64> change;
+        if (m_replacing) {
             m_f.setProgress(
                 Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
-            m_replacing = true;
-            // The stored week is kept for undo in the file's savepoint, so that a failure drops both.
-            change = UndoLog::keep(m_db, UndoLog::Kind::Replace, {week});
-            if (!change || !m_db.removeWeek(week)) {
-                fail(name, m_db.error(), m_db.inUse());
-                return false;
-            }
+            // The names counted so far go to the index first: the deletion counts its own starts off.
+            change = m_names->flush() ? UndoLog::keep(m_db, UndoLog::Kind::Replace, {week}) : std::nullopt;
+            if (!change || !m_db.removeWeek(week))
+                return writeFailed(name);
         }
-        m_f.setProgress(QStringLiteral("Import in Progress..."));
-        const bool read =
-            reader.readRaces(m_classifier, writer, [this](const QString& t) { m_f.setProgress(t); });
-        m_fileRaces = reader.races();
-        m_fileStarts = reader.starts();
-        m_result.races += m_fileRaces;
-        m_result.starts += m_fileStarts;
-        if (!read) {
-            fail(name, reader.error(), writer.inUse());
-            return false;
+        if (!rows.writeTo(writer)) {
+            m_db.fail(QStringLiteral("The races cannot be stored"));
+            return writeFailed(name);
         }
-        if (change && !UndoLog::seal(m_db, *change)) {
-            fail(name, m_db.error(), m_db.inUse());
-            return false;
-        }
+        if (change && !UndoLog::seal(m_db, *change))
+            return writeFailed(name);
+        m_result.races += rows.races();
+        m_result.starts += rows.starts();
         return true;
     }
 
@@ -298,11 +303,11 @@ private:
     RaceClassifier m_classifier;
     ImportResult m_result;
     ImportProgress* m_progress;
+    NameIndex::BulkCount* m_names = nullptr;
     bool m_inUse = false;
-    bool m_weekRead = false;  // the file's week is known, so a failure from then on is undone
-    bool m_replacing = false; // the file replaces a stored week
-    int m_fileRaces = 0;
-    qint64 m_fileStarts = 0;
+    bool m_weekRead = false;    // the file's week is known and to be stored, so a failure is told per week
+    bool m_replacing = false;   // the file replaces a stored week
+    bool m_writeFailed = false; // the database failed while rows were written
 };
 
 } // namespace

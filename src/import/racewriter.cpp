@@ -1,10 +1,11 @@
 #include "import/racewriter.h"
 
-RaceWriter::RaceWriter(Database& db) : m_db(db)
+RaceWriter::RaceWriter(Database& db, NameIndex::BulkCount* names) : m_db(db), m_names(names)
 {
     // The indexes of a growing database outgrow the default page cache within a few weeks of starts; a
-    // larger cache for this connection keeps the index pages in memory for the whole import.
-    if (!db.exec("PRAGMA cache_size = -65536",
+    // larger cache for this connection keeps the index pages in memory for the whole import. What the engine
+    // keeps to undo one statement inside the transaction stays in memory rather than in a file of its own.
+    if (!db.exec("PRAGMA cache_size = -65536; PRAGMA temp_store = MEMORY",
                  QStringLiteral("The database cannot be prepared for the import"))) {
         failed();
         return;
@@ -23,24 +24,6 @@ bool RaceWriter::failed()
     m_inUse = m_db.inUse();
     m_error = m_inUse ? m_db.error() : m_db.sql().errorMessage();
     return false;
-}
-
-bool RaceWriter::exec(const char* sql)
-{
-    return m_db.sql().exec(sql) || failed();
-}
-
-bool RaceWriter::savepoint()
-{
-    return exec("SAVEPOINT resultsfile");
-}
-bool RaceWriter::releaseSavepoint()
-{
-    return exec("RELEASE resultsfile");
-}
-bool RaceWriter::rollbackToSavepoint()
-{
-    return exec("ROLLBACK TO resultsfile") && releaseSavepoint();
 }
 
 bool RaceWriter::run(Sql::Statement& statement)
@@ -73,5 +56,34 @@ bool RaceWriter::addStart(const StartRow& s)
         .bind(7, s.start)
         .bind(8, s.odds)
         .bindUtf8(9, s.oname);
-    return run(m_starts);
+    if (!run(m_starts))
+        return false;
+    if (m_names)
+        m_names->add(s.hname, s.oname);
+    return true;
+}
+
+bool RaceBuffer::addRace(const RaceRow& race)
+{
+    m_races.push_back(race);
+    return true;
+}
+
+bool RaceBuffer::addStart(const StartRow& start)
+{
+    m_starts.push_back(start);
+    return true;
+}
+
+bool RaceBuffer::writeTo(RaceWriter& writer) const
+{
+    for (const RaceRow& r : m_races) {
+        if (!writer.addRace(r))
+            return false;
+    }
+    for (const StartRow& s : m_starts) {
+        if (!writer.addStart(s))
+            return false;
+    }
+    return true;
 }
