@@ -1,5 +1,6 @@
 #include "app/frmmainfinder.h"
 #include "app/qtplatform.h"
+#include "app/statusprogress.h"
 #include "core/startup.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     frmmainfinder window(platform, QCoreApplication::applicationDirPath(), defaultBreedingPath());
     platform.setParentWidget(&window);
     platform.addLabel(QStringLiteral("lblprogress"), window.lblprogress);
+    platform.addLabel(QStringLiteral("statusline"), window.statusProgress()->textLabel());
     if (!window.Form_Load())
         return 1;
     window.show();

@@ -66,11 +66,16 @@ int PainterPrinterSink::textWidth(const QString& text)
     return int(std::lround(QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text) / m_scaleX));
 }
 
-void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text)
+void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text, int rightTwips)
 {
     // y is the top of the line, as a printer's current position is; the painter wants the baseline.
     const QFontMetricsF fm(m_painter.font(), m_device);
-    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), text);
+    QString shown = text;
+    // Whole characters that end past the next column are left out, so that no text runs into the next one.
+    const double room = (rightTwips - xTwips) * m_scaleX + 0.01;
+    while (rightTwips > 0 && !shown.isEmpty() && fm.horizontalAdvance(shown) > room)
+        shown.chop(1);
+    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), shown);
 }
 
 void PainterPrinterSink::newPage()
@@ -85,10 +90,9 @@ bool PainterPrinterSink::endDoc()
     return m_ok && ended;
 }
 
-QPageLayout reportPageLayout(bool landscape)
+QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper)
 {
-    return QPageLayout(QPageSize(QPageSize::Letter),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+    return QPageLayout(QPageSize(paper), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
 }
 
