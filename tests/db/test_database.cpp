@@ -344,15 +344,19 @@ private slots:
 
         QTest::keyClicks(t->txttracknum, u"7"_s);
         QTest::keyClicks(t->txttrackcode, u"ABC"_s);
-        QTest::mouseClick(t->cmdaddtrack, Qt::LeftButton);
+        QTest::keyClick(t->txttrackcode, Qt::Key_Return); // the window's main button
         QCOMPARE(t->lsttracks->item(0)->text(), u"07: ABC"_s);
         QCOMPARE(t->txttracknum->text() + t->txttrackcode->text(), QString());
+        QCOMPARE(w.state().statusline, u"Track 07: ABC added."_s);
 
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(fx.p.messages, QStringList{u"Please select a track to delete."_s});
         clickItem(t->lsttracks, u"07: ABC"_s);
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(t->lsttracks->count(), 0);
+        QCOMPARE(w.state().statusline, u"Track 07: ABC deleted."_s);
+        QTest::keyClick(t->lsttracks, Qt::Key_Escape);
+        QTRY_VERIFY(!w.findChild<frmedittracks*>());
     }
 };
 

@@ -13,6 +13,9 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
@@ -122,6 +125,36 @@ private slots:
         Database copy;
         QVERIFY(copy.open(DbCare::safetyCopyPath(fx->f.programPath())));
         QCOMPARE(copy.weeks().value(), (QList<int>{614, 613, 612, 611}));
+    }
+
+    void storedWeeksSkippedOrAnsweredForAll()
+    {
+        using enum Platform::Answer;
+        import({fx->writeWeek(u"o611.txt"_s, 611, 1, 1, u"O"_s),
+                fx->writeWeek(u"o613.txt"_s, 613, 1, 1, u"O"_s)});
+        const QStringList files{fx->writeWeek(u"a.txt"_s, 611, 2, 2, u"A"_s),
+                                fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s),
+                                fx->writeWeek(u"c.txt"_s, 613, 2, 2, u"C"_s)};
+        // Skip keeps the stored week and goes on; "All" is offered while a later file's week is stored too.
+        ImportResult r = import(files, {Skip, Yes});
+        QCOMPARE(fx->p.buttonSets,
+                 (QList<QList<Platform::Answer>>{{Yes, YesToAll, Skip, SkipAll, No}, {Yes, No, Skip}}));
+        QCOMPARE(fx->f.statusline, u"2 weeks imported: 612, 613; kept as stored: 611"_s);
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 1/2 2/4"_s);
+        fx->p.buttonSets.clear();
+        r = import(files, {SkipAll});
+        QCOMPARE(fx->p.buttonSets.size(), 1);
+        QCOMPARE(r.skipped, (QList<int>{611, 612, 613}));
+        r = import(files, {YesToAll});
+        QCOMPARE(r.weeks, (QList<int>{611, 612, 613}));
+        QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/2 2/4"_s);
+        QCOMPARE(fx->p.questions, 4);
+        // The command line's --skip keeps every stored week without asking and ends well.
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                runCli(fx->path(), QStringList{u"import"_s, u"--skip"_s, u"--json"_s} + files, 0, false))
+                .object();
+        QCOMPARE(json[u"skipped"_s].toArray(), (QJsonArray{611, 612, 613}));
     }
 
     void countCarriesAcrossFiles()
@@ -326,8 +359,10 @@ private slots:
         race.starts[0].odds = u"0"_s;
         QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
                     .contains("Import of bad.txt was NOT completed.\nImport terminated.\n"));
-        for (const QStringList& args :
-             {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
+        for (const QStringList& args : {QStringList{},
+                                        {u"--keep"_s, u"--replace"_s, u"x"_s},
+                                        {u"--skip"_s, u"--keep"_s, u"x"_s},
+                                        {u"--force"_s, u"x"_s}})
             cli(args, 2);
     }
 
@@ -348,6 +383,20 @@ private slots:
         QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
         QVERIFY(!w.statusProgress()->progressBar()->isVisible());
+
+        // The menu's dialog offers results files first and opens where the last import chose its files, in
+        // this run and the next.
+        fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
+        w.cmdimportdata->trigger();
+        w.cmdimportdata->trigger();
+        const QList<Platform::FileDialog>& d = fx->p.dialogs;
+        QCOMPARE(d[0].filters.value(d[0].selectedFilter),
+                 u"Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"_s);
+        QCOMPARE(d[1].folder, fx->path());
+        w.close();
+        frmmainfinder next(fx->p, fx->path(), QString());
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.state().importFolder, fx->path());
 
         // Anything but local files is refused at the door.
         QMimeData text;

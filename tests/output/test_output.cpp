@@ -166,6 +166,8 @@ private slots:
             QCOMPARE(calc->lbldateinfo->text(), QString::fromUtf8(label));
         }
         QCOMPARE(t.p.messages, QStringList(2, u"You must enter a week number in the text box."_s));
+        QTest::keyClick(calc->txtdate, Qt::Key_Escape);
+        QVERIFY(!calc->isVisible());
     }
 
     void gesturesAndCommandLineAgree()
@@ -181,6 +183,8 @@ private slots:
         t.grid().setCurrent(3, 0);
         t.w.listfilter->trigger();
         QCOMPARE(cells(t.grid(), 1, t.grid().rows() - 1, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
+        QCOMPARE(t.w.state().statusline,
+                 u"Filtered: 4 of 7 starts shown; the statistics are of the whole list"_s);
         t.click(2, 5, true);
         QVERIFY(t.w.popmenu->isVisible());
         QCOMPARE(t.w.datecalc->text(), u"&Week 590 = 3/2/2000"_s); // each entry has its key letter
@@ -191,6 +195,7 @@ private slots:
         const QString windowFile = m_fx->path() + u"/window.txt"_s, cliFile = m_fx->path() + u"/cli.txt"_s;
         t.p.saveAnswers = {windowFile};
         t.w.ExportText->trigger();
+        QCOMPARE(t.w.state().statusline, u"Exported 4 rows to window.txt."_s);
 
         const QStringList args = L("search|--owner|Red Barn|--first-week|584|--sort|8|--sort|4|--filter|3,0|"
                                    "--popup|2|--print-log|--json|--export");
@@ -362,6 +367,10 @@ private slots:
         QCOMPARE(lines[1],
                  u"0:Short 28:99 34:7.0102 41:F-2 46:KY 49:MS 53:9 57:Turf 62:Slp 67:08.5 72:10 75:12 "
                  "78:12 86:$500 92:$12.00 105:$0 108:Oak 131:1 "_s);
+        // On paper an owner stops where the claiming price begins, a type where the distance does.
+        for (const PrintedText& x : job.texts)
+            if (x.x == 1344 + 108 * 96 || x.x == 1344 + 49 * 96)
+                QCOMPARE(x.right, x.bold ? 0 : x.x + (x.x == 1344 + 49 * 96 ? 4 : 11) * 96);
     }
 
     void printRefusals()
