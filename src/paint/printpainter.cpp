@@ -71,10 +71,12 @@ void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text, i
     // y is the top of the line, as a printer's current position is; the painter wants the baseline.
     const QFontMetricsF fm(m_painter.font(), m_device);
     QString shown = text;
-    // Whole characters that end past the next column are left out, so that no text runs into the next one.
+    // A text too long for its column is cut by whole characters, with a blank left before the next column so
+    // that the cut text does not read as one with the next.
     const double room = (rightTwips - xTwips) * m_scaleX + 0.01;
-    while (rightTwips > 0 && !shown.isEmpty() && fm.horizontalAdvance(shown) > room)
-        shown.chop(1);
+    if (rightTwips > 0 && fm.horizontalAdvance(shown) > room)
+        while (!shown.isEmpty() && fm.horizontalAdvance(shown + QLatin1Char(' ')) > room)
+            shown.chop(1);
     m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), shown);
 }
 
