@@ -1,5 +1,6 @@
 #include "app/frmmainfinder.h"
 #include "app/qtplatform.h"
+#include "app/statusprogress.h"
 #include "core/startup.h"
 #include "sample/sampledata.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" (sample data)"));
     platform.setParentWidget(&window);
     platform.addLabel(QStringLiteral("lblprogress"), window.lblprogress);
+    platform.addLabel(QStringLiteral("statusline"), window.statusProgress()->textLabel());
     // The player's own data folder is theirs to fill: its first run makes the empty database unasked.
     const bool own = folder.kind == DataFolder::Kind::PlayerData;
     if (!window.Form_Load(own ? MissingDatabase::Create : MissingDatabase::Ask))

@@ -68,6 +68,9 @@ public:
 
     // The results grid and its pop-up menu.
     void MSFlexGrid1_DblClick();
+    /** A double click on a column's heading sorts by it as one on a cell of it does. */
+    void header_DblClick(int column);
+    void listfilter_Click();
 
     // Search panel.
     void opthorse_Click();
@@ -76,6 +79,8 @@ public:
     void optsire_Click();
     void setupnormalsearch();
     void setupsiresearch();
+    /** Shows the injury exclusion for the searches that use it: horse, owner and race. */
+    void showInjuryExclusion();
     /** The search mode that "GO!" passes to gethorse (1 to 5, 0 when no option applies). */
     qint16 searchMode() const;
 
@@ -184,4 +189,8 @@ private:
     std::unique_ptr<StatusProgress> m_statusProgress;
     QPointer<frmlineage> m_lineage;
     QPointer<frmwatchlist> m_watchlist;
+    /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    unsigned m_sortedList = 0;
 };

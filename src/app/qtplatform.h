@@ -22,6 +22,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;

@@ -35,7 +35,8 @@ int report(CliContext& c, const CliSession& session, const ImportResult& r, bool
         return 3;
     case ImportResult::Status::Refused:
         c.err << "turftrawler-cli import: week " << r.week << " of " << r.file
-              << " is already stored; give --replace to replace it or --keep to stop there\n";
+              << " is already stored; give --replace to replace it, --skip to keep it and go on, or --keep "
+                 "to stop there\n";
         return 3;
     case ImportResult::Status::Failed:
         break;
@@ -55,30 +56,34 @@ void printWatched(CliContext& c, const ImportResult& r, const QList<WatchedStart
             c.out << QString::fromUtf8(exportLine(s.texts()));
         return;
     }
-    QJsonArray rows, weeks;
+    QJsonArray rows, weeks, skipped;
     for (const WatchedStart& s : watched)
         rows << QJsonArray::fromStringList(s.texts());
     for (int w : r.weeks)
         weeks << w;
+    for (int w : r.skipped)
+        skipped << w;
     const QJsonObject out{{QStringLiteral("outcome"), importOutcome(r)},
                           {QStringLiteral("files"), r.files},
                           {QStringLiteral("races"), r.races},
                           {QStringLiteral("starts"), r.starts},
                           {QStringLiteral("weeks"), weeks},
+                          {QStringLiteral("skipped"), skipped},
                           {QStringLiteral("watched"), rows}};
     c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
 }
 
-// Exit statuses: 0 every file imported, 1 a failure (or a watch list that cannot be read), 2 a usage error,
-// 3 stopped at a week already stored.
+// Exit statuses: 0 every file imported (but the stored weeks skipped), 1 a failure (or a watch list that
+// cannot be read), 2 a usage error, 3 stopped at a week already stored.
 int import(CliContext& c, const QStringList& arguments)
 {
     QStringList args = arguments;
     const bool replace = takeFlag(args, QStringLiteral("--replace"));
     const bool keep = takeFlag(args, QStringLiteral("--keep"));
+    const bool skip = takeFlag(args, QStringLiteral("--skip"));
     const bool json = takeFlag(args, QStringLiteral("--json"));
-    if (replace && keep) {
-        c.err << "turftrawler-cli import: give --replace or --keep, not both\n";
+    if (int(replace) + int(keep) + int(skip) > 1) {
+        c.err << "turftrawler-cli import: give one of --replace, --skip and --keep\n";
         return 2;
     }
     for (const QString& a : args) {
@@ -101,8 +106,10 @@ int import(CliContext& c, const QStringList& arguments)
         return 1;
     }
     session.platform.defaultAnswer = replace ? Platform::Answer::Yes : Platform::Answer::No;
-    const ImportResult r =
-        importFiles(session.state, paths, replace || keep ? DuplicateWeek::Ask : DuplicateWeek::Refuse);
+    const DuplicateWeek policy = skip              ? DuplicateWeek::Skip
+                                 : replace || keep ? DuplicateWeek::Ask
+                                                   : DuplicateWeek::Refuse;
+    const ImportResult r = importFiles(session.state, paths, policy);
     int status = report(c, session, r, json);
     // As the window shows them after every import that stored a week, however it ended.
     const qsizetype before = session.platform.messages.size();
@@ -116,11 +123,11 @@ int import(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar importCommand{
-    {QStringLiteral("import"), CliGroup::Import, QStringLiteral("[--replace | --keep] [--json] FILE..."),
+    {QStringLiteral("import"), CliGroup::Import, QStringLiteral("[--replace | --skip | --keep] [--json] FILE..."),
      QStringLiteral(
-         "Imports weekly results files or zip archives of them. Reads raceout*.txt files, then lists "
-         "the watched starts of the weeks imported. A week already stored is replaced with --replace, "
-         "stops the import with --keep, and is refused otherwise."),
+         "Imports weekly results files or zip archives of them, then lists the watched starts of the "
+         "weeks imported. A week already stored is replaced with --replace, kept with --skip (the import "
+         "goes on), stops the import with --keep, and is refused otherwise."),
      import}};
 
 } // namespace

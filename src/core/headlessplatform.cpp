@@ -7,8 +7,15 @@ void HeadlessPlatform::message(const QString& text)
 
 Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
+    return askChoice(text, {Answer::Yes, Answer::No}, defaultButton);
+}
+
+Platform::Answer HeadlessPlatform::askChoice(const QString& text, const QList<Answer>& buttons,
+                                             Answer defaultButton)
+{
     messages << text;
     defaultButtons << defaultButton;
+    buttonSets << buttons;
     ++questions;
     if (answers.empty())
         return pressEnter ? defaultButton : defaultAnswer;

@@ -23,13 +23,15 @@ public:
     QStringList labelTexts;
     /** Dialog requests seen, in order. */
     QList<FileDialog> dialogs;
-    /** The default button of each Yes/No question, in order. */
+    /** The default button of each question, in order. */
     QList<Answer> defaultButtons;
+    /** The buttons each question offered, in order. */
+    QList<QList<Answer>> buttonSets;
     int beeps = 0;
     int busyDepth = 0;
     int busyCalls = 0;
 
-    /** Answers to Yes/No questions, used in order; then `defaultAnswer`. */
+    /** Answers to questions, used in order; then `defaultAnswer`. */
     std::deque<Answer> answers;
     Answer defaultAnswer = Answer::No;
     /** When no answer is scripted, the question's own default button answers, as Enter would. */
@@ -54,6 +56,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;

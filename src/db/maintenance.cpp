@@ -226,7 +226,9 @@ bool backupdatabaseTo(MainWindowState& f, const QString& target)
         f.platform().message(QStringLiteral("The database was not backed up.") + QLatin1Char('\r') + error);
         return false;
     }
-    f.setProgress(QStringLiteral("Database backed up to ") + QFileInfo(target).fileName() + QLatin1Char('.'));
+    f.setProgress(QString());
+    f.setStatusLine(QStringLiteral("Database backed up to ") + QFileInfo(target).fileName() +
+                    QLatin1Char('.'));
     return true;
 }
 

@@ -122,12 +122,19 @@ public:
         // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
         // out once instead of once per file.
         bool completed = true;
-        for (const ImportItem& item : items) {
+        m_items = &items;
+        for (m_index = 0; m_index < items.size(); ++m_index) {
+            const ImportItem& item = items[m_index];
             if (m_progress)
-                m_progress->file(m_result.files + 1, item.name());
+                m_progress->file(int(m_index) + 1, item.name());
+            m_skipping = false;
             if (!importOne(item, writer)) {
                 completed = false;
                 break;
+            }
+            if (m_skipping) {
+                m_result.skipped << m_result.week;
+                continue;
             }
             ++m_result.files;
             m_result.weeks << m_result.week;
@@ -238,15 +245,12 @@ private:
         if (!stored)
             return writeFailed(name);
         if (*stored) {
-            // Replacing is the answer that destroys data, so it is never the one Enter gives.
-            const bool replace =
-                m_policy == DuplicateWeek::Ask &&
-                m_f.platform().askYesNo(
-                    Fmt::lines({QStringLiteral("This week has already been entered into the database.  "
-                                               "Do you wish to over-write all old data from this week?"),
-                                QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
-                    Platform::Answer::No) == Platform::Answer::Yes;
-            if (!replace) {
+            const Platform::Answer answer = storedWeekAnswer(week, name);
+            if (answer == Platform::Answer::Skip) {
+                m_skipping = true;
+                return true;
+            }
+            if (answer != Platform::Answer::Yes) {
                 m_result.file = name;
                 if (m_policy == DuplicateWeek::Ask) {
                     m_result.status = ImportResult::Status::Cancelled;
@@ -285,6 +289,49 @@ private:
         return true;
     }
 
+    /**
+     * What to do with a week that is stored already: Yes replaces it, Skip keeps it and goes on, No stops.
+     * "Yes to All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
+     */
+    Platform::Answer storedWeekAnswer(int week, const QString& name)
+    {
+        if (m_policy == DuplicateWeek::Skip)
+            return Platform::Answer::Skip;
+        if (m_policy == DuplicateWeek::Refuse)
+            return Platform::Answer::No;
+        if (m_forAll)
+            return *m_forAll;
+        using enum Platform::Answer;
+        QList<Platform::Answer> buttons{Yes, No, Skip};
+        if (laterWeekStored())
+            buttons = {Yes, YesToAll, Skip, SkipAll, No};
+        // Replacing is the answer that destroys data, so it is never the one Enter gives.
+        const Platform::Answer answer = m_f.platform().askChoice(
+            Fmt::lines({QStringLiteral("This week has already been entered into the database.  "
+                                       "Do you wish to over-write all old data from this week?"),
+                        QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
+            buttons, No);
+        if (answer == YesToAll || answer == SkipAll)
+            m_forAll = answer == YesToAll ? Yes : Skip;
+        return m_forAll.value_or(buttons.contains(answer) ? answer : No);
+    }
+
+    /** Whether a file after the one being read starts with a race that is stored already. */
+    bool laterWeekStored()
+    {
+        for (qsizetype i = m_index + 1; i < m_items->size(); ++i) {
+            QString why;
+            const std::unique_ptr<QIODevice> file = m_items->at(i).open(why);
+            if (!file)
+                continue;
+            FieldReader fields(*file);
+            ResultsReader reader(fields);
+            if (reader.readOpening() && isStored(reader.firstHeader().number, reader.week()).value_or(false))
+                return true;
+        }
+        return false;
+    }
+
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */
     std::optional<bool> isStored(double firstNumber, int week)
     {
@@ -308,6 +355,12 @@ private:
     bool m_weekRead = false;    // the file's week is known and to be stored, so a failure is told per week
     bool m_replacing = false;   // the file replaces a stored week
     bool m_writeFailed = false; // the database failed while rows were written
+    const QList<ImportItem>* m_items = nullptr;
+    qsizetype m_index = 0;
+    /** The file being read keeps its stored week. */
+    bool m_skipping = false;
+    /** The answer that "Yes to All" or "Skip All" gave for every stored week after it. */
+    std::optional<Platform::Answer> m_forAll;
 };
 
 } // namespace
@@ -322,17 +375,21 @@ QString importOutcome(const ImportResult& r)
             ? QStringLiteral("1 week imported: ") + weeks.first()
             : QStringLiteral("%1 weeks imported").arg(weeks.size()) +
                   (weeks.isEmpty() ? QString() : QStringLiteral(": ") + weeks.join(QStringLiteral(", ")));
+    QString skipped;
+    for (int w : r.skipped)
+        skipped += (skipped.isEmpty() ? QStringLiteral("; kept as stored: ") : QStringLiteral(", ")) +
+                   QString::number(w);
     switch (r.status) {
     case ImportResult::Status::Done:
-        return imported;
+        return imported + skipped;
     case ImportResult::Status::Cancelled:
     case ImportResult::Status::Refused:
         return QStringLiteral("Stopped at week %1 of %2, which is already stored; ").arg(r.week).arg(r.file) +
-               imported;
+               imported + skipped;
     case ImportResult::Status::Failed:
         break;
     }
-    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + imported;
+    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + imported + skipped;
 }
 
 ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy,
@@ -341,6 +398,8 @@ ImportResult importFiles(MainWindowState& f, const QStringList& paths, Duplicate
     BusyPointer busy(f.platform());
     ImportRun run(f, policy, progress);
     const ImportResult result = run.run(paths);
+    if (!paths.isEmpty())
+        f.setStatusLine(importOutcome(result));
     if (progress && !paths.isEmpty())
         progress->end(importOutcome(result));
     return result;
@@ -351,13 +410,17 @@ ImportResult importRaceData(MainWindowState& f, ImportProgress* progress)
     BusyPointer busy(f.platform());
     Platform::FileDialog dialog;
     dialog.title = QStringLiteral("Open");
-    dialog.filters = {QStringLiteral("All Files (*.*)|*.*"),
-                      QStringLiteral("Raceout.zip Files (*.zip)|*.zip")};
-    dialog.selectedFilter = 1;
+    // The files a player imports come first and are shown at once, wherever the dialog opens.
+    dialog.filters = {QStringLiteral("Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"),
+                      QStringLiteral("Raceout.zip Files (*.zip)|*.zip"),
+                      QStringLiteral("All Files (*.*)|*.*")};
+    dialog.selectedFilter = 0;
     dialog.multiple = true;
+    dialog.folder = f.importFolder;
     // The toolkit's dialog gives full paths already; a Cancel (no path) ends here without a trace.
     const QStringList paths = f.platform().openFiles(dialog);
     if (paths.isEmpty())
         return {};
+    f.importFolder = QFileInfo(paths.first()).absolutePath();
     return importFiles(f, paths, DuplicateWeek::Ask, progress);
 }

@@ -1,9 +1,11 @@
 #include "output/textexport.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "output/printing.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -79,5 +81,8 @@ bool ExportText_Click(MainWindowState& f)
                       .arg(QDir::toNativeSeparators(path), error));
         return false;
     }
+    f.setStatusLine(
+        QStringLiteral("Exported %1 to %2.")
+            .arg(Fmt::count(f.MSFlexGrid1.rows() - 1, QStringLiteral("row")), QFileInfo(path).fileName()));
     return true;
 }

@@ -66,11 +66,18 @@ int PainterPrinterSink::textWidth(const QString& text)
     return int(std::lround(QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text) / m_scaleX));
 }
 
-void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text)
+void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text, int rightTwips)
 {
     // y is the top of the line, as a printer's current position is; the painter wants the baseline.
     const QFontMetricsF fm(m_painter.font(), m_device);
-    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), text);
+    QString shown = text;
+    // A text too long for its column is cut by whole characters, with a blank left before the next column so
+    // that the cut text does not read as one with the next.
+    const double room = (rightTwips - xTwips) * m_scaleX + 0.01;
+    if (rightTwips > 0 && fm.horizontalAdvance(shown) > room)
+        while (!shown.isEmpty() && fm.horizontalAdvance(shown + QLatin1Char(' ')) > room)
+            shown.chop(1);
+    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), shown);
 }
 
 void PainterPrinterSink::newPage()
@@ -85,10 +92,9 @@ bool PainterPrinterSink::endDoc()
     return m_ok && ended;
 }
 
-QPageLayout reportPageLayout(bool landscape)
+QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper)
 {
-    return QPageLayout(QPageSize(QPageSize::Letter),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+    return QPageLayout(QPageSize(paper), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
 }
 

@@ -484,6 +484,8 @@ void getsires(MainWindowState& f, const QString& name)
     BusyPointer busy(f.platform());
     const ProgenySearchMode mode = f.panel.progenyMode;
     showSireLayout(f);
+    // What an earlier action left in the label (a failed import's report) is not about this list.
+    f.setProgress(QString());
 
     GridState& max = f.MSFmaxgrid;
     for (int r = 3; r <= 5; ++r) {
@@ -500,6 +502,7 @@ void getsires(MainWindowState& f, const QString& name)
         return;
     const int count = int(progeny->size());
     g.setRows(count + 1);
+    f.listedRows = count;
     layoutColumns(g, mode);
     f.frainfo = QStringLiteral("Statistics for Progeny of ") + Fmt::properCase(name) + QStringLiteral("  (") +
                 QString::number(count) + QStringLiteral(").");
@@ -511,4 +514,6 @@ void getsires(MainWindowState& f, const QString& name)
     fillSpeedSummary(f.MSFmaxgrid, totals);
     f.lblfastest = QStringLiteral("Fastest progeny? ") + totals.fastestName + QStringLiteral(" - ") +
                    QString::number(totals.fastestSpeed);
+    f.setStatusLine(Fmt::count(count, QStringLiteral("horse")) + QStringLiteral(" of the progeny of ") +
+                    Fmt::properCase(name));
 }

@@ -11,6 +11,8 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 
+#include <QSet>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -31,6 +33,7 @@ constexpr int MaxListed = 15000;
 constexpr int AskAbove = 8000;
 
 const QString noneFound = QStringLiteral("No horses under the search criteria were found.");
+const QString nothingListed = QStringLiteral("Nothing found; the list is the one before.");
 
 /** One listed start: its grid row, ready to write, and the facts the statistics count. */
 struct ListedStart {
@@ -428,8 +431,9 @@ void endEmpty(MainWindowState& f, const QString& message)
     f.MSFlexGrid1.setRedraw(true);
 }
 
-/** Fills the grid with the listed starts, whose texts move into it, and counts them into the statistics. */
-void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& stats)
+/** Fills the grid with the listed starts, whose texts move into it, and counts them into the statistics.
+    Returns how many horses they are. */
+int loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& stats)
 {
     GridState& g = f.MSFlexGrid1;
     g.setRows(int(listed.size()) + 1);
@@ -445,6 +449,7 @@ void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats&
     g.setColAlign(14, Align::RightCenter);
 
     int row = 0;
+    QSet<QString> horses;
     for (ListedStart& s : listed) {
         ++row;
         for (int c = 0; c < 18; ++c)
@@ -452,9 +457,12 @@ void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats&
         if (s.colour != Palette::Default)
             g.setRowColour(row, 0, 17, s.colour);
         stats.add(s.facts);
+        horses.insert(g.text(row, 1));
     }
     g.setCurrent(row, 0);
     g.touch();
+    f.listedRows = row;
+    return int(horses.size());
 }
 
 } // namespace
@@ -476,7 +484,6 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     BusyPointer busy(p);
     GridState& grid = f.MSFlexGrid1;
     grid.setRedraw(false);
-    showNormalLayout(f);
     f.setProgress(QStringLiteral("Searching..."));
 
     ReadContext ctx;
@@ -504,6 +511,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     }
     if (found.count == 0) {
         endEmpty(f, noneFound);
+        f.setStatusLine(nothingListed);
         return false;
     }
     if (found.count > AskAbove) {
@@ -515,19 +523,23 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                 "the maximum number of horses that can be listed is 15,000 in this version.");
         if (p.askYesNo(question) != Platform::Answer::Yes) {
             grid.setRedraw(true);
+            f.setStatusLine(QStringLiteral("Search not run; the list is the one before."));
             return false;
         }
     }
     // A last week before every start found leaves nothing to list.
     if (found.listed.empty()) {
         endEmpty(f, noneFound);
+        f.setStatusLine(nothingListed);
         return false;
     }
+    // The layout changes only for rows to show: a search that lists nothing leaves the window as it was.
+    showNormalLayout(f);
 
     const int threshold = crit.threshold;
     HorseStats stats(threshold, p.today());
     stats.setReferenceOwner(found.refOwner);
-    loadGrid(f, std::move(found.listed), stats);
+    const int horses = loadGrid(f, std::move(found.listed), stats);
     grid.setRedraw(true);
 
     stats.fillWinGrid(f.MSFWGrid);
@@ -537,6 +549,8 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                              : mode == 5 ? SummaryKind::Race
                                          : SummaryKind::Horse;
     f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    f.setStatusLine(Fmt::count(f.listedRows, QStringLiteral("start")) + QStringLiteral(" of ") +
+                    Fmt::count(horses, QStringLiteral("horse")));
     return true;
 }
 

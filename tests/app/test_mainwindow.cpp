@@ -1,6 +1,7 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
 #include "app/startpanel.h"
+#include "app/statusprogress.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
@@ -12,6 +13,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -162,11 +165,17 @@ private slots:
         w.state().MSFlexGrid1.setBackColor(0x0000ff);
         w.refresh();
         QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), QColor(255, 0, 0));
-        // A column dragged by the user is kept in twips, and undone by Reset Columns.
-        w.MSFlexGrid1->setColumnWidth(0, w.MSFlexGrid1->logicalDpiX() / 2);
-        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 720);
+        // The columns share the grid's width out by their widths; one dragged keeps its twips at that share,
+        // and Reset Columns brings the Part's widths back.
+        GridView* v = w.MSFlexGrid1;
+        int shown = 0;
+        for (int c = 0; c < 18; ++c)
+            shown += v->columnWidth(c);
+        QVERIFY(shown <= v->viewport()->width() && shown > v->viewport()->width() - 18);
+        v->setColumnWidth(0, v->columnWidth(0) * 2);
+        QVERIFY(std::abs(w.state().MSFlexGrid1.colWidth(0) - 2900) < 40);
         w.msfgridreset->trigger();
-        QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
+        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 1450);
         QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
     }
 
@@ -198,6 +207,63 @@ private slots:
         QVERIFY(!v->hasFocus());
     }
 
+    void listReadableSortedAndSaid()
+    {
+        SearchFixture fx;
+        for (int i = 0; i < 3; ++i)
+            fx.add({.hname = u"Horse %1"_s.arg(i),
+                    .hid = 5027710 + i,
+                    .week = 600 + i,
+                    .sp = 70.0 + i,
+                    .oname = u"Brown, Hall & Hall"_s,
+                    .restr = u"Handicap"_s});
+        HeadlessPlatform p;
+        frmmainfinder w(p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        QCOMPARE(QFontInfo(w.MSFlexGrid1->font()).family(), u"Liberation Sans Narrow"_s);
+        const auto search = [](frmmainfinder& in) {
+            in.optowner->click();
+            in.txthorse->setText(u"Brown, Hall & Hall"_s);
+            in.cmdgethorse->click();
+        };
+        // Before there is a settings file, columns too narrow for the list's texts widen to them.
+        search(w);
+        const GridState& g = w.state().MSFlexGrid1;
+        QVERIFY(g.colWidth(1) > 500 && g.colWidth(5) > 350 && g.colWidth(15) > 750 && g.colWidth(0) == 1450);
+        QVERIFY(readFile(w.state().settingsPath()).contains(" " + QByteArray::number(g.colWidth(15)) + " "));
+        QCOMPARE(w.statusProgress()->textLabel()->text(), u"3 starts of 3 horses"_s);
+
+        // A double click on a heading sorts by its column; the heading shows the arrow until a new list.
+        QHeaderView* h = w.MSFlexGrid1->horizontalHeader();
+        QTest::mouseDClick(h->viewport(), Qt::LeftButton, {},
+                           QPoint(h->sectionViewportPosition(8) + h->sectionSize(8) / 2, 5));
+        QCOMPARE(cells(g, 1, 3, 8, 8), L("70.0|71.0|72.0"));
+        QVERIFY(h->isSortIndicatorShown() && h->sortIndicatorSection() == 8);
+        QCOMPARE(w.state().statusline, u"Sorted by Sp, ascending"_s);
+        search(w);
+        QVERIFY(!h->isSortIndicatorShown());
+        // An empty settings file asks for the Part's widths, and they stay the player's.
+        writeFile(w.state().settingsPath(), {});
+        frmmainfinder next(p, fx.path(), QString());
+        QVERIFY(next.Form_Load());
+        search(next);
+        QCOMPARE(next.state().MSFlexGrid1.colWidth(15), 750);
+
+        // The controls without a caption say what they are for; each menu's entries have keys of their own.
+        for (QWidget* c : std::initializer_list<QWidget*>{w.chkname, w.chkid, w.txtinjury})
+            QVERIFY(!c->toolTip().isEmpty());
+        for (QMenu* menu : {w.filemenu, w.Utilitiesmenu, w.helpmenu}) {
+            QSet<QString> keys;
+            for (QAction* a : menu->actions()) {
+                const qsizetype at = a->text().indexOf(u'&') + 1;
+                const QString key = a->text().mid(at, 1).toLower();
+                QVERIFY(a->isSeparator() || (at > 0 && !keys.contains(key)));
+                keys.insert(key);
+            }
+        }
+    }
+
     void windowKeepsItsSize()
     {
         SearchFixture fx;
@@ -214,6 +280,7 @@ private slots:
         QApplication::processEvents();
         const QSize least = w.size();
         const QRect grid = w.MSFlexGrid1->geometry();
+        QVERIFY(w.MSFlexGrid1->viewport()->height() >= 6 * w.MSFlexGrid1->rowHeightPixels());
         w.optowner->click();
         w.txthorse->setText(u"Owner 1 With A Long Name"_s);
         w.cmdgethorse->click();

@@ -338,7 +338,7 @@ private slots:
         Weeks fx;
         QVERIFY(backupdatabaseTo(fx.f, fx.dir.filePath(u"backup.mdb"_s)));
         QVERIFY(fx.p.labelTexts.contains(u"lblprogress: Backing Up Database ...\r\r100% copied."_s));
-        QCOMPARE(fx.f.lblprogress, u"Database backed up to backup.mdb."_s);
+        QCOMPARE(fx.f.lblprogress + fx.f.statusline, u"Database backed up to backup.mdb."_s);
         QVERIFY(QFile::remove(fx.db()) && QFile::rename(fx.dir.filePath(u"backup.mdb"_s), fx.db()));
         QCOMPARE(fx.stored({610, 611, 612}), All);
         QVERIFY(!backupdatabaseTo(fx.f, fx.db())); // the database itself is never the target
@@ -488,7 +488,7 @@ private slots:
         QCOMPARE(fx.p.busyDepth, 0);
         fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
         w.cmdbackup->trigger();
-        QCOMPARE(w.lblprogress->text(), u"Database backed up to saved.mdb."_s);
+        QCOMPARE(w.lblprogress->text() + w.state().statusline, u"Database backed up to saved.mdb."_s);
         QVERIFY(fx.p.messages.isEmpty());
     }
 
@@ -504,15 +504,19 @@ private slots:
 
         QTest::keyClicks(t->txttracknum, u"7"_s);
         QTest::keyClicks(t->txttrackcode, u"ABC"_s);
-        QTest::mouseClick(t->cmdaddtrack, Qt::LeftButton);
+        QTest::keyClick(t->txttrackcode, Qt::Key_Return); // the window's main button
         QCOMPARE(t->lsttracks->item(0)->text(), u"07: ABC"_s);
         QCOMPARE(t->txttracknum->text() + t->txttrackcode->text(), QString());
+        QCOMPARE(w.state().statusline, u"Track 07: ABC added."_s);
 
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(fx.p.messages, QStringList{u"Please select a track to delete."_s});
         clickItem(t->lsttracks, u"07: ABC"_s);
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(t->lsttracks->count(), 0);
+        QCOMPARE(w.state().statusline, u"Track 07: ABC deleted."_s);
+        QTest::keyClick(t->lsttracks, Qt::Key_Escape);
+        QTRY_VERIFY(!w.findChild<frmedittracks*>());
     }
 };
 

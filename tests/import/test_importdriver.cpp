@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
@@ -79,8 +82,9 @@ private slots:
     {
         const ImportResult r = import({fx->writeWeek(u"w612.txt"_s, 612, 3, 2, u"Blue"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
-        QCOMPARE(fx->p.labelTexts, (QStringList{Progress, u"lblprogress: 612.0102"_s,
-                                                u"lblprogress: 612.0103"_s, u"lblprogress: "_s}));
+        QCOMPARE(fx->p.labelTexts,
+                 (QStringList{Progress, u"lblprogress: 612.0102"_s, u"lblprogress: 612.0103"_s,
+                              u"lblprogress: "_s, u"statusline: 1 week imported: 612"_s}));
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->stored({612}), u"3/6"_s);
         QCOMPARE(fx->rows(u"SELECT hname, fin FROM tblhorsedata WHERE racenum = 612.0103 ORDER BY fin"_s),
@@ -130,6 +134,36 @@ private slots:
                  (QStringList{u"Old 0"_s, u"Old 1"_s, u"Old 2"_s}));
     }
 
+    void storedWeeksSkippedOrAnsweredForAll()
+    {
+        using enum Platform::Answer;
+        import({fx->writeWeek(u"o611.txt"_s, 611, 1, 1, u"O"_s),
+                fx->writeWeek(u"o613.txt"_s, 613, 1, 1, u"O"_s)});
+        const QStringList files{fx->writeWeek(u"a.txt"_s, 611, 2, 2, u"A"_s),
+                                fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s),
+                                fx->writeWeek(u"c.txt"_s, 613, 2, 2, u"C"_s)};
+        // Skip keeps the stored week and goes on; "All" is offered while a later file's week is stored too.
+        ImportResult r = import(files, {Skip, Yes});
+        QCOMPARE(fx->p.buttonSets,
+                 (QList<QList<Platform::Answer>>{{Yes, YesToAll, Skip, SkipAll, No}, {Yes, No, Skip}}));
+        QCOMPARE(fx->f.statusline, u"2 weeks imported: 612, 613; kept as stored: 611"_s);
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 1/2 2/4"_s);
+        fx->p.buttonSets.clear();
+        r = import(files, {SkipAll});
+        QCOMPARE(fx->p.buttonSets.size(), 1);
+        QCOMPARE(r.skipped, (QList<int>{611, 612, 613}));
+        r = import(files, {YesToAll});
+        QCOMPARE(r.weeks, (QList<int>{611, 612, 613}));
+        QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/2 2/4"_s);
+        QCOMPARE(fx->p.questions, 4);
+        // The command line's --skip keeps every stored week without asking and ends well.
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                runCli(fx->path(), QStringList{u"import"_s, u"--skip"_s, u"--json"_s} + files, 0, false))
+                .object();
+        QCOMPARE(json[u"skipped"_s].toArray(), (QJsonArray{611, 612, 613}));
+    }
+
     void countCarriesAcrossFiles()
     {
         TestRace a;
@@ -177,7 +211,7 @@ private slots:
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of raceout612.txt was NOT completed.\rNothing of week 612 was "
                                     u"stored.\rImport terminated."_s);
-        QCOMPARE(fx->p.labelTexts.last(), u"lblprogress: "_s + fx->f.lblprogress);
+        QCOMPARE(fx->p.labelTexts.value(fx->p.labelTexts.size() - 2), u"lblprogress: "_s + fx->f.lblprogress);
         QVERIFY(r.detail.contains(u"end marker"_s));
         QVERIFY(fx->p.messages.isEmpty());
         // A part of a week is no week: the earlier file's week stays, and the mended file goes in as new.
@@ -340,8 +374,10 @@ private slots:
         race.starts[0].odds = u"0"_s;
         QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
                     .contains("Import of bad.txt was NOT completed.\nNothing of week 613 was stored.\n"));
-        for (const QStringList& args :
-             {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
+        for (const QStringList& args : {QStringList{},
+                                        {u"--keep"_s, u"--replace"_s, u"x"_s},
+                                        {u"--skip"_s, u"--keep"_s, u"x"_s},
+                                        {u"--force"_s, u"x"_s}})
             cli(args, 2);
     }
 
@@ -362,6 +398,20 @@ private slots:
         QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
         QVERIFY(!w.statusProgress()->progressBar()->isVisible());
+
+        // The menu's dialog offers results files first and opens where the last import chose its files, in
+        // this run and the next.
+        fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
+        w.cmdimportdata->trigger();
+        w.cmdimportdata->trigger();
+        const QList<Platform::FileDialog>& d = fx->p.dialogs;
+        QCOMPARE(d[0].filters.value(d[0].selectedFilter),
+                 u"Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"_s);
+        QCOMPARE(d[1].folder, fx->path());
+        w.close();
+        frmmainfinder next(fx->p, fx->path(), QString());
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.state().importFolder, fx->path());
 
         // Anything but local files is refused at the door.
         QMimeData text;
