@@ -3,6 +3,7 @@
 #include "cli/clisession.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
+#include "import/importprogress.h"
 #include "output/textexport.h"
 #include "search/watchlist.h"
 
@@ -13,8 +14,36 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace
 {
+
+/** The window's status-bar progress on standard error, one line rewritten in place: only on a terminal. */
+class TerminalProgress : public ImportProgress
+{
+public:
+    explicit TerminalProgress(QTextStream& err) : m_err(err) {}
+    void start(int count) override { m_count = count; }
+    void file(int index, const QString& name, qint64 starts) override
+    {
+        const QString line =
+            QStringLiteral("file %1 of %2: ").arg(index).arg(m_count) + importProgressText(name, starts);
+        // Blanks over what a longer line before left.
+        m_err << '\r' << line.leftJustified(m_width) << Qt::flush;
+        m_width = int(line.size());
+    }
+    void end(const QString&) override
+    {
+        if (m_width > 0)
+            m_err << '\r' << QString(m_width, QLatin1Char(' ')) << '\r' << Qt::flush;
+    }
+
+private:
+    QTextStream& m_err;
+    int m_count = 0;
+    int m_width = 0;
+};
 
 /** The command's own output of how the import ended: standard output for a full import (unless the JSON
     carries it), standard error otherwise. Returns the exit status. */
@@ -109,7 +138,9 @@ int import(CliContext& c, const QStringList& arguments)
     const DuplicateWeek policy = skip              ? DuplicateWeek::Skip
                                  : replace || keep ? DuplicateWeek::Ask
                                                    : DuplicateWeek::Refuse;
-    const ImportResult r = importFiles(session.state, paths, policy);
+    TerminalProgress progress(c.err);
+    const ImportResult r =
+        importFiles(session.state, paths, policy, ::isatty(STDERR_FILENO) ? &progress : nullptr);
     int status = report(c, session, r, json);
     // As the window shows them after every import that stored a week, however it ended.
     const qsizetype before = session.platform.messages.size();
@@ -123,7 +154,8 @@ int import(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar importCommand{
-    {QStringLiteral("import"), CliGroup::Import, QStringLiteral("[--replace | --skip | --keep] [--json] FILE..."),
+    {QStringLiteral("import"), CliGroup::Import,
+     QStringLiteral("[--replace | --skip | --keep] [--json] FILE..."),
      QStringLiteral(
          "Imports weekly results files or zip archives of them, then lists the watched starts of the "
          "weeks imported. A week already stored is replaced with --replace, kept with --skip (the import "

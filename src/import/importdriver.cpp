@@ -126,7 +126,7 @@ public:
         for (m_index = 0; m_index < items.size(); ++m_index) {
             const ImportItem& item = items[m_index];
             if (m_progress)
-                m_progress->file(int(m_index) + 1, item.name());
+                m_progress->file(int(m_index) + 1, item.name(), m_result.starts);
             m_skipping = false;
             if (!importOne(item, writer)) {
                 completed = false;
@@ -364,6 +364,12 @@ private:
 };
 
 } // namespace
+
+QString importProgressText(const QString& name, qint64 starts)
+{
+    return name + QStringLiteral(", ") + Fmt::grouped(double(starts)) +
+           (starts == 1 ? QStringLiteral(" start stored") : QStringLiteral(" starts stored"));
+}
 
 QString importOutcome(const ImportResult& r)
 {

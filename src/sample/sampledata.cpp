@@ -27,7 +27,7 @@ public:
     {
     }
     void start(int) override {}
-    void file(int index, const QString&) override
+    void file(int index, const QString&, qint64) override
     {
         if (m_progress)
             m_progress(m_before + index, m_total);

@@ -293,7 +293,10 @@ private slots:
         struct Recorder : ImportProgress {
             QStringList seen;
             void start(int count) override { seen << QString::number(count); }
-            void file(int index, const QString& name) override { seen << u"%1 %2"_s.arg(index).arg(name); }
+            void file(int index, const QString& name, qint64 starts) override
+            {
+                seen << u"%1 %2"_s.arg(index).arg(importProgressText(name, starts));
+            }
             void end(const QString& outcome) override { seen << outcome; }
         } progress;
         const QString zip =
@@ -303,9 +306,10 @@ private slots:
         ImportResult r = importFiles(fx->f, {zip}, DuplicateWeek::Ask, &progress);
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
         QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/3 1/2"_s);
-        QCOMPARE(progress.seen,
-                 (QStringList{u"3"_s, u"1 raceout611.txt in weeks.zip"_s, u"2 raceout612.txt in weeks.zip"_s,
-                              u"3 raceout613.txt in weeks.zip"_s, u"3 weeks imported: 611, 612, 613"_s}));
+        QCOMPARE(progress.seen, (QStringList{u"3"_s, u"1 raceout611.txt in weeks.zip, 0 starts stored"_s,
+                                             u"2 raceout612.txt in weeks.zip, 4 starts stored"_s,
+                                             u"3 raceout613.txt in weeks.zip, 7 starts stored"_s,
+                                             u"3 weeks imported: 611, 612, 613"_s}));
 
         r = import({zip}, {Platform::Answer::No});
         QCOMPARE(fx->p.messages.first(), question(611, u"raceout611.txt in weeks.zip"_s));
