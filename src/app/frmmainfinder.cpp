@@ -110,11 +110,8 @@ frmmainfinder::~frmmainfinder()
     delete centralWidget();
 }
 
-void frmmainfinder::buildPanel(QWidget* panel)
+void frmmainfinder::buildModes()
 {
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-
     frahorsesorowners = named<QGroupBox>(
         "frahorsesorowners", QStringLiteral("Type of Search -- Horse Information or Sire Searches"));
     auto* modes = new QGridLayout(frahorsesorowners);
@@ -137,6 +134,13 @@ void frmmainfinder::buildPanel(QWidget* panel)
     numRow->addWidget(txtnum);
     modes->addLayout(numRow, 1, 3);
     opthorse->setChecked(true);
+}
+
+void frmmainfinder::buildPanel(QWidget* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    buildModes();
     row->addWidget(frahorsesorowners);
 
     Frame2 = named<QGroupBox>("Frame2");
@@ -185,7 +189,11 @@ void frmmainfinder::buildPanel(QWidget* panel)
     injury->addWidget(lblinjurytest);
     injury->addWidget(txtinjury);
     row->addLayout(injury);
+    applyInputRules();
+}
 
+void frmmainfinder::applyInputRules()
+{
     // No limit on the name box: an owner's name is searched whole; horse and stallion names are cut to their
     // first 25 characters by "GO!".
     txtid->setMaxLength(9);

@@ -167,6 +167,10 @@ protected:
 
 private:
     void buildPanel(QWidget* panel);
+    /** The frame of the search modes: Horse, Owner, Race and the three progeny searches with "#". */
+    void buildModes();
+    /** What the panel's boxes take (lengths, digits) and the handlers of its buttons and options. */
+    void applyInputRules();
     void buildStats(QWidget* stats);
     void buildMenus();
     /** Names the change Edit > Undo would put back, or disables it. */

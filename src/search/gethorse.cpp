@@ -465,6 +465,51 @@ int loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& 
     return int(horses.size());
 }
 
+/** The query: every start found, counted, and those to list walked newest first. */
+Found findStarts(MainWindowState& f, const Statement& st, const std::optional<IndexedPattern>& indexed,
+                 const Criteria& crit, ReadContext& ctx)
+{
+    Found found;
+    Database db;
+    if (!db.open(f.databasePath())) {
+        found.error = db.error();
+        return found;
+    }
+    if (loadTracks(db, ctx.tracks, found.error)) {
+        // One read transaction: the names' counts and their starts come from one state of the file, and the
+        // engine does not lock and unlock the file for each start read by its row.
+        const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
+        const auto names = indexedNames(db, indexed);
+        found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
+                      : runSearch(db, st, crit, f.panel.chkowner, ctx);
+    }
+    if (!db.close() && found.error.isEmpty())
+        found.error = db.error();
+    return found;
+}
+
+/** The listed starts in the normal layout, their statistics beside them and the summary below. */
+void showFound(MainWindowState& f, qint16 mode, const QString& subject, Found found, int threshold)
+{
+    Platform& p = f.platform();
+    // The layout changes only for rows to show: a search that lists nothing leaves the window as it was.
+    showNormalLayout(f);
+    HorseStats stats(threshold, p.today());
+    stats.setReferenceOwner(found.refOwner);
+    const int horses = loadGrid(f, std::move(found.listed), stats);
+    f.MSFlexGrid1.setRedraw(true);
+
+    stats.fillWinGrid(f.MSFWGrid);
+    stats.fillSpeedGrid(f.MSFSGrid);
+    f.frainfo = stats.infoCaption(subject);
+    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
+                             : mode == 5 ? SummaryKind::Race
+                                         : SummaryKind::Horse;
+    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    f.setStatusLine(Fmt::count(f.listedRows, QStringLiteral("start")) + QStringLiteral(" of ") +
+                    Fmt::count(horses, QStringLiteral("horse")));
+}
+
 } // namespace
 
 bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id)
@@ -487,24 +532,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     f.setProgress(QStringLiteral("Searching..."));
 
     ReadContext ctx;
-    Found found;
-    {
-        Database db;
-        if (!db.open(f.databasePath())) {
-            endEmpty(f, db.error());
-            return false;
-        }
-        if (loadTracks(db, ctx.tracks, found.error)) {
-            // One read transaction: the names' counts and their starts come from one state of the file, and
-            // the engine does not lock and unlock the file for each start read by its row.
-            const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
-            const auto names = indexedNames(db, indexed);
-            found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
-                          : runSearch(db, st, crit, f.panel.chkowner, ctx);
-        }
-        if (!db.close() && found.error.isEmpty())
-            found.error = db.error();
-    }
+    Found found = findStarts(f, st, indexed, crit, ctx);
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);
         return false;
@@ -533,24 +561,7 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
         f.setStatusLine(nothingListed);
         return false;
     }
-    // The layout changes only for rows to show: a search that lists nothing leaves the window as it was.
-    showNormalLayout(f);
-
-    const int threshold = crit.threshold;
-    HorseStats stats(threshold, p.today());
-    stats.setReferenceOwner(found.refOwner);
-    const int horses = loadGrid(f, std::move(found.listed), stats);
-    grid.setRedraw(true);
-
-    stats.fillWinGrid(f.MSFWGrid);
-    stats.fillSpeedGrid(f.MSFSGrid);
-    f.frainfo = stats.infoCaption(subject);
-    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
-                             : mode == 5 ? SummaryKind::Race
-                                         : SummaryKind::Horse;
-    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
-    f.setStatusLine(Fmt::count(f.listedRows, QStringLiteral("start")) + QStringLiteral(" of ") +
-                    Fmt::count(horses, QStringLiteral("horse")));
+    showFound(f, mode, subject, std::move(found), crit.threshold);
     return true;
 }
 
