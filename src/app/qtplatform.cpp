@@ -11,8 +11,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolBar>
 
