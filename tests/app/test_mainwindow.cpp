@@ -8,6 +8,7 @@
 #include "search/searchfixture.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -166,7 +167,7 @@ private slots:
         w.refresh();
         QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), QColor(255, 0, 0));
         // The columns share the grid's width out by their widths; one dragged keeps its twips at that share,
-        // and Reset Columns brings the Part's widths back.
+        // and Reset Columns brings the standard widths back.
         GridView* v = w.MSFlexGrid1;
         int shown = 0;
         for (int c = 0; c < 18; ++c)
@@ -222,6 +223,9 @@ private slots:
         QVERIFY(w.Form_Load());
         w.show();
         QCOMPARE(QFontInfo(w.MSFlexGrid1->font()).family(), u"Liberation Sans Narrow"_s);
+        // The grid's model keeps the rules of the model classes through searches, sorts and reloads.
+        QAbstractItemModelTester tester(w.MSFlexGrid1->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const auto search = [](frmmainfinder& in) {
             in.optowner->click();
             in.txthorse->setText(u"Brown, Hall & Hall"_s);
@@ -243,7 +247,7 @@ private slots:
         QCOMPARE(w.state().statusline, u"Sorted by Sp, ascending"_s);
         search(w);
         QVERIFY(!h->isSortIndicatorShown());
-        // An empty settings file asks for the Part's widths, and they stay the player's.
+        // An empty settings file asks for the standard widths, and they stay the player's.
         writeFile(w.state().settingsPath(), {});
         frmmainfinder next(p, fx.path(), QString());
         QVERIFY(next.Form_Load());

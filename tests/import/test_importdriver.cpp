@@ -274,6 +274,17 @@ private slots:
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, InUse + u"\rImport terminated."_s);
         QCOMPARE(r.detail, InUse);
+        // A reader in the middle of its reading lets the rows be written but not committed: nothing is
+        // stored, and the name index keeps its trigger.
+        lock.reset();
+        lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN; SELECT COUNT(*) FROM tblraces");
+        const ImportResult held = import({fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"C"_s)});
+        QCOMPARE(int(held.status), int(ImportResult::Status::Failed));
+        QCOMPARE(held.detail, InUse);
+        lock.reset();
+        QCOMPARE(fx->stored({612, 613, 614}), u"1/1 0/0 0/0"_s);
+        QCOMPARE(fx->rows(u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblhorsedata_names_added'"_s),
+                 QStringList{u"1"_s});
         // Searches say the same when they cannot read, and never call the database foreign.
         lock.reset();
         lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN EXCLUSIVE");
