@@ -94,13 +94,8 @@ QVariant Statement::value(int column) const
     }
 }
 
-bool Statement::next()
+bool Statement::stepEnded(int rc)
 {
-    if (!m_statement || m_failed)
-        return false;
-    const int rc = sqlite3_step(m_statement);
-    if (rc == SQLITE_ROW)
-        return true;
     if (rc != SQLITE_DONE) {
         m_failed = true;
         if (m_connection)

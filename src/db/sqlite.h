@@ -59,7 +59,13 @@ public:
     }
 
     /** Steps once: true when a row is ready, false at the end or on a failure (failed() tells which). */
-    bool next();
+    bool next()
+    {
+        if (!m_statement || m_failed)
+            return false;
+        const int rc = sqlite3_step(m_statement);
+        return rc == SQLITE_ROW || stepEnded(rc);
+    }
     /** Runs the statement to its end and resets it; false, with the error on the connection, on a failure. */
     bool run();
     /** Makes the statement ready to run again with its bindings. */
@@ -94,6 +100,8 @@ public:
 private:
     friend class Connection;
     Statement& check(int rc);
+    /** After the last row: false, the failure kept when it was not the end. */
+    bool stepEnded(int rc);
     void finalize();
 
     Connection* m_connection = nullptr;

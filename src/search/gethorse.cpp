@@ -11,8 +11,6 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 
-#include <QSet>
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -449,7 +447,9 @@ int loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& 
     g.setColAlign(14, Align::RightCenter);
 
     int row = 0;
-    QSet<QString> horses;
+    // Horses by their ids: the texts of one column, read as numbers, sorted and counted once each.
+    std::vector<qint64> horses;
+    horses.reserve(listed.size());
     for (ListedStart& s : listed) {
         ++row;
         for (int c = 0; c < 18; ++c)
@@ -457,12 +457,13 @@ int loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& 
         if (s.colour != Palette::Default)
             g.setRowColour(row, 0, 17, s.colour);
         stats.add(s.facts);
-        horses.insert(g.text(row, 1));
+        horses.push_back(QStringView(g.text(row, 1)).toLongLong());
     }
     g.setCurrent(row, 0);
     g.touch();
     f.listedRows = row;
-    return int(horses.size());
+    std::sort(horses.begin(), horses.end());
+    return int(std::unique(horses.begin(), horses.end()) - horses.begin());
 }
 
 /** The query: every start found, counted, and those to list walked newest first. */
