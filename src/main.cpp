@@ -1,8 +1,9 @@
 #include "app/frmmainfinder.h"
 #include "app/qtplatform.h"
 #include "app/statusprogress.h"
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "sample/sampledata.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

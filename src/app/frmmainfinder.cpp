@@ -1,13 +1,11 @@
 #include "app/frmmainfinder.h"
 
 #include "app/dialogkeys.h"
-#include "app/gridview.h"
 #include "app/startpanel.h"
 #include "app/statusprogress.h"
 #include "app/steadywidgets.h"
 #include "app/windowgeometry.h"
 #include "core/format.h"
-#include "core/startup.h"
 #include "db/frmedittracks.h"
 #include "db/frmremovedata.h"
 #include "db/maintenance.h"
@@ -23,6 +21,8 @@
 #include "progeny/getsires.h"
 #include "search/frmstable.h"
 #include "search/gethorse.h"
+#include "startup/startup.h"
+#include "widgets/gridview.h"
 
 #include <QApplication>
 #include <QCheckBox>

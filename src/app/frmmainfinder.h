@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/mainwindowstate.h"
-#include "core/startup.h"
 #include "output/gridinteractions.h"
+#include "startup/startup.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -3,12 +3,12 @@
 
 #include "app/columntips.h"
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "app/statusprogress.h"
 #include "app/steadywidgets.h"
 #include "app/windowgeometry.h"
 #include "core/format.h"
 #include "db/databasesummary.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QCheckBox>

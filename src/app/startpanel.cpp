@@ -1,9 +1,9 @@
 #include "app/startpanel.h"
 
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "db/database.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QCoreApplication>

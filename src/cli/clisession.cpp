@@ -1,6 +1,6 @@
 #include "cli/clisession.h"
 
-#include "core/startup.h"
+#include "startup/startup.h"
 
 CliSession::CliSession(const QString& dir, const QString& breedingPath) : state(platform, dir, breedingPath)
 {

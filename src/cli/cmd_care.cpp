@@ -1,8 +1,8 @@
 #include "cli/cli.h"
 
 #include "cli/clisession.h"
+#include "core/datafolder.h"
 #include "core/format.h"
-#include "core/startup.h"
 #include "db/database.h"
 #include "db/maintenance.h"
 #include "db/undolog.h"

@@ -2,7 +2,7 @@
 #include "cli/clisession.h"
 #include "cli/searchoptions.h"
 
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "output/formchart.h"
 #include "output/formchartplot.h"
 #include "search/gethorse.h"

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/clisession.h"
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "output/textexport.h"

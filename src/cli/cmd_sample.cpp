@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "sample/sampledata.h"
 
 #include <QDir>

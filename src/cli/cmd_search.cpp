@@ -3,7 +3,7 @@
 #include "cli/gridoutput.h"
 #include "cli/searchoptions.h"
 
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "output/gridjson.h"
 #include "output/textexport.h"
 #include "search/gethorse.h"

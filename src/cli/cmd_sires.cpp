@@ -2,7 +2,7 @@
 #include "cli/clisession.h"
 #include "cli/gridoutput.h"
 
-#include "core/startup.h"
+#include "core/datafolder.h"
 #include "output/gridjson.h"
 #include "output/textexport.h"
 #include "progeny/getsires.h"

@@ -1,6 +1,6 @@
 #include "lineage/frmlineage.h"
 
-#include "app/gridview.h"
+#include "widgets/gridview.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,12 +1,13 @@
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "app/startpanel.h"
 #include "app/statusprogress.h"
+#include "core/datafolder.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "search/searchfixture.h"
 #include "testsupport.h"
+#include "widgets/gridview.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

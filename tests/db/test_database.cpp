@@ -1,8 +1,6 @@
 // The database and its care: opening, closing, week removal, compaction, copies, the track table, and the
 // windows and commands that reach them.
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
-#include "core/startup.h"
 #include "db/dbcare.h"
 #include "db/frmedittracks.h"
 #include "db/frmremovedata.h"
@@ -13,7 +11,9 @@
 #include "import/importfixture.h"
 #include "openhandles.h"
 #include "runcli.h"
+#include "startup/startup.h"
 #include "testsupport.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -3,11 +3,11 @@
 #include "search/searchfixture.h"
 
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "app/qtplatform.h"
 #include "core/headlessplatform.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
+#include "widgets/gridview.h"
 
 #include <QContextMenuEvent>
 #include <QJsonDocument>

@@ -4,12 +4,12 @@
 #include "search/searchfixture.h"
 
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "core/headlessplatform.h"
 #include "output/formchart.h"
 #include "output/frmformchart.h"
 #include "output/gridinteractions.h"
 #include "output/gridsettings.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QChart>

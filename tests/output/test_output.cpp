@@ -2,10 +2,8 @@
 // made up for each rule, the real main window and date calculator on a searched grid, and the command-line
 // options that do the same; and the grid settings file behind the column widths.
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
-#include "core/startup.h"
 #include "db/database.h"
 #include "output/frmdatecalculator.h"
 #include "output/gridinteractions.h"
@@ -15,7 +13,9 @@
 #include "output/textexport.h"
 #include "runcli.h"
 #include "search/searchfixture.h"
+#include "startup/startup.h"
 #include "testsupport.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,11 +2,9 @@
 // the search panel of the real main window, and from the command line; the stable search with its saved sets,
 // window and commands.
 #include "app/frmmainfinder.h"
-#include "app/gridview.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
-#include "core/startup.h"
 #include "db/maintenance.h"
 #include "db/nameindex.h"
 #include "import/importdriver.h"
@@ -22,7 +20,9 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 #include "searchfixture.h"
+#include "startup/startup.h"
 #include "testsupport.h"
+#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/gridview.h"
+#include "widgets/gridview.h"
 
 #include <QApplication>
 #include <QClipboard>
