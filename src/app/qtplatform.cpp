@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -128,15 +129,26 @@ public:
         bool ok = true;
         // Called for the preview and again for the printer; the last call tells whether the pages went out.
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+            // A PDF chosen in the print dialog is written as the command-line tool writes one, to a new file
+            // that takes the chosen name's place only when whole; the printer's own writer would empty an
+            // earlier PDF on a full disk, and wait for good on a pipe.
+            if (target->paintEngine() && target->paintEngine()->type() == QPaintEngine::Pdf &&
+                !target->outputFileName().isEmpty()) {
+                m_failure = writePdf(job(), target->outputFileName());
+                ok = m_failure.isEmpty();
+                return;
+            }
             PainterPrinterSink sink(target);
             ok = sink.ok() && replay(job(), sink);
         });
         preview.exec();
         return ok;
     }
+    QString failure() const override { return m_failure; }
 
 private:
     QPointer<QWidget> m_parent;
+    QString m_failure;
 };
 } // namespace
 

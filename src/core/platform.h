@@ -19,6 +19,8 @@ public:
     virtual void newPage() = 0;
     /** Ends the document; false when the output could not be completed. */
     virtual bool endDoc() = 0;
+    /** Why the document could not be completed, when the sink knows ("No space left on device"). */
+    virtual QString failure() const { return {}; }
 };
 
 /** Everything that needs a person or the outside world: the core calls only this. */

@@ -1,5 +1,6 @@
 #include "db/dbcare.h"
 
+#include "core/replacingfile.h"
 #include "db/database.h"
 
 #include <QFile>
@@ -186,8 +187,9 @@ struct ConnectionDeleter {
 };
 
 /** Copies the database open on db into target with the engine's online backup, a few pages at a time, so
-    that the copy is consistent even while other connections read. The copy is written beside target and
-    renamed onto it only when complete and on the disk: a failure leaves target as it was. */
+    that the copy is consistent even while other connections read. The copy goes to a new file beside target
+    that takes its place only when complete and on the disk (see ReplacingFile): a failure leaves target as it
+    was, and a pipe or a device named as target is refused. */
 bool copyOpenDatabase(Database& db, const QString& target, const Progress& progress, QString& error)
 {
     sqlite3* source = engineHandle(db);
@@ -195,48 +197,45 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
         error = QStringLiteral("The database is not open");
         return false;
     }
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    bool ok = false;
+    const auto cannot = [&](const QString& why) {
+        error = QStringLiteral("%1 cannot be written: %2").arg(QFileInfo(target).fileName(), why);
+        return false;
+    };
+    ReplacingFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return cannot(file.errorString());
     {
         sqlite3* raw = nullptr;
-        const int opened = sqlite3_open_v2(partial.toUtf8().constData(), &raw,
-                                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        const int opened = sqlite3_open_v2(file.temporaryPath().toUtf8().constData(), &raw,
+                                           SQLITE_OPEN_READWRITE, nullptr);
         std::unique_ptr<sqlite3, ConnectionDeleter> dest(raw);
-        if (opened != SQLITE_OK) {
-            error = QStringLiteral("%1 cannot be written: %2")
-                        .arg(QFileInfo(target).fileName(), QString::fromUtf8(sqlite3_errmsg(raw)));
-        } else {
-            // The copy is written once and synced once at the end; a journal for a file nobody else
-            // sees would only double the writing.
-            sqlite3_exec(raw, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr,
-                         nullptr);
-            std::unique_ptr<sqlite3_backup, BackupDeleter> backup(
-                sqlite3_backup_init(raw, "main", source, "main"));
-            int rc = backup ? SQLITE_OK : SQLITE_ERROR;
-            // Steps of 4096 pages (16 MB at the usual page size) keep the progress text moving.
-            while (backup && (rc = sqlite3_backup_step(backup.get(), 4096)) == SQLITE_OK) {
-                const int total = sqlite3_backup_pagecount(backup.get());
-                if (progress && total > 0)
-                    progress(int(100LL * (total - sqlite3_backup_remaining(backup.get())) / total));
-            }
-            backup.reset();
-            ok = rc == SQLITE_DONE;
-            if (!ok)
-                error = QStringLiteral("%1 cannot be written: %2")
-                            .arg(QFileInfo(target).fileName(), QString::fromUtf8(sqlite3_errstr(rc)));
+        if (opened != SQLITE_OK)
+            return cannot(QString::fromUtf8(sqlite3_errmsg(raw)));
+        // The copy is written once and synced once at the end; a journal for a file nobody else sees would
+        // only double the writing.
+        sqlite3_exec(raw, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+        std::unique_ptr<sqlite3_backup, BackupDeleter> backup(sqlite3_backup_init(raw, "main", source, "main"));
+        int rc = backup ? SQLITE_OK : SQLITE_ERROR;
+        // Steps of 4096 pages (16 MB at the usual page size) keep the progress text moving.
+        while (backup && (rc = sqlite3_backup_step(backup.get(), 4096)) == SQLITE_OK) {
+            const int total = sqlite3_backup_pagecount(backup.get());
+            if (progress && total > 0)
+                progress(int(100LL * (total - sqlite3_backup_remaining(backup.get())) / total));
+        }
+        backup.reset();
+        if (rc != SQLITE_DONE) {
+            // The system's own reason ("No space left on device") says more than the engine's summary, which
+            // for a full disk keeps no system error.
+            const int cause = rc == SQLITE_FULL ? ENOSPC : sqlite3_system_errno(raw);
+            return cannot(cause != 0 ? QString::fromLocal8Bit(std::strerror(cause))
+                                     : QString::fromUtf8(sqlite3_errstr(rc)));
         }
     }
-    if (ok && !flushToDisk(partial)) {
-        ok = false;
-        error = QStringLiteral("%1 cannot be written to the disk").arg(QFileInfo(target).fileName());
-    }
-    ok = ok && replaceFile(partial, target, error);
-    if (!ok)
-        QFile::remove(partial);
-    else if (progress)
+    if (!file.commit())
+        return cannot(file.errorString());
+    if (progress)
         progress(100);
-    return ok;
+    return true;
 }
 
 } // namespace
@@ -248,7 +247,10 @@ QString safetyCopyPath(const QString& programPath)
 
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error)
 {
-    if (QFileInfo(target).absoluteFilePath() == QFileInfo(dbPath).absoluteFilePath()) {
+    // A link to the database is the database too.
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(dbPath).absoluteFilePath() ||
+        (!canonical.isEmpty() && canonical == QFileInfo(dbPath).canonicalFilePath())) {
         error = QStringLiteral("The backup must go to another file than the database itself");
         return false;
     }

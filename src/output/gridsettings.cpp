@@ -1,8 +1,7 @@
 #include "output/gridsettings.h"
 
 #include "core/mainwindowstate.h"
-
-#include <QSaveFile>
+#include "core/smallfile.h"
 
 void msfgridcaption(MainWindowState& f)
 {
@@ -42,15 +41,8 @@ void msfgridsavesettings(MainWindowState& f)
         v.widths[c] = std::int16_t(w < 0 ? GridSettings::defaultWidths[c] : std::min(w, 32767));
     }
     v.backColor = f.MSFlexGrid1.backColor();
-    QSaveFile file(f.settingsPath());
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray line = GridSettings::format(v);
-    if (file.write(line) != line.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit(); // a file that cannot be written is skipped; the layout on screen is unaffected
+    // A file that cannot be written is skipped; the layout on screen is unaffected.
+    writeSmallFile(f.settingsPath(), GridSettings::format(v));
 }
 
 void msfgridreset_Click(MainWindowState& f)
