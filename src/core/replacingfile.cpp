@@ -54,11 +54,11 @@ QString refusal(mode_t mode)
 {
     if (S_ISREG(mode))
         return {};
-    const char* kind = S_ISFIFO(mode)                      ? "a named pipe"
-                       : S_ISCHR(mode) || S_ISBLK(mode)    ? "a device"
-                       : S_ISDIR(mode)                     ? "a folder"
-                       : S_ISSOCK(mode)                    ? "a socket"
-                                                           : "something other than a file";
+    const char* kind = S_ISFIFO(mode)                   ? "a named pipe"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISDIR(mode)                  ? "a folder"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                                                        : "something other than a file";
     return QStringLiteral("it is %1, not a regular file; nothing was written").arg(QLatin1String(kind));
 }
 

@@ -206,15 +206,16 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
         return cannot(file.errorString());
     {
         sqlite3* raw = nullptr;
-        const int opened = sqlite3_open_v2(file.temporaryPath().toUtf8().constData(), &raw,
-                                           SQLITE_OPEN_READWRITE, nullptr);
+        const int opened =
+            sqlite3_open_v2(file.temporaryPath().toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
         std::unique_ptr<sqlite3, ConnectionDeleter> dest(raw);
         if (opened != SQLITE_OK)
             return cannot(QString::fromUtf8(sqlite3_errmsg(raw)));
         // The copy is written once and synced once at the end; a journal for a file nobody else sees would
         // only double the writing.
         sqlite3_exec(raw, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-        std::unique_ptr<sqlite3_backup, BackupDeleter> backup(sqlite3_backup_init(raw, "main", source, "main"));
+        std::unique_ptr<sqlite3_backup, BackupDeleter> backup(
+            sqlite3_backup_init(raw, "main", source, "main"));
         int rc = backup ? SQLITE_OK : SQLITE_ERROR;
         // Steps of 4096 pages (16 MB at the usual page size) keep the progress text moving.
         while (backup && (rc = sqlite3_backup_step(backup.get(), 4096)) == SQLITE_OK) {

@@ -41,6 +41,6 @@ void frmformchart::cmdsavepng_Click()
         return;
     const QString why = FormChartPlot::savePng(*chartview, path);
     if (!why.isEmpty())
-        m_platform.message(
-            QStringLiteral("The chart could not be saved to %1: %2").arg(QDir::toNativeSeparators(path), why));
+        m_platform.message(QStringLiteral("The chart could not be saved to %1: %2")
+                               .arg(QDir::toNativeSeparators(path), why));
 }

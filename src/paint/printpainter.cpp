@@ -110,6 +110,7 @@ QString writePdf(const PrintJob& job, const QString& path)
     if (drawn && file.commit())
         return {};
     const QString why = file.errorString();
-    return why.isEmpty() ? QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(path))
-                         : QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why);
+    return why.isEmpty()
+               ? QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(path))
+               : QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why);
 }
