@@ -112,6 +112,16 @@ Platform::HttpResult QtPlatform::httpGet(const QString& url)
     return m_connection.get(url);
 }
 
+void QtPlatform::startHttpGet(const QString& url, std::function<void(const HttpResult&)> done)
+{
+    m_connection.start(url, std::move(done));
+}
+
+void QtPlatform::cancelHttpGet()
+{
+    m_connection.cancel();
+}
+
 namespace
 {
 /** Keeps the job, then shows its pages in a print preview, from which the user prints them or writes a PDF.

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 /** A print job in twips, landscape or portrait, drawn page by page. */
@@ -61,7 +62,13 @@ public:
     virtual void setBusy(bool busy) = 0;
     /** A label's text changed and must be shown now, before the operation goes on. */
     virtual void repaintLabel(const QString& control, const QString& text) = 0;
+    /** Fetches one address, waiting for the whole answer. */
     virtual HttpResult httpGet(const QString& url) = 0;
+    /** Starts fetching one address and returns at once: done runs later, from the event loop, with the
+        result, unless cancelHttpGet() or a newer request comes first. */
+    virtual void startHttpGet(const QString& url, std::function<void(const HttpResult&)> done) = 0;
+    /** Drops the request in progress; its done never runs. */
+    virtual void cancelHttpGet() = 0;
     /** Starts a print job (landscape when asked); null when no printer is available or the user cancelled. */
     virtual std::unique_ptr<PrinterSink> startPrint(bool landscape) = 0;
     virtual QDate today() = 0;
