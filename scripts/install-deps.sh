@@ -3,7 +3,7 @@
 # (Qt Charts finds its OpenGL dependency through libqt6opengl6-dev, which qt6-charts-dev does not pull in.)
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
-          libsqlite3-dev sqlite3 libarchive-dev clang libclang-rt-14-dev xvfb xauth fonts-liberation
+          libsqlite3-dev sqlite3 libzip-dev clang libclang-rt-14-dev xvfb xauth fonts-liberation
           qt6-charts-dev libqt6opengl6-dev)
 missing=()
 for p in "${packages[@]}"; do
