@@ -26,7 +26,8 @@ void msfgridgetsettings(MainWindowState& f)
         apply(f, loaded.values);
         return;
     }
-    // Empty asks for the defaults; a damaged file (or a pipe, or a huge file) is replaced by a sound one.
+    // Empty asks for the defaults; a damaged or huge file is replaced by a sound one. A pipe or anything else
+    // that is not a file is left as it is: the defaults then hold for this run.
     msfgridreset_Click(f);
 }
 

@@ -243,6 +243,12 @@ private slots:
                               << u"You must enter a valid track number."_s;
         QTest::newRow("too big") << u"100"_s << u"Z"_s << int(TrackOutcome::Refused) << abc
                                  << u"You must enter a track number from 0 to 99."_s;
+        QTest::newRow("ten characters") << u"9"_s << u"ABCDEFGHIJ"_s << int(TrackOutcome::Stored)
+                                        << u"05: A|07: ABC|09: ABCDEFGHIJ"_s << QString();
+        for (const QString& code : {u"ABCDEFGHIJK"_s, u"A\nB"_s, u"A\tB"_s})
+            QTest::addRow("code %s", code.toUtf8().toPercentEncoding().constData())
+                << u"9"_s << code << int(TrackOutcome::Refused) << abc
+                << u"A track code is one line of at most 10 printable characters."_s;
     }
     void trackEditorRules()
     {
@@ -264,6 +270,7 @@ private slots:
         const auto cli = [&](const char* args, int status) { return runCli(fx.path(), L(args), status); };
         QCOMPARE(cli("tracks|add|7|ABC", 0), "07: ABC\n");
         QCOMPARE(cli("tracks|delete|7", 0), "");
+        QCOMPARE(cli("tracks|add|8|A\nB", 1), "A track code is one line of at most 10 printable characters.\n");
         QCOMPARE(cli("remove-weeks|611|609", 1), "Week 609 is not in the database.  Nothing was removed.\n");
         QVERIFY(cli("remove-weeks|611", 0).endsWith("Removed: Week 611\n"));
         QVERIFY(cli("compact", 0).startsWith("Compacting Database ...\n\nThis may take several minutes.\n"));
