@@ -181,6 +181,19 @@ bool Database::open(const QString& path, int busyTimeout)
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
         const QSqlError error = q.lastError();
         close();
+        // The engine will not touch a journal that is not a file of the database's own, and then cannot read
+        // the database either; the file itself is sound, so say what stands in the way.
+        const QFileInfo journal(path + QStringLiteral("-journal"));
+        const QString kind = journal.isSymLink() ? QStringLiteral("a link to ") + journal.symLinkTarget()
+                             : journal.isDir()   ? QStringLiteral("a folder")
+                             : journal.exists() && !journal.isFile() ? QStringLiteral("a special file")
+                                                                     : QString();
+        if (!kind.isEmpty())
+            return fail(
+                QStringLiteral("%1 cannot be read: %2 beside it is %3, not the database's own journal. "
+                               "Nothing was changed; move it away and try again")
+                    .arg(path, journal.fileName(), kind),
+                QString());
         return fail(QStringLiteral("%1 is not a Turf Trawler database").arg(path), error);
     }
     QStringList tables;
