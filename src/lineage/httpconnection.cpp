@@ -35,6 +35,9 @@ public:
     {
         const QUrl asked = reply->url();
         connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
+            // Said again now that the answer has begun: said only before, the network thread can miss it (it
+            // takes effect only once that thread holds the request), and then buffers the body unbounded.
+            m_reply->setReadBufferSize(ChunkSize);
             if (m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > m_maxBytes)
                 refuse(tooLarge());
         });
