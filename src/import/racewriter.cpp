@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+
 RaceWriter::RaceWriter(Database& db) : m_db(db.engine())
 {
     if (!m_db) {
@@ -31,9 +34,15 @@ bool RaceWriter::exec(const char* sql)
 
 bool RaceWriter::failed(int rc)
 {
+    // After a full disk or an I/O error the engine rolls the whole transaction back by itself; what fails
+    // after that (the release of a savepoint, the commit) only says that no transaction is left, so the
+    // player is told the first cause.
+    if (!m_error.isEmpty() && sqlite3_get_autocommit(m_db))
+        return false;
     m_inUse = Database::isBusyCode(rc);
     m_error = m_inUse ? Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(m_db, "main")))
-                      : QString::fromUtf8(sqlite3_errmsg(m_db));
+              : (rc & 0xff) == SQLITE_FULL ? QString::fromLocal8Bit(std::strerror(ENOSPC))
+                                           : QString::fromUtf8(sqlite3_errmsg(m_db));
     return false;
 }
 

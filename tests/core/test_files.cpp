@@ -43,13 +43,12 @@ private slots:
         // A file system of a few blocks, filled up: only a test allowed to mount one can run this.
         QTemporaryDir disk;
         const QByteArray mountPoint = QFile::encodeName(disk.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=512k") != 0)
             QSKIP("this test may not mount a file system");
         const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
         Stored fx;
         const auto on = [&](const char* name) { return disk.filePath(QString::fromUtf8(name)); };
-        QDir(disk.path()).mkpath(u"prog"_s);
-        QDir(disk.path()).mkpath(u"real"_s);
+        QVERIFY(QDir(disk.path()).mkpath(u"prog"_s) && QDir(disk.path()).mkpath(u"real"_s));
         const QMap<QString, QByteArray> earlier{{on("prog/KZTWatchlist.txt"), "H|Old Timer|1\r\n"},
                                                 {on("real/sets.txt"), "Acme\r\n"},
                                                 {on("export.txt"), "\"earlier\",\r\n"},
@@ -58,6 +57,8 @@ private slots:
         for (auto it = earlier.begin(); it != earlier.end(); ++it)
             QVERIFY(writeFile(it.key(), it.value()));
         QVERIFY(QFile::link(u"../real/sets.txt"_s, on("prog/KZTSavednames.txt")));
+        QVERIFY(QFile::copy(fx.f.databasePath(), on("prog/horses.mdb")));
+        const QByteArray stored = readFile(on("prog/horses.mdb"));
         QVERIFY(::chmod(QFile::encodeName(on("real/sets.txt")).constData(), 0600) == 0);
         {
             QFile filler(on("filler"));
@@ -68,15 +69,18 @@ private slots:
         }
 
         const QString prog = on("prog");
-        const QList<QByteArray> failures{runCli(prog, {u"watch"_s, u"add-horse"_s, u"Night Train"_s}, 1),
-                                         runCli(prog, {u"saved-sets"_s, u"add"_s, u"Red Barn"_s}, 1),
-                                         fx.cli(fx.listed({u"--export"_s, on("export.txt")}), 1),
-                                         fx.cli(fx.listed({u"--pdf"_s, on("out.pdf")}), 1),
-                                         fx.cli({u"backup"_s, on("backup.mdb")}, 1)};
+        const QList<QByteArray> failures{
+            runCli(prog, {u"watch"_s, u"add-horse"_s, u"Night Train"_s}, 1),
+            runCli(prog, {u"saved-sets"_s, u"add"_s, u"Red Barn"_s}, 1),
+            fx.cli(fx.listed({u"--export"_s, on("export.txt")}), 1),
+            fx.cli(fx.listed({u"--pdf"_s, on("out.pdf")}), 1),
+            fx.cli({u"backup"_s, on("backup.mdb")}, 1),
+            runCli(prog, {u"import"_s, fx.writeWeek(u"w.txt"_s, 613, 40, 12, u"New"_s)}, 1)};
         for (const QByteArray& said : failures)
             QVERIFY2(said.contains("No space left on device"), said.constData());
         for (auto it = earlier.begin(); it != earlier.end(); ++it)
             QCOMPARE(readFile(it.key()), it.value());
+        QCOMPARE(readFile(on("prog/horses.mdb")), stored);
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).join(u' '),
                  u"backup.mdb export.txt filler out.pdf"_s); // no new file left behind
 
