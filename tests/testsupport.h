@@ -3,9 +3,6 @@
 #include "db/database.h"
 
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 
 /** The whole file, or `missing` when it cannot be read. */
@@ -33,13 +30,14 @@ inline QStringList queryRows(const QString& file, const QString& sql, const QVar
 {
     Database db;
     db.open(file);
-    QSqlQuery q(db.handle());
-    q.prepare(sql);
-    for (const QVariant& v : binds)
-        q.addBindValue(v);
-    QStringList out = q.exec() ? QStringList() : QStringList{q.lastError().text()};
+    Sql::Statement q = db.prepare(sql);
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i + 1, binds[i]);
+    QStringList out;
     for (QStringList cols; q.next(); out << cols.join(u'|'), cols.clear())
-        for (int i = 0; i < q.record().count(); ++i)
+        for (int i = 0; i < q.columnCount(); ++i)
             cols << q.value(i).toString();
+    if (!q || q.failed())
+        out = QStringList{db.sql().errorMessage()};
     return out;
 }

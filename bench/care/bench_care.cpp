@@ -1,5 +1,6 @@
-// bench_care: times the removal of one week and the compaction of a database of 700 generated weeks, the
-// compaction against the sqlite3 shell's VACUUM INTO of the same file.
+// bench_care: times the removal of one week (with its undo record), its undo, and the compaction of a
+// database of 700 generated weeks, the compaction against the sqlite3 shell's own VACUUM of the same file;
+// and says how much the kept changes add to the file.
 //
 // usage: bench_care [--dir DIR] [--weeks N] [--runs N]
 // The generated database is built once in DIR (default /tmp/turf-bench) and never changed: every run works
@@ -7,6 +8,7 @@
 #include "benchdata.h"
 #include "db/database.h"
 #include "db/dbcare.h"
+#include "db/undolog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,6 +48,23 @@ QString ms(double v)
     return QString::number(v, 'f', 0).rightJustified(8);
 }
 
+/** Wall and CPU time of one operation, added to the lists. */
+template <typename Op> void timed(std::vector<double>& wall, std::vector<double>& cpu, const Op& op)
+{
+    QElapsedTimer t;
+    const double before = cpuMs();
+    t.start();
+    op();
+    wall.push_back(t.nsecsElapsed() / 1e6);
+    cpu.push_back(cpuMs() - before);
+}
+
+void line(const char* what, const std::vector<double>& wall, const std::vector<double>& cpu)
+{
+    out << QString::fromLatin1(what).leftJustified(40) << ms(BenchData::median(wall)) << " "
+        << ms(BenchData::median(cpu)) << "\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -60,70 +79,67 @@ int main(int argc, char** argv)
         return 1;
     const QString source = BenchData::databasePath(dir);
     const QString work = dir + QStringLiteral("/care");
-    const QString program = work + QLatin1Char('/');
+    const QString dbPath = work + QStringLiteral("/horses.mdb");
     out << QFileInfo(source).size() / (1024 * 1024) << " MB, " << weeks << " weeks; median of " << runs
         << " runs on fresh copies, file cache warm.\n\n";
 
-    // Removal: the whole operation (automatic copy, one transaction) and its two parts on their own.
-    std::vector<double> removal, removalCpu, deletesOnly, copyOnly;
-    const auto timed = [](std::vector<double>& wall, std::vector<double>* cpu, const auto& op) {
-        QElapsedTimer t;
-        const double before = cpuMs();
-        t.start();
-        op();
-        wall.push_back(t.nsecsElapsed() / 1e6);
-        if (cpu)
-            cpu->push_back(cpuMs() - before);
-    };
+    // Removal: the whole operation (one transaction with its undo record), the deletes alone, and undo.
+    std::vector<double> removal, removalCpu, deletes, deletesCpu, undo, undoCpu;
+    qint64 oneWeek = 0, fiveWeeks = 0;
     for (int r = 0; r < runs; ++r) {
         if (!freshCopy(source, work))
             return 1;
         const int week = BenchData::FirstWeek + weeks / 2 + r;
         QString error;
-        timed(removal, &removalCpu, [&] { DbCare::removeWeeks(program, {week}, error); });
+        timed(removal, removalCpu, [&] { DbCare::removeWeeks(dbPath, {week}, error); });
         if (!error.isEmpty()) {
             out << error << "\n";
             return 1;
         }
         Database db;
-        db.open(program + QStringLiteral("horses.mdb"));
-        timed(copyOnly, nullptr, [&] { DbCare::keepSafetyCopy(db, program, error); });
-        timed(deletesOnly, nullptr, [&] {
-            db.begin();
+        db.open(dbPath);
+        oneWeek = UndoLog::held(db).value_or(UndoLog::Held{}).bytes;
+        timed(undo, undoCpu, [&] { UndoLog::undoLast(db); });
+        timed(deletes, deletesCpu, [&] {
+            Sql::Transaction t(db.sql());
             db.removeWeek(week + 1);
-            db.commit();
+            t.commit();
         });
+        db.close();
+        for (int w = 0; r == 0 && w < UndoLog::Kept; ++w)
+            DbCare::removeWeeks(dbPath, {week + 10 + w}, error);
+        db.open(dbPath);
+        if (r == 0)
+            fiveWeeks = UndoLog::held(db).value_or(UndoLog::Held{}).bytes;
     }
-    out << "                                            wall ms   CPU ms\n"
-        << "remove one week, whole operation        " << ms(BenchData::median(removal)) << " "
-        << ms(BenchData::median(removalCpu)) << "\n"
-        << "  the automatic copy alone              " << ms(BenchData::median(copyOnly)) << "\n"
-        << "  the deletes alone, one week           " << ms(BenchData::median(deletesOnly)) << "\n\n";
+    out << "                                            wall ms   CPU ms\n";
+    line("remove one week, with its undo record", removal, removalCpu);
+    line("  the deletes alone, one week", deletes, deletesCpu);
+    line("undo of that removal", undo, undoCpu);
+    out << "undo records: one week " << QString::number(oneWeek / 1e6, 'f', 1) << " MB, " << UndoLog::Kept
+        << " weeks " << QString::number(fiveWeeks / 1e6, 'f', 1) << " MB, of a file of "
+        << QString::number(QFileInfo(source).size() / 1e6, 'f', 0) << " MB\n\n";
 
-    // Wall time on a shared machine follows the load; the CPU time of each side is reported beside it.
+    // Compaction in place against the shell's VACUUM of a copy of the same file. Wall time on a shared
+    // machine follows the load; the CPU time of each side is reported beside it.
     std::vector<double> core, shell, coreCpu, shellCpu;
     for (int r = 0; r < runs; ++r) {
         if (!freshCopy(source, work))
             return 1;
-        QElapsedTimer t;
-        double cpu = cpuMs();
-        t.start();
         QString error;
-        if (!DbCare::compact(program, error)) {
+        bool ok = true;
+        timed(core, coreCpu, [&] { ok = DbCare::compact(dbPath, false, error); });
+        if (!ok) {
             out << error << "\n";
             return 1;
         }
-        core.push_back(t.nsecsElapsed() / 1e6);
-        coreCpu.push_back(cpuMs() - cpu);
-
         if (!freshCopy(source, work))
             return 1;
         QProcess p;
-        cpu = cpuMs(true);
+        QElapsedTimer t;
+        const double cpu = cpuMs(true);
         t.start();
-        p.start(QStringLiteral("sqlite3"),
-                {program + QStringLiteral("horses.mdb"),
-                 QStringLiteral("VACUUM INTO '%1'").arg(program + QStringLiteral("shell.mdb"))});
+        p.start(QStringLiteral("sqlite3"), {dbPath, QStringLiteral("VACUUM")});
         p.waitForFinished(-1);
         shell.push_back(t.nsecsElapsed() / 1e6);
         shellCpu.push_back(cpuMs(true) - cpu);
@@ -134,10 +150,11 @@ int main(int argc, char** argv)
     }
     const double c = BenchData::median(core), s = BenchData::median(shell);
     const double cc = BenchData::median(coreCpu), sc = BenchData::median(shellCpu);
-    out << "compact: VACUUM INTO, counts, rename    " << ms(c) << " " << ms(cc) << "\n"
-        << "sqlite3 shell VACUUM INTO alone         " << ms(s) << " " << ms(sc) << "\n"
-        << "ratio core / shell                      " << QString::number(c / s, 'f', 2).rightJustified(8)
-        << " " << QString::number(cc / sc, 'f', 2).rightJustified(8) << "\n";
+    line("compact: VACUUM in place", core, coreCpu);
+    line("sqlite3 shell VACUUM of the same file", shell, shellCpu);
+    out << QStringLiteral("ratio core / shell").leftJustified(40)
+        << QString::number(c / s, 'f', 2).rightJustified(8) << " "
+        << QString::number(cc / sc, 'f', 2).rightJustified(8) << "\n";
     QDir(work).removeRecursively();
     return 0;
 }

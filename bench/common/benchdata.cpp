@@ -2,14 +2,13 @@
 
 #include "db/database.h"
 #include "db/nameindex.h"
-#include "generator/generator.h"
-#include "generator/generatordb.h"
+#include "sample/generator.h"
+#include "sample/sampledata.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 
 #include <algorithm>
 
@@ -70,15 +69,11 @@ static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
             log << "cannot create " << path << ": " << db.error() << "\n";
             return false;
         }
-        QSqlQuery q(db.handle());
-        db.begin();
-        q.prepare(QStringLiteral("INSERT INTO statecodes VALUES (?, ?)"));
-        for (int t = 1; t <= 99; ++t) {
-            q.addBindValue(t);
-            q.addBindValue(QStringLiteral("T%1").arg(t));
-            q.exec();
-        }
-        db.commit();
+        Sql::Transaction t(db.sql());
+        Sql::Statement q = db.prepare("INSERT INTO statecodes VALUES (?, ?)");
+        for (int n = 1; n <= 99; ++n)
+            q.bind(1, n).bind(2, QStringLiteral("T%1").arg(n)).run();
+        t.commit();
     }
     QString error;
     const int from = kept > 0 && kept < weeks ? FirstWeek + kept : FirstWeek;
@@ -122,7 +117,7 @@ static bool indexed(const QString& dir, QTextStream& log)
         return true;
     QElapsedTimer t;
     t.start();
-    if (!NameIndex::present(db.handle())) {
+    if (!NameIndex::present(db)) {
         QString error;
         if (!NameIndex::ensure(
                 db, [](const QString&) {}, &error)) {
@@ -171,10 +166,17 @@ bool openAndCount(Database& db, const QString& path, qint64& starts, QTextStream
         log << db.error() << "\n";
         return false;
     }
-    QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"), db.handle());
-    q.next();
-    starts = q.value(0).toLongLong();
+    starts = db.number("SELECT COUNT(*) FROM tblhorsedata", QString()).value_or(0);
     return true;
+}
+
+QStringList column(Database& db, const QString& sql)
+{
+    QStringList out;
+    Sql::Statement q = db.prepare(sql);
+    while (q.next())
+        out << q.text(0);
+    return out;
 }
 
 } // namespace BenchData

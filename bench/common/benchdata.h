@@ -44,4 +44,7 @@ bool openAndCount(Database& db, const QString& path, qint64& starts, QTextStream
 /** The median of a set of timings; -1 for none. */
 double median(std::vector<double> values);
 
+/** The texts of the first column of the rows a query gives. */
+QStringList column(Database& db, const QString& sql);
+
 } // namespace BenchData

@@ -7,8 +7,8 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "generator/generator.h"
 #include "import/importdriver.h"
+#include "sample/generator.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -12,9 +12,9 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "generator/generator.h"
 #include "progeny/breedingfile.h"
 #include "progeny/getsires.h"
+#include "sample/generator.h"
 
 #include <QCoreApplication>
 #include <QDir>

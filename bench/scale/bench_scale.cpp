@@ -14,8 +14,8 @@
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "generator/generator.h"
 #include "import/importdriver.h"
+#include "sample/generator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,7 +23,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -91,8 +90,7 @@ std::pair<double, long> measured(const QString& program, const QStringList& args
 /** The text of the first column of the first row a statement gives. */
 QString first(Database& db, const QString& sql)
 {
-    QSqlQuery q(sql, db.handle());
-    return q.next() ? q.value(0).toString() : QString();
+    return BenchData::column(db, sql).value(0);
 }
 
 } // namespace
@@ -121,9 +119,7 @@ int main(int argc, char** argv)
     {
         Database db;
         db.open(path);
-        QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM tblhorsedata"), db.handle());
-        q.next();
-        starts = q.value(0).toLongLong();
+        starts = db.number("SELECT COUNT(*) FROM tblhorsedata", QString()).value_or(0);
     }
     const double mb = QFileInfo(path).size() / 1e6;
     out << starts << " starts, " << mb << " MB, " << mb / (starts / 1e6) << " MB per million starts\n\n";
@@ -170,10 +166,12 @@ int main(int argc, char** argv)
             shellMillis(path, QStringLiteral("BEGIN;\n") + remove + QStringLiteral("ROLLBACK;\n"));
         Database db;
         db.open(path);
-        db.begin();
         t.restart();
-        db.removeWeek(week);
-        db.commit();
+        {
+            Sql::Transaction tx(db.sql());
+            db.removeWeek(week);
+            tx.commit();
+        }
         const double removeMs = t.nsecsElapsed() / 1e6;
         db.close();
         row(QStringLiteral("remove one week"), removeMs, shellMs);
@@ -192,9 +190,11 @@ int main(int argc, char** argv)
                                      "tblhorsedata SELECT * FROM h;\nCOMMIT;\n"));
         Database db;
         db.open(path);
-        db.begin();
-        db.removeWeek(week);
-        db.commit();
+        {
+            Sql::Transaction tx(db.sql());
+            db.removeWeek(week);
+            tx.commit();
+        }
         db.close();
         t.restart();
         importFiles(f, {file}, DuplicateWeek::Ask);

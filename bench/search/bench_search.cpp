@@ -18,7 +18,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTextStream>
 
 #include <sys/resource.h>
@@ -98,23 +97,19 @@ int main(int argc, char** argv)
         Database db;
         if (!BenchData::openAndCount(db, dbPath, total, out))
             return 1;
-        QSqlQuery q(db.handle());
-        q.exec(QStringLiteral("SELECT hname FROM tblhorsedata WHERE racenum > %1 LIMIT 1")
-                   .arg(BenchData::FirstWeek + weeks - 10));
-        q.next();
-        const QString horse = q.value(0).toString();
+        const QString horse =
+            BenchData::column(db, QStringLiteral("SELECT hname FROM tblhorsedata WHERE racenum > %1 LIMIT 1")
+                                      .arg(BenchData::FirstWeek + weeks - 10))
+                .value(0);
         // The smallest stable that fills the grid, so that the shell returns about the rows listed.
-        q.exec(QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname HAVING COUNT(*) >= 15000 "
-                              "ORDER BY COUNT(*) LIMIT 1"));
-        QString owner;
-        if (q.next()) {
-            owner = q.value(0).toString();
-        } else {
-            q.exec(QStringLiteral(
-                "SELECT oname FROM tblhorsedata GROUP BY oname ORDER BY COUNT(*) DESC LIMIT 1"));
-            q.next();
-            owner = q.value(0).toString();
-        }
+        QString owner =
+            BenchData::column(db, QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname "
+                                                 "HAVING COUNT(*) >= 15000 ORDER BY COUNT(*) LIMIT 1"))
+                .value(0);
+        if (owner.isEmpty())
+            owner = BenchData::column(db, QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname "
+                                                         "ORDER BY COUNT(*) DESC LIMIT 1"))
+                        .value(0);
         // A "Blue S*" style prefix: the horse's first word and the first letter of its second.
         const QString prefix = horse.section(QLatin1Char(' '), 0, 0) + QLatin1Char(' ') +
                                horse.section(QLatin1Char(' '), 1, 1).left(1) + QLatin1Char('*');

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSqlQuery>
 #include <QTextStream>
 
 #include <algorithm>
@@ -32,21 +31,15 @@ int main(int argc, char** argv)
         Database db;
         if (!BenchData::openAndCount(db, BenchData::databasePath(o.dir), total, out))
             return 1;
-        QSqlQuery q(db.handle());
-        q.exec(
-            QStringLiteral("SELECT DISTINCT hname, hid FROM tblhorsedata WHERE racenum > %1 AND racenum < %2 "
-                           "LIMIT 190")
-                .arg(last)
-                .arg(last + 1));
+        Sql::Statement q = db.prepare("SELECT DISTINCT hname, hid FROM tblhorsedata WHERE racenum > ? AND "
+                                      "racenum < ? LIMIT 190");
+        q.bind(1, last).bind(2, last + 1);
         while (q.next())
-            entries.append({WatchEntry::Kind::Horse, q.value(0).toString(),
-                            entries.size() % 2 ? QString() : q.value(1).toString()});
-        q.exec(QStringLiteral("SELECT DISTINCT oname FROM tblhorsedata WHERE racenum > %1 AND racenum < %2 "
-                              "LIMIT 10")
-                   .arg(last)
-                   .arg(last + 1));
+            entries.append({WatchEntry::Kind::Horse, q.text(0), entries.size() % 2 ? QString() : q.text(1)});
+        q = db.prepare("SELECT DISTINCT oname FROM tblhorsedata WHERE racenum > ? AND racenum < ? LIMIT 10");
+        q.bind(1, last).bind(2, last + 1);
         while (q.next())
-            entries.append({WatchEntry::Kind::Owner, q.value(0).toString(), QString()});
+            entries.append({WatchEntry::Kind::Owner, q.text(0), QString()});
     }
     HeadlessPlatform platform;
     MainWindowState f(platform, o.dir, QString());

@@ -1,7 +1,9 @@
 #include "app/frmmainfinder.h"
 
+#include "app/dialogkeys.h"
 #include "app/gridview.h"
 #include "app/lineagefetch.h"
+#include "app/startpanel.h"
 #include "app/statusprogress.h"
 #include "app/steadywidgets.h"
 #include "app/windowgeometry.h"
@@ -26,9 +28,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,6 +43,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -54,7 +59,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     : QMainWindow(parent), m_state(platform, programDir, breedingPath)
 {
     setObjectName(QStringLiteral("frmmainfinder"));
-    setWindowTitle(QStringLiteral("Turf Trawler v4.33"));
+    setWindowTitle(QStringLiteral("Turf Trawler v" TURF_VERSION));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -64,12 +69,16 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     layout->addWidget(panel);
 
     MSFlexGrid1 = named<GridView>("MSFlexGrid1", m_state.MSFlexGrid1, true, central);
-    // The results grid's widths are tight; a condensed face (where the font has one) and clipping instead
-    // of ellipses show as much of each text as fits, as the user expects from a spreadsheet-like grid.
-    QFont condensed = MSFlexGrid1->font();
-    condensed.setStretch(QFont::SemiCondensed);
-    MSFlexGrid1->setFont(condensed);
+    // The columns' widths in twips were made for narrow letters: a narrow face fits their usual texts at
+    // 7 points (Liberation Sans Narrow, metric-compatible with Arial Narrow), a condensed one where it is
+    // missing. A text that is still too long is cut, not ended with dots, as in a spreadsheet.
+    QFont narrow = MSFlexGrid1->font();
+    narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                        QStringLiteral("Nimbus Sans Narrow"), narrow.family()});
+    narrow.setStretch(QFont::SemiCondensed);
+    MSFlexGrid1->setFont(narrow);
     MSFlexGrid1->setTextElideMode(Qt::ElideNone);
+    MSFlexGrid1->setFillWidth(true);
     layout->addWidget(MSFlexGrid1, 1);
 
     auto* stats = new QWidget(central);
@@ -81,8 +90,18 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     m_grids = {MSFlexGrid1, MSFSGrid, MSFWGrid, MSFSRGrid, MSFmaxgrid, MSFColorGridKey};
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
     connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmmainfinder::MSFlexGrid1_DblClick);
+    connect(MSFlexGrid1->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            &frmmainfinder::header_DblClick);
+    // A click on a heading selects its column; only a sort moves the arrow.
+    connect(MSFlexGrid1->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
+        if (m_sortColumn >= 0)
+            MSFlexGrid1->horizontalHeader()->setSortIndicator(m_sortColumn, m_sortOrder);
+    });
     buildConveniences();
-    resize(1240, 800);
+    startPanel = new StartPanel(*this);
+    // Room for the statistics of a large owner beside the grid, on screens that have it.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(1400, screen.width()), std::min(880, screen.height()));
 }
 
 frmmainfinder::~frmmainfinder()
@@ -92,11 +111,8 @@ frmmainfinder::~frmmainfinder()
     delete centralWidget();
 }
 
-void frmmainfinder::buildPanel(QWidget* panel)
+void frmmainfinder::buildModes()
 {
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-
     frahorsesorowners = named<QGroupBox>(
         "frahorsesorowners", QStringLiteral("Type of Search -- Horse Information or Sire Searches"));
     auto* modes = new QGridLayout(frahorsesorowners);
@@ -119,6 +135,13 @@ void frmmainfinder::buildPanel(QWidget* panel)
     numRow->addWidget(txtnum);
     modes->addLayout(numRow, 1, 3);
     opthorse->setChecked(true);
+}
+
+void frmmainfinder::buildPanel(QWidget* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    buildModes();
     row->addWidget(frahorsesorowners);
 
     Frame2 = named<QGroupBox>("Frame2");
@@ -167,7 +190,11 @@ void frmmainfinder::buildPanel(QWidget* panel)
     injury->addWidget(lblinjurytest);
     injury->addWidget(txtinjury);
     row->addLayout(injury);
+    applyInputRules();
+}
 
+void frmmainfinder::applyInputRules()
+{
     // No limit on the name box: an owner's name is searched whole; horse and stallion names are cut to their
     // first 25 characters by "GO!".
     txtid->setMaxLength(9);
@@ -254,6 +281,14 @@ void frmmainfinder::buildMenus()
     ExportText =
         filemenu->addAction(QStringLiteral("E&xport to Text File"), this, &frmmainfinder::ExportText_Click);
 
+    // Undo names the change it puts back; Ctrl+Z reaches it unless a text box takes the key for its own text.
+    editmenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    editmenu->setObjectName(QStringLiteral("editmenu"));
+    cmdundo = editmenu->addAction(QStringLiteral("Can't Undo"), this, &frmmainfinder::cmdundo_Click);
+    cmdundo->setObjectName(QStringLiteral("cmdundo"));
+    cmdundo->setShortcut(QKeySequence::Undo);
+    connect(editmenu, &QMenu::aboutToShow, this, &frmmainfinder::updateUndo);
+
     Utilitiesmenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
     Utilitiesmenu->setObjectName(QStringLiteral("Utilitiesmenu"));
     datecalculator = Utilitiesmenu->addAction(QStringLiteral("&Date Calculator"), this,
@@ -292,7 +327,7 @@ void frmmainfinder::buildMenus()
     connect(listhorse, &QAction::triggered, this, command(&listhorse_Click));
     connect(listrace, &QAction::triggered, this, command(&listrace_Click));
     connect(listowner, &QAction::triggered, this, command(&listowner_Click));
-    connect(listfilter, &QAction::triggered, this, command(&listfilter_Click));
+    connect(listfilter, &QAction::triggered, this, [this] { listfilter_Click(); });
     connect(msfgridreset, &QAction::triggered, this, command(&msfgridreset_Click));
     connect(msfgridback, &QAction::triggered, this, command(&msfgridback_Click));
 
@@ -306,21 +341,29 @@ void frmmainfinder::buildMenus()
     cmdbackup->setObjectName(QStringLiteral("cmdbackup"));
 }
 
-bool frmmainfinder::Form_Load()
+bool frmmainfinder::Form_Load(MissingDatabase missing)
 {
     // 10 twips from the left and top of the screen.
     const int offset = std::max(1, int(std::lround(10 * logicalDpiX() / 1440.0)));
     move(offset, offset);
-    // Where the player left the window last time, when that is known.
+    // Where the player left the window last time, when that is known, and the folder imported from last.
     WindowGeometry::restore(this, m_state.programPath());
+    m_state.importFolder = WindowGeometry::importFolder(m_state.programPath());
     setupnormalsearch();
     chk2yo->hide();
     lblnum->hide();
     txtnum->hide();
-    const bool ok = formLoad(m_state, MSFSGrid->rowHeightTwips());
+    const bool ok = formLoad(m_state, MSFSGrid->rowHeightTwips(), missing);
     if (!ok)
         return false;
     refresh();
+    // The least size shows the panel, a few rows of the list and the statistics as they are before a
+    // search; figures wider than those scroll the statistics sideways rather than widen the window.
+    MSFlexGrid1->setMinimumHeight(MSFlexGrid1->horizontalHeader()->sizeHint().height() +
+                                  6 * MSFlexGrid1->rowHeightPixels() + 2 * MSFlexGrid1->frameWidth() +
+                                  MSFlexGrid1->horizontalScrollBar()->sizeHint().height());
+    if (auto* area = findChild<QScrollArea*>(QStringLiteral("statsarea")))
+        area->setMinimumWidth(area->widget()->minimumSizeHint().width() + 2 * area->frameWidth());
     return true;
 }
 
@@ -328,16 +371,26 @@ void frmmainfinder::refresh()
 {
     for (GridView* g : m_grids)
         g->sync();
+    startPanel->sync();
     const bool normal = m_state.MSFSGrid.visible();
     fraspeedstats->setVisible(normal);
     framaxspeedstats->setVisible(normal);
-    lblinjurytest->setVisible(normal);
-    txtinjury->setVisible(normal);
+    showInjuryExclusion();
     lblfastest->setVisible(m_state.lblfastestVisible);
     cmdprint->setEnabled(m_state.cmdprintEnabled);
+    updateUndo();
     lblinjurytest->setText(QString(m_state.lblinjurytest).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblprogress->setText(QString(m_state.lblprogress).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     lblfastest->setText(m_state.lblfastest);
+    m_statusProgress->textLabel()->setText(m_state.statusline);
+    m_statusProgress->textLabel()->setToolTip(m_state.statusline);
+    // The arrow stays on the column sorted while the rows are the ones sorted.
+    if (m_sortedList != m_state.MSFlexGrid1.generation())
+        m_sortColumn = -1;
+    QHeaderView* header = MSFlexGrid1->horizontalHeader();
+    header->setSortIndicatorShown(m_sortColumn >= 0);
+    if (m_sortColumn >= 0)
+        header->setSortIndicator(m_sortColumn, m_sortOrder);
     // Names from the data (an owner "Brown, Hall & Hall") are shown as they are.
     frainfo->setTitle(Fmt::literalCaption(m_state.frainfo));
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
@@ -372,7 +425,15 @@ void frmmainfinder::readPanel()
 template <typename Op> void frmmainfinder::run(Op op)
 {
     readPanel();
+    // Until the player has a settings file, a column too narrow for the list's texts is widened to them.
+    const bool noSettings = !QFileInfo::exists(m_state.settingsPath());
+    const unsigned listed = m_state.MSFlexGrid1.generation();
+    m_state.statusline.clear();
+    m_statusProgress->textLabel()->clear();
     op(m_state);
+    if (noSettings && !m_state.sireLayout() && m_state.MSFlexGrid1.generation() != listed &&
+        MSFlexGrid1->widenToTexts())
+        msfgridsavesettings(m_state);
     refresh();
 }
 // What the secondary windows hand back to run (frmmainfinderwatch.cpp).
@@ -428,6 +489,7 @@ void frmmainfinder::cmdremoverace_Click()
     if (!weeks)
         return;
     auto* dialog = new frmremovedata(m_state, *weeks, this);
+    giveDialogKeys(dialog); // removing is never what Enter does
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &frmremovedata::stateChanged, this, [this] {
         refresh();
@@ -438,15 +500,30 @@ void frmmainfinder::cmdremoverace_Click()
 
 void frmmainfinder::cmdcompact_Click()
 {
-    // Compaction gives the file a new identity: no connection of this window may outlive it. The
-    // searches and the import close theirs at their end, and the secondary windows open theirs per step.
     run([](MainWindowState& f) { ::cmdcompact_Click(f); });
+}
+
+void frmmainfinder::cmdundo_Click()
+{
+    run([](MainWindowState& f) { ::cmdundo_Click(f); });
+}
+
+void frmmainfinder::updateUndo()
+{
+    const std::optional<QString> caption = undoCaption(m_state);
+    cmdundo->setText(caption.value_or(QStringLiteral("Can't Undo")));
+    cmdundo->setEnabled(caption.has_value());
 }
 
 void frmmainfinder::edittracks_Click()
 {
     auto* editor = new frmedittracks(m_state.platform(), m_state.databasePath(), this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    giveDialogKeys(editor, editor->cmdaddtrack);
+    connect(editor, &frmedittracks::changed, this, [this](const QString& what) {
+        m_state.setStatusLine(what);
+        refresh();
+    });
     editor->show();
 }
 
@@ -460,6 +537,7 @@ void frmmainfinder::cmdspecial_Click()
     BusyPointer busy(m_state.platform());
     auto* dialog = new frmstable(
         m_state, [this](const auto& op) { run(op); }, this);
+    giveDialogKeys(dialog, dialog->cmdgo);
     dialog->show();
 }
 
@@ -477,8 +555,10 @@ void frmmainfinder::getlineage_Click()
         bool show = false;
         run([&](MainWindowState& f) {
             show = showFetchedLineage(f.platform(), r, page, why, [this]() -> LineageState& {
-                if (!m_lineage)
+                if (!m_lineage) {
                     m_lineage = new frmlineage(this);
+                    giveDialogKeys(m_lineage);
+                }
                 return m_lineage->state();
             });
         });
@@ -499,6 +579,7 @@ void frmmainfinder::chartspeed_Click()
         return;
     // A window per horse, so that two horses' form can be set side by side.
     auto* window = new frmformchart(*chart, m_state.platform(), this);
+    giveDialogKeys(window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }
@@ -512,6 +593,7 @@ void frmmainfinder::setupnormalsearch()
     chk2yo->hide();
     lblnum->hide();
     txtnum->hide();
+    showInjuryExclusion();
 }
 
 void frmmainfinder::setupsiresearch()
@@ -523,6 +605,16 @@ void frmmainfinder::setupsiresearch()
     chk2yo->show();
     lblnum->show();
     txtnum->show();
+    showInjuryExclusion();
+}
+
+void frmmainfinder::showInjuryExclusion()
+{
+    // An input of the next search: it is there whenever that search is a horse, owner or race search,
+    // whatever list the last search left.
+    const bool used = !(optsire->isChecked() || optdamsire->isChecked() || optdamdamsire->isChecked());
+    lblinjurytest->setVisible(used);
+    txtinjury->setVisible(used);
 }
 
 void frmmainfinder::opthorse_Click()
@@ -545,6 +637,7 @@ void frmmainfinder::optrace_Click()
     chk2yo->hide();
     lblnum->hide();
     txtnum->hide();
+    showInjuryExclusion();
 }
 
 void frmmainfinder::optsire_Click()
@@ -596,9 +689,20 @@ void frmmainfinder::showPopup(const QPoint& globalPos)
 {
     if (!MSFlexGrid1_MouseDown(m_state, MouseButton::Right, m_popup))
         return;
+    // Each entry's key letter, underlined where the caption first has it; "&" in a name is no key.
+    static const QHash<QString, QChar> keys{
+        {QStringLiteral("datecalc"), u'w'},   {QStringLiteral("getlineage"), u'l'},
+        {QStringLiteral("chartspeed"), u'c'}, {QStringLiteral("listhorse"), u'h'},
+        {QStringLiteral("listrace"), u'r'},   {QStringLiteral("listowner"), u'o'},
+        {QStringLiteral("listfilter"), u'f'}, {QStringLiteral("msfgridreset"), u'u'},
+        {QStringLiteral("msfgridback"), u't'}};
     for (const PopupMenu::Entry& e : m_popup.entries()) {
         QAction* a = popmenu->findChild<QAction*>(e.name);
-        a->setText(QString(e.caption).replace(QLatin1Char('&'), QLatin1String("&&"))); // "&" is no shortcut
+        QString text = QString(e.caption).replace(QLatin1Char('&'), QLatin1String("&&"));
+        const qsizetype at = text.indexOf(keys.value(e.name), 0, Qt::CaseInsensitive);
+        if (keys.contains(e.name) && at >= 0)
+            text.insert(at, QLatin1Char('&'));
+        a->setText(text);
         a->setVisible(e.visible);
     }
     popmenu->popup(globalPos);
@@ -606,7 +710,33 @@ void frmmainfinder::showPopup(const QPoint& globalPos)
 
 void frmmainfinder::MSFlexGrid1_DblClick()
 {
-    run([](MainWindowState& f) { ::MSFlexGrid1_DblClick(f); });
+    run([this](MainWindowState& f) {
+        const auto order = ::MSFlexGrid1_DblClick(f);
+        if (!order)
+            return;
+        m_sortColumn = f.MSFlexGrid1.col();
+        m_sortOrder = order == SortOrder::TextAscending || order == SortOrder::NumericAscending
+                          ? Qt::AscendingOrder
+                          : Qt::DescendingOrder;
+        m_sortedList = f.MSFlexGrid1.generation();
+    });
+}
+
+void frmmainfinder::header_DblClick(int column)
+{
+    const QModelIndex current = MSFlexGrid1->currentIndex();
+    MSFlexGrid1->setCurrentIndex(MSFlexGrid1->model()->index(std::max(current.row(), 0), column));
+    MSFlexGrid1_DblClick();
+}
+
+void frmmainfinder::listfilter_Click()
+{
+    run([this](MainWindowState& f) {
+        const bool sorted = m_sortedList == f.MSFlexGrid1.generation();
+        ::listfilter_Click(f);
+        if (sorted) // the rows that stay keep their order
+            m_sortedList = f.MSFlexGrid1.generation();
+    });
 }
 
 void frmmainfinder::cmdprint_Click()
@@ -621,8 +751,10 @@ void frmmainfinder::ExportText_Click()
 
 void frmmainfinder::datecalculator_Click()
 {
-    if (!dateCalculator)
+    if (!dateCalculator) {
         dateCalculator = new frmdatecalculator(m_state.platform(), this);
+        giveDialogKeys(dateCalculator, dateCalculator->cmdgetdate);
+    }
     dateCalculator->show();
     dateCalculator->raise();
     dateCalculator->activateWindow();
@@ -630,7 +762,7 @@ void frmmainfinder::datecalculator_Click()
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {
-    WindowGeometry::save(this, m_state.programPath());
+    WindowGeometry::save(this, m_state.programPath(), m_state.importFolder);
     event->accept();
     QApplication::quit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mainwindowstate.h"
+#include "core/startup.h"
 #include "output/gridinteractions.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class GridView;
+class StartPanel;
 class StatusProgress;
 class frmlineage;
 class QAction;
@@ -37,7 +39,7 @@ public:
     ~frmmainfinder() override;
 
     /** The load sequence; false when horses.mdb is missing and the program must end. */
-    bool Form_Load();
+    bool Form_Load(MissingDatabase missing = MissingDatabase::Ask);
     MainWindowState& state() { return m_state; }
     /** Shows the MainWindowState state on every control. */
     void refresh();
@@ -55,6 +57,8 @@ public:
     void chartspeed_Click();
     void cmdremoverace_Click();
     void cmdcompact_Click();
+    /** Edit > Undo: puts back the last week removal or replacement. */
+    void cmdundo_Click();
     void edittracks_Click();
     void cmdbackup_Click();
     void cmdprint_Click();
@@ -64,6 +68,9 @@ public:
 
     // The results grid and its pop-up menu.
     void MSFlexGrid1_DblClick();
+    /** A double click on a column's heading sorts by it as one on a cell of it does. */
+    void header_DblClick(int column);
+    void listfilter_Click();
 
     // Search panel.
     void opthorse_Click();
@@ -72,6 +79,8 @@ public:
     void optsire_Click();
     void setupnormalsearch();
     void setupsiresearch();
+    /** Shows the injury exclusion for the searches that use it: horse, owner and race. */
+    void showInjuryExclusion();
     /** The search mode that "GO!" passes to gethorse (1 to 5, 0 when no option applies). */
     qint16 searchMode() const;
 
@@ -120,6 +129,8 @@ public:
     QAction* cmdremoverace = nullptr;
     QAction* cmdprint = nullptr;
     QAction* ExportText = nullptr;
+    QMenu* editmenu = nullptr;
+    QAction* cmdundo = nullptr;
     QMenu* Utilitiesmenu = nullptr;
     QAction* datecalculator = nullptr;
     QAction* cmdcompact = nullptr;
@@ -140,6 +151,8 @@ public:
     QAction* listfilter = nullptr;
     QAction* msfgridback = nullptr;
     frmdatecalculator* dateCalculator = nullptr; // made when first asked for
+    /** Over the results grid while the database is empty (startpanel.cpp). */
+    StartPanel* startPanel = nullptr;
     /** "Watched starts" of the last import that found any, while it is open. */
     QPointer<frmwatchedstarts> watchedWindow;
 
@@ -154,8 +167,14 @@ protected:
 
 private:
     void buildPanel(QWidget* panel);
+    /** The frame of the search modes: Horse, Owner, Race and the three progeny searches with "#". */
+    void buildModes();
+    /** What the panel's boxes take (lengths, digits) and the handlers of its buttons and options. */
+    void applyInputRules();
     void buildStats(QWidget* stats);
     void buildMenus();
+    /** Names the change Edit > Undo would put back, or disables it. */
+    void updateUndo();
     void readPanel();
     /** Runs a core operation with the panel read before and every control refreshed after. */
     template <typename Op> void run(Op op);
@@ -174,4 +193,8 @@ private:
     std::unique_ptr<StatusProgress> m_statusProgress;
     QPointer<frmlineage> m_lineage;
     QPointer<frmwatchlist> m_watchlist;
+    /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    unsigned m_sortedList = 0;
 };

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -44,7 +45,8 @@ void frmmainfinder::buildConveniences()
     setAcceptDrops(true);
 
     filemenu->addSeparator();
-    cmdexit = filemenu->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    // "x" belongs to "E&xport to Text File".
+    cmdexit = filemenu->addAction(QStringLiteral("Exi&t"), this, &QWidget::close);
     cmdexit->setObjectName(QStringLiteral("cmdexit"));
     cmdexit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     helpmenu = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -55,6 +57,10 @@ void frmmainfinder::buildConveniences()
 
     chkname->setToolTip(QStringLiteral("Search by this name"));
     chkid->setToolTip(QStringLiteral("Search by this ID (or race number)"));
+    txtinjury->setToolTip(QStringLiteral("Injury exclusion: the horse statistics leave out races run slower "
+                                         "than this speed figure"));
+    txtnum->setToolTip(QStringLiteral("Least number of starts a progeny needs to count in the statistics"));
+    chk2yo->setToolTip(QStringLiteral("Count two-year-olds only (unticked: older horses only)"));
     MSFlexGrid1->gridModel()->headerTip = resultsColumnTip;
     // Tab moves on to the next control, as everywhere else in the window, instead of from cell to cell.
     MSFlexGrid1->setTabKeyNavigation(false);
@@ -102,19 +108,10 @@ void frmmainfinder::dropEvent(QDropEvent* event)
 
 void frmmainfinder::cmdabout_Click()
 {
-    const QString path = m_state.databasePath();
-    QStringList lines = {windowTitle(), QString(),
-                         QStringLiteral("Database: ") + QDir::toNativeSeparators(path)};
     QString error;
-    if (const auto s = summariseDatabase(path, error)) {
-        const QString range = s->weeks.isEmpty()
-                                  ? QString()
-                                  : QStringLiteral(" (%1 to %2)").arg(s->weeks.last()).arg(s->weeks.first());
-        lines << QStringLiteral("Size: ") + QLocale::system().formattedDataSize(s->bytes)
-              << QStringLiteral("Stored weeks: ") + Fmt::grouped(double(s->weeks.size())) + range
-              << QStringLiteral("Starts: ") + Fmt::grouped(double(s->starts));
-    } else {
+    QStringList lines = {windowTitle(), QString()};
+    lines << describeFolder(m_state.programPath(), error);
+    if (!error.isEmpty())
         lines << error;
-    }
     m_state.platform().message(lines.join(QLatin1Char('\r')));
 }

@@ -1,16 +1,21 @@
 // The main window's side of the watch list: Utilities > "&Watch List..." and the "Watched starts" window that
 // follows an import.
+#include "app/dialogkeys.h"
 #include "app/frmmainfinder.h"
 
 #include "search/frmwatchedstarts.h"
 #include "search/frmwatchlist.h"
 #include "search/watchlist.h"
 
+#include <QPushButton>
+
 void frmmainfinder::watchlist_Click()
 {
     // One window at a time: it is the list in the file that it shows and changes.
-    if (!m_watchlist)
+    if (!m_watchlist) {
         m_watchlist = new frmwatchlist(m_state, this);
+        giveDialogKeys(m_watchlist, m_watchlist->cmdaddhorse);
+    }
     m_watchlist->show();
     m_watchlist->raise();
     m_watchlist->activateWindow();
@@ -23,8 +28,10 @@ void frmmainfinder::showWatchedStarts(const QList<int>& weeks)
     const QList<WatchedStart> starts = watchedStarts(m_state, weeks);
     if (starts.isEmpty())
         return;
-    if (!watchedWindow)
+    if (!watchedWindow) {
         watchedWindow = new frmwatchedstarts([this](const auto& op) { run(op); }, this);
+        giveDialogKeys(watchedWindow);
+    }
     watchedWindow->setStarts(starts, weeks);
     watchedWindow->show();
     watchedWindow->raise();

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QScreen>
+#include <QSet>
+#include <QStyle>
 
 #include <set>
 
@@ -184,14 +186,63 @@ int GridView::rowHeightTwips() const
     return int(std::lround(rowHeightPixels() * 1440.0 / logicalDpiY()));
 }
 
+void GridView::setFillWidth(bool on)
+{
+    m_fillWidth = on;
+    applyWidths();
+}
+
+bool GridView::viewportEvent(QEvent* event)
+{
+    // The viewport narrows when the vertical scroll bar comes and widens when it goes.
+    if (event->type() == QEvent::Resize && m_fillWidth)
+        applyWidths();
+    return QTableView::viewportEvent(event);
+}
+
+bool GridView::widenToTexts()
+{
+    GridState& g = m_model->grid();
+    // A cell's text stands between the item's margins and before the grid line.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    bool widened = false;
+    for (int c = 0; c < g.cols(); ++c) {
+        // Only the longest texts can be the widest: a few of them are measured, not every row.
+        qsizetype longest = 0;
+        for (int r = g.fixedRows(); r < g.rows(); ++r)
+            longest = std::max(longest, g.text(r, c).size());
+        QSet<QString> candidates;
+        for (int r = g.fixedRows(); r < g.rows() && candidates.size() < 64; ++r)
+            if (g.text(r, c).size() + 1 >= longest)
+                candidates.insert(g.text(r, c));
+        int widest = 0;
+        for (const QString& t : std::as_const(candidates))
+            widest = std::max(widest, fontMetrics().horizontalAdvance(t) + margins);
+        if (g.colWidth(c) >= 0 && widest > twipsToPixels(g.colWidth(c))) {
+            g.setColWidth(c, pixelsToTwips(widest));
+            widened = true;
+        }
+    }
+    return widened;
+}
+
 void GridView::applyWidths()
 {
     m_applying = true;
     GridState& g = m_model->grid();
+    m_scale = 1;
+    if (m_fillWidth) {
+        int total = 0;
+        for (int c = 0; c < g.cols(); ++c)
+            total += std::max(0, twipsToPixels(g.colWidth(c)));
+        if (total > 0 && viewport()->width() > total)
+            m_scale = double(viewport()->width()) / total;
+    }
     for (int c = 0; c < g.cols(); ++c) {
         if (g.colWidth(c) < 0)
             continue;
-        int px = twipsToPixels(g.colWidth(c));
+        // Rounded down, so that the columns never add up to more than the view and scroll.
+        int px = int(twipsToPixels(g.colWidth(c)) * m_scale);
         // Small fixed grids never cut their texts: the width in twips is the least they get.
         if (m_fitContents)
             px = std::max(px, sizeHintForColumn(c));
@@ -206,7 +257,7 @@ void GridView::columnResized(int column, int, int newSize)
         return;
     GridState& g = m_model->grid();
     if (column < g.cols())
-        g.setColWidth(column, pixelsToTwips(newSize));
+        g.setColWidth(column, pixelsToTwips(int(std::lround(newSize / m_scale))));
 }
 
 void GridView::currentMoved(const QModelIndex& current)

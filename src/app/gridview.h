@@ -49,6 +49,10 @@ public:
     GridTableModel* gridModel() const { return m_model; }
     /** For the small statistics grids: columns widen to their texts and there is no horizontal scrolling. */
     void setFitContents(bool on);
+    /** For the results grid: a view wider than the columns shares the room out among them by their widths. */
+    void setFillWidth(bool on);
+    /** Widens each column whose widest text is cut to that text; true when any column changed. */
+    bool widenToTexts();
     using QTableView::sizeHintForColumn;
     /** Brings the view up to date with the grid state. */
     void sync();
@@ -69,6 +73,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void applyWidths();
@@ -79,4 +84,7 @@ private:
     GridTableModel* m_model;
     bool m_applying = false;
     bool m_fitContents = false;
+    bool m_fillWidth = false;
+    /** How much wider than their widths in twips the columns are shown (at least 1). */
+    double m_scale = 1;
 };

@@ -3,13 +3,19 @@
 #include "paint/printpainter.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPaintEngine>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolBar>
 
 static const QString Title = QStringLiteral("Turf Trawler");
 
@@ -38,10 +44,42 @@ void QtPlatform::message(const QString& text)
 
 Platform::Answer QtPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
-    QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+    return askChoice(text, {Answer::Yes, Answer::No}, defaultButton);
+}
+
+Platform::Answer QtPlatform::askChoice(const QString& text, const QList<Answer>& buttons,
+                                       Answer defaultButton)
+{
+    QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    QMap<QAbstractButton*, Answer> answers;
+    for (const Answer a : buttons) {
+        QAbstractButton* b = nullptr;
+        switch (a) {
+        case Answer::Yes:
+            b = box.addButton(QMessageBox::Yes);
+            break;
+        case Answer::YesToAll:
+            b = box.addButton(QStringLiteral("Yes to &All"), QMessageBox::YesRole);
+            break;
+        case Answer::Skip:
+            b = box.addButton(QStringLiteral("&Skip"), QMessageBox::ActionRole);
+            break;
+        case Answer::SkipAll:
+            b = box.addButton(QStringLiteral("S&kip All"), QMessageBox::ActionRole);
+            break;
+        case Answer::Ok:
+        case Answer::No:
+            b = box.addButton(a == Answer::No ? QMessageBox::No : QMessageBox::Ok);
+            box.setEscapeButton(b);
+            break;
+        }
+        answers.insert(b, a);
+        if (a == defaultButton)
+            box.setDefaultButton(qobject_cast<QPushButton*>(b));
+    }
+    box.exec();
+    return answers.value(box.clickedButton(), Answer::No);
 }
 
 QStringList QtPlatform::qtFilters(const QStringList& filters)
@@ -67,9 +105,9 @@ QStringList QtPlatform::openFiles(const FileDialog& dialog)
     const QStringList filters = qtFilters(dialog.filters);
     QString selected = filters.value(dialog.selectedFilter);
     if (dialog.multiple)
-        return QFileDialog::getOpenFileNames(m_parent, dialog.title, QString(),
+        return QFileDialog::getOpenFileNames(m_parent, dialog.title, dialog.folder,
                                              filters.join(QStringLiteral(";;")), &selected);
-    const QString one = QFileDialog::getOpenFileName(m_parent, dialog.title, QString(),
+    const QString one = QFileDialog::getOpenFileName(m_parent, dialog.title, dialog.folder,
                                                      filters.join(QStringLiteral(";;")), &selected);
     return one.isEmpty() ? QStringList() : QStringList{one};
 }
@@ -133,9 +171,9 @@ public:
     bool endDoc() override
     {
         QPrinter printer(QPrinter::HighResolution);
-        printer.setPageLayout(reportPageLayout(job().landscape));
         QPrintPreviewDialog preview(&printer, m_parent);
         preview.setWindowTitle(QStringLiteral("Turf Trawler"));
+        addPaperChoice(preview, printer);
         bool ok = true;
         // Called for the preview and again for the printer; the last call tells whether the pages went out.
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
@@ -144,7 +182,7 @@ public:
             // earlier PDF on a full disk, and wait for good on a pipe.
             if (target->paintEngine() && target->paintEngine()->type() == QPaintEngine::Pdf &&
                 !target->outputFileName().isEmpty()) {
-                m_failure = writePdf(job(), target->outputFileName());
+                m_failure = writePdf(job(), target->outputFileName(), target->pageLayout().pageSize().id());
                 ok = m_failure.isEmpty();
                 return;
             }
@@ -157,6 +195,37 @@ public:
     QString failure() const override { return m_failure; }
 
 private:
+    /** The two papers players print on, the default printer's (or else the country's) chosen first. */
+    void addPaperChoice(QPrintPreviewDialog& preview, QPrinter& printer) const
+    {
+        auto* paper = new QComboBox(&preview);
+        paper->setObjectName(QStringLiteral("paper"));
+        paper->addItem(QStringLiteral("Letter"), int(QPageSize::Letter));
+        paper->addItem(QStringLiteral("A4"), int(QPageSize::A4));
+        const QPageSize::PageSizeId usual = QPrinterInfo::defaultPrinter().defaultPageSize().id();
+        const bool a4 =
+            usual == QPageSize::A4 ||
+            (usual != QPageSize::Letter && QLocale::system().measurementSystem() == QLocale::MetricSystem);
+        paper->setCurrentIndex(a4 ? 1 : 0);
+        const bool landscape = job().landscape;
+        const auto apply = [&preview, &printer, paper, landscape] {
+            printer.setPageLayout(
+                reportPageLayout(landscape, QPageSize::PageSizeId(paper->currentData().toInt())));
+            if (auto* pages = preview.findChild<QPrintPreviewWidget*>())
+                pages->updatePreview();
+        };
+        printer.setPageLayout(
+            reportPageLayout(landscape, QPageSize::PageSizeId(paper->currentData().toInt())));
+        QObject::connect(paper, &QComboBox::currentIndexChanged, &preview, apply);
+        if (auto* tools = preview.findChild<QToolBar*>()) {
+            tools->addSeparator();
+            auto* label = new QLabel(QStringLiteral("&Paper: "), tools);
+            label->setBuddy(paper);
+            tools->addWidget(label);
+            tools->addWidget(paper);
+        }
+    }
+
     QPointer<QWidget> m_parent;
     QString m_failure;
 };
@@ -176,4 +245,9 @@ QDate QtPlatform::today()
 QString QtPlatform::shortDateFormat()
 {
     return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+bool QtPlatform::startProgram(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
 }

@@ -22,6 +22,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;
@@ -31,6 +32,7 @@ public:
     void startHttpGet(const QString& url, std::function<void(const HttpResult&)> done) override;
     void cancelHttpGet() override;
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
     QDate today() override;
     QString shortDateFormat() override;
 

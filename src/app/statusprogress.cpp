@@ -30,11 +30,11 @@ void StatusProgress::start(int count)
     m_bar->window()->repaint();
 }
 
-void StatusProgress::file(int index, const QString& name)
+void StatusProgress::file(int index, const QString& name, qint64 starts)
 {
     m_progress->setFormat(QStringLiteral("file %1 of %2").arg(index).arg(m_progress->maximum()));
     m_progress->setValue(index - 1);
-    m_text->setText(name);
+    m_text->setText(importProgressText(name, starts));
     m_bar->repaint();
 }
 

@@ -17,7 +17,7 @@ public:
     explicit StatusProgress(QStatusBar* bar);
 
     void start(int count) override;
-    void file(int index, const QString& name) override;
+    void file(int index, const QString& name, qint64 starts) override;
     void end(const QString& outcome) override;
 
     QProgressBar* progressBar() const { return m_progress; }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 static const QString GeometryKey = QStringLiteral("window/geometry");
+static const QString FolderKey = QStringLiteral("import/folder");
 
 QString WindowGeometry::fileName()
 {
@@ -21,8 +22,17 @@ bool WindowGeometry::restore(QWidget* window, const QString& programPath)
     return window->restoreGeometry(file.value(GeometryKey).toByteArray());
 }
 
-void WindowGeometry::save(const QWidget* window, const QString& programPath)
+QString WindowGeometry::importFolder(const QString& programPath)
+{
+    const QString path = programPath + fileName();
+    return QFileInfo::exists(path) ? QSettings(path, QSettings::IniFormat).value(FolderKey).toString()
+                                   : QString();
+}
+
+void WindowGeometry::save(const QWidget* window, const QString& programPath, const QString& importFolder)
 {
     QSettings file(programPath + fileName(), QSettings::IniFormat);
     file.setValue(GeometryKey, window->saveGeometry());
+    if (!importFolder.isEmpty())
+        file.setValue(FolderKey, importFolder);
 }

@@ -7,18 +7,25 @@
 #include <functional>
 #include <vector>
 
-/** What every command of turftrawler-cli gets: the program directory and the two output streams. */
+/** What every command of turftrawler-cli gets: the folder in use and the two output streams. */
 struct CliContext {
-    QString dir; // the program directory, as given by --dir or the executable's
+    QString dir;           // the folder in use: --dir, else chosen as the window chooses it
+    bool dirGiven = false; // true when --dir named it
     QTextStream& out;
     QTextStream& err;
 };
 
-/** One command: its name, a one-line usage text, and the routine that runs it with the remaining arguments.
-    The routine returns the exit status; on failure it has written one line to err. */
+/** The headings under which --help lists the commands, in this order. */
+enum class CliGroup { Database, Import, Searches, Output, Care, Lists };
+
+/** One command: its name, its heading, its arguments, what it does in a line or two, and the routine that
+    runs it with the remaining arguments. The routine returns the exit status; on failure it has written one
+    line to err. */
 struct CliCommand {
     QString name;
-    QString usage;
+    CliGroup group;
+    QString arguments;
+    QString summary;
     std::function<int(CliContext&, const QStringList&)> run;
     /** Draws with widgets (a chart): runs under a QApplication on the offscreen platform. */
     bool widgets = false;

@@ -6,9 +6,10 @@ CliSession::CliSession(const QString& dir, const QString& breedingPath) : state(
 {
     state.settingsWritable = false;
     // The command-line tool has its own init command to create a database; it only says what is missing.
-    m_ok = formLoad(state, NominalRowHeight, false);
+    m_ok = formLoad(state, NominalRowHeight, MissingDatabase::Report);
     if (!m_ok)
-        m_error = platform.messages.value(0);
+        m_error =
+            platform.messages.value(0) + QStringLiteral(" (turftrawler-cli init creates an empty one.)");
     platform.messages.clear();
     platform.labelTexts.clear();
 }

@@ -3,7 +3,9 @@
 #include "cli/clisession.h"
 #include "core/format.h"
 #include "core/startup.h"
+#include "db/database.h"
 #include "db/maintenance.h"
+#include "db/undolog.h"
 
 #include <QFileInfo>
 
@@ -29,7 +31,7 @@ void report(CliContext& c, CliSession& session)
 /** Runs one operation on a loaded session; exit 1 when horses.mdb is missing or the operation refused. */
 int withSession(CliContext& c, const QString& name, const std::function<bool(CliSession&)>& op)
 {
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok()) {
         c.err << "turftrawler-cli " << name << ": " << session.error() << "\n";
         return 1;
@@ -84,12 +86,38 @@ int removeWeeks(CliContext& c, const QStringList& args)
     });
 }
 
-int compact(CliContext& c, const QStringList& args)
+int compact(CliContext& c, QStringList args)
 {
+    // The kept changes stay unless asked otherwise: no question is put on the command line.
+    const bool forgetUndo = takeFlag(args, QStringLiteral("--forget-undo"));
     if (!args.isEmpty())
         return usageError(c, QStringLiteral("compact"),
                           QStringLiteral("unexpected argument ") + args.first());
-    return withSession(c, QStringLiteral("compact"), [](CliSession& s) { return cmdcompact_Click(s.state); });
+    return withSession(c, QStringLiteral("compact"),
+                       [&](CliSession& s) { return cmdcompact_Click(s.state, forgetUndo); });
+}
+
+int undo(CliContext& c, QStringList args)
+{
+    const bool list = takeFlag(args, QStringLiteral("--list"));
+    if (!args.isEmpty())
+        return usageError(c, QStringLiteral("undo"), QStringLiteral("unexpected argument ") + args.first());
+    if (!list)
+        return withSession(c, QStringLiteral("undo"), [](CliSession& s) { return cmdundo_Click(s.state); });
+    return withSession(c, QStringLiteral("undo"), [&](CliSession& s) {
+        Database db;
+        const auto kept = db.open(s.state.databasePath()) ? UndoLog::changes(db) : std::nullopt;
+        if (!kept) {
+            s.platform.message(db.error());
+            return false;
+        }
+        for (qsizetype i = 0; i < kept->size(); ++i) {
+            const UndoLog::Change& change = kept->at(i);
+            c.out << (i + 1) << '\t' << UndoLog::title(change, false) << '\t' << change.starts << " starts\t"
+                  << change.made << "\n";
+        }
+        return true;
+    });
 }
 
 int backup(CliContext& c, const QStringList& args)
@@ -128,16 +156,30 @@ int tracks(CliContext& c, const QStringList& args)
     });
 }
 
-CliRegistrar removeCommand{{QStringLiteral("remove-weeks"),
-                            QStringLiteral("remove-weeks WEEK...  remove whole weeks (no question asked)"),
-                            removeWeeks}};
+CliRegistrar removeCommand{
+    {QStringLiteral("remove-weeks"), CliGroup::Care, QStringLiteral("WEEK..."),
+     QStringLiteral("Removes whole weeks without asking. Every week given, or none when "
+                    "one is not stored; what was removed can be put back with undo."),
+     removeWeeks}};
 CliRegistrar compactCommand{
-    {QStringLiteral("compact"), QStringLiteral("compact              compact horses.mdb"), compact}};
+    {QStringLiteral("compact"), CliGroup::Care, QStringLiteral("[--forget-undo]"),
+     QStringLiteral("Compacts horses.mdb in place, giving the space of removed weeks back to the disk. "
+                    "Keeps the undo records unless --forget-undo is given."),
+     compact}};
+CliRegistrar undoCommand{
+    {QStringLiteral("undo"), CliGroup::Care, QStringLiteral("[--list]"),
+     QStringLiteral("Puts back the last week removal or replacement, exactly as it was; --list lists "
+                    "the changes kept, newest first."),
+     undo}};
 CliRegistrar tracksCommand{
-    {QStringLiteral("tracks"),
-     QStringLiteral("tracks [add NUMBER CODE | delete NUMBER]  list, add or delete tracks"), tracks}};
-CliRegistrar backupCommand{{QStringLiteral("backup"),
-                            QStringLiteral("backup FILE          write a copy of horses.mdb to FILE"),
-                            backup}};
+    {QStringLiteral("tracks"), CliGroup::Care, QStringLiteral("[add NUMBER CODE | delete NUMBER]"),
+     QStringLiteral("Lists, adds or deletes track codes. Tracks are numbered 0 to 99; the "
+                    "list reads \"05: ABC\"."),
+     tracks}};
+CliRegistrar backupCommand{
+    {QStringLiteral("backup"), CliGroup::Care, QStringLiteral("FILE"),
+     QStringLiteral("Writes a copy of horses.mdb to FILE. The copy is whole or not written "
+                    "at all; safe while the program runs."),
+     backup}};
 
 } // namespace

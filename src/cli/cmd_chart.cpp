@@ -46,7 +46,7 @@ int chart(CliContext& c, const QStringList& arguments)
     if (horse.isNull())
         return fail(c, QStringLiteral("give --horse NAME"));
 
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok())
         return fail(c, session.error(), 1);
     if (const QString error = options.apply(session); !error.isEmpty())
@@ -83,8 +83,10 @@ int chart(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar chartCommand{
-    {QStringLiteral("chart"),
-     QStringLiteral("chart                --horse NAME [--id ID] [--png FILE] ") + SearchOptions::usage(),
+    {QStringLiteral("chart"), CliGroup::Output,
+     QStringLiteral("--horse NAME [--id ID] [--png FILE] [--json] ") + SearchOptions::usage(),
+     QStringLiteral("Charts a horse's speed figures. Its starts oldest first: one line a "
+                    "start, the points as JSON, or the chart window's picture as a PNG."),
      chart, true}};
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "core/format.h"
 #include "db/database.h"
+#include "db/databasesummary.h"
+
+#include <QDir>
 
 namespace
 {
@@ -17,6 +20,7 @@ int init(CliContext& c, const QStringList& args)
         c.err << "turftrawler-cli init: unexpected argument " << args.first() << "\n";
         return 2;
     }
+    QDir().mkpath(c.dir);
     Database db;
     if (!db.create(databasePath(c)) || !db.close()) {
         c.err << "turftrawler-cli init: " << db.error() << "\n";
@@ -46,10 +50,33 @@ int weeks(CliContext& c, const QStringList& args)
     return 0;
 }
 
-CliRegistrar initCommand{
-    {QStringLiteral("init"), QStringLiteral("init                 create an empty horses.mdb"), init}};
-CliRegistrar weeksCommand{{QStringLiteral("weeks"),
-                           QStringLiteral("weeks                list the stored weeks, newest first"),
-                           weeks}};
+int info(CliContext& c, const QStringList& args)
+{
+    if (!args.isEmpty()) {
+        c.err << "turftrawler-cli info: unexpected argument " << args.first() << "\n";
+        return 2;
+    }
+    QString error;
+    const QStringList lines = describeFolder(c.dir, error);
+    for (const QString& line : lines)
+        c.out << line << "\n";
+    if (!error.isEmpty()) {
+        c.err << "turftrawler-cli info: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+CliRegistrar initCommand{{QStringLiteral("init"), CliGroup::Database, QString(),
+                          QStringLiteral("Creates an empty horses.mdb. Makes the folder in use when needed; "
+                                         "never overwrites a database."),
+                          init}};
+CliRegistrar infoCommand{
+    {QStringLiteral("info"), CliGroup::Database, QString(),
+     QStringLiteral("Shows the folder in use and its database. The size, stored weeks and "
+                    "starts, as Help > About shows them."),
+     info}};
+CliRegistrar weeksCommand{{QStringLiteral("weeks"), CliGroup::Database, QString(),
+                           QStringLiteral("Lists the stored weeks, newest first."), weeks}};
 
 } // namespace

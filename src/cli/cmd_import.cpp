@@ -3,6 +3,7 @@
 #include "cli/clisession.h"
 #include "core/startup.h"
 #include "import/importdriver.h"
+#include "import/importprogress.h"
 #include "output/textexport.h"
 #include "search/watchlist.h"
 
@@ -13,8 +14,36 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace
 {
+
+/** The window's status-bar progress on standard error, one line rewritten in place: only on a terminal. */
+class TerminalProgress : public ImportProgress
+{
+public:
+    explicit TerminalProgress(QTextStream& err) : m_err(err) {}
+    void start(int count) override { m_count = count; }
+    void file(int index, const QString& name, qint64 starts) override
+    {
+        const QString line =
+            QStringLiteral("file %1 of %2: ").arg(index).arg(m_count) + importProgressText(name, starts);
+        // Blanks over what a longer line before left.
+        m_err << '\r' << line.leftJustified(m_width) << Qt::flush;
+        m_width = int(line.size());
+    }
+    void end(const QString&) override
+    {
+        if (m_width > 0)
+            m_err << '\r' << QString(m_width, QLatin1Char(' ')) << '\r' << Qt::flush;
+    }
+
+private:
+    QTextStream& m_err;
+    int m_count = 0;
+    int m_width = 0;
+};
 
 /** The command's own output of how the import ended: standard output for a full import (unless the JSON
     carries it), standard error otherwise. Returns the exit status. */
@@ -35,7 +64,8 @@ int report(CliContext& c, const CliSession& session, const ImportResult& r, bool
         return 3;
     case ImportResult::Status::Refused:
         c.err << "turftrawler-cli import: week " << r.week << " of " << r.file
-              << " is already stored; give --replace to replace it or --keep to stop there\n";
+              << " is already stored; give --replace to replace it, --skip to keep it and go on, or --keep "
+                 "to stop there\n";
         return 3;
     case ImportResult::Status::Failed:
         break;
@@ -55,30 +85,34 @@ void printWatched(CliContext& c, const ImportResult& r, const QList<WatchedStart
             c.out << QString::fromUtf8(exportLine(s.texts()));
         return;
     }
-    QJsonArray rows, weeks;
+    QJsonArray rows, weeks, skipped;
     for (const WatchedStart& s : watched)
         rows << QJsonArray::fromStringList(s.texts());
     for (int w : r.weeks)
         weeks << w;
+    for (int w : r.skipped)
+        skipped << w;
     const QJsonObject out{{QStringLiteral("outcome"), importOutcome(r)},
                           {QStringLiteral("files"), r.files},
                           {QStringLiteral("races"), r.races},
                           {QStringLiteral("starts"), r.starts},
                           {QStringLiteral("weeks"), weeks},
+                          {QStringLiteral("skipped"), skipped},
                           {QStringLiteral("watched"), rows}};
     c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));
 }
 
-// Exit statuses: 0 every file imported, 1 a failure (or a watch list that cannot be read), 2 a usage error,
-// 3 stopped at a week already stored.
+// Exit statuses: 0 every file imported (but the stored weeks skipped), 1 a failure (or a watch list that
+// cannot be read), 2 a usage error, 3 stopped at a week already stored.
 int import(CliContext& c, const QStringList& arguments)
 {
     QStringList args = arguments;
     const bool replace = takeFlag(args, QStringLiteral("--replace"));
     const bool keep = takeFlag(args, QStringLiteral("--keep"));
+    const bool skip = takeFlag(args, QStringLiteral("--skip"));
     const bool json = takeFlag(args, QStringLiteral("--json"));
-    if (replace && keep) {
-        c.err << "turftrawler-cli import: give --replace or --keep, not both\n";
+    if (int(replace) + int(keep) + int(skip) > 1) {
+        c.err << "turftrawler-cli import: give one of --replace, --skip and --keep\n";
         return 2;
     }
     for (const QString& a : args) {
@@ -95,14 +129,18 @@ int import(CliContext& c, const QStringList& arguments)
     for (const QString& a : args)
         paths << QFileInfo(a).absoluteFilePath();
 
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok()) {
         c.err << "turftrawler-cli import: " << session.error() << "\n";
         return 1;
     }
     session.platform.defaultAnswer = replace ? Platform::Answer::Yes : Platform::Answer::No;
+    const DuplicateWeek policy = skip              ? DuplicateWeek::Skip
+                                 : replace || keep ? DuplicateWeek::Ask
+                                                   : DuplicateWeek::Refuse;
+    TerminalProgress progress(c.err);
     const ImportResult r =
-        importFiles(session.state, paths, replace || keep ? DuplicateWeek::Ask : DuplicateWeek::Refuse);
+        importFiles(session.state, paths, policy, ::isatty(STDERR_FILENO) ? &progress : nullptr);
     int status = report(c, session, r, json);
     // As the window shows them after every import that stored a week, however it ended.
     const qsizetype before = session.platform.messages.size();
@@ -116,10 +154,12 @@ int import(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar importCommand{
-    {QStringLiteral("import"),
+    {QStringLiteral("import"), CliGroup::Import,
+     QStringLiteral("[--replace | --skip | --keep] [--json] FILE..."),
      QStringLiteral(
-         "import [--replace | --keep] [--json] FILE...  import weekly results files or zip archives of them, "
-         "then list the watched starts of the weeks imported"),
+         "Imports weekly results files or zip archives of them, then lists the watched starts of the "
+         "weeks imported. A week already stored is replaced with --replace, kept with --skip (the import "
+         "goes on), stops the import with --keep, and is refused otherwise."),
      import}};
 
 } // namespace

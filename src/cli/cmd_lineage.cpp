@@ -80,8 +80,10 @@ int lineage(CliContext& c, const QStringList& arguments)
     return shownWindow ? 0 : 1;
 }
 
-CliRegistrar lineageCommand{{QStringLiteral("lineage"),
-                             QStringLiteral("lineage              ID NAME [--site URL] [--yes] [--json]"),
-                             lineage}};
+CliRegistrar lineageCommand{
+    {QStringLiteral("lineage"), CliGroup::Searches, QStringLiteral("ID NAME [--site URL] [--yes] [--json]"),
+     QStringLiteral("Prints a horse's lineage from the simulation's site. Its statistics "
+                    "and pedigree, as the lineage window shows them; needs no database."),
+     lineage}};
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 #include "cli/clisession.h"
-#include "cli/searchoptions.h"
 #include "cli/gridoutput.h"
+#include "cli/searchoptions.h"
 
 #include "core/startup.h"
 #include "output/gridjson.h"
@@ -60,7 +60,7 @@ int search(CliContext& c, const QStringList& arguments)
         idText = id;
     }
 
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok())
         return fail(c, session.error(), 1);
     if (const QString error = options.apply(session); !error.isEmpty())
@@ -148,9 +148,11 @@ namespace
 {
 
 CliRegistrar searchCommand{
-    {QStringLiteral("search"),
-     QStringLiteral("search               --horse NAME | --id ID | --owner NAME | --race KEY ") +
-         SearchOptions::usage() + QLatin1Char(' ') + GridOutputOptions::usage(),
+    {QStringLiteral("search"), CliGroup::Searches,
+     QStringLiteral("--horse NAME | --id ID | --owner NAME | --race KEY ") + SearchOptions::usage() +
+         QLatin1Char(' ') + GridOutputOptions::usage(),
+     QStringLiteral("Lists the starts of a horse, an owner or a race. With the statistics, "
+                    "as quoted fields or JSON; exits 1 when it lists nothing."),
      search}};
 
 } // namespace

@@ -13,6 +13,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <optional>
+
 namespace
 {
 
@@ -21,72 +24,57 @@ QString oneLine(QString text)
     return text.replace(QLatin1Char('\r'), QLatin1Char(' '));
 }
 
-int sires(CliContext& c, const QStringList& arguments)
+/** The command's options, as the panel would hold them. */
+struct SiresOptions {
+    ProgenySearchMode mode = ProgenySearchMode::Sire;
+    QString minimum;
+    QString breeding;
+    bool twoYearOlds = false;
+    bool json = false;
+    QString name;
+    GridOutputOptions output;
+};
+
+/** Takes the arguments apart; nullopt after a line on err when they are not usable. */
+std::optional<SiresOptions> parseSires(CliContext& c, QStringList args)
 {
-    QStringList args = arguments;
+    SiresOptions o;
     bool ok = true;
     const QString position = takeOption(args, QStringLiteral("--as"), QStringLiteral("sire"), ok);
-    const QString minimum = takeOption(args, QStringLiteral("--min"), QStringLiteral("5"), ok);
-    const QString breeding = takeOption(args, QStringLiteral("--breeding"), defaultBreedingPath(), ok);
-    const bool twoYearOlds = takeFlag(args, QStringLiteral("--2yo"));
-    const bool json = takeFlag(args, QStringLiteral("--json"));
-    GridOutputOptions output;
+    o.minimum = takeOption(args, QStringLiteral("--min"), QStringLiteral("5"), ok);
+    o.breeding = takeOption(args, QStringLiteral("--breeding"), breedingPathFor(c.dir), ok);
+    o.twoYearOlds = takeFlag(args, QStringLiteral("--2yo"));
+    o.json = takeFlag(args, QStringLiteral("--json"));
     QString error;
-    if (!output.take(args, error)) {
-        c.err << "turftrawler-cli sires: " << error << "\n";
-        return 2;
-    }
-    if (!ok) {
-        c.err << "turftrawler-cli sires: an option is missing its value\n";
-        return 2;
-    }
-    if (args.size() != 1) {
-        c.err << "turftrawler-cli sires: give one stallion name (quoted when it has blanks)\n";
-        return 2;
-    }
-    ProgenySearchMode mode;
-    if (position == QLatin1String("sire")) {
-        mode = ProgenySearchMode::Sire;
-    } else if (position == QLatin1String("damsire")) {
-        mode = ProgenySearchMode::DamSire;
-    } else if (position == QLatin1String("damdamsire")) {
-        mode = ProgenySearchMode::DamDamSire;
-    } else {
-        c.err << "turftrawler-cli sires: --as takes sire, damsire or damdamsire, not " << position << "\n";
-        return 2;
-    }
+    const auto refuse = [&c](const QString& why) {
+        c.err << "turftrawler-cli sires: " << why << "\n";
+        return std::nullopt;
+    };
+    if (!o.output.take(args, error))
+        return refuse(error);
+    if (!ok)
+        return refuse(QStringLiteral("an option is missing its value"));
+    if (args.size() != 1)
+        return refuse(QStringLiteral("give one stallion name (quoted when it has blanks)"));
+    o.name = args.first();
+    if (position == QLatin1String("sire"))
+        o.mode = ProgenySearchMode::Sire;
+    else if (position == QLatin1String("damsire"))
+        o.mode = ProgenySearchMode::DamSire;
+    else if (position == QLatin1String("damdamsire"))
+        o.mode = ProgenySearchMode::DamDamSire;
+    else
+        return refuse(QStringLiteral("--as takes sire, damsire or damdamsire, not ") + position);
     // The "#" box takes digits only.
-    if (minimum.isEmpty() ||
-        !std::all_of(minimum.begin(), minimum.end(), [](QChar ch) { return ch.isDigit(); })) {
-        c.err << "turftrawler-cli sires: --min takes a whole number of starts, not " << minimum << "\n";
-        return 2;
-    }
+    if (o.minimum.isEmpty() ||
+        !std::all_of(o.minimum.begin(), o.minimum.end(), [](QChar ch) { return ch.isDigit(); }))
+        return refuse(QStringLiteral("--min takes a whole number of starts, not ") + o.minimum);
+    return o;
+}
 
-    CliSession session(c.dir, breeding);
-    if (!session.ok()) {
-        c.err << "turftrawler-cli sires: " << oneLine(session.error()) << "\n";
-        return 1;
-    }
-    MainWindowState& f = session.state;
-    if (!f.panel.progenyEnabled) {
-        c.err << "turftrawler-cli sires: the breeding file " << QDir::toNativeSeparators(breeding)
-              << " does not exist\n";
-        return 1;
-    }
-    f.panel.progenyMode = mode;
-    f.panel.txtnum = minimum;
-    f.panel.chk2yo = twoYearOlds;
-    // The name box holds at most 25 characters.
-    getsires(f, args.first().left(25));
-    const qsizetype searchMessages = session.platform.messages.size();
-    QJsonObject o;
-    const int status = output.apply(f, session.platform, o, error);
-    if (status == 2) {
-        c.err << "turftrawler-cli sires: " << error << "\n";
-        return 2;
-    }
-
-    const QStringList& messages = session.platform.messages;
+/** The grids and texts of the sire layout: as JSON, or each grid as the text export writes it. */
+void printSires(CliContext& c, MainWindowState& f, const QStringList& messages, QJsonObject& o, bool json)
+{
     if (json) {
         o[QStringLiteral("MSFlexGrid1")] = gridToJson(f.MSFlexGrid1);
         o[QStringLiteral("MSFSRGrid")] = gridToJson(f.MSFSRGrid);
@@ -95,16 +83,49 @@ int sires(CliContext& c, const QStringList& arguments)
         o[QStringLiteral("lblfastest")] = f.lblfastest;
         o[QStringLiteral("messages")] = QJsonArray::fromStringList(messages);
         c.out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented));
-    } else {
-        // Every column of each grid: the sire layout has 19.
-        const auto quoted = [](const GridState& g) { return QString::fromUtf8(exportText(g, g.cols())); };
-        c.out << quoted(f.MSFlexGrid1) << "\n"
-              << f.frainfo << "\n"
-              << f.lblfastest << "\n\n"
-              << quoted(f.MSFSRGrid) << "\n"
-              << quoted(f.MSFmaxgrid);
-        GridOutputOptions::writeText(c.out, o);
+        return;
     }
+    // Every column of each grid: the sire layout has 19.
+    const auto quoted = [](const GridState& g) { return QString::fromUtf8(exportText(g, g.cols())); };
+    c.out << quoted(f.MSFlexGrid1) << "\n"
+          << f.frainfo << "\n"
+          << f.lblfastest << "\n\n"
+          << quoted(f.MSFSRGrid) << "\n"
+          << quoted(f.MSFmaxgrid);
+    GridOutputOptions::writeText(c.out, o);
+}
+
+int sires(CliContext& c, const QStringList& arguments)
+{
+    std::optional<SiresOptions> options = parseSires(c, arguments);
+    if (!options)
+        return 2;
+    CliSession session(c.dir, options->breeding);
+    if (!session.ok()) {
+        c.err << "turftrawler-cli sires: " << oneLine(session.error()) << "\n";
+        return 1;
+    }
+    MainWindowState& f = session.state;
+    if (!f.panel.progenyEnabled) {
+        c.err << "turftrawler-cli sires: the breeding file " << QDir::toNativeSeparators(options->breeding)
+              << " does not exist\n";
+        return 1;
+    }
+    f.panel.progenyMode = options->mode;
+    f.panel.txtnum = options->minimum;
+    f.panel.chk2yo = options->twoYearOlds;
+    // The name box holds at most 25 characters.
+    getsires(f, options->name.left(25));
+    const qsizetype searchMessages = session.platform.messages.size();
+    QJsonObject o;
+    QString error;
+    const int status = options->output.apply(f, session.platform, o, error);
+    if (status == 2) {
+        c.err << "turftrawler-cli sires: " << error << "\n";
+        return 2;
+    }
+    const QStringList& messages = session.platform.messages;
+    printSires(c, f, messages, o, options->json);
     if (!messages.isEmpty()) {
         c.err << "turftrawler-cli sires: " << oneLine(messages.join(QLatin1Char(' '))) << "\n";
         // The print question is asked, not a refusal: only the search's own messages or a stopped step fail.
@@ -115,10 +136,12 @@ int sires(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar siresCommand{
-    {QStringLiteral("sires"),
-     QStringLiteral("sires                NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] "
-                    "[--breeding FILE] [--json] ") +
+    {QStringLiteral("sires"), CliGroup::Searches,
+     QStringLiteral("NAME [--as sire|damsire|damdamsire] [--min N] [--2yo] [--breeding FILE] [--json] ") +
          GridOutputOptions::usage(),
+     QStringLiteral(
+         "Lists the racing record of a stallion's progeny. As sire, dam-sire or dam's dam-sire, from "
+         "the breeding file (breeding.txt in the folder in use, else ~/qvl/breeding.txt)."),
      sires}};
 
 } // namespace

@@ -43,7 +43,7 @@ int stable(CliContext& c, const QStringList& arguments)
     StableState s;
     if (!takeBoxes(args, s))
         return fail(c, command, QStringLiteral("give one to four stable names, \"\" for an empty box"));
-    CliSession session(c.dir, defaultBreedingPath());
+    CliSession session(c.dir, breedingPathFor(c.dir));
     if (!session.ok())
         return fail(c, command, session.error(), 1);
     if (const QString error = options.apply(session); !error.isEmpty())
@@ -115,14 +115,17 @@ int savedSets(CliContext& c, const QStringList& arguments)
     return 0;
 }
 
-CliRegistrar stableCommand{
-    {QStringLiteral("stable"),
-     QStringLiteral("stable               BOX1 [BOX2 [BOX3 [BOX4]]] ") + SearchOptions::usage(), stable}};
+CliRegistrar stableCommand{{QStringLiteral("stable"), CliGroup::Searches,
+                            QStringLiteral("BOX1 [BOX2 [BOX3 [BOX4]]] ") + SearchOptions::usage(),
+                            QStringLiteral("Lists the starts of up to four stables. One owner search, as the "
+                                           "Multi. window makes it; \"\" is an empty box."),
+                            stable}};
 
 CliRegistrar savedSetsCommand{
-    {QStringLiteral("saved-sets"),
+    {QStringLiteral("saved-sets"), CliGroup::Lists,
+     QStringLiteral("[add BOX1 [BOX2 [BOX3 [BOX4]]] | delete INDEX | use INDEX] [--json]"),
      QStringLiteral(
-         "saved-sets           [add BOX1 [BOX2 [BOX3 [BOX4]]] | delete INDEX | use INDEX] [--json]"),
+         "Lists or changes the saved sets of stable names. Numbered from 1; use prints a set's four boxes."),
      savedSets}};
 
 } // namespace

@@ -61,7 +61,10 @@ int watch(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar watchCommand{
-    {QStringLiteral("watch"),
-     QStringLiteral("watch                [add-horse NAME [ID] | add-owner NAME | remove INDEX]"), watch}};
+    {QStringLiteral("watch"), CliGroup::Lists,
+     QStringLiteral("[add-horse NAME [ID] | add-owner NAME | remove INDEX]"),
+     QStringLiteral("Lists or changes the watch list. Entries are numbered from 1: a horse "
+                    "(with its id when given) or a stable."),
+     watch}};
 
 } // namespace

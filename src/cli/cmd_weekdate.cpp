@@ -26,7 +26,10 @@ int weekdate(CliContext& c, const QStringList& arguments)
     return 1;
 }
 
-CliRegistrar weekdateCommand{{QStringLiteral("weekdate"),
-                              QStringLiteral("weekdate             WEEK [--date-format FORMAT]"), weekdate}};
+CliRegistrar weekdateCommand{
+    {QStringLiteral("weekdate"), CliGroup::Output, QStringLiteral("WEEK [--date-format FORMAT]"),
+     QStringLiteral("Prints the calendar date of a simulation week. As the date calculator "
+                    "shows it."),
+     weekdate}};
 
 } // namespace

@@ -5,8 +5,8 @@
 #include "core/mainwindowstate.h"
 #include "output/gridinteractions.h"
 #include "output/printing.h"
-#include "paint/printpainter.h"
 #include "output/textexport.h"
+#include "paint/printpainter.h"
 
 #include <QJsonArray>
 

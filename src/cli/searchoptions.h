@@ -24,6 +24,7 @@ struct SearchOptions {
     /** Sets the session's panel and platform from them; a message when one cannot be used, else empty. */
     QString apply(CliSession& session) const;
     /** Prints what the window shows after the search: as JSON, or as the grid's export text, the caption and
-        the summary, with the messages on err; `extra` joins the JSON, and is written as text after the rest. */
+        the summary, with the messages on err; `extra` joins the JSON, and is written as text after the rest.
+     */
     void print(CliContext& c, CliSession& session, const QJsonObject& extra = {}) const;
 };

@@ -105,6 +105,10 @@ QString grouped(double value)
 {
     return groupedWithMin(value, 1, QString());
 }
+QString count(qint64 n, const QString& noun)
+{
+    return grouped(double(n)) + QLatin1Char(' ') + noun + (n == 1 ? QString() : QStringLiteral("s"));
+}
 QString dollars(double value)
 {
     return groupedWithMin(value, 1, QStringLiteral("$"));

@@ -30,6 +30,8 @@ QString fixed(double value, int decimals, int intDigits = 1);
 QString fixedNoLeadingZero(double value, int decimals);
 /** "#,##0": thousands separators, at least one digit, no decimals. */
 QString grouped(double value);
+/** A count with its noun, grouped: "1 start", "2,548 starts". */
+QString count(qint64 n, const QString& noun);
 /** "$#,##0". */
 QString dollars(double value);
 /** "$0,000": a dollar sign, thousands separators, at least four digits. */

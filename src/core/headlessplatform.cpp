@@ -9,11 +9,18 @@ void HeadlessPlatform::message(const QString& text)
 
 Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
+    return askChoice(text, {Answer::Yes, Answer::No}, defaultButton);
+}
+
+Platform::Answer HeadlessPlatform::askChoice(const QString& text, const QList<Answer>& buttons,
+                                             Answer defaultButton)
+{
     messages << text;
     defaultButtons << defaultButton;
+    buttonSets << buttons;
     ++questions;
     if (answers.empty())
-        return defaultAnswer;
+        return pressEnter ? defaultButton : defaultAnswer;
     const Answer a = answers.front();
     answers.pop_front();
     return a;

@@ -23,15 +23,19 @@ public:
     QStringList labelTexts;
     /** Dialog requests seen, in order. */
     QList<FileDialog> dialogs;
-    /** The default button of each Yes/No question, in order. */
+    /** The default button of each question, in order. */
     QList<Answer> defaultButtons;
+    /** The buttons each question offered, in order. */
+    QList<QList<Answer>> buttonSets;
     int beeps = 0;
     int busyDepth = 0;
     int busyCalls = 0;
 
-    /** Answers to Yes/No questions, used in order; then `defaultAnswer`. */
+    /** Answers to questions, used in order; then `defaultAnswer`. */
     std::deque<Answer> answers;
     Answer defaultAnswer = Answer::No;
+    /** When no answer is scripted, the question's own default button answers, as Enter would. */
+    bool pressEnter = false;
     /** Answers to file-open dialogs, used in order; an empty list is a Cancel. */
     std::deque<QStringList> openAnswers;
     std::deque<QString> saveAnswers;
@@ -48,10 +52,13 @@ public:
     bool printFails = false;
     /** Every print job that ended successfully, in order. */
     QList<PrintJob> printJobs;
+    /** Every program started, as its path followed by its arguments; none is really started. */
+    QList<QStringList> startedPrograms;
 
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;
@@ -63,6 +70,11 @@ public:
     /** Answers the request that startHttpGet() left waiting, if any. */
     void answerHttp();
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override
+    {
+        startedPrograms << QStringList{program} + arguments;
+        return true;
+    }
     QDate today() override { return todayDate; }
     QString shortDateFormat() override { return dateFormat; }
 

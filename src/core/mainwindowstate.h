@@ -49,6 +49,10 @@ public:
 
     /** When false, the settings file is read but never written (the command-line tool). */
     bool settingsWritable = true;
+    /** The folder of the files the import dialog gave last, where it opens next. */
+    QString importFolder;
+    /** The data rows the last search listed, before any filter. */
+    int listedRows = 0;
 
     GridState MSFlexGrid1{2, 18, 1, 0};
     GridState MSFSGrid{5, 4, 1, 1};

@@ -15,7 +15,8 @@ public:
     virtual void setFont(const QString& family, double pointSize, bool bold) = 0;
     /** Width of a text in the current font, in twips. */
     virtual int textWidth(const QString& text) = 0;
-    virtual void drawText(int xTwips, int yTwips, const QString& text) = 0;
+    /** Draws a text from its top-left corner; a right edge above 0 cuts it where the next column starts. */
+    virtual void drawText(int xTwips, int yTwips, const QString& text, int rightTwips = 0) = 0;
     virtual int page() const = 0;
     virtual void newPage() = 0;
     /** Ends the document; false when the output could not be completed. */
@@ -28,7 +29,8 @@ public:
 class Platform
 {
 public:
-    enum class Answer { Ok, Yes, No };
+    /** A button of a question; Skip, YesToAll and SkipAll only where a question offers them. */
+    enum class Answer { Ok, Yes, No, Skip, YesToAll, SkipAll };
 
     /** One result of an HTTP GET: the body, or an error text when ok is false. */
     struct HttpResult {
@@ -44,6 +46,7 @@ public:
         int selectedFilter = 0; // index into filters
         bool multiple = false;
         QString defaultName;
+        QString folder; // where the dialog opens; empty for the toolkit's choice
     };
 
     virtual ~Platform() = default;
@@ -54,6 +57,8 @@ public:
     Answer askYesNo(const QString& text) { return askYesNo(text, Answer::Yes); }
     /** The same question with the button that Enter presses given (Yes or No). */
     virtual Answer askYesNo(const QString& text, Answer defaultButton) = 0;
+    /** A question with the buttons given (Yes, No, Skip, YesToAll, SkipAll); Escape answers No. */
+    virtual Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) = 0;
     /** File-open dialog; an empty list means the user cancelled. */
     virtual QStringList openFiles(const FileDialog& dialog) = 0;
     /** File-save dialog; an empty text means the user cancelled. */
@@ -71,6 +76,8 @@ public:
     virtual void cancelHttpGet() = 0;
     /** Starts a print job (landscape when asked); null when no printer is available or the user cancelled. */
     virtual std::unique_ptr<PrinterSink> startPrint(bool landscape) = 0;
+    /** Starts another program that runs on after this one; false when it could not be started. */
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
     virtual QDate today() = 0;
     /** The user's short date format, as a QDate format text. */
     virtual QString shortDateFormat() = 0;

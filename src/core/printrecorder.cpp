@@ -14,9 +14,9 @@ int RecordingPrinterSink::textWidth(const QString& text)
     return int(std::lround(text.size() * m_size * 12)); // 0.6 em, 20 twips a point
 }
 
-void RecordingPrinterSink::drawText(int xTwips, int yTwips, const QString& text)
+void RecordingPrinterSink::drawText(int xTwips, int yTwips, const QString& text, int rightTwips)
 {
-    m_job.texts.push_back({m_job.pages, xTwips, yTwips, m_size, m_bold, text});
+    m_job.texts.push_back({m_job.pages, xTwips, yTwips, m_size, m_bold, text, rightTwips});
 }
 
 bool replay(const PrintJob& job, PrinterSink& sink)
@@ -26,7 +26,7 @@ bool replay(const PrintJob& job, PrinterSink& sink)
         for (; page < t.page; ++page)
             sink.newPage();
         sink.setFont(job.family, t.size, t.bold);
-        sink.drawText(t.x, t.y, t.text);
+        sink.drawText(t.x, t.y, t.text, t.right);
     }
     for (; page < job.pages; ++page)
         sink.newPage();

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-/** One text of a print job: its page (from 1), position in twips from the top-left of the printable area, and
-    the font size and weight it was drawn with. */
+/** One text of a print job: its page (from 1), position in twips from the top-left of the printable area, the
+    font size and weight it was drawn with, and where it is cut on paper (0: nowhere). */
 struct PrintedText {
     int page = 1;
     int x = 0;
@@ -13,6 +13,7 @@ struct PrintedText {
     double size = 0;
     bool bold = false;
     QString text;
+    int right = 0;
     bool operator==(const PrintedText&) const = default;
 };
 
@@ -34,7 +35,7 @@ public:
 
     void setFont(const QString& family, double pointSize, bool bold) override;
     int textWidth(const QString& text) override;
-    void drawText(int xTwips, int yTwips, const QString& text) override;
+    void drawText(int xTwips, int yTwips, const QString& text, int rightTwips = 0) override;
     int page() const override { return m_job.pages; }
     void newPage() override { ++m_job.pages; }
     bool endDoc() override { return true; }

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -17,6 +18,27 @@ QString defaultBreedingPath()
 #else
     return QDir::homePath() + QStringLiteral("/qvl/breeding.txt");
 #endif
+}
+
+QString breedingPathFor(const QString& folder)
+{
+    const QString own = QDir(folder).filePath(QStringLiteral("breeding.txt"));
+    return QFileInfo::exists(own) ? own : defaultBreedingPath();
+}
+
+QString playerDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("turftrawler"));
+}
+
+DataFolder chooseDataFolder(const QString& dirOption, const QString& programDir)
+{
+    if (!dirOption.isEmpty())
+        return {QDir::cleanPath(QDir(dirOption).absolutePath()), DataFolder::Kind::Given};
+    if (QFileInfo::exists(QDir(programDir).filePath(QStringLiteral("horses.mdb"))))
+        return {programDir, DataFolder::Kind::ProgramDir};
+    return {playerDataFolder(), DataFolder::Kind::PlayerData};
 }
 
 static void setHeight(GridState& grid, int rows, int rowHeight, int margin, int cap)
@@ -132,23 +154,21 @@ void layoutStatGrids(MainWindowState& f, int rowHeight)
     layoutColourKey(f, rowHeight);
 }
 
-/** Says where horses.mdb was looked for and, when asked to, offers to create an empty one there: a first run
-    has no database yet, and ending with nothing to do is no help. True when the database is there now. */
-static bool offerEmptyDatabase(MainWindowState& f, bool offerToCreate)
+/** Handles a missing horses.mdb as `missing` says. True when the database is there now. */
+static bool provideDatabase(MainWindowState& f, MissingDatabase missing)
 {
-    const QString missing = QStringLiteral("Please restart this program after you have successfully saved or "
-                                           "moved the horses.mdb file to the SAME directory in which this "
-                                           "program is located.");
-    const QString where =
-        QStringLiteral("It was looked for as %1.").arg(QDir::toNativeSeparators(f.databasePath()));
-    if (!offerToCreate) {
-        f.platform().message(Fmt::lines({missing, QString(), where}));
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(f.programPath()));
+    const QString none =
+        QStringLiteral("There is no race database (horses.mdb) in the folder %1.").arg(folder);
+    if (missing == MissingDatabase::Report) {
+        f.platform().message(none);
         return false;
     }
-    const QString question = QStringLiteral("Create an empty database there now?");
-    if (f.platform().askYesNo(Fmt::lines({missing, QString(), where, question}), Platform::Answer::No) !=
-        Platform::Answer::Yes)
+    if (missing == MissingDatabase::Ask &&
+        f.platform().askYesNo(Fmt::lines({none, QString(), QStringLiteral("Create an empty one there now?")}),
+                              Platform::Answer::Yes) != Platform::Answer::Yes)
         return false;
+    QDir().mkpath(f.programPath());
     Database db;
     if (db.create(f.databasePath()))
         return true;
@@ -156,14 +176,14 @@ static bool offerEmptyDatabase(MainWindowState& f, bool offerToCreate)
     return false;
 }
 
-bool formLoad(MainWindowState& f, int rowHeight, bool offerToCreate)
+bool formLoad(MainWindowState& f, int rowHeight, MissingDatabase missing)
 {
     f.MSFSRGrid.setVisible(false);
     f.MSFmaxgrid.setVisible(false);
     f.lblfastestVisible = false;
     layoutSireGrids(f, rowHeight);
 
-    if (!QFileInfo::exists(f.databasePath()) && !offerEmptyDatabase(f, offerToCreate))
+    if (!QFileInfo::exists(f.databasePath()) && !provideDatabase(f, missing))
         return false;
     {
         // Opening the file once now rolls back a journal that a stopped write left beside it, so that the

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,3 +16,9 @@ struct DatabaseSummary {
 
 /** Reads the summary of the database at path; nullopt with error set when it cannot be read. */
 std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& error);
+
+/**
+ * What Help > About and `turftrawler-cli info` say about the folder in use: the folder, its horses.mdb and,
+ * when the database can be read, its size, stored weeks and starts. Sets error when it cannot be read.
+ */
+QStringList describeFolder(const QString& folder, QString& error);

@@ -6,17 +6,12 @@
 #include <functional>
 #include <optional>
 
-class Database;
-
 /**
  * Care of the database file: copies, week removal, compaction and the track table. Every routine opens and
- * closes its own connection, except the copy of a connection that is already open.
+ * closes its own connection.
  */
 namespace DbCare
 {
-
-/** The automatic copy kept beside horses.mdb before each change that deletes stored data. */
-QString safetyCopyPath(const QString& programPath);
 
 /** Called with the share of the pages copied so far, 0 to 100. */
 using Progress = std::function<void(int percent)>;
@@ -27,28 +22,26 @@ using Progress = std::function<void(int percent)>;
  */
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error);
 
-/** Replaces the automatic copy with the database open on db, as it is now; db must not be writing. */
-bool keepSafetyCopy(Database& db, const QString& programPath, QString& error);
-
 /** The weeks that have races, newest first; nullopt with error set when the database cannot be read. */
 std::optional<QList<int>> storedWeeks(const QString& dbPath, QString& error);
 
+/** The starts stored in each of the weeks, in their order; nullopt with error set when unreadable. */
+std::optional<QList<qint64>> weekStarts(const QString& dbPath, const QList<int>& weeks, QString& error);
+
 /**
  * Removes the given weeks (each by the band rule, starts before races) in one transaction: all of them or,
- * on a failure, none. The automatic copy is taken first, within the same transaction.
+ * on a failure, none. Their rows are kept for undo in the same transaction.
  */
-bool removeWeeks(const QString& programPath, const QList<int>& weeks, QString& error);
-
-/** Points at which a test may stop the compaction as a crash or a failing disk would. */
-enum class CompactStep { Copied, Checked, Renamed };
+bool removeWeeks(const QString& dbPath, const QList<int>& weeks, QString& error);
 
 /**
- * Rewrites horses.mdb in compacted form: a leftover horsestemp.mdb goes first, the database is copied
- * into horsestemp.mdb, the copy is checked (engine check, same row counts) and only then renamed onto
- * horses.mdb in one step; the file before compaction becomes the automatic copy. Any failure leaves
- * horses.mdb as it was. failAt, when set, makes the named step fail (for the tests).
+ * Rewrites horses.mdb in compacted form, in place: the engine holds the write lock and journals the work,
+ * so another program's change is never lost (it waits, or is told the file is in use) and the file keeps
+ * its links, owner and mode. With forgetUndo the kept changes are forgotten first, so that their space is
+ * given back too. A horsestemp.mdb left beside the database by an older version is deleted (the name
+ * only, never what a link points to). Any failure leaves horses.mdb as it was.
  */
-bool compact(const QString& programPath, QString& error, std::optional<CompactStep> failAt = std::nullopt);
+bool compact(const QString& dbPath, bool forgetUndo, QString& error);
 
 /** One row of statecodes. */
 struct Track {

@@ -1,5 +1,6 @@
 #include "db/frmedittracks.h"
 
+#include "core/format.h"
 #include "db/maintenance.h"
 
 #include <QGridLayout>
@@ -68,19 +69,26 @@ void frmedittracks::loadtracks()
 
 void frmedittracks::cmdaddtrack_Click()
 {
-    const TrackOutcome outcome = addtrack(m_platform, m_dbPath, txttracknum->text(), txttrackcode->text());
+    const QString number = txttracknum->text(), code = txttrackcode->text();
+    const TrackOutcome outcome = addtrack(m_platform, m_dbPath, number, code);
     if (outcome == TrackOutcome::Stored) {
         txttracknum->clear();
         txttrackcode->clear();
     }
     if (outcome != TrackOutcome::Refused)
         loadtracks();
+    if (outcome == TrackOutcome::Stored)
+        emit changed(QStringLiteral("Track %1: %2 added.")
+                         .arg(Fmt::fixed(Fmt::roundHalfEven(number.trimmed().toDouble()), 0, 2), code));
 }
 
 void frmedittracks::cmddeletetrack_Click()
 {
     const QList<QListWidgetItem*> selected = lsttracks->selectedItems();
-    if (deletetrack(m_platform, m_dbPath, selected.isEmpty() ? QString() : selected.first()->text()) !=
-        TrackOutcome::Refused)
+    const QString entry = selected.isEmpty() ? QString() : selected.first()->text();
+    const TrackOutcome outcome = deletetrack(m_platform, m_dbPath, entry);
+    if (outcome != TrackOutcome::Refused)
         loadtracks();
+    if (outcome == TrackOutcome::Stored)
+        emit changed(QStringLiteral("Track %1 deleted.").arg(entry));
 }

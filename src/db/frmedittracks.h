@@ -32,6 +32,10 @@ public:
     QListWidget* lsttracks = nullptr;
     QPushButton* cmddeletetrack = nullptr;
 
+signals:
+    /** The track table changed; what changed, in a line for the main window's status bar. */
+    void changed(const QString& what);
+
 private:
     Platform& m_platform;
     QString m_dbPath;

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class MainWindowState;
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -21,6 +22,8 @@ public:
     void cmdcancel_Click();
 
     QListWidget* lstweeks = nullptr;
+    /** Names the selected weeks. */
+    QLabel* lblselected = nullptr;
     QPushButton* cmdremove = nullptr;
     QPushButton* cmdcancel = nullptr;
 
@@ -29,5 +32,9 @@ signals:
     void stateChanged();
 
 private:
+    QStringList selectedWeeks() const;
+    /** Ticks the selected entries, names them below the list, and enables Remove when there are any. */
+    void showSelection();
+
     MainWindowState& m_f;
 };

@@ -5,6 +5,7 @@
 #include "db/database.h"
 #include "db/dbcare.h"
 #include "db/nameindex.h"
+#include "db/undolog.h"
 
 #include <QFileInfo>
 
@@ -33,19 +34,71 @@ static void indexNames(Platform& p, const QString& dbPath)
         p.repaintLabel(label, QString());
 }
 
-bool cmdcompact_Click(MainWindowState& f)
+namespace
+{
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+}
+
+/** "week 640 (3,572 starts)": a week with its starts, for the texts that name what a change touches. */
+QString weekWithStarts(int week, qint64 starts)
+{
+    return QStringLiteral("week %1 (%2 %3)")
+        .arg(week)
+        .arg(Fmt::grouped(double(starts)), starts == 1 ? QStringLiteral("start") : QStringLiteral("starts"));
+}
+
+/** Whether to forget the kept changes before compacting: asked only when there are any, No the default. */
+std::optional<bool> askForgetUndo(MainWindowState& f)
+{
+    Database db;
+    if (!db.open(f.databasePath())) {
+        f.platform().message(db.error());
+        return std::nullopt;
+    }
+    const auto held = UndoLog::held(db);
+    if (!held) {
+        f.platform().message(db.error());
+        return std::nullopt;
+    }
+    if (held->changes == 0)
+        return false;
+    const QString changes = held->changes == 1 ? QStringLiteral("last change")
+                                               : QStringLiteral("last %1 changes").arg(held->changes);
+    return f.platform().askYesNo(
+               Fmt::lines({QStringLiteral("The undo records of the %1 hold %2 starts (%3).")
+                               .arg(changes, Fmt::grouped(double(held->starts)), megabytes(held->bytes)),
+                           QStringLiteral("Forget them before compacting, so that their space is given back "
+                                          "too? Those changes can then no longer be undone.")}),
+               Platform::Answer::No) == Platform::Answer::Yes;
+}
+
+} // namespace
+
+bool cmdcompact_Click(MainWindowState& f, std::optional<bool> forgetUndo)
 {
     BusyPointer busy(f.platform());
     indexNames(f.platform(), f.databasePath());
+    if (!forgetUndo)
+        forgetUndo = askForgetUndo(f);
+    if (!forgetUndo)
+        return false;
+    const qint64 before = QFileInfo(f.databasePath()).size();
     f.setProgress(Fmt::lines({QStringLiteral("Compacting Database ..."), QString(),
                               QStringLiteral("This may take several minutes.")}));
     QString error;
-    const bool ok = DbCare::compact(f.programPath(), error);
+    const bool ok = DbCare::compact(f.databasePath(), *forgetUndo, error);
     f.setProgress(QString());
-    if (!ok)
+    if (!ok) {
         f.platform().message(QStringLiteral("The database was not compacted and is as it was before.") +
                              QLatin1Char('\r') + error);
-    return ok;
+        return false;
+    }
+    f.setStatusLine(QStringLiteral("Compacted: %1 -> %2")
+                        .arg(megabytes(before), megabytes(QFileInfo(f.databasePath()).size())));
+    return true;
 }
 
 std::optional<QStringList> weeklist(MainWindowState& f)
@@ -69,32 +122,85 @@ std::optional<QStringList> weeklist(MainWindowState& f)
 
 RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries, bool ask)
 {
-    if (ask && f.platform().askYesNo(QStringLiteral(
-                   "Are you sure you wish to remove the selected week(s)?")) != Platform::Answer::Yes) {
+    QList<int> weeks;
+    for (const QString& entry : selectedEntries)
+        weeks << entry.mid(4).trimmed().toInt();
+    QString error;
+    const auto starts =
+        weeks.isEmpty() ? QList<qint64>() : DbCare::weekStarts(f.databasePath(), weeks, error);
+    if (!starts) {
+        f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
+        return RemoveOutcome::Failed;
+    }
+    QStringList named;
+    qint64 total = 0;
+    for (qsizetype i = 0; i < weeks.size(); ++i) {
+        named << weekWithStarts(weeks[i], starts->at(i));
+        total += starts->at(i);
+    }
+    // The weeks are named, so that no other week can be taken for the one selected; No is the default.
+    if (!named.isEmpty())
+        named.first()[0] = named.first()[0].toUpper();
+    QString question = QStringLiteral("Are you sure you wish to remove the selected week(s)?");
+    if (!named.isEmpty())
+        question += QLatin1Char('\r') + named.join(QStringLiteral(", "));
+    if (ask && f.platform().askYesNo(question, Platform::Answer::No) != Platform::Answer::Yes) {
         f.setProgress(QString());
         return RemoveOutcome::Declined;
     }
     const QString wait =
         Fmt::lines({QStringLiteral("Please wait."), QString(), QStringLiteral("Removing Data.")});
     f.setProgress(wait);
-    if (selectedEntries.isEmpty()) {
+    if (weeks.isEmpty()) {
         f.setProgress(QString());
         return RemoveOutcome::NothingSelected;
     }
-    QList<int> weeks;
-    for (const QString& entry : selectedEntries)
-        weeks << entry.mid(4).trimmed().toInt();
     BusyPointer busy(f.platform());
     indexNames(f.platform(), f.databasePath());
     f.setProgress(wait);
-    QString error;
-    const bool ok = DbCare::removeWeeks(f.programPath(), weeks, error);
+    const bool ok = DbCare::removeWeeks(f.databasePath(), weeks, error);
     f.setProgress(QString());
     if (!ok) {
         f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
         return RemoveOutcome::Failed;
     }
+    QStringList numbers;
+    for (int w : weeks)
+        numbers << QString::number(w);
+    f.setStatusLine(QStringLiteral("Removed %1 %2 (%3 %4). Edit > Undo puts %5 back.")
+                        .arg(weeks.size() == 1 ? QStringLiteral("week") : QStringLiteral("weeks"),
+                             numbers.join(QStringLiteral(", ")), Fmt::grouped(double(total)),
+                             total == 1 ? QStringLiteral("start") : QStringLiteral("starts"),
+                             weeks.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")));
     return RemoveOutcome::Removed;
+}
+
+std::optional<QString> undoCaption(MainWindowState& f)
+{
+    Database db;
+    if (!db.open(f.databasePath()))
+        return std::nullopt;
+    const auto kept = UndoLog::changes(db);
+    if (!kept || kept->isEmpty())
+        return std::nullopt;
+    return QStringLiteral("Undo ") + UndoLog::title(kept->first());
+}
+
+bool cmdundo_Click(MainWindowState& f)
+{
+    BusyPointer busy(f.platform());
+    Database db;
+    if (!db.open(f.databasePath())) {
+        f.platform().message(QStringLiteral("Nothing was restored.") + QLatin1Char('\r') + db.error());
+        return false;
+    }
+    const UndoLog::Outcome outcome = UndoLog::undoLast(db);
+    if (outcome.status != UndoLog::Outcome::Status::Restored) {
+        f.platform().message(outcome.text);
+        return false;
+    }
+    f.setStatusLine(outcome.text);
+    return true;
 }
 
 bool backupdatabase(MainWindowState& f)
@@ -122,7 +228,9 @@ bool backupdatabaseTo(MainWindowState& f, const QString& target)
         f.platform().message(QStringLiteral("The database was not backed up.") + QLatin1Char('\r') + error);
         return false;
     }
-    f.setProgress(QStringLiteral("Database backed up to ") + QFileInfo(target).fileName() + QLatin1Char('.'));
+    f.setProgress(QString());
+    f.setStatusLine(QStringLiteral("Database backed up to ") + QFileInfo(target).fileName() +
+                    QLatin1Char('.'));
     return true;
 }
 

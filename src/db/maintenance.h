@@ -8,9 +8,10 @@
 class MainWindowState;
 class Platform;
 
-/** "&Compact Database": compacts horses.mdb with the progress text and the busy pointer. False on a failure,
-    which has been shown in a message; horses.mdb is then as it was. */
-bool cmdcompact_Click(MainWindowState& f);
+/** "&Compact Database": compacts horses.mdb with the progress text and the busy pointer. Whether the kept
+    changes are forgotten first is asked when there are any, unless forgetUndo says. False when declined or
+    on a failure, which has been shown in a message; horses.mdb is then as it was. */
+bool cmdcompact_Click(MainWindowState& f, std::optional<bool> forgetUndo = std::nullopt);
 
 /** The week list of "R&emove Race Data" ("Week 612", newest first); nullopt when there is nothing to show,
     after the message saying why. */
@@ -20,10 +21,17 @@ std::optional<QStringList> weeklist(MainWindowState& f);
 enum class RemoveOutcome { Removed, Declined, NothingSelected, Failed };
 
 /**
- * The removal of the weeks whose list entries ("Week 612") are given: asks first unless ask is false,
- * shows the wait text, removes them all in one go or none, and clears the progress label.
+ * The removal of the weeks whose list entries ("Week 612") are given: asks first, naming them and their
+ * starts, unless ask is false; shows the wait text, removes them all in one go or none (kept for undo),
+ * clears the progress label and says in the status line what was removed.
  */
 RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries, bool ask = true);
+
+/** The caption of the Edit menu's undo ("Undo Remove Week 640"), or nullopt when there is nothing to undo. */
+std::optional<QString> undoCaption(MainWindowState& f);
+/** Edit > Undo: puts back the last change that deleted weeks and says so in the status line; false after a
+    message when there is nothing to undo or it was refused. */
+bool cmdundo_Click(MainWindowState& f);
 
 /** "&Back Up Database...": asks for a file and writes a copy of horses.mdb to it. */
 bool backupdatabase(MainWindowState& f);

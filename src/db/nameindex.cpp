@@ -2,9 +2,6 @@
 
 #include "db/database.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
 namespace NameIndex
 {
 
@@ -43,6 +40,16 @@ QString dropName(const Column& c)
 const char* const triggers[] = {"tblhorsedata_names_added", "tblhorsedata_names_dropped",
                                 "tblhorsedata_names_changed", "tblnames_added", "tblnames_dropped"};
 
+/** The trigger that counts the names of each start stored. */
+QString insertTrigger()
+{
+    QString added;
+    for (const Column& c : columns)
+        added += addName(c);
+    return QStringLiteral("CREATE TRIGGER tblhorsedata_names_added AFTER INSERT ON tblhorsedata BEGIN ") +
+           added + QStringLiteral("END");
+}
+
 QStringList schema()
 {
     QString added, dropped;
@@ -60,8 +67,7 @@ QStringList schema()
         QStringLiteral("CREATE TRIGGER tblnames_dropped AFTER DELETE ON tblnames BEGIN "
                        "INSERT INTO tblnames_fts (tblnames_fts, rowid, name) VALUES ('delete', old.id, "
                        "old.name); END"),
-        QStringLiteral("CREATE TRIGGER tblhorsedata_names_added AFTER INSERT ON tblhorsedata BEGIN ") +
-            added + QStringLiteral("END"),
+        insertTrigger(),
         QStringLiteral("CREATE TRIGGER tblhorsedata_names_dropped AFTER DELETE ON tblhorsedata BEGIN ") +
             dropped + QStringLiteral("END"),
         QStringLiteral("CREATE TRIGGER tblhorsedata_names_changed AFTER UPDATE OF hname, oname ON "
@@ -72,97 +78,160 @@ QStringList schema()
 
 } // namespace
 
-bool present(QSqlDatabase& db)
+bool present(Database& db)
 {
     // An index from before the start counts is built again.
-    QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'")) && q.next() &&
-           q.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('tblnames') WHERE name = 'starts'")) &&
-           q.next();
+    Sql::Statement fts = db.prepare("SELECT 1 FROM sqlite_master WHERE name = 'tblnames_fts'");
+    Sql::Statement starts = db.prepare("SELECT 1 FROM pragma_table_info('tblnames') WHERE name = 'starts'");
+    return fts.next() && starts.next();
 }
 
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error)
 {
-    if (present(db.handle()))
+    if (present(db))
         return true;
-    QSqlQuery q(db.handle());
+    Sql::Connection& sql = db.sql();
+    Sql::Transaction t(sql);
     const auto failed = [&] {
-        if (error)
-            *error = QStringLiteral("The name index cannot be built: ") + q.lastError().text();
-        db.rollback();
-        return false;
-    };
-    if (!db.begin()) {
+        db.fail(QStringLiteral("The name index cannot be built"));
         if (error)
             *error = db.error();
         return false;
-    }
+    };
+    if (!t.ok())
+        return failed();
     QStringList statements;
     for (const char* trigger : triggers)
         statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(trigger);
     statements << QStringLiteral("DROP TABLE IF EXISTS tblnames_fts")
                << QStringLiteral("DROP TABLE IF EXISTS tblnames");
     for (const QString& statement : statements + schema()) {
-        if (!q.exec(statement))
+        if (!sql.exec(statement))
             return failed();
     }
-    if (!q.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM tblhorsedata")) || !q.next())
+    const auto last = db.number("SELECT COALESCE(MAX(rowid), 0) FROM tblhorsedata", QString());
+    if (!last)
         return failed();
-    const qint64 last = q.value(0).toLongLong();
     // Slices of the table in storage order, so that the share done can be shown as it goes.
     constexpr qint64 slice = 200000;
-    for (qint64 from = 0; from < last; from += slice) {
-        progress(QStringLiteral("Building the name index: %1%").arg(from * 100 / last));
-        for (const Column& c : columns) {
-            q.prepare(
-                QStringLiteral("INSERT INTO tblnames (kind, name, starts) SELECT %1, %2, COUNT(*) FROM "
-                               "tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL GROUP BY %2 "
-                               "ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts")
-                    .arg(c.kind)
-                    .arg(c.name));
-            q.addBindValue(from);
-            q.addBindValue(from + slice);
-            if (!q.exec())
+    std::vector<Sql::Statement> counts;
+    for (const Column& c : columns) {
+        counts.push_back(sql.prepare(
+            QStringLiteral("INSERT INTO tblnames (kind, name, starts) SELECT %1, %2, COUNT(*) FROM "
+                           "tblhorsedata WHERE rowid > ? AND rowid <= ? AND %2 IS NOT NULL GROUP BY %2 "
+                           "ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts")
+                .arg(c.kind)
+                .arg(c.name)));
+    }
+    for (qint64 from = 0; from < *last; from += slice) {
+        progress(QStringLiteral("Building the name index: %1%").arg(from * 100 / *last));
+        for (Sql::Statement& q : counts) {
+            if (!q.bind(1, from).bind(2, from + slice).run())
                 return failed();
         }
     }
-    if (!db.commit()) {
-        if (error)
-            *error = db.error();
-        db.rollback();
-        return false;
+    return t.commit() || failed();
+}
+
+BulkCount::BulkCount(Database& db) : m_db(db) {}
+
+BulkCount::~BulkCount()
+{
+    // A transaction left without end() is rolled back with the trigger's drop; nothing to do here.
+}
+
+bool BulkCount::begin()
+{
+    m_active = present(m_db);
+    return !m_active || m_db.exec("DROP TRIGGER tblhorsedata_names_added",
+                                  QStringLiteral("The name index cannot be prepared for the import"));
+}
+
+void BulkCount::add(int kind, const QByteArray& name)
+{
+    // The index compares names as the engine's NOCASE does: ASCII letters only.
+    QByteArray folded = name;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
     }
+    auto& known = m_slots[std::size_t(kind)];
+    const auto at = known.constFind(folded);
+    if (at != known.cend()) {
+        ++m_pending[*at].starts;
+        return;
+    }
+    known.insert(folded, m_pending.size());
+    m_pending.push_back({kind, name, 1});
+}
+
+void BulkCount::add(const QByteArray& hname, const QByteArray& oname)
+{
+    if (!m_active)
+        return;
+    add(int(Kind::Horse), hname);
+    add(int(Kind::Owner), oname);
+}
+
+bool BulkCount::flush()
+{
+    if (!m_active || m_pending.empty())
+        return true;
+    const QString what = QStringLiteral("The name index cannot be written");
+    Sql::Statement more = m_db.prepare("UPDATE tblnames SET starts = starts + ? WHERE kind = ? AND name = ?");
+    Sql::Statement first = m_db.prepare("INSERT INTO tblnames (kind, name, starts) VALUES (?, ?, ?)");
+    // In the order the names were first met, as the trigger would have added them.
+    for (const Pending& p : m_pending) {
+        if (!more.bind(1, p.starts).bind(2, p.kind).bindUtf8(3, p.name).run())
+            return m_db.fail(what);
+        if (m_db.sql().changes() == 0 && !first.bind(1, p.kind).bindUtf8(2, p.name).bind(3, p.starts).run())
+            return m_db.fail(what);
+    }
+    discard();
     return true;
 }
 
-std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& lower, const QString& upper, const QString& like)
+void BulkCount::discard()
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
+    m_pending.clear();
+    for (auto& known : m_slots)
+        known.clear();
+}
+
+bool BulkCount::end()
+{
+    if (!m_active)
+        return true;
+    m_active = false;
+    return m_db.exec(insertTrigger().toUtf8().constData(),
+                     QStringLiteral("The name index cannot be completed"));
+}
+
+std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,
+                                     const QString& upper, const QString& like)
+{
+    Sql::Statement q;
     if (trigrams.isEmpty()) {
-        q.prepare(
+        q = db.prepare(
             QStringLiteral("SELECT name, starts FROM tblnames WHERE kind = %1 AND name >= ? AND name < ? "
                            "AND name LIKE ? ESCAPE '\\'")
                 .arg(int(kind)));
-        q.addBindValue(lower);
-        q.addBindValue(upper);
+        q.bind(1, lower).bind(2, upper).bind(3, like);
     } else {
         // "+kind" keeps the engine from walking every name of the kind: the trigram hits lead.
-        q.prepare(
+        q = db.prepare(
             QStringLiteral("SELECT name, starts FROM tblnames WHERE +kind = %1 AND id IN (SELECT rowid FROM "
                            "tblnames_fts WHERE tblnames_fts MATCH ?) AND name LIKE ? ESCAPE '\\'")
                 .arg(int(kind)));
-        q.addBindValue(trigrams);
+        q.bind(1, trigrams).bind(2, like);
     }
-    q.addBindValue(like);
-    if (!q.exec())
-        return std::nullopt;
     Candidates c;
     while (q.next()) {
-        c.names << q.value(0);
-        c.starts += q.value(1).toLongLong();
+        c.names << q.text(0);
+        c.starts += q.integer(1);
     }
+    if (!q || q.failed())
+        return std::nullopt;
     return c;
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Database;
-class QSqlDatabase;
 
 /**
  * The distinct horse and owner names, each with the number of starts that carry it, under a trigram
@@ -22,7 +24,7 @@ namespace NameIndex
 enum class Kind { Horse = 0, Owner = 1 };
 
 /** True when the database has the index with its start counts (it is complete whenever it exists). */
-bool present(QSqlDatabase& db);
+bool present(Database& db);
 
 /**
  * Builds the index in a database that lacks it, in its own transaction, reporting the share done through
@@ -30,6 +32,44 @@ bool present(QSqlDatabase& db);
  * in which case the database is as it was.
  */
 bool ensure(Database& db, const std::function<void(const QString&)>& progress, QString* error = nullptr);
+
+/**
+ * Counts the names of the starts a bulk import stores, in place of the trigger that counts them one start at
+ * a time: the trigger is dropped inside the import's transaction and made again before it ends, so that no
+ * other connection ever sees the index without it. The counts gathered go to the index at each flush.
+ */
+class BulkCount
+{
+public:
+    explicit BulkCount(Database& db);
+    ~BulkCount();
+    BulkCount(const BulkCount&) = delete;
+    BulkCount& operator=(const BulkCount&) = delete;
+
+    /** Inside the transaction: takes over the counting when the database has the index. */
+    bool begin();
+    /** One start stored with these names. */
+    void add(const QByteArray& hname, const QByteArray& oname);
+    /** Adds the counts gathered since the last flush to the index. */
+    bool flush();
+    /** Forgets the counts gathered since the last flush: their starts were rolled back. */
+    void discard();
+    /** Gives the counting back to the trigger; before the transaction commits. */
+    bool end();
+
+private:
+    struct Pending {
+        int kind;
+        QByteArray name;
+        qint64 starts;
+    };
+    void add(int kind, const QByteArray& name);
+
+    Database& m_db;
+    bool m_active = false;
+    std::vector<Pending> m_pending;
+    std::array<QHash<QByteArray, std::size_t>, 2> m_slots;
+};
 
 /** The names of a kind that a pattern matches, and the starts they hold together. */
 struct Candidates {
@@ -39,7 +79,7 @@ struct Candidates {
 
 /** The names of a kind matching the LIKE pattern (escape character "\\"), found through the trigram query, or
     without one between lower and upper (ignoring case); nullopt when the index cannot be read. */
-std::optional<Candidates> candidates(QSqlDatabase& db, Kind kind, const QString& trigrams,
-                                     const QString& lower, const QString& upper, const QString& like);
+std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,
+                                     const QString& upper, const QString& like);
 
 } // namespace NameIndex

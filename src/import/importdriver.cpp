@@ -3,8 +3,8 @@
 #include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "db/dbcare.h"
 #include "db/nameindex.h"
+#include "db/undolog.h"
 #include "import/importprogress.h"
 #include "import/racewriter.h"
 #include "import/resultsfile.h"
@@ -106,27 +106,60 @@ public:
         const auto show = [this](const QString& t) { m_f.setProgress(t); };
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
-        RaceWriter writer(m_db);
-        if (!writer.ok() || !writer.begin())
+        NameIndex::BulkCount names(m_db);
+        m_names = &names;
+        RaceWriter writer(m_db, &names);
+        if (!writer.ok())
             return fail(items.first().name(), writer.error(), writer.inUse());
-        // One transaction for the whole run, committed however it ends: what was stored before a failure
-        // or a refused week stays, as if each row had been written on its own, while the indexes are
-        // written out once instead of once per file.
+        // IMMEDIATE: another program's short write is waited for here, before anything is read.
+        Sql::Transaction transaction(m_db.sql());
+        if (!transaction.ok()) {
+            m_db.fail(QStringLiteral("The database cannot be written"));
+            return fail(items.first().name(), m_db.error(), m_db.inUse());
+        }
+        // The names of a whole file are counted at once rather than start by start.
+        if (!names.begin())
+            return fail(items.first().name(), m_db.error(), m_db.inUse());
+        // One transaction for the whole run, committed however it ends but for a failure of the database
+        // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
+        // out once instead of once per file.
         bool completed = true;
-        for (const ImportItem& item : items) {
+        m_items = &items;
+        for (m_index = 0; m_index < items.size(); ++m_index) {
+            const ImportItem& item = items[m_index];
             if (m_progress)
-                m_progress->file(m_result.files + 1, item.name());
+                m_progress->file(int(m_index) + 1, item.name(), m_result.starts);
+            m_skipping = false;
             if (!importOne(item, writer)) {
                 completed = false;
                 break;
             }
+            if (m_skipping) {
+                m_result.skipped << m_result.week;
+                continue;
+            }
             ++m_result.files;
             m_result.weeks << m_result.week;
         }
-        if (!writer.commit()) {
-            m_db.rollback();
+        if (m_writeFailed) {
+            // The database failed in the middle of a file's rows: nothing of the run can be trusted.
+            transaction.rollback();
+            const ImportResult failed = m_result;
+            m_result = ImportResult();
+            m_result.status = ImportResult::Status::Failed;
+            m_result.file = failed.file;
+            m_result.detail = failed.detail;
+            m_f.setProgress(Fmt::lines(
+                {QStringLiteral("Import of ") + m_result.file + QStringLiteral(" was NOT completed."),
+                 QStringLiteral("Nothing of this import was stored."),
+                 QStringLiteral("Import terminated.")}));
+            return m_result;
+        }
+        if (!names.flush() || !names.end() || !transaction.commit()) {
+            m_db.fail(QStringLiteral("The import could not be stored"));
+            transaction.rollback();
             m_result.weeks.clear();
-            return fail(completed ? items.last().name() : m_result.file, writer.error(), writer.inUse());
+            return fail(completed ? items.last().name() : m_result.file, m_db.error(), m_db.inUse());
         }
         if (!m_db.close()) {
             // What was read is stored; the failure is that the file stays open until the program ends.
@@ -143,9 +176,11 @@ public:
 private:
     /**
      * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
-     * file; keptWeek names a stored week that a failed replacement left as it was.
+     * file; undoneWeek names the week whose rows the failure rolled back: a stored week that a replacement
+     * left as it was, or a new week of which nothing was stored.
      */
-    ImportResult fail(const QString& name, const QString& detail, bool inUse = false, int keptWeek = -1)
+    ImportResult fail(const QString& name, const QString& detail, bool inUse = false, int undoneWeek = -1,
+                      bool replacing = false)
     {
         m_result.status = ImportResult::Status::Failed;
         m_result.file = name;
@@ -154,8 +189,10 @@ private:
         QStringList label{inUse ? m_result.detail
                                 : QStringLiteral("Import of ") + m_result.file +
                                       QStringLiteral(" was NOT completed.")};
-        if (keptWeek >= 0) {
-            label << QStringLiteral("Week %1 was left as it was before the import.").arg(keptWeek);
+        if (undoneWeek >= 0) {
+            label << (replacing ? QStringLiteral("Week %1 was left as it was before the import.")
+                                : QStringLiteral("Nothing of week %1 was stored."))
+                         .arg(undoneWeek);
             m_result.detail +=
                 (m_result.detail.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
                 label.last();
@@ -166,39 +203,31 @@ private:
     }
 
     /**
-     * One file inside a savepoint: when a file that replaces a stored week fails, the week goes back to
-     * exactly what it was; a new week keeps the rows read before the failure.
+     * One file: read whole before anything of it is written, so that a file that fails stores nothing of its
+     * week and a week it was to replace stays as it was.
      */
     bool importOne(const ImportItem& item, RaceWriter& writer)
     {
         const QString name = item.name();
-        if (!writer.savepoint()) {
-            fail(name, writer.error(), writer.inUse());
-            return false;
-        }
-        bool replacing = false;
-        const bool done = importFile(item, name, writer, replacing);
-        if (done || !replacing) {
-            if (!writer.releaseSavepoint()) {
-                fail(name, writer.error(), writer.inUse());
-                return false;
-            }
-            return done;
-        }
-        if (!writer.rollbackToSavepoint()) {
-            fail(name, writer.error(), writer.inUse());
-            return false;
-        }
-        m_result.races -= m_fileRaces;
-        m_result.starts -= m_fileStarts;
-        fail(name, m_result.detail, m_inUse, m_result.week);
+        m_weekRead = false;
+        m_replacing = false;
+        if (importFile(item, name, writer))
+            return true;
+        if (m_weekRead && !m_writeFailed)
+            fail(name, m_result.detail, m_inUse, m_result.week, m_replacing);
         return false;
     }
 
-    bool importFile(const ImportItem& item, const QString& name, RaceWriter& writer, bool& replacing)
+    /** A failure of the database while a file's rows were written: the run's transaction is rolled back. */
+    bool writeFailed(const QString& name)
     {
-        m_fileRaces = 0;
-        m_fileStarts = 0;
+        m_writeFailed = true;
+        fail(name, m_db.error(), m_db.inUse());
+        return false;
+    }
+
+    bool importFile(const ImportItem& item, const QString& name, RaceWriter& writer)
+    {
         QString why;
         const std::unique_ptr<QIODevice> file = item.open(why);
         if (!file) {
@@ -215,20 +244,15 @@ private:
         m_result.week = week;
 
         const auto stored = isStored(reader.firstHeader().number, week);
-        if (!stored) {
-            fail(name, m_db.error(), m_db.inUse());
-            return false;
-        }
+        if (!stored)
+            return writeFailed(name);
         if (*stored) {
-            // Replacing is the answer that destroys data, so it is never the one Enter gives.
-            const bool replace =
-                m_policy == DuplicateWeek::Ask &&
-                m_f.platform().askYesNo(
-                    Fmt::lines({QStringLiteral("This week has already been entered into the database.  "
-                                               "Do you wish to over-write all old data from this week?"),
-                                QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
-                    Platform::Answer::No) == Platform::Answer::Yes;
-            if (!replace) {
+            const Platform::Answer answer = storedWeekAnswer(week, name);
+            if (answer == Platform::Answer::Skip) {
+                m_skipping = true;
+                return true;
+            }
+            if (answer != Platform::Answer::Yes) {
                 m_result.file = name;
                 if (m_policy == DuplicateWeek::Ask) {
                     m_result.status = ImportResult::Status::Cancelled;
@@ -238,50 +262,76 @@ private:
                 }
                 return false;
             }
-            m_f.setProgress(
-                Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
-            if (!keepSafetyCopy(name, writer))
-                return false;
-            replacing = true;
-            if (!m_db.removeWeek(week)) {
-                fail(name, m_db.error(), m_db.inUse());
-                return false;
-            }
+            m_replacing = true;
         }
+        m_weekRead = true;
         m_f.setProgress(QStringLiteral("Import in Progress..."));
-        const bool read =
-            reader.readRaces(m_classifier, writer, [this](const QString& t) { m_f.setProgress(t); });
-        m_fileRaces = reader.races();
-        m_fileStarts = reader.starts();
-        m_result.races += m_fileRaces;
-        m_result.starts += m_fileStarts;
-        if (!read) {
-            fail(name, reader.error(), writer.inUse());
+        RaceBuffer rows;
+        if (!reader.readRaces(m_classifier, rows, [this](const QString& t) { m_f.setProgress(t); })) {
+            fail(name, reader.error());
             return false;
         }
+        std::optional<qint64> change;
+        if (m_replacing) {
+            m_f.setProgress(
+                Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
+            // The names counted so far go to the index first: the deletion counts its own starts off.
+            change = m_names->flush() ? UndoLog::keep(m_db, UndoLog::Kind::Replace, {week}) : std::nullopt;
+            if (!change || !m_db.removeWeek(week))
+                return writeFailed(name);
+        }
+        if (!rows.writeTo(writer)) {
+            m_db.fail(QStringLiteral("The races cannot be stored"));
+            return writeFailed(name);
+        }
+        if (change && !UndoLog::seal(m_db, *change))
+            return writeFailed(name);
+        m_result.races += rows.races();
+        m_result.starts += rows.starts();
         return true;
     }
 
-    /** Before the run's first replacement, the database as it is then becomes the automatic copy. The copy
-        reads through this connection, which must not be writing then: what the run stored so far is
-        committed first, as it would be at any later stop, and this file's savepoint is taken again (the file
-        has written nothing yet). */
-    bool keepSafetyCopy(const QString& name, RaceWriter& writer)
+    /**
+     * What to do with a week that is stored already: Yes replaces it, Skip keeps it and goes on, No stops.
+     * "Yes to All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
+     */
+    Platform::Answer storedWeekAnswer(int week, const QString& name)
     {
-        if (m_safetyCopyKept)
-            return true;
-        QString error;
-        bool ok = writer.commit();
-        error = ok ? QString() : writer.error();
-        ok = ok && DbCare::keepSafetyCopy(m_db, m_f.programPath(), error);
-        const bool reopened = writer.begin() && writer.savepoint();
-        if (!reopened && ok) {
-            ok = false;
-            error = writer.error();
+        if (m_policy == DuplicateWeek::Skip)
+            return Platform::Answer::Skip;
+        if (m_policy == DuplicateWeek::Refuse)
+            return Platform::Answer::No;
+        if (m_forAll)
+            return *m_forAll;
+        using enum Platform::Answer;
+        QList<Platform::Answer> buttons{Yes, No, Skip};
+        if (laterWeekStored())
+            buttons = {Yes, YesToAll, Skip, SkipAll, No};
+        // Replacing is the answer that destroys data, so it is never the one Enter gives.
+        const Platform::Answer answer = m_f.platform().askChoice(
+            Fmt::lines({QStringLiteral("This week has already been entered into the database.  "
+                                       "Do you wish to over-write all old data from this week?"),
+                        QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
+            buttons, No);
+        if (answer == YesToAll || answer == SkipAll)
+            m_forAll = answer == YesToAll ? Yes : Skip;
+        return m_forAll.value_or(buttons.contains(answer) ? answer : No);
+    }
+
+    /** Whether a file after the one being read starts with a race that is stored already. */
+    bool laterWeekStored()
+    {
+        for (qsizetype i = m_index + 1; i < m_items->size(); ++i) {
+            QString why;
+            const std::unique_ptr<QIODevice> file = m_items->at(i).open(why);
+            if (!file)
+                continue;
+            FieldReader fields(*file);
+            ResultsReader reader(fields);
+            if (reader.readOpening() && isStored(reader.firstHeader().number, reader.week()).value_or(false))
+                return true;
         }
-        if (!ok)
-            fail(name, error);
-        return m_safetyCopyKept = ok;
+        return false;
     }
 
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */
@@ -302,13 +352,26 @@ private:
     RaceClassifier m_classifier;
     ImportResult m_result;
     ImportProgress* m_progress;
-    bool m_safetyCopyKept = false;
+    NameIndex::BulkCount* m_names = nullptr;
     bool m_inUse = false;
-    int m_fileRaces = 0;
-    qint64 m_fileStarts = 0;
+    bool m_weekRead = false;    // the file's week is known and to be stored, so a failure is told per week
+    bool m_replacing = false;   // the file replaces a stored week
+    bool m_writeFailed = false; // the database failed while rows were written
+    const QList<ImportItem>* m_items = nullptr;
+    qsizetype m_index = 0;
+    /** The file being read keeps its stored week. */
+    bool m_skipping = false;
+    /** The answer that "Yes to All" or "Skip All" gave for every stored week after it. */
+    std::optional<Platform::Answer> m_forAll;
 };
 
 } // namespace
+
+QString importProgressText(const QString& name, qint64 starts)
+{
+    return name + QStringLiteral(", ") + Fmt::grouped(double(starts)) +
+           (starts == 1 ? QStringLiteral(" start stored") : QStringLiteral(" starts stored"));
+}
 
 QString importOutcome(const ImportResult& r)
 {
@@ -320,17 +383,21 @@ QString importOutcome(const ImportResult& r)
             ? QStringLiteral("1 week imported: ") + weeks.first()
             : QStringLiteral("%1 weeks imported").arg(weeks.size()) +
                   (weeks.isEmpty() ? QString() : QStringLiteral(": ") + weeks.join(QStringLiteral(", ")));
+    QString skipped;
+    for (int w : r.skipped)
+        skipped += (skipped.isEmpty() ? QStringLiteral("; kept as stored: ") : QStringLiteral(", ")) +
+                   QString::number(w);
     switch (r.status) {
     case ImportResult::Status::Done:
-        return imported;
+        return imported + skipped;
     case ImportResult::Status::Cancelled:
     case ImportResult::Status::Refused:
         return QStringLiteral("Stopped at week %1 of %2, which is already stored; ").arg(r.week).arg(r.file) +
-               imported;
+               imported + skipped;
     case ImportResult::Status::Failed:
         break;
     }
-    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + imported;
+    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + imported + skipped;
 }
 
 ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy,
@@ -339,6 +406,8 @@ ImportResult importFiles(MainWindowState& f, const QStringList& paths, Duplicate
     BusyPointer busy(f.platform());
     ImportRun run(f, policy, progress);
     const ImportResult result = run.run(paths);
+    if (!paths.isEmpty())
+        f.setStatusLine(importOutcome(result));
     if (progress && !paths.isEmpty())
         progress->end(importOutcome(result));
     return result;
@@ -349,13 +418,17 @@ ImportResult importRaceData(MainWindowState& f, ImportProgress* progress)
     BusyPointer busy(f.platform());
     Platform::FileDialog dialog;
     dialog.title = QStringLiteral("Open");
-    dialog.filters = {QStringLiteral("All Files (*.*)|*.*"),
-                      QStringLiteral("Raceout.zip Files (*.zip)|*.zip")};
-    dialog.selectedFilter = 1;
+    // The files a player imports come first and are shown at once, wherever the dialog opens.
+    dialog.filters = {QStringLiteral("Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"),
+                      QStringLiteral("Raceout.zip Files (*.zip)|*.zip"),
+                      QStringLiteral("All Files (*.*)|*.*")};
+    dialog.selectedFilter = 0;
     dialog.multiple = true;
+    dialog.folder = f.importFolder;
     // The toolkit's dialog gives full paths already; a Cancel (no path) ends here without a trace.
     const QStringList paths = f.platform().openFiles(dialog);
     if (paths.isEmpty())
         return {};
+    f.importFolder = QFileInfo(paths.first()).absolutePath();
     return importFiles(f, paths, DuplicateWeek::Ask, progress);
 }

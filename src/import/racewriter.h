@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/database.h"
+#include "db/nameindex.h"
 #include "import/resultsfile.h"
 
 /**
@@ -10,17 +11,11 @@
 class RaceWriter : public RaceSink
 {
 public:
-    /** Prepares the two insert statements; ok() tells whether that worked. */
-    explicit RaceWriter(Database& db);
+    /** Prepares the two insert statements; ok() tells whether that worked. The names of each start stored
+        are counted in `names` when given. */
+    explicit RaceWriter(Database& db, NameIndex::BulkCount* names = nullptr);
 
     bool ok() const { return m_races && m_starts; }
-    /** Starts the write transaction at once, so that another program's lock is waited for here. */
-    bool begin();
-    bool commit();
-    /** A savepoint around one file, so that a failed replacement can give the old week back. */
-    bool savepoint();
-    bool releaseSavepoint();
-    bool rollbackToSavepoint();
     /** True when the last failure was another program's lock on the database. */
     bool inUse() const { return m_inUse; }
 
@@ -29,13 +24,34 @@ public:
     QString error() const override { return m_error; }
 
 private:
-    bool exec(const char* sql);
-    bool step(sqlite3_stmt* statement);
-    bool failed(int rc);
+    bool run(Sql::Statement& statement);
+    bool failed();
 
-    sqlite3* m_db = nullptr;
-    EngineStatement m_races;
-    EngineStatement m_starts;
+    Database& m_db;
+    NameIndex::BulkCount* m_names;
+    Sql::Statement m_races;
+    Sql::Statement m_starts;
     QString m_error;
     bool m_inUse = false;
+};
+
+/**
+ * Holds the rows of one results file until the whole file has been read, so that a file that turns out to
+ * be broken writes nothing: no part of a week is ever stored.
+ */
+class RaceBuffer : public RaceSink
+{
+public:
+    bool addRace(const RaceRow& race) override;
+    bool addStart(const StartRow& start) override;
+    QString error() const override { return {}; }
+
+    /** Writes the races, then the starts, each in the order read; false with the writer's error set. */
+    bool writeTo(RaceWriter& writer) const;
+    qsizetype races() const { return qsizetype(m_races.size()); }
+    qsizetype starts() const { return qsizetype(m_starts.size()); }
+
+private:
+    std::vector<RaceRow> m_races;
+    std::vector<StartRow> m_starts;
 };

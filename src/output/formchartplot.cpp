@@ -56,25 +56,14 @@ QLineSeries* guide(QChart* chart, const QString& name, double y, qreal x0, qreal
 
 } // namespace
 
-QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* parent)
+namespace
 {
-    auto* chart = new QChart;
-    chart->setTitle(form.title());
-    QFont titleFont = chart->titleFont();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    titleFont.setBold(true);
-    chart->setTitleFont(titleFont);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    // Dashes for the guides and rings for wins read in the legend as they do on the chart.
-    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
 
-    // A day either side keeps the first and last points off the frame; one start still gets a span.
-    const qint64 span = form.points.empty() ? 0 : form.points.front().date.daysTo(form.points.back().date);
-    const qint64 pad = std::max<qint64>(2, span / 30);
-    const QDate first = form.points.empty() ? QDate(2000, 1, 1) : form.points.front().date.addDays(-pad);
-    const QDate last = form.points.empty() ? QDate(2000, 1, 1) : form.points.back().date.addDays(pad);
-
+/** The grey line through the points, the best and average guides from first to last, the points in their
+    colour key colours (one series a colour, named as the key names it) and the wins ringed, in that order;
+    the line is returned. */
+QLineSeries* addSeries(QChart* chart, const FormChart& form, QDate first, QDate last, QScatterSeries*& wins)
+{
     auto* line = new QLineSeries(chart);
     line->setPen(QPen(QColor(150, 150, 150), 1.5));
     for (const FormPoint& p : form.points)
@@ -84,7 +73,6 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
           Qt::DashLine);
     guide(chart, QStringLiteral("Average %1").arg(form.average, 0, 'f', 1), form.average, xOf(first),
           xOf(last), Qt::DotLine);
-
     // One series per colour, named as the colour key names it, so that the legend is the key.
     for (const auto& [colour, name] : form.colours) {
         auto* s = new QScatterSeries(chart);
@@ -97,7 +85,7 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
                 s->append(xOf(p.date), p.figure);
         chart->addSeries(s);
     }
-    auto* wins = new QScatterSeries(chart);
+    wins = new QScatterSeries(chart);
     wins->setName(QStringLiteral("Win"));
     wins->setMarkerSize(21);
     wins->setBrush(Qt::NoBrush);
@@ -106,7 +94,12 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
         if (p.win)
             wins->append(xOf(p.date), p.figure);
     chart->addSeries(wins);
+    return line;
+}
 
+/** Race dates along the bottom from first to last, speed figures up the side, every series on both. */
+void addAxes(QChart* chart, const FormChart& form, QDate first, QDate last, qint64 span)
+{
     auto* x = new QDateTimeAxis(chart);
     x->setFormat(span > 400 ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM yyyy"));
     x->setTitleText(QStringLiteral("Race date"));
@@ -126,18 +119,16 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
         s->attachAxis(x);
         s->attachAxis(y);
     }
-    for (QLegendMarker* m : chart->legend()->markers(line))
-        m->setVisible(false);
-    for (QLegendMarker* m : chart->legend()->markers(wins))
-        m->setVisible(wins->count() > 0);
+}
 
-    auto* view = new QChartView(chart, parent);
-    view->setRenderHint(QPainter::Antialiasing);
-    // A win's ring lies over its point and takes the pointer first: every scatter series looks the point up.
+/** The race of a point when the pointer rests on it. A win's ring lies over its point and takes the pointer
+    first: every scatter series looks the point up. */
+void addTips(QChartView* view, const FormChart& form, const QString& dateFormat)
+{
     QList<QPair<QPointF, QString>> tips;
     for (const FormPoint& p : form.points)
         tips.append({QPointF(xOf(p.date), p.figure), p.tip(dateFormat)});
-    for (QAbstractSeries* s : chart->series()) {
+    for (QAbstractSeries* s : view->chart()->series()) {
         if (auto* points = qobject_cast<QScatterSeries*>(s)) {
             QObject::connect(points, &QScatterSeries::hovered, view,
                              [view, tips](const QPointF& at, bool on) {
@@ -149,6 +140,40 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
                              });
         }
     }
+}
+
+} // namespace
+
+QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* parent)
+{
+    auto* chart = new QChart;
+    chart->setTitle(form.title());
+    QFont titleFont = chart->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    // Dashes for the guides and rings for wins read in the legend as they do on the chart.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+
+    // A day either side keeps the first and last points off the frame; one start still gets a span.
+    const qint64 span = form.points.empty() ? 0 : form.points.front().date.daysTo(form.points.back().date);
+    const qint64 pad = std::max<qint64>(2, span / 30);
+    const QDate first = form.points.empty() ? QDate(2000, 1, 1) : form.points.front().date.addDays(-pad);
+    const QDate last = form.points.empty() ? QDate(2000, 1, 1) : form.points.back().date.addDays(pad);
+
+    QScatterSeries* wins = nullptr;
+    QLineSeries* line = addSeries(chart, form, first, last, wins);
+    addAxes(chart, form, first, last, span);
+    for (QLegendMarker* m : chart->legend()->markers(line))
+        m->setVisible(false);
+    for (QLegendMarker* m : chart->legend()->markers(wins))
+        m->setVisible(wins->count() > 0);
+
+    auto* view = new QChartView(chart, parent);
+    view->setRenderHint(QPainter::Antialiasing);
+    addTips(view, form, dateFormat);
     return view;
 }
 

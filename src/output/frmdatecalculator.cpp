@@ -4,7 +4,6 @@
 #include "output/weekdate.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,7 +29,6 @@ frmdatecalculator::frmdatecalculator(Platform& platform, QWidget* parent)
     layout->addWidget(txtdate, 0, 1);
     layout->addWidget(cmdgetdate, 1, 0, 1, 2);
     layout->addWidget(lbldateinfo, 2, 0, 1, 2);
-    txtdate->installEventFilter(this);
     connect(cmdgetdate, &QPushButton::clicked, this, &frmdatecalculator::cmdgetdate_Click);
 }
 
@@ -40,15 +38,4 @@ void frmdatecalculator::cmdgetdate_Click()
         lbldateinfo->setText(QString(*label).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     else
         m_platform.message(WeekDate::noWeekMessage());
-}
-
-bool frmdatecalculator::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter computes the date and still reaches the box, as every other key does.
-    if (watched == txtdate && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            cmdgetdate_Click();
-    }
-    return QWidget::eventFilter(watched, event);
 }

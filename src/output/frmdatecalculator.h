@@ -21,9 +21,6 @@ public:
     QPushButton* cmdgetdate = nullptr;
     QLabel* lbldateinfo = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     Platform& m_platform;
 };

@@ -127,16 +127,22 @@ static std::vector<SortOrder> sortPlan(bool sireLayout, int c, const QString& fi
     return {sortValue(last) < sortValue(first) ? NumericAscending : NumericDescending};
 }
 
-void MSFlexGrid1_DblClick(MainWindowState& f)
+std::optional<SortOrder> MSFlexGrid1_DblClick(MainWindowState& f)
 {
     GridState& g = f.MSFlexGrid1;
     const int c = g.colSel();
     g.setCol(c);
     if (g.rows() <= g.fixedRows())
-        return;
+        return std::nullopt;
     const auto plan = sortPlan(f.MSFmaxgrid.visible(), c, g.text(1, c), g.text(g.rows() - 1, c));
     for (SortOrder order : plan)
         sortRows(g, c, order);
+    const bool ascending =
+        plan.back() == SortOrder::TextAscending || plan.back() == SortOrder::NumericAscending;
+    f.setStatusLine(
+        QStringLiteral("Sorted by %1, %2")
+            .arg(g.text(0, c), ascending ? QStringLiteral("ascending") : QStringLiteral("descending")));
+    return plan.back();
 }
 
 void listfilter_Click(MainWindowState& f)
@@ -161,4 +167,9 @@ void listfilter_Click(MainWindowState& f)
     g.arrangeRows(keep);
     g.setCurrent(selected, c);
     g.setRedraw(true);
+    // The statistics stay those of the whole list, as the panel beside the grid does not say.
+    f.setStatusLine(QStringLiteral("Filtered: %1 of %2 shown; the statistics are of the whole list")
+                        .arg(Fmt::grouped(double(keep.size())),
+                             Fmt::count(std::max(f.listedRows, int(keep.size())),
+                                        f.sireLayout() ? QStringLiteral("horse") : QStringLiteral("start"))));
 }

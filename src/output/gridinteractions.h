@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class GridState;
 class MainWindowState;
@@ -38,14 +39,16 @@ enum class MouseButton { Left = 1, Right = 2 };
     menu is to open (never for the left button nor on an empty result). */
 bool MSFlexGrid1_MouseDown(MainWindowState& f, MouseButton button, PopupMenu& menu);
 
+/** One sort of the data rows by a column (sortRows below). */
+enum class SortOrder { TextAscending, TextDescending, NumericAscending, NumericDescending };
+
 /** A double click: sorts the data rows by the selected column, the direction toggled from the present order.
- */
-void MSFlexGrid1_DblClick(MainWindowState& f);
+    Returns the last sort it ran (none when there are no data rows). */
+std::optional<SortOrder> MSFlexGrid1_DblClick(MainWindowState& f);
 
 /** "Filter this List": keeps the data rows whose cell in the selected column equals the selected cell. */
 void listfilter_Click(MainWindowState& f);
 
-/** One sort of the data rows by a column, rows with equal keys keeping their order. Numeric sorts compare the
+/** Sorts the data rows by a column, rows with equal keys keeping their order. Numeric sorts compare the
     cells' values, a cell that is no number counting as 0. */
-enum class SortOrder { TextAscending, TextDescending, NumericAscending, NumericDescending };
 void sortRows(GridState& grid, int col, SortOrder order);

@@ -1,9 +1,12 @@
 #include "output/printing.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "core/printrecorder.h"
 
 #include <QJsonObject>
+
+#include <algorithm>
 
 namespace
 {
@@ -14,13 +17,15 @@ constexpr int LineHeight = 193;
 constexpr int LastLine = 10600;
 constexpr int TitleTop = 960;
 constexpr int TitleCharWidth = 144; // one character cell at 12 points
+constexpr int LinesPerPage = (LastLine - HeadTop) / LineHeight;
 
 /** Draws texts at character columns of the 8-point cell. */
 class Columns
 {
 public:
     Columns(PrinterSink& sink, int y) : m_sink(sink), m_y(y) {}
-    void left(int col, const QString& text) { draw(col, text); }
+    /** Starts the text at column col; on paper it is cut where the column next starts, when one is given. */
+    void left(int col, const QString& text, int next = 0) { draw(col, text, next); }
     /** Ends the cell's text just before column col + width; a prefix stands in front of it. */
     void right(int col, int width, const QString& cell, const QString& prefix = {})
     {
@@ -28,11 +33,12 @@ public:
     }
 
 private:
-    void draw(int col, const QString& text)
+    void draw(int col, const QString& text, int next = 0)
     {
         if (!text.isEmpty())
-            m_sink.drawText(LeftTwips + m_cellWidth * col, m_y, text);
+            m_sink.drawText(x(col), m_y, text, next > 0 ? x(next) : 0);
     }
+    int x(int col) const { return LeftTwips + m_cellWidth * col; }
     PrinterSink& m_sink;
     int m_y;
     const int m_cellWidth = 96;
@@ -76,10 +82,10 @@ void printrow(PrinterSink& sink, const GridState& g, int r, int y)
     line.left(0, cell(0).left(23));
     line.right(24, 6, cell(1));
     line.right(31, 9, cell(2));
-    line.left(41, cell(3));
-    line.left(46, cell(4));
-    line.left(49, cell(5));
-    line.left(53, cell(6));
+    line.left(41, cell(3), 46);
+    line.left(46, cell(4), 49);
+    line.left(49, cell(5), 53);
+    line.left(53, cell(6), 57);
     line.left(57, cell(7) == QLatin1String("D") ? QStringLiteral("Dirt") : QStringLiteral("Turf"));
     line.left(62, condition(g.colour(r, 2)));
     line.right(66, 5, cell(8));
@@ -89,7 +95,7 @@ void printrow(PrinterSink& sink, const GridState& g, int r, int y)
     line.right(81, 8, cell(12), dollar);
     line.right(90, 7, cell(13), dollar);
     line.right(98, 8, cell(14), dollar);
-    line.left(108, cell(15));
+    line.left(108, cell(15), 119);
     if (!cell(16).isEmpty())
         line.right(119, 8, cell(16), dollar);
     line.right(128, 4, cell(17));
@@ -103,6 +109,11 @@ namespace Printing
 bool emptyResult(const GridState& grid)
 {
     return grid.rows() == 2 && grid.text(1, 0).isEmpty();
+}
+
+int pageCount(const GridState& grid)
+{
+    return std::max(1, (grid.rows() - 1 + LinesPerPage - 1) / LinesPerPage);
 }
 
 void printFindings(const GridState& grid, const QString& caption, PrinterSink& sink)
@@ -154,7 +165,10 @@ bool cmdprint_Click(MainWindowState& f)
         p.message(Printing::noResultsMessage());
         return false;
     }
-    if (p.askYesNo(Printing::question()) != Platform::Answer::Yes)
+    const int pages = Printing::pageCount(f.MSFlexGrid1);
+    const QString size = pages == 1 ? QStringLiteral("The job has 1 page.")
+                                    : QStringLiteral("The job has %1 pages.").arg(Fmt::grouped(pages));
+    if (p.askYesNo(Printing::question() + QLatin1Char('\r') + size) != Platform::Answer::Yes)
         return false;
     const auto sink = p.startPrint(true);
     if (!sink) {

@@ -23,6 +23,8 @@ inline QString question()
 
 /** True when the grid holds no result: a header row and one row whose first cell is empty. */
 bool emptyResult(const GridState& grid);
+/** How many pages the report of the grid takes. */
+int pageCount(const GridState& grid);
 
 /** Draws the report of the grid titled with the caption: the page set-up, then every page; the caller ends
    the document. */

@@ -1,10 +1,12 @@
 #include "output/textexport.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "core/replacingfile.h"
 #include "output/printing.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -73,5 +75,8 @@ bool ExportText_Click(MainWindowState& f)
                       .arg(QDir::toNativeSeparators(path), error));
         return false;
     }
+    f.setStatusLine(
+        QStringLiteral("Exported %1 to %2.")
+            .arg(Fmt::count(f.MSFlexGrid1.rows() - 1, QStringLiteral("row")), QFileInfo(path).fileName()));
     return true;
 }

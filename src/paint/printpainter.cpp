@@ -68,11 +68,18 @@ int PainterPrinterSink::textWidth(const QString& text)
     return int(std::lround(QFontMetricsF(m_painter.font(), m_device).horizontalAdvance(text) / m_scaleX));
 }
 
-void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text)
+void PainterPrinterSink::drawText(int xTwips, int yTwips, const QString& text, int rightTwips)
 {
     // y is the top of the line, as a printer's current position is; the painter wants the baseline.
     const QFontMetricsF fm(m_painter.font(), m_device);
-    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), text);
+    QString shown = text;
+    // A text too long for its column is cut by whole characters, with a blank left before the next column so
+    // that the cut text does not read as one with the next.
+    const double room = (rightTwips - xTwips) * m_scaleX + 0.01;
+    if (rightTwips > 0 && fm.horizontalAdvance(shown) > room)
+        while (!shown.isEmpty() && fm.horizontalAdvance(shown + QLatin1Char(' ')) > room)
+            shown.chop(1);
+    m_painter.drawText(QPointF(xTwips * m_scaleX, yTwips * m_scaleY + fm.ascent()), shown);
 }
 
 void PainterPrinterSink::newPage()
@@ -87,14 +94,13 @@ bool PainterPrinterSink::endDoc()
     return m_ok && ended;
 }
 
-QPageLayout reportPageLayout(bool landscape)
+QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper)
 {
-    return QPageLayout(QPageSize(QPageSize::Letter),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+    return QPageLayout(QPageSize(paper), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
 }
 
-QString writePdf(const PrintJob& job, const QString& path)
+QString writePdf(const PrintJob& job, const QString& path, QPageSize::PageSizeId paper)
 {
     // The pages go to a new file that replaces an earlier PDF only once it is whole; a pipe or a device
     // named as the PDF is refused before anything is drawn.
@@ -102,7 +108,7 @@ QString writePdf(const PrintJob& job, const QString& path)
     bool drawn = false;
     if (file.open(QIODevice::WriteOnly)) {
         QPdfWriter writer(&file);
-        writer.setPageLayout(reportPageLayout(job.landscape));
+        writer.setPageLayout(reportPageLayout(job.landscape, paper));
         writer.setCreator(QStringLiteral("Turf Trawler"));
         PainterPrinterSink sink(&writer);
         drawn = sink.ok() && replay(job, sink);

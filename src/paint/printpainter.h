@@ -22,7 +22,7 @@ public:
 
     void setFont(const QString& family, double pointSize, bool bold) override;
     int textWidth(const QString& text) override;
-    void drawText(int xTwips, int yTwips, const QString& text) override;
+    void drawText(int xTwips, int yTwips, const QString& text, int rightTwips = 0) override;
     int page() const override { return m_page; }
     void newPage() override;
     bool endDoc() override;
@@ -41,8 +41,9 @@ private:
     QString m_family;
 };
 
-/** The report's paper: Letter in the job's orientation with quarter-inch margins. */
-QPageLayout reportPageLayout(bool landscape);
+/** The report's paper (Letter unless told) in the job's orientation with quarter-inch margins. */
+QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper = QPageSize::Letter);
 
-/** Writes a recorded job to a PDF file; empty when it worked, else why not. */
-QString writePdf(const PrintJob& job, const QString& path);
+/** Writes a recorded job to a PDF file on the paper given, replacing an earlier file only once the new one is
+    whole; empty when it worked, else why not. */
+QString writePdf(const PrintJob& job, const QString& path, QPageSize::PageSizeId paper = QPageSize::Letter);

@@ -6,9 +6,6 @@
 #include "output/gridsettings.h"
 #include "progeny/breedingfile.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
 #include <array>
 #include <cmath>
 #include <limits>
@@ -336,11 +333,159 @@ QString databaseFailure(const QString& detail)
 
 } // namespace
 
+namespace
+{
+
+/**
+ * The progeny rows: one per horse the breeding file lists for the name, written as the scan finds it. Nullopt
+ * when a record failed its check: the search ends there, with the rows listed so far.
+ */
+std::optional<std::vector<Progeny>> listProgeny(MainWindowState& f, const QString& name,
+                                                ProgenySearchMode mode)
+{
+    GridState& g = f.MSFlexGrid1;
+    std::vector<Progeny> progeny;
+    BreedingScan scan(f.breedingPath(), name, mode);
+    if (!scan.start()) {
+        f.platform().message(scan.error());
+        return progeny;
+    }
+    BreedingRecord rec;
+    for (;;) {
+        switch (scan.next(rec)) {
+        case BreedingScan::Result::Record: {
+            const int r = int(progeny.size()) + 1;
+            if (g.rows() < r + 1)
+                g.setRows(r + 1);
+            writeBreedingColumns(g, r, rec, mode);
+            progeny.push_back({rec.name(), rec.id(), rec.ageYears});
+            break;
+        }
+        case BreedingScan::Result::End:
+            scan.finish();
+            return progeny;
+        case BreedingScan::Result::CheckFailed:
+            // The rows listed so far stay; the search stops here without captions or statistics.
+            f.platform().message(
+                QStringLiteral("There was an error with horse %1.  Check the breeding.txt file.")
+                    .arg(scan.failedId()));
+            scan.finish();
+            return std::nullopt;
+        case BreedingScan::Result::Malformed:
+            // The progeny found before the bad line are still worth their statistics; the message says that
+            // the list stops there.
+            f.platform().message(scan.error());
+            scan.finish();
+            return progeny;
+        }
+    }
+}
+
+/** Reads the horse's starts with their races, oldest first; false with the database's error set. */
+bool readStarts(Database& db, Sql::Statement& q, const Progeny& p, std::vector<Start>& starts)
+{
+    q.reset();
+    q.bind(1, p.name).bind(2, qint64(p.id));
+    starts.clear();
+    while (q.next()) {
+        Start s;
+        s.hname = q.text(0);
+        s.dist = q.real(1);
+        s.sp = q.real(2);
+        s.restr = q.text(3);
+        s.surf = q.text(4);
+        s.fin = int(q.integer(5));
+        s.cprice = q.integer(6);
+        starts.push_back(std::move(s));
+    }
+    return !q.failed() || db.fail(QStringLiteral("The starts cannot be read"));
+}
+
+/** Row r's statistics from the horse's starts: its counts when it qualifies, and its best figures. */
+void writeHorse(MainWindowState& f, int r, const Progeny& p, const std::vector<Start>& starts,
+                qint64 minStarts, Totals& totals)
+{
+    GridState& g = f.MSFlexGrid1;
+    const qint64 n = qint64(starts.size());
+    if (n == 0) {
+        for (int c = ColDirtBand1; c < SireColumns; ++c)
+            g.setText(r, c, QStringLiteral("0"));
+        return;
+    }
+    g.setText(r, ColStarts, QString::number(n));
+    const bool agePasses = f.panel.chk2yo ? p.age < 3 : p.age > 2;
+    HorseTally horse;
+    if (n >= minStarts && agePasses) {
+        ++totals.q1;
+        tallyStarts(starts, horse, totals);
+        g.setText(r, ColWon, horse.hasWon ? QStringLiteral("Y") : QStringLiteral("N"));
+        g.setText(r, ColAllowance, QString::number(horse.allowance[Tot]));
+        g.setText(r, ColStakes, QString::number(horse.stakes[Tot]));
+        g.setText(r, ColGraded, QString::number(horse.graded[Tot]));
+        if (n >= minStarts + 5) {
+            ++totals.q2;
+            countProfile(totals.winProfile[RowOneAllowance], horse.allowance, 1);
+            countProfile(totals.winProfile[RowThreeAllowance], horse.allowance, 3);
+            countProfile(totals.winProfile[RowGraded], horse.graded, 1);
+            countProfile(totals.winProfile[RowStakes], horse.stakes, 1);
+        }
+    }
+    for (int b = 0; b < Bands; ++b) {
+        for (int s = 0; s < Surfaces; ++s) {
+            const qint64 best = horse.bestSpeed[std::size_t(s)][std::size_t(b)];
+            if (best > 0) {
+                ++totals.speedCount[std::size_t(s)][std::size_t(b)];
+                totals.speedSum[std::size_t(s)][std::size_t(b)] += best;
+                totals.bandMax[std::size_t(b)] = std::max(totals.bandMax[std::size_t(b)], best);
+            }
+            const int c = (s == SurfaceDirt ? ColDirtBand1 : ColTurfBand1) + b;
+            g.setText(r, c, QString::number(best));
+            g.setColour(r, c, s == SurfaceDirt ? Palette::DarkRed : Palette::DarkGreen);
+        }
+    }
+}
+
+/** Per horse: its starts read from the database and its row written; false after a message. */
+bool tallyProgeny(MainWindowState& f, const std::vector<Progeny>& progeny, Totals& totals)
+{
+    Database db;
+    if (!db.open(f.databasePath())) {
+        f.platform().message(databaseFailure(db.error()));
+        return false;
+    }
+    // Bound values: a quote in a horse's name is just a character of the name.
+    Sql::Statement q = db.prepare("SELECT hname, dist, sp, restr, surf, fin, cprice FROM tblhorsedata "
+                                  "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
+                                  "WHERE hname = ? AND hid = ? ORDER BY tblhorsedata.racenum");
+    if (!q) {
+        f.platform().message(databaseFailure(db.error()));
+        return false;
+    }
+    const qint64 minStarts = minimumStarts(f.panel.txtnum);
+    std::vector<Start> starts;
+    for (std::size_t i = 0; i < progeny.size(); ++i) {
+        if (!readStarts(db, q, progeny[i], starts)) {
+            f.platform().message(databaseFailure(db.error()));
+            return false;
+        }
+        writeHorse(f, int(i) + 1, progeny[i], starts, minStarts, totals);
+    }
+    if (!db.close()) {
+        f.platform().message(databaseFailure(db.error()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void getsires(MainWindowState& f, const QString& name)
 {
     BusyPointer busy(f.platform());
     const ProgenySearchMode mode = f.panel.progenyMode;
     showSireLayout(f);
+    // What an earlier action left in the label (a failed import's report) is not about this list.
+    f.setProgress(QString());
 
     GridState& max = f.MSFmaxgrid;
     for (int r = 3; r <= 5; ++r) {
@@ -352,141 +497,23 @@ void getsires(MainWindowState& f, const QString& name)
     g.clear();
     RedrawSuspended noRedraw(g);
 
-    // The listing: one row per progeny, written as the scan finds it.
-    std::vector<Progeny> progeny;
-    BreedingScan scan(f.breedingPath(), name, mode);
-    if (!scan.start()) {
-        f.platform().message(scan.error());
-    } else {
-        BreedingRecord rec;
-        bool reading = true;
-        while (reading) {
-            switch (scan.next(rec)) {
-            case BreedingScan::Result::Record: {
-                const int r = int(progeny.size()) + 1;
-                if (g.rows() < r + 1)
-                    g.setRows(r + 1);
-                writeBreedingColumns(g, r, rec, mode);
-                progeny.push_back({rec.name(), rec.id(), rec.ageYears});
-                break;
-            }
-            case BreedingScan::Result::End:
-                reading = false;
-                break;
-            case BreedingScan::Result::CheckFailed:
-                // The rows listed so far stay; the search stops here without captions or statistics.
-                f.platform().message(
-                    QStringLiteral("There was an error with horse %1.  Check the breeding.txt file.")
-                        .arg(scan.failedId()));
-                return;
-            case BreedingScan::Result::Malformed:
-                // The progeny found before the bad line are still worth their statistics; the message says
-                // that the list stops there.
-                f.platform().message(scan.error());
-                reading = false;
-                break;
-            }
-        }
-    }
-    scan.finish();
-
-    const int count = int(progeny.size());
+    const auto progeny = listProgeny(f, name, mode);
+    if (!progeny)
+        return;
+    const int count = int(progeny->size());
     g.setRows(count + 1);
+    f.listedRows = count;
     layoutColumns(g, mode);
     f.frainfo = QStringLiteral("Statistics for Progeny of ") + Fmt::properCase(name) + QStringLiteral("  (") +
                 QString::number(count) + QStringLiteral(").");
 
     Totals totals;
-    if (count > 0) {
-        Database db;
-        if (!db.open(f.databasePath())) {
-            f.platform().message(databaseFailure(db.error()));
-            return;
-        }
-        QSqlQuery q(db.handle());
-        q.setForwardOnly(true);
-        // Bound values: a quote in a horse's name is just a character of the name.
-        if (!q.prepare(QStringLiteral("SELECT hname, dist, sp, restr, surf, fin, cprice FROM tblhorsedata "
-                                      "INNER JOIN tblraces ON tblhorsedata.racenum = tblraces.racenum "
-                                      "WHERE hname = ? AND hid = ? ORDER BY tblhorsedata.racenum"))) {
-            f.platform().message(databaseFailure(q.lastError().text()));
-            return;
-        }
-        const qint64 minStarts = minimumStarts(f.panel.txtnum);
-        std::vector<Start> starts;
-        for (int i = 0; i < count; ++i) {
-            const Progeny& p = progeny[std::size_t(i)];
-            const int r = i + 1;
-            q.bindValue(0, p.name);
-            q.bindValue(1, p.id);
-            if (!q.exec()) {
-                f.platform().message(databaseFailure(q.lastError().text()));
-                return;
-            }
-            starts.clear();
-            while (q.next()) {
-                Start s;
-                s.hname = q.value(0).toString();
-                s.dist = q.value(1).toDouble();
-                s.sp = q.value(2).toDouble();
-                s.restr = q.value(3).toString();
-                s.surf = q.value(4).toString();
-                s.fin = q.value(5).toInt();
-                s.cprice = q.value(6).toLongLong();
-                starts.push_back(std::move(s));
-            }
-            if (q.lastError().isValid()) {
-                f.platform().message(databaseFailure(q.lastError().text()));
-                return;
-            }
-            q.finish();
-
-            const qint64 n = qint64(starts.size());
-            if (n == 0) {
-                for (int c = ColDirtBand1; c < SireColumns; ++c)
-                    g.setText(r, c, QStringLiteral("0"));
-                continue;
-            }
-            g.setText(r, ColStarts, QString::number(n));
-            const bool agePasses = f.panel.chk2yo ? p.age < 3 : p.age > 2;
-            HorseTally horse;
-            if (n >= minStarts && agePasses) {
-                ++totals.q1;
-                tallyStarts(starts, horse, totals);
-                g.setText(r, ColWon, horse.hasWon ? QStringLiteral("Y") : QStringLiteral("N"));
-                g.setText(r, ColAllowance, QString::number(horse.allowance[Tot]));
-                g.setText(r, ColStakes, QString::number(horse.stakes[Tot]));
-                g.setText(r, ColGraded, QString::number(horse.graded[Tot]));
-                if (n >= minStarts + 5) {
-                    ++totals.q2;
-                    countProfile(totals.winProfile[RowOneAllowance], horse.allowance, 1);
-                    countProfile(totals.winProfile[RowThreeAllowance], horse.allowance, 3);
-                    countProfile(totals.winProfile[RowGraded], horse.graded, 1);
-                    countProfile(totals.winProfile[RowStakes], horse.stakes, 1);
-                }
-            }
-            for (int b = 0; b < Bands; ++b) {
-                for (int s = 0; s < Surfaces; ++s) {
-                    const qint64 best = horse.bestSpeed[std::size_t(s)][std::size_t(b)];
-                    if (best > 0) {
-                        ++totals.speedCount[std::size_t(s)][std::size_t(b)];
-                        totals.speedSum[std::size_t(s)][std::size_t(b)] += best;
-                        totals.bandMax[std::size_t(b)] = std::max(totals.bandMax[std::size_t(b)], best);
-                    }
-                    const int c = (s == SurfaceDirt ? ColDirtBand1 : ColTurfBand1) + b;
-                    g.setText(r, c, QString::number(best));
-                    g.setColour(r, c, s == SurfaceDirt ? Palette::DarkRed : Palette::DarkGreen);
-                }
-            }
-        }
-        if (!db.close()) {
-            f.platform().message(databaseFailure(db.error()));
-            return;
-        }
-    }
-
+    if (count > 0 && !tallyProgeny(f, *progeny, totals))
+        return;
     fillWinProfile(f.MSFSRGrid, totals);
     fillSpeedSummary(f.MSFmaxgrid, totals);
     f.lblfastest = QStringLiteral("Fastest progeny? ") + totals.fastestName + QStringLiteral(" - ") +
                    QString::number(totals.fastestSpeed);
+    f.setStatusLine(Fmt::count(count, QStringLiteral("horse")) + QStringLiteral(" of the progeny of ") +
+                    Fmt::properCase(name));
 }

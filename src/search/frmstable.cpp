@@ -39,7 +39,6 @@ frmstable::frmstable(MainWindowState& f, MainWindowRunner run, QWidget* mainWind
         txto1[i]->setMinimumWidth(220);
         boxes->addWidget(Label[i], i, 0);
         boxes->addWidget(txto1[i], i, 1);
-        connect(txto1[i], &QLineEdit::returnPressed, this, &frmstable::cmdgo_Click);
     }
     lbl = named<QLabel>(
         QStringLiteral("lbl"),

@@ -58,8 +58,6 @@ frmwatchlist::frmwatchlist(MainWindowState& f, QWidget* mainWindow) : QWidget(ma
     connect(cmdaddowner, &QPushButton::clicked, this, &frmwatchlist::cmdaddowner_Click);
     connect(cmdremove, &QPushButton::clicked, this, &frmwatchlist::cmdremove_Click);
     connect(cmdclose, &QPushButton::clicked, this, &QWidget::close);
-    connect(txtname, &QLineEdit::returnPressed, this, &frmwatchlist::cmdaddhorse_Click);
-    connect(txtid, &QLineEdit::returnPressed, this, &frmwatchlist::cmdaddhorse_Click);
 
     // A list that cannot be read is shown empty after its message; every change then says the same and
     // leaves the file alone.

@@ -11,6 +11,8 @@
 #include "search/namewalk.h"
 #include "search/searchquery.h"
 
+#include <QSet>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -31,6 +33,7 @@ constexpr int MaxListed = 15000;
 constexpr int AskAbove = 8000;
 
 const QString noneFound = QStringLiteral("No horses under the search criteria were found.");
+const QString nothingListed = QStringLiteral("Nothing found; the list is the one before.");
 
 /** One listed start: its grid row, ready to write, and the facts the statistics count. */
 struct ListedStart {
@@ -100,26 +103,22 @@ std::uint8_t rowColour(const QString& cond, const QString& surf)
 class Reader
 {
 public:
-    explicit Reader(sqlite3_stmt* s)
+    explicit Reader(const Sql::Statement& s)
     {
         for (int i = 0; i < ColumnCount; ++i)
-            m_at[std::size_t(i)] = {s, i};
+            m_at[std::size_t(i)] = {&s, i};
     }
     /** The columns of a start read apart from its race's, placed as SearchQuery::splitColumns() says. */
-    Reader(sqlite3_stmt* start, sqlite3_stmt* race)
+    Reader(const Sql::Statement& start, const Sql::Statement& race)
     {
         const auto split = splitColumns();
         for (std::size_t i = 0; i < split.size(); ++i)
-            m_at[i] = {split[i].race ? race : start, split[i].index};
+            m_at[i] = {split[i].race ? &race : &start, split[i].index};
     }
 
-    int type(int i) const { return sqlite3_column_type(s(i), at(i)); }
+    int type(int i) const { return s(i).columnType(at(i)); }
     bool isNull(int i) const { return type(i) == SQLITE_NULL; }
-    std::string_view view(int i) const
-    {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s(i), at(i)));
-        return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(s(i), at(i)))) : std::string_view();
-    }
+    std::string_view view(int i) const { return s(i).utf8(at(i)); }
     QString text(int i) const
     {
         const std::string_view v = view(i);
@@ -132,9 +131,9 @@ public:
         case SQLITE_NULL:
             return QString();
         case SQLITE_INTEGER:
-            return CellFormat::number(sqlite3_column_int64(s(i), at(i)));
+            return CellFormat::number(s(i).integer(at(i)));
         case SQLITE_FLOAT:
-            return CellFormat::plain(sqlite3_column_double(s(i), at(i)));
+            return CellFormat::plain(s(i).real(at(i)));
         default:
             return text(i);
         }
@@ -144,23 +143,23 @@ public:
     {
         if (type(i) != SQLITE_INTEGER)
             return plain(i);
-        const std::int64_t v = sqlite3_column_int64(s(i), at(i));
+        const std::int64_t v = s(i).integer(at(i));
         return cache.get(v, [v] { return CellFormat::number(v); });
     }
-    double real(int i) const { return sqlite3_column_double(s(i), at(i)); }
+    double real(int i) const { return s(i).real(at(i)); }
     std::int64_t whole(int i) const
     {
         if (type(i) == SQLITE_FLOAT)
-            return std::int64_t(Fmt::roundHalfEven(sqlite3_column_double(s(i), at(i))));
-        return sqlite3_column_int64(s(i), at(i));
+            return std::int64_t(Fmt::roundHalfEven(s(i).real(at(i))));
+        return s(i).integer(at(i));
     }
 
 private:
     struct At {
-        sqlite3_stmt* s = nullptr;
+        const Sql::Statement* s = nullptr;
         int i = 0;
     };
-    sqlite3_stmt* s(int column) const { return m_at[std::size_t(column)].s; }
+    const Sql::Statement& s(int column) const { return *m_at[std::size_t(column)].s; }
     int at(int column) const { return m_at[std::size_t(column)].i; }
     std::array<At, ColumnCount> m_at;
 };
@@ -248,58 +247,38 @@ struct Found {
     QString error;
 };
 
-QString engineError(sqlite3* h, const QString& what)
+QString engineError(Database& db, const QString& what)
 {
-    if (Database::isBusyCode(sqlite3_errcode(h)))
-        return Database::inUseMessage(QString::fromUtf8(sqlite3_db_filename(h, "main")));
-    return what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(h));
+    db.fail(what);
+    return db.error();
 }
 
 bool loadTracks(Database& db, std::vector<QString>& tracks, QString& error)
 {
-    sqlite3* h = db.engine();
-    const EngineStatement s = db.prepare("SELECT num, stcode FROM statecodes");
-    if (!s) {
-        error = engineError(h, QStringLiteral("The track table cannot be read"));
-        return false;
-    }
-    sqlite3_stmt* raw = s.get();
-    Reader r(raw);
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    Sql::Statement s = db.prepare("SELECT num, stcode FROM statecodes");
+    const Reader r(s);
+    while (s.next()) {
         // Track numbers are the two digits of a race key: 0 to 99.
-        const std::int64_t num = sqlite3_column_int64(raw, 0);
+        const std::int64_t num = s.integer(0);
         if (num < 0 || num > 99)
             continue;
         if (tracks.size() <= std::size_t(num))
             tracks.resize(std::size_t(num) + 1);
         tracks[std::size_t(num)] = r.text(1);
     }
-    if (rc != SQLITE_DONE) {
-        error = engineError(h, QStringLiteral("The track table cannot be read"));
+    if (!s || s.failed()) {
+        error = engineError(db, QStringLiteral("The track table cannot be read"));
         return false;
     }
     return true;
 }
 
 /** Binds the statement's parameters: texts, doubles (race keys) and whole numbers. */
-bool bindAll(sqlite3_stmt* raw, const QVariantList& binds)
+bool bindAll(Sql::Statement& s, const QVariantList& binds)
 {
-    for (int i = 0; i < binds.size(); ++i) {
-        const QVariant& v = binds[i];
-        int rc;
-        if (v.typeId() == QMetaType::QString) {
-            const QByteArray text = v.toString().toUtf8();
-            rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        } else if (v.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(raw, i + 1, v.toDouble());
-        } else {
-            rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
-        }
-        if (rc != SQLITE_OK)
-            return false;
-    }
-    return true;
+    for (int i = 0; i < binds.size(); ++i)
+        s.bindValue(i + 1, binds[i]);
+    return s && !s.failed();
 }
 
 /**
@@ -367,22 +346,19 @@ Found runSearch(Database& db, const Statement& st, const Criteria& crit, bool cu
                 ReadContext& ctx)
 {
     Found found;
-    sqlite3* h = db.engine();
-    const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-    if (!s || !bindAll(s.get(), st.binds)) {
-        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+    Sql::Statement s = db.prepare(st.sql);
+    if (!bindAll(s, st.binds)) {
+        found.error = engineError(db, QStringLiteral("The search cannot be run"));
         return found;
     }
-    sqlite3_stmt* raw = s.get();
-    Reader r(raw);
+    const Reader r(s);
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    while (s.next()) {
         ++found.count;
         walk.row(r);
     }
-    if (rc != SQLITE_DONE)
-        found.error = engineError(h, QStringLiteral("The search failed"));
+    if (s.failed())
+        found.error = engineError(db, QStringLiteral("The search failed"));
     return found;
 }
 
@@ -396,39 +372,33 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
 {
     Found found;
     found.count = int(names.starts);
-    sqlite3* h = db.engine();
     NameWalk::Windows windows(db, pattern.column, names.names, {MaxListed, names.starts, crit.lastWeekBound});
-    const EngineStatement race = db.prepare(raceOfStart().toUtf8().constData());
+    Sql::Statement race = db.prepare(raceOfStart());
     if (!windows.ok() || !race) {
-        found.error = engineError(h, QStringLiteral("The search cannot be run"));
+        found.error = engineError(db, QStringLiteral("The search cannot be run"));
         return found;
     }
     Walk walk(crit, currentOwnerOnly, ctx, found);
-    sqlite3_stmt* r = race.get();
     while (walk.walking()) {
-        sqlite3_stmt* w = windows.next();
+        Sql::Statement* w = windows.next();
         if (!w)
             break;
-        const Reader reader(w, r);
-        int rc = SQLITE_DONE;
-        while (walk.walking() && (rc = sqlite3_step(w)) == SQLITE_ROW) {
-            const double racenum = sqlite3_column_double(w, WindowRaceKey);
+        const Reader reader(*w, race);
+        while (walk.walking() && w->next()) {
+            const double racenum = w->real(WindowRaceKey);
             if (walk.passesOver(racenum))
                 continue;
             // A start without its race is not listed, and one whose race is stored twice is listed twice,
             // as in a join.
-            sqlite3_reset(r);
-            sqlite3_bind_double(r, 1, racenum);
-            int raceRc = SQLITE_DONE;
-            while (walk.walking() && (raceRc = sqlite3_step(r)) == SQLITE_ROW)
+            race.reset();
+            race.bind(1, racenum);
+            while (walk.walking() && race.next())
                 walk.row(reader);
-            if (raceRc != SQLITE_ROW && raceRc != SQLITE_DONE) {
-                rc = raceRc;
+            if (race.failed())
                 break;
-            }
         }
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            found.error = engineError(h, QStringLiteral("The search failed"));
+        if (w->failed() || race.failed()) {
+            found.error = engineError(db, QStringLiteral("The search failed"));
             return found;
         }
         // Every start left lies before the first week, which ends a walk that has listed a start.
@@ -441,11 +411,11 @@ Found runIndexedSearch(Database& db, const IndexedPattern& pattern, const NameIn
 /** The names of an indexed pattern, when the database has the index and reading through it pays. */
 std::optional<NameIndex::Candidates> indexedNames(Database& db, const std::optional<IndexedPattern>& pattern)
 {
-    if (!pattern || !NameIndex::present(db.handle()))
+    if (!pattern || !NameIndex::present(db))
         return std::nullopt;
     const auto kind =
         pattern->column == QLatin1String("oname") ? NameIndex::Kind::Owner : NameIndex::Kind::Horse;
-    auto names = NameIndex::candidates(db.handle(), kind, pattern->trigrams, pattern->range.lower,
+    auto names = NameIndex::candidates(db, kind, pattern->trigrams, pattern->range.lower,
                                        pattern->range.upper, pattern->like);
     if (!names ||
         !NameWalk::pays(db, names->names.size(), names->starts, MaxListed, pattern->trigrams.isEmpty()))
@@ -461,8 +431,9 @@ void endEmpty(MainWindowState& f, const QString& message)
     f.MSFlexGrid1.setRedraw(true);
 }
 
-/** Fills the grid with the listed starts, whose texts move into it, and counts them into the statistics. */
-void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& stats)
+/** Fills the grid with the listed starts, whose texts move into it, and counts them into the statistics.
+    Returns how many horses they are. */
+int loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats& stats)
 {
     GridState& g = f.MSFlexGrid1;
     g.setRows(int(listed.size()) + 1);
@@ -478,6 +449,7 @@ void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats&
     g.setColAlign(14, Align::RightCenter);
 
     int row = 0;
+    QSet<QString> horses;
     for (ListedStart& s : listed) {
         ++row;
         for (int c = 0; c < 18; ++c)
@@ -485,9 +457,57 @@ void loadGrid(MainWindowState& f, std::vector<ListedStart>&& listed, HorseStats&
         if (s.colour != Palette::Default)
             g.setRowColour(row, 0, 17, s.colour);
         stats.add(s.facts);
+        horses.insert(g.text(row, 1));
     }
     g.setCurrent(row, 0);
     g.touch();
+    f.listedRows = row;
+    return int(horses.size());
+}
+
+/** The query: every start found, counted, and those to list walked newest first. */
+Found findStarts(MainWindowState& f, const Statement& st, const std::optional<IndexedPattern>& indexed,
+                 const Criteria& crit, ReadContext& ctx)
+{
+    Found found;
+    Database db;
+    if (!db.open(f.databasePath())) {
+        found.error = db.error();
+        return found;
+    }
+    if (loadTracks(db, ctx.tracks, found.error)) {
+        // One read transaction: the names' counts and their starts come from one state of the file, and the
+        // engine does not lock and unlock the file for each start read by its row.
+        const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
+        const auto names = indexedNames(db, indexed);
+        found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
+                      : runSearch(db, st, crit, f.panel.chkowner, ctx);
+    }
+    if (!db.close() && found.error.isEmpty())
+        found.error = db.error();
+    return found;
+}
+
+/** The listed starts in the normal layout, their statistics beside them and the summary below. */
+void showFound(MainWindowState& f, qint16 mode, const QString& subject, Found found, int threshold)
+{
+    Platform& p = f.platform();
+    // The layout changes only for rows to show: a search that lists nothing leaves the window as it was.
+    showNormalLayout(f);
+    HorseStats stats(threshold, p.today());
+    stats.setReferenceOwner(found.refOwner);
+    const int horses = loadGrid(f, std::move(found.listed), stats);
+    f.MSFlexGrid1.setRedraw(true);
+
+    stats.fillWinGrid(f.MSFWGrid);
+    stats.fillSpeedGrid(f.MSFSGrid);
+    f.frainfo = stats.infoCaption(subject);
+    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
+                             : mode == 5 ? SummaryKind::Race
+                                         : SummaryKind::Horse;
+    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    f.setStatusLine(Fmt::count(f.listedRows, QStringLiteral("start")) + QStringLiteral(" of ") +
+                    Fmt::count(horses, QStringLiteral("horse")));
 }
 
 } // namespace
@@ -509,40 +529,17 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     BusyPointer busy(p);
     GridState& grid = f.MSFlexGrid1;
     grid.setRedraw(false);
-    showNormalLayout(f);
     f.setProgress(QStringLiteral("Searching..."));
 
     ReadContext ctx;
-    Found found;
-    {
-        Database db;
-        if (!db.open(f.databasePath())) {
-            endEmpty(f, db.error());
-            return false;
-        }
-        if (!db.engine()) {
-            endEmpty(f, QStringLiteral("The database driver gives no access to the database."));
-            return false;
-        }
-        if (loadTracks(db, ctx.tracks, found.error)) {
-            // One read transaction: the names' counts and their starts come from one state of the file, and
-            // the engine does not lock and unlock the file for each start read by its row.
-            const bool reading = db.begin();
-            const auto names = indexedNames(db, indexed);
-            found = names ? runIndexedSearch(db, *indexed, *names, crit, f.panel.chkowner, ctx)
-                          : runSearch(db, st, crit, f.panel.chkowner, ctx);
-            if (reading)
-                db.rollback();
-        }
-        if (!db.close() && found.error.isEmpty())
-            found.error = db.error();
-    }
+    Found found = findStarts(f, st, indexed, crit, ctx);
     if (!found.error.isEmpty()) {
         endEmpty(f, found.error);
         return false;
     }
     if (found.count == 0) {
         endEmpty(f, noneFound);
+        f.setStatusLine(nothingListed);
         return false;
     }
     if (found.count > AskAbove) {
@@ -554,56 +551,39 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
                 "the maximum number of horses that can be listed is 15,000 in this version.");
         if (p.askYesNo(question) != Platform::Answer::Yes) {
             grid.setRedraw(true);
+            f.setStatusLine(QStringLiteral("Search not run; the list is the one before."));
             return false;
         }
     }
     // A last week before every start found leaves nothing to list.
     if (found.listed.empty()) {
         endEmpty(f, noneFound);
+        f.setStatusLine(nothingListed);
         return false;
     }
-
-    const int threshold = crit.threshold;
-    HorseStats stats(threshold, p.today());
-    stats.setReferenceOwner(found.refOwner);
-    loadGrid(f, std::move(found.listed), stats);
-    grid.setRedraw(true);
-
-    stats.fillWinGrid(f.MSFWGrid);
-    stats.fillSpeedGrid(f.MSFSGrid);
-    f.frainfo = stats.infoCaption(subject);
-    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
-                             : mode == 5 ? SummaryKind::Race
-                                         : SummaryKind::Horse;
-    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    showFound(f, mode, subject, std::move(found), crit.threshold);
     return true;
 }
 
 bool readGridRows(Database& db, const QList<Statement>& statements, std::vector<GridRow>& rows,
                   QString& error)
 {
-    sqlite3* h = db.engine();
-    if (!h) {
-        error = QStringLiteral("The database driver gives no access to the database.");
-        return false;
-    }
     ReadContext ctx;
     if (!loadTracks(db, ctx.tracks, error))
         return false;
     for (const Statement& st : statements) {
-        const EngineStatement s = db.prepare(st.sql.toUtf8().constData());
-        if (!s || !bindAll(s.get(), st.binds)) {
-            error = engineError(h, QStringLiteral("The search cannot be run"));
+        Sql::Statement s = db.prepare(st.sql);
+        if (!bindAll(s, st.binds)) {
+            error = engineError(db, QStringLiteral("The search cannot be run"));
             return false;
         }
-        const Reader r(s.get());
-        int rc;
-        while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+        const Reader r(s);
+        while (s.next()) {
             ListedStart start = readStart(r, ctx);
             rows.push_back({std::move(start.cells), start.colour, start.facts.racenum});
         }
-        if (rc != SQLITE_DONE) {
-            error = engineError(h, QStringLiteral("The search failed"));
+        if (s.failed()) {
+            error = engineError(db, QStringLiteral("The search failed"));
             return false;
         }
     }

@@ -6,8 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace NameWalk
@@ -20,16 +18,16 @@ namespace
     holds a single MIN() or MAX(), which the engine answers from an index without reading the table. */
 std::optional<double> oneNumber(Database& db, const char* sql)
 {
-    const EngineStatement s = db.prepare(sql);
-    if (!s || sqlite3_step(s.get()) != SQLITE_ROW || sqlite3_column_type(s.get(), 0) == SQLITE_NULL)
+    Sql::Statement s = db.prepare(sql);
+    if (!s.next() || s.isNull(0))
         return std::nullopt;
-    return sqlite3_column_double(s.get(), 0);
+    return s.real(0);
 }
 
 } // namespace
 
 Windows::Windows(Database& db, const QString& column, const QVariantList& names, const Limits& limits)
-    : m_statement(db.prepare(SearchQuery::windowOfNames(column).toUtf8().constData()))
+    : m_statement(db.prepare(SearchQuery::windowOfNames(column)))
 {
     const auto first = oneNumber(db, "SELECT MIN(racenum) FROM tblhorsedata");
     const auto last = oneNumber(db, "SELECT MAX(racenum) FROM tblhorsedata");
@@ -53,7 +51,7 @@ Windows::Windows(Database& db, const QString& column, const QVariantList& names,
     m_low = std::min(limits.lastWeekBound.value_or(newest + 1), newest) - m_width;
 }
 
-sqlite3_stmt* Windows::next()
+Sql::Statement* Windows::next()
 {
     if (m_done)
         return nullptr;
@@ -67,12 +65,9 @@ sqlite3_stmt* Windows::next()
         m_low = m_oldest - 1;
         m_done = true;
     }
-    sqlite3_stmt* s = m_statement.get();
-    sqlite3_reset(s);
-    sqlite3_bind_text(s, 1, m_json.constData(), int(m_json.size()), SQLITE_STATIC);
-    sqlite3_bind_double(s, 2, m_low);
-    sqlite3_bind_double(s, 3, m_high);
-    return s;
+    m_statement.reset();
+    m_statement.bindUtf8(1, m_json).bind(2, m_low).bind(3, m_high);
+    return &m_statement;
 }
 
 bool pays(Database& db, qint64 names, qint64 starts, int listed, bool range)

@@ -37,12 +37,12 @@ public:
     bool ok() const { return m_ok; }
     /** The next window's statement (SearchQuery::windowOfNames()), reset and bound, or nullptr once the
         last window has been given. */
-    sqlite3_stmt* next();
+    Sql::Statement* next();
     /** The lowest race key of the window last given. */
     double low() const { return m_low; }
 
 private:
-    EngineStatement m_statement;
+    Sql::Statement m_statement;
     QByteArray m_json;
     bool m_ok = false;
     bool m_done = false;

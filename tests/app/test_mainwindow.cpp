@@ -1,15 +1,21 @@
 #include "app/frmmainfinder.h"
 #include "app/gridview.h"
+#include "app/startpanel.h"
+#include "app/statusprogress.h"
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "output/gridsettings.h"
 #include "search/searchfixture.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,11 +72,10 @@ private slots:
         Install i(false);
         const QString mdb = i.dir.filePath(u"horses.mdb"_s), shown = QDir::toNativeSeparators(mdb);
         QVERIFY(!i.loaded);
-        QCOMPARE(i.p.messages,
-                 QStringList{u"Please restart this program after you have successfully saved or moved the "
-                             "horses.mdb file to the SAME directory in which this program is located.\r\r"
-                             "It was looked for as %1.\rCreate an empty database there now?"_s.arg(shown)});
-        QCOMPARE(i.p.defaultButtons, QList{Platform::Answer::No});
+        QCOMPARE(i.p.messages, QStringList{u"There is no race database (horses.mdb) in the folder %1.\r\r"
+                                           "Create an empty one there now?"_s.arg(
+                                               QDir::toNativeSeparators(QDir::cleanPath(i.dir.path())))});
+        QCOMPARE(i.p.defaultButtons, QList{Platform::Answer::Yes});
         QVERIFY(i.w->state().MSFlexGrid1.text(0, 0).isEmpty()); // nothing after the check ran
         QVERIFY(!QFile::exists(mdb));
         // Answered Yes, the empty database is made and the window opens on it.
@@ -79,7 +84,8 @@ private slots:
         QVERIFY(w.Form_Load());
         w.cmdabout->trigger();
         const QString about = i.p.messages.last();
-        QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rDatabase: %1\rSize: "_s.arg(shown)) &&
+        QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rFolder in use: %1\rDatabase: %2\rSize: "_s.arg(
+                     QDir::toNativeSeparators(i.dir.path()), shown)) &&
                      about.endsWith(u"\rStored weeks: 0\rStarts: 0"_s),
                  qPrintable(about));
 
@@ -87,6 +93,63 @@ private slots:
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
         for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
             QVERIFY(!b->isEnabled() && b->isVisible());
+    }
+
+    void dataFolderChoice()
+    {
+        QTemporaryDir program, data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const QString player = data.filePath(u"turftrawler"_s);
+        DataFolder f = chooseDataFolder({}, program.path());
+        QVERIFY(f.path == player && f.kind == DataFolder::Kind::PlayerData && !QFileInfo::exists(player));
+        // The player's own folder is made, with its database, by the first start, without a question.
+        HeadlessPlatform p;
+        auto w = std::make_unique<frmmainfinder>(p, f.path, breedingPathFor(f.path));
+        QVERIFY(w->Form_Load(MissingDatabase::Create) && p.messages.isEmpty());
+        QVERIFY(QFileInfo::exists(player + u"/horses.mdb"_s));
+        w->close();
+        QVERIFY(QFileInfo::exists(player + u"/TurfTrawlerWindow.ini"_s)); // its settings go there too
+
+        // A program directory that holds horses.mdb (a build tree, a portable copy) is used as it is.
+        QVERIFY(Database().create(program.filePath(u"horses.mdb"_s)));
+        f = chooseDataFolder({}, program.path());
+        QVERIFY(f.path == program.path() && f.kind == DataFolder::Kind::ProgramDir);
+        // --dir wins over both, relative or not.
+        f = chooseDataFolder(u"."_s, program.path());
+        QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
+
+        // The folder's own breeding file, when it has one; else the usual one.
+        QCOMPARE(breedingPathFor(program.path()), defaultBreedingPath());
+        QVERIFY(writeFile(program.filePath(u"breeding.txt"_s), {}));
+        QCOMPARE(breedingPathFor(program.path()), program.filePath(u"breeding.txt"_s));
+    }
+
+    void startPanelOffersSampleData()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        Install i;
+        StartPanel* panel = i.w->startPanel;
+        QVERIFY(panel->isVisible() && panel->geometry() == i.w->MSFlexGrid1->rect());
+        panel->sampleWeeks = 2;
+        QTest::mouseClick(panel->cmdsample, Qt::LeftButton);
+        const QString sample = data.filePath(u"turftrawler/sample"_s);
+        const QStringList started{QCoreApplication::applicationFilePath(), u"--dir"_s, sample};
+        QCOMPARE(i.p.startedPrograms, QList<QStringList>{started});
+        QCOMPARE(
+            queryRows(sample + u"/horses.mdb"_s, u"SELECT DISTINCT CAST(racenum AS INT) FROM tblraces"_s),
+            L("699|700"));
+        QVERIFY(readFile(sample + u"/breeding.txt"_s).size() > 1000);
+        QCOMPARE(queryRows(i.dir.filePath(u"horses.mdb"_s), u"SELECT COUNT(*) FROM tblraces"_s), L("0"));
+        // Made once: the next click opens the same sample again.
+        const QDateTime made = QFileInfo(sample + u"/horses.mdb"_s).lastModified();
+        panel->cmdsample->click();
+        QCOMPARE(i.p.startedPrograms, (QList<QStringList>{started, started}));
+        QCOMPARE(QFileInfo(sample + u"/horses.mdb"_s).lastModified(), made);
+        QVERIFY(panel->isVisible() && i.p.messages.isEmpty());
+        // Once a week is imported the grid takes the panel's place.
+        i.w->importDropped({QStringLiteral(TURF_TEST_DATA "/import/generated/raceout578.txt")});
+        QVERIFY(!panel->isVisible());
     }
 
     void popupLayoutCommands()
@@ -103,11 +166,17 @@ private slots:
         w.state().MSFlexGrid1.setBackColor(0x0000ff);
         w.refresh();
         QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), QColor(255, 0, 0));
-        // A column dragged by the user is kept in twips, and undone by Reset Columns.
-        w.MSFlexGrid1->setColumnWidth(0, w.MSFlexGrid1->logicalDpiX() / 2);
-        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 720);
+        // The columns share the grid's width out by their widths; one dragged keeps its twips at that share,
+        // and Reset Columns brings the standard widths back.
+        GridView* v = w.MSFlexGrid1;
+        int shown = 0;
+        for (int c = 0; c < 18; ++c)
+            shown += v->columnWidth(c);
+        QVERIFY(shown <= v->viewport()->width() && shown > v->viewport()->width() - 18);
+        v->setColumnWidth(0, v->columnWidth(0) * 2);
+        QVERIFY(std::abs(w.state().MSFlexGrid1.colWidth(0) - 2900) < 40);
         w.msfgridreset->trigger();
-        QCOMPARE(w.MSFlexGrid1->columnWidth(0), w.MSFlexGrid1->twipsToPixels(1450));
+        QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 1450);
         QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
     }
 
@@ -139,6 +208,66 @@ private slots:
         QVERIFY(!v->hasFocus());
     }
 
+    void listReadableSortedAndSaid()
+    {
+        SearchFixture fx;
+        for (int i = 0; i < 3; ++i)
+            fx.add({.hname = u"Horse %1"_s.arg(i),
+                    .hid = 5027710 + i,
+                    .week = 600 + i,
+                    .sp = 70.0 + i,
+                    .oname = u"Brown, Hall & Hall"_s,
+                    .restr = u"Handicap"_s});
+        HeadlessPlatform p;
+        frmmainfinder w(p, fx.path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        QCOMPARE(QFontInfo(w.MSFlexGrid1->font()).family(), u"Liberation Sans Narrow"_s);
+        // The grid's model keeps the rules of the model classes through searches, sorts and reloads.
+        QAbstractItemModelTester tester(w.MSFlexGrid1->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto search = [](frmmainfinder& in) {
+            in.optowner->click();
+            in.txthorse->setText(u"Brown, Hall & Hall"_s);
+            in.cmdgethorse->click();
+        };
+        // Before there is a settings file, columns too narrow for the list's texts widen to them.
+        search(w);
+        const GridState& g = w.state().MSFlexGrid1;
+        QVERIFY(g.colWidth(1) > 500 && g.colWidth(5) > 350 && g.colWidth(15) > 750 && g.colWidth(0) == 1450);
+        QVERIFY(readFile(w.state().settingsPath()).contains(" " + QByteArray::number(g.colWidth(15)) + " "));
+        QCOMPARE(w.statusProgress()->textLabel()->text(), u"3 starts of 3 horses"_s);
+
+        // A double click on a heading sorts by its column; the heading shows the arrow until a new list.
+        QHeaderView* h = w.MSFlexGrid1->horizontalHeader();
+        QTest::mouseDClick(h->viewport(), Qt::LeftButton, {},
+                           QPoint(h->sectionViewportPosition(8) + h->sectionSize(8) / 2, 5));
+        QCOMPARE(cells(g, 1, 3, 8, 8), L("70.0|71.0|72.0"));
+        QVERIFY(h->isSortIndicatorShown() && h->sortIndicatorSection() == 8);
+        QCOMPARE(w.state().statusline, u"Sorted by Sp, ascending"_s);
+        search(w);
+        QVERIFY(!h->isSortIndicatorShown());
+        // An empty settings file asks for the standard widths, and they stay the player's.
+        writeFile(w.state().settingsPath(), {});
+        frmmainfinder next(p, fx.path(), QString());
+        QVERIFY(next.Form_Load());
+        search(next);
+        QCOMPARE(next.state().MSFlexGrid1.colWidth(15), 750);
+
+        // The controls without a caption say what they are for; each menu's entries have keys of their own.
+        for (QWidget* c : std::initializer_list<QWidget*>{w.chkname, w.chkid, w.txtinjury})
+            QVERIFY(!c->toolTip().isEmpty());
+        for (QMenu* menu : {w.filemenu, w.Utilitiesmenu, w.helpmenu}) {
+            QSet<QString> keys;
+            for (QAction* a : menu->actions()) {
+                const qsizetype at = a->text().indexOf(u'&') + 1;
+                const QString key = a->text().mid(at, 1).toLower();
+                QVERIFY(a->isSeparator() || (at > 0 && !keys.contains(key)));
+                keys.insert(key);
+            }
+        }
+    }
+
     void windowKeepsItsSize()
     {
         SearchFixture fx;
@@ -155,6 +284,7 @@ private slots:
         QApplication::processEvents();
         const QSize least = w.size();
         const QRect grid = w.MSFlexGrid1->geometry();
+        QVERIFY(w.MSFlexGrid1->viewport()->height() >= 6 * w.MSFlexGrid1->rowHeightPixels());
         w.optowner->click();
         w.txthorse->setText(u"Owner 1 With A Long Name"_s);
         w.cmdgethorse->click();

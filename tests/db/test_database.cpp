@@ -1,12 +1,14 @@
 // The database and its care: opening, closing, week removal, compaction, copies, the track table, and the
 // windows and commands that reach them.
 #include "app/frmmainfinder.h"
+#include "app/gridview.h"
 #include "core/startup.h"
 #include "db/dbcare.h"
 #include "db/frmedittracks.h"
 #include "db/frmremovedata.h"
 #include "db/maintenance.h"
 #include "db/racekey.h"
+#include "db/undolog.h"
 #include "import/importdriver.h"
 #include "import/importfixture.h"
 #include "openhandles.h"
@@ -18,10 +20,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 /** Weeks 610, 611 and 612 imported, 3 races of 4 starts each. */
@@ -39,6 +48,21 @@ struct Weeks : ImportFixture {
 };
 
 static const QString All = u"3/12 3/12 3/12"_s;
+
+/** Every race and start of the week, every column, in stored order. */
+static QStringList weekRows(const ImportFixture& fx, int week)
+{
+    const QString band = u"WHERE racenum > %1 AND racenum < %1 + 1 ORDER BY racenum, rowid"_s.arg(week);
+    return fx.rows(u"SELECT * FROM tblraces "_s + band) + fx.rows(u"SELECT * FROM tblhorsedata "_s + band);
+}
+
+/** True when the name index counts each name's starts as a fresh count does. */
+static bool nameCountsHold(const ImportFixture& fx)
+{
+    return fx.rows(u"SELECT kind, name, starts FROM tblnames ORDER BY 1, 2"_s) ==
+           fx.rows(u"SELECT 0, hname, COUNT(*) FROM tblhorsedata GROUP BY hname UNION ALL SELECT 1, oname, "
+                   u"COUNT(*) FROM tblhorsedata GROUP BY oname ORDER BY 1, 2"_s);
+}
 
 static void clickItem(QListWidget* list, const QString& text)
 {
@@ -61,7 +85,7 @@ private slots:
         QVERIFY(!db.create(path));
         QVERIFY(db.error().contains("already exists"_L1));
         QVERIFY(db.open(path));
-        QSqlQuery(db.handle()).exec(u"DROP TABLE statecodes"_s);
+        QVERIFY(db.sql().exec("DROP TABLE statecodes"));
         db.close();
         QVERIFY(!db.open(path));
         QVERIFY(db.error().contains("statecodes"_L1));
@@ -112,9 +136,9 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("horses.mdb"));
         Database db;
         QVERIFY(db.create(path));
-        const EngineStatement kept = db.prepare("SELECT racenum FROM tblraces");
-        QSqlQuery q(db.handle());
-        QVERIFY(kept && q.exec(QStringLiteral("SELECT num FROM statecodes")));
+        const Sql::Statement kept = db.prepare("SELECT racenum FROM tblraces");
+        Sql::Statement stepped = db.prepare("SELECT num FROM statecodes");
+        QVERIFY(kept && !stepped.next() && !stepped.failed());
         QVERIFY2(db.close(), qPrintable(db.error()));
         QVERIFY(!kept);
         QCOMPARE(openHandles(path), 0);
@@ -122,7 +146,7 @@ private slots:
         // A statement prepared behind the database's back keeps the file open, and the close says so.
         Database other;
         QVERIFY(other.open(path));
-        sqlite3* h = other.engine();
+        sqlite3* h = other.sql().handle();
         sqlite3_stmt* stray = nullptr;
         QCOMPARE(sqlite3_prepare_v2(h, "SELECT 1", -1, &stray, nullptr), SQLITE_OK);
         QVERIFY(!other.close());
@@ -146,29 +170,64 @@ private slots:
         QVERIFY(!db.hasRace(RaceKey::make(611, 99, 99)).value());
     }
 
-    void removalTakesOnlyTheSelectedBandAndKeepsACopy()
+    void removalNamesItsWeeksAndUndoBringsThemBack()
     {
         Weeks fx;
         QCOMPARE(weeklist(fx.f).value(), (QStringList{u"Week 612"_s, u"Week 611"_s, u"Week 610"_s}));
-        // A partial copy left by a crash as a second name of the database is not written into.
-        QCOMPARE(::link(qPrintable(fx.f.databasePath()),
-                        qPrintable(DbCare::safetyCopyPath(fx.f.programPath()) + u".part"_s)),
-                 0);
+        const QStringList before = weekRows(fx, 611);
+        // No, the default, deletes nothing.
+        fx.p.pressEnter = true;
+        QCOMPARE(removeweeks(fx.f, {u"Week 612"_s, u"Week 611"_s}), RemoveOutcome::Declined);
+        QCOMPARE(fx.p.messages.last(), u"Are you sure you wish to remove the selected week(s)?\r"
+                                       u"Week 612 (12 starts), week 611 (12 starts)"_s);
+        QCOMPARE(fx.f.lblprogress, QString());
         fx.p.answers = {Platform::Answer::Yes};
+        fx.p.labelTexts.clear();
         QCOMPARE(removeweeks(fx.f, {u"Week 611"_s}), RemoveOutcome::Removed);
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
         QCOMPARE(fx.p.labelTexts.first(), u"lblprogress: Please wait.\r\rRemoving Data."_s);
-        QCOMPARE(fx.f.lblprogress, QString());
-        // The automatic copy is the database as it was before.
-        Database copy;
-        QVERIFY(copy.open(DbCare::safetyCopyPath(fx.f.programPath())));
-        QCOMPARE(copy.weeks().value(), (QList<int>{612, 611, 610}));
+        QCOMPARE(fx.f.statusline, u"Removed week 611 (12 starts). Edit > Undo puts it back."_s);
+        QCOMPARE(undoCaption(fx.f).value(), u"Undo Remove Week 611"_s);
 
-        // No deletes nothing and clears the label.
-        fx.p.answers = {Platform::Answer::No};
-        QCOMPARE(removeweeks(fx.f, {u"Week 612"_s}), RemoveOutcome::Declined);
-        QCOMPARE(fx.stored({610, 612}), u"3/12 3/12"_s);
-        QCOMPARE(fx.f.lblprogress, QString());
+        // Compaction keeps the undo record, and a week imported since stays after the undo.
+        QVERIFY(cmdcompact_Click(fx.f, false));
+        importFiles(fx.f, {fx.writeWeek(u"r613.txt"_s, 613, 1, 2, u"L"_s)});
+        QVERIFY(cmdundo_Click(fx.f));
+        QCOMPARE(fx.f.statusline, u"Restored week 611 (12 starts)."_s);
+        QCOMPARE(weekRows(fx, 611), before);
+        QCOMPARE(fx.stored({610, 611, 612, 613}), u"3/12 3/12 3/12 1/2"_s);
+        QVERIFY(nameCountsHold(fx));
+        QVERIFY(!cmdundo_Click(fx.f));
+        QCOMPARE(fx.p.messages.last(), u"There is nothing to undo."_s);
+        QVERIFY(!undoCaption(fx.f));
+    }
+
+    void undoIsRefusedWhenTheWeekChangedAndKeepsTheNewestFive()
+    {
+        Weeks fx;
+        QCOMPARE(removeweeks(fx.f, {u"Week 611"_s}, false), RemoveOutcome::Removed);
+        importFiles(fx.f, {fx.writeWeek(u"again.txt"_s, 611, 1, 1, u"A"_s)});
+        QVERIFY(!cmdundo_Click(fx.f));
+        QCOMPARE(fx.p.messages.last(),
+                 u"Week 611 cannot be restored: it has been imported again since it was "
+                 u"removed. Nothing was changed."_s);
+        QCOMPARE(fx.stored({611}), u"1/1"_s);
+
+        QStringList files;
+        for (int w = 600; w < 606; ++w)
+            files << fx.writeWeek(u"r%1.txt"_s.arg(w), w, 1, w - 599, u"W"_s);
+        importFiles(fx.f, files);
+        for (int w = 600; w < 606; ++w)
+            removeweeks(fx.f, {u"Week %1"_s.arg(w)}, false);
+        const QList<QByteArray> kept = runCli(fx.path(), {u"undo"_s, u"--list"_s}, 0).split('\n');
+        QCOMPARE(kept.size(), UndoLog::Kept + 1);
+        QVERIFY2(QRegularExpression(u"^1\tRemove week 605\t6 starts\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"_s)
+                     .match(QString::fromUtf8(kept[0]))
+                     .hasMatch(),
+                 kept[0].constData());
+        QVERIFY(kept[4].startsWith("5\tRemove week 601\t2 starts"));
+        QCOMPARE(runCli(fx.path(), {u"undo"_s}, 0), "Restored week 605 (6 starts).\n");
+        QCOMPARE(fx.stored({605}), u"1/6"_s);
     }
 
     void removalFailingHalfWayRemovesNothing()
@@ -177,49 +236,112 @@ private slots:
         {
             Database db;
             QVERIFY(db.open(fx.db()));
-            QVERIFY(QSqlQuery(db.handle())
-                        .exec(u"CREATE TRIGGER broken BEFORE DELETE ON tblraces WHEN "
-                              u"old.racenum < 611 BEGIN SELECT RAISE(ABORT, 'disk gone'); END"_s));
+            QVERIFY(
+                db.sql().exec("CREATE TRIGGER broken BEFORE DELETE ON tblraces WHEN old.racenum < 611 BEGIN "
+                              "SELECT RAISE(ABORT, 'disk gone'); END"));
         }
         QCOMPARE(removeweeks(fx.f, {u"Week 612"_s, u"Week 610"_s}, false), RemoveOutcome::Failed);
         QCOMPARE(fx.stored({610, 611, 612}), All);
         QVERIFY(fx.p.messages.last().startsWith(u"No week was removed."_s));
+        QVERIFY(!undoCaption(fx.f)); // no record of a change that did not happen
     }
 
-    void compactionReplacesTheFileOnlyWhenTheCopyIsSound_data()
+    void compactionInPlaceKeepsTheFileItsLinksAndItsUndo()
     {
-        QTest::addColumn<int>("failAt");
-        QTest::newRow("succeeds") << -1;
-        QTest::newRow("copy fails") << int(DbCare::CompactStep::Copied);
-        QTest::newRow("check fails") << int(DbCare::CompactStep::Checked);
-        QTest::newRow("file being read") << -2;
-    }
-    void compactionReplacesTheFileOnlyWhenTheCopyIsSound()
-    {
-        QFETCH(int, failAt);
         Weeks fx;
-        fx.write(u"horsestemp.mdb"_s, "left over by a crash");
-        const QByteArray before = fx.bytes(u"horses.mdb"_s);
-        Database reader;
-        std::optional<QSqlQuery> search;
-        if (failAt == -2) {
-            QVERIFY(reader.open(fx.db()));
-            search.emplace(reader.handle());
-            QVERIFY(search->exec(u"SELECT * FROM tblhorsedata"_s) && search->next());
+        // The database lives elsewhere behind a link, with a mode of its own; a link planted under the
+        // name older versions compacted through points at a file that must never appear.
+        QTemporaryDir elsewhere;
+        const QString real = elsewhere.filePath(u"real.mdb"_s), planted = elsewhere.filePath(u"planted"_s);
+        QVERIFY(QFile::rename(fx.db(), real) && QFile::link(real, fx.db()));
+        QVERIFY(QFile::link(planted, fx.dir.filePath(u"horsestemp.mdb"_s)));
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        removeweeks(fx.f, {u"Week 611"_s}, false);
+
+        // The window asks before forgetting the undo records, No being the default.
+        fx.p.pressEnter = true;
+        QVERIFY(cmdcompact_Click(fx.f));
+        QVERIFY2(fx.p.messages.last().startsWith(u"The undo records of the last change hold 12 starts ("_s),
+                 qPrintable(fx.p.messages.last()));
+        QCOMPARE(fx.p.defaultButtons.last(), Platform::Answer::No);
+        QVERIFY(
+            QRegularExpression(u"^Compacted: [\\d.]+ MB -> [\\d.]+ MB$"_s).match(fx.f.statusline).hasMatch());
+        QCOMPARE(QFileInfo(fx.db()).symLinkTarget(), real);
+        struct stat st {
+        };
+        QVERIFY(::stat(qPrintable(real), &st) == 0 && (st.st_mode & 07777) == 0640);
+        QVERIFY(!QFileInfo(fx.dir.filePath(u"horsestemp.mdb"_s)).isSymLink() && !QFile::exists(planted));
+        QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
+        QVERIFY(undoCaption(fx.f));
+        fx.p.answers = {Platform::Answer::Yes};
+        QVERIFY(cmdcompact_Click(fx.f));
+        QVERIFY(!undoCaption(fx.f));
+        QCOMPARE(fx.rows(u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
+    }
+
+    void compactionBesideAnotherWriterLosesNothing()
+    {
+        // A compaction and an import or a removal in two processes, started at several offsets: each either
+        // ends done with its change in place, or refused with the in-use message and nothing changed.
+        ImportFixture fx;
+        QStringList weeks;
+        for (int w = 600; w < 610; ++w)
+            weeks << fx.writeWeek(u"r%1.txt"_s.arg(w), w, 60, 12, u"H%1"_s.arg(w));
+        importFiles(fx.f, weeks);
+        const QString extra = fx.writeWeek(u"raceout630.txt"_s, 630, 5, 5, u"N"_s);
+        for (int round = 0; round < 8; ++round) {
+            const bool importing = round % 2 == 0;
+            QProcess compact, other;
+            compact.start(QStringLiteral(TURF_CLI), {u"--dir"_s, fx.path(), u"compact"_s});
+            QTest::qWait(round * 6);
+            other.start(QStringLiteral(TURF_CLI),
+                        importing ? QStringList{u"--dir"_s, fx.path(), u"import"_s, extra}
+                                  : QStringList{u"--dir"_s, fx.path(), u"remove-weeks"_s, u"600"_s});
+            for (QProcess* p : {&compact, &other})
+                QVERIFY(p->state() == QProcess::NotRunning || p->waitForFinished(30000));
+            for (QProcess* p : {&compact, &other})
+                QVERIFY2(p->exitCode() == 0 ||
+                             p->readAllStandardError().contains("in use by another program"),
+                         qPrintable(u"round %1"_s.arg(round)));
+            const QString stored = fx.stored({importing ? 630 : 600});
+            if (other.exitCode() == 0)
+                QCOMPARE(stored, importing ? u"5/25"_s : u"0/0"_s);
+            else
+                QCOMPARE(stored, importing ? u"0/0"_s : u"60/720"_s);
+            // Back to where the round began.
+            if (importing && other.exitCode() == 0)
+                runCli(fx.path(), {u"remove-weeks"_s, u"630"_s}, 0);
+            if (!importing && other.exitCode() == 0)
+                runCli(fx.path(), {u"undo"_s}, 0);
         }
-        QString error;
-        const bool ok =
-            DbCare::compact(fx.f.programPath(), error,
-                            failAt < 0 ? std::nullopt : std::optional(DbCare::CompactStep(failAt)));
-        search.reset();
-        QCOMPARE(ok, failAt == -1);
-        QCOMPARE(error.isEmpty(), ok);
-        QVERIFY(!QFile::exists(fx.dir.filePath(u"horsestemp.mdb"_s)));
-        QCOMPARE(fx.stored({610, 611, 612}), All);
-        if (!ok)
-            QCOMPARE(fx.bytes(u"horses.mdb"_s), before);
-        else
-            QCOMPARE(fx.bytes(u"horses-before-last-change.mdb"_s), before);
+        QCOMPARE(fx.rows(u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
+    }
+
+    void killedRemovalOrUndoLeavesTheChangeWithItsRecordOrNeither()
+    {
+        ImportFixture fx;
+        importFiles(fx.f, {fx.writeWeek(u"r600.txt"_s, 600, 99, 40, u"H"_s)});
+        const QStringList before = weekRows(fx, 600);
+        runCli(fx.path(), {u"remove-weeks"_s, u"600"_s}, 0);
+        runCli(fx.path(), {u"undo"_s}, 0);
+        QRandomGenerator random(7);
+        for (int round = 0; round < 16; ++round) {
+            const bool removing = fx.stored({600}) != u"0/0"_s;
+            QProcess p;
+            p.start(QStringLiteral(TURF_CLI),
+                    removing ? QStringList{u"--dir"_s, fx.path(), u"remove-weeks"_s, u"600"_s}
+                             : QStringList{u"--dir"_s, fx.path(), u"undo"_s});
+            QVERIFY(p.waitForStarted());
+            QTest::qWait(int(random.bounded(5, 120)));
+            if (const qint64 pid = p.processId(); pid > 0) // 0 once it has ended: never the process group
+                ::kill(pid_t(pid), SIGKILL);
+            p.waitForFinished();
+            // Opening rolls back what a killed write left half done.
+            const bool present = fx.stored({600}) != u"0/0"_s;
+            const QStringList kept = fx.rows(u"SELECT COUNT(*) FROM tblundo_changes"_s);
+            QCOMPARE(present ? weekRows(fx, 600) : QStringList(), present ? before : QStringList());
+            QCOMPARE(kept.value(0, u"0"_s), present ? u"0"_s : u"1"_s);
+        }
     }
 
     void backupHoldsEveryRow()
@@ -227,7 +349,7 @@ private slots:
         Weeks fx;
         QVERIFY(backupdatabaseTo(fx.f, fx.dir.filePath(u"backup.mdb"_s)));
         QVERIFY(fx.p.labelTexts.contains(u"lblprogress: Backing Up Database ...\r\r100% copied."_s));
-        QCOMPARE(fx.f.lblprogress, u"Database backed up to backup.mdb."_s);
+        QCOMPARE(fx.f.lblprogress + fx.f.statusline, u"Database backed up to backup.mdb."_s);
         QVERIFY(QFile::remove(fx.db()) && QFile::rename(fx.dir.filePath(u"backup.mdb"_s), fx.db()));
         QCOMPARE(fx.stored({610, 611, 612}), All);
         QVERIFY(!backupdatabaseTo(fx.f, fx.db())); // the database itself is never the target
@@ -287,7 +409,12 @@ private slots:
         QCOMPARE(cli("remove-weeks|99999999999", 2),
                  "turftrawler-cli remove-weeks: 99999999999 is not a week number\n");
         QVERIFY(cli("remove-weeks|611", 0).endsWith("Removed: Week 611\n"));
+        // Plain compact keeps what undo needs; --forget-undo forgets it, and undo then has nothing to do.
         QVERIFY(cli("compact", 0).startsWith("Compacting Database ...\n\nThis may take several minutes.\n"));
+        QVERIFY(cli("undo|--list", 0).startsWith("1\tRemove week 611\t12 starts\t"));
+        cli("compact|--forget-undo", 0);
+        QCOMPARE(cli("undo", 1), "There is nothing to undo.\n");
+        QCOMPARE(cli("undo|--list", 0), "");
         QVERIFY(runCli(fx.path(), L("backup") << fx.dir.filePath(u"b.mdb"_s), 0)
                     .endsWith("Database backed up to b.mdb.\n"));
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
@@ -300,7 +427,7 @@ private slots:
 
         // A file that is no database: every command says so and fails.
         fx.write(u"horses.mdb"_s, "not a database");
-        for (const char* args : {"tracks", "remove-weeks|612", "compact", "backup|c.mdb"})
+        for (const char* args : {"tracks", "remove-weeks|612", "compact", "backup|c.mdb", "undo"})
             QVERIFY2(cli(args, 1).contains("not a Turf Trawler database"), args);
     }
 
@@ -322,20 +449,52 @@ private slots:
         w.cmdremoverace->trigger();
         auto* dialog = w.findChild<frmremovedata*>();
         QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!dialog->cmdremove->isEnabled());
+        // The keys move the current entry without selecting it; Space selects it, and the tick and the line
+        // below the list say so whatever entry has the focus.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->lstweeks->setFocus();
+        QTest::keyClick(dialog->lstweeks, Qt::Key_End);
+        QTest::keyClick(dialog->lstweeks, Qt::Key_Space);
+        QTest::keyClick(dialog->lstweeks, Qt::Key_Home);
+        QCOMPARE(dialog->lblselected->text(), u"Selected: Week 610"_s);
+        QCOMPARE(dialog->lstweeks->item(2)->checkState(), Qt::Checked);
+        QCOMPARE(dialog->lstweeks->item(0)->checkState(), Qt::Unchecked);
+        // The question names the week and is answered by its default button: nothing is removed.
+        fx.p.pressEnter = true;
+        QTest::mouseClick(dialog->cmdremove, Qt::LeftButton);
+        QVERIFY(fx.p.messages.last().endsWith(u"\rWeek 610 (6 starts)"_s));
+        QCOMPARE(fx.stored({610, 611, 612}), u"2/6 2/6 2/6"_s);
+        QTRY_VERIFY(!w.findChild<frmremovedata*>());
+
         // A second click on an entry clears it again; the others stay selected.
+        w.cmdremoverace->trigger();
+        dialog = w.findChild<frmremovedata*>();
         for (const QString& week : {u"Week 610"_s, u"Week 611"_s, u"Week 612"_s, u"Week 612"_s})
             clickItem(dialog->lstweeks, week);
-        QCOMPARE(dialog->lstweeks->selectedItems().size(), 2);
+        QCOMPARE(dialog->lblselected->text(), u"Selected: Week 611, Week 610"_s);
         fx.p.answers = {Platform::Answer::Yes};
         QTest::mouseClick(dialog->cmdremove, Qt::LeftButton);
         QCOMPARE(fx.stored({610, 611, 612}), u"0/0 0/0 2/6"_s);
         QCOMPARE(w.lblprogress->text(), QString());
         QTRY_VERIFY(!w.findChild<frmremovedata*>());
 
-        w.cmdremoverace->trigger();
-        QTest::mouseClick(w.findChild<frmremovedata*>()->cmdcancel, Qt::LeftButton);
-        QTRY_VERIFY(!w.findChild<frmremovedata*>());
-        QCOMPARE(fx.stored({612}), u"2/6"_s);
+        // Edit > Undo names the change and puts both weeks back.
+        w.editmenu->popup(w.mapToGlobal(QPoint()));
+        QCOMPARE(w.cmdundo->text(), u"Undo Remove Weeks 611, 610"_s);
+        w.editmenu->close();
+        // Ctrl+Z in a text box is the box's own undo; elsewhere it is Edit > Undo.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.txthorse->setFocus();
+        QTest::keyClick(w.txthorse, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fx.stored({610, 611}), u"0/0 0/0"_s);
+        w.MSFlexGrid1->setFocus();
+        QTest::keyClick(w.MSFlexGrid1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fx.stored({610, 611, 612}), u"2/6 2/6 2/6"_s);
+        QCOMPARE(w.cmdundo->text(), u"Can't Undo"_s);
+        QVERIFY(!w.cmdundo->isEnabled());
     }
 
     void compactAndBackUpFromTheMenu()
@@ -345,11 +504,12 @@ private slots:
         QVERIFY(w.Form_Load());
         importFiles(w.state(), {fx.writeWeek(u"r.txt"_s, 612, 2, 3, u"H"_s)});
         w.cmdcompact->trigger();
-        QCOMPARE(fx.p.labelTexts.last(), u"lblprogress: "_s);
+        QCOMPARE(w.state().lblprogress, QString());
+        QVERIFY(w.state().statusline.startsWith(u"Compacted: "_s));
         QCOMPARE(fx.p.busyDepth, 0);
         fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
         w.cmdbackup->trigger();
-        QCOMPARE(w.lblprogress->text(), u"Database backed up to saved.mdb."_s);
+        QCOMPARE(w.lblprogress->text() + w.state().statusline, u"Database backed up to saved.mdb."_s);
         QVERIFY(fx.p.messages.isEmpty());
     }
 
@@ -365,15 +525,19 @@ private slots:
 
         QTest::keyClicks(t->txttracknum, u"7"_s);
         QTest::keyClicks(t->txttrackcode, u"ABC"_s);
-        QTest::mouseClick(t->cmdaddtrack, Qt::LeftButton);
+        QTest::keyClick(t->txttrackcode, Qt::Key_Return); // the window's main button
         QCOMPARE(t->lsttracks->item(0)->text(), u"07: ABC"_s);
         QCOMPARE(t->txttracknum->text() + t->txttrackcode->text(), QString());
+        QCOMPARE(w.state().statusline, u"Track 07: ABC added."_s);
 
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(fx.p.messages, QStringList{u"Please select a track to delete."_s});
         clickItem(t->lsttracks, u"07: ABC"_s);
         QTest::mouseClick(t->cmddeletetrack, Qt::LeftButton);
         QCOMPARE(t->lsttracks->count(), 0);
+        QCOMPARE(w.state().statusline, u"Track 07: ABC deleted."_s);
+        QTest::keyClick(t->lsttracks, Qt::Key_Escape);
+        QTRY_VERIFY(!w.findChild<frmedittracks*>());
     }
 };
 

@@ -1,7 +1,8 @@
 // The import through the core, from the main window (menu and dropped files), and turftrawler-cli import.
 #include "app/frmmainfinder.h"
 #include "app/statusprogress.h"
-#include "db/dbcare.h"
+#include "db/maintenance.h"
+#include "db/undolog.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "import/ziparchive.h"
@@ -13,6 +14,9 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
@@ -78,8 +82,9 @@ private slots:
     {
         const ImportResult r = import({fx->writeWeek(u"w612.txt"_s, 612, 3, 2, u"Blue"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
-        QCOMPARE(fx->p.labelTexts, (QStringList{Progress, u"lblprogress: 612.0102"_s,
-                                                u"lblprogress: 612.0103"_s, u"lblprogress: "_s}));
+        QCOMPARE(fx->p.labelTexts,
+                 (QStringList{Progress, u"lblprogress: 612.0102"_s, u"lblprogress: 612.0103"_s,
+                              u"lblprogress: "_s, u"statusline: 1 week imported: 612"_s}));
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->stored({612}), u"3/6"_s);
         QCOMPARE(fx->rows(u"SELECT hname, fin FROM tblhorsedata WHERE racenum = 612.0103 ORDER BY fin"_s),
@@ -117,10 +122,46 @@ private slots:
                 u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613 ORDER BY 1"_s),
             (QStringList{u"New 0"_s, u"New 1"_s}));
         QCOMPARE(fx->stored({611, 612, 613, 614}), u"2/6 1/2 2/6 1/1"_s);
-        // The automatic copy holds the database as it was before the replacement.
-        Database copy;
-        QVERIFY(copy.open(DbCare::safetyCopyPath(fx->f.programPath())));
-        QCOMPARE(copy.weeks().value(), (QList<int>{614, 613, 612, 611}));
+        // Undo gives the week back as it was before the replacement, after a compaction and a later import;
+        // the new weeks stay.
+        QVERIFY(cmdcompact_Click(fx->f, false));
+        import({fx->writeWeek(u"615.txt"_s, 615, 1, 1, u"N"_s)});
+        QCOMPARE(undoCaption(fx->f).value(), u"Undo Replace Week 612"_s);
+        QVERIFY(cmdundo_Click(fx->f));
+        QCOMPARE(fx->f.statusline, u"Restored week 612 as it was before the replacement (9 starts)."_s);
+        QCOMPARE(fx->stored({611, 612, 613, 614, 615}), u"2/6 3/9 2/6 1/1 1/1"_s);
+        QCOMPARE(fx->rows(u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613"_s),
+                 (QStringList{u"Old 0"_s, u"Old 1"_s, u"Old 2"_s}));
+    }
+
+    void storedWeeksSkippedOrAnsweredForAll()
+    {
+        using enum Platform::Answer;
+        import({fx->writeWeek(u"o611.txt"_s, 611, 1, 1, u"O"_s),
+                fx->writeWeek(u"o613.txt"_s, 613, 1, 1, u"O"_s)});
+        const QStringList files{fx->writeWeek(u"a.txt"_s, 611, 2, 2, u"A"_s),
+                                fx->writeWeek(u"b.txt"_s, 612, 1, 2, u"B"_s),
+                                fx->writeWeek(u"c.txt"_s, 613, 2, 2, u"C"_s)};
+        // Skip keeps the stored week and goes on; "All" is offered while a later file's week is stored too.
+        ImportResult r = import(files, {Skip, Yes});
+        QCOMPARE(fx->p.buttonSets,
+                 (QList<QList<Platform::Answer>>{{Yes, YesToAll, Skip, SkipAll, No}, {Yes, No, Skip}}));
+        QCOMPARE(fx->f.statusline, u"2 weeks imported: 612, 613; kept as stored: 611"_s);
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 1/2 2/4"_s);
+        fx->p.buttonSets.clear();
+        r = import(files, {SkipAll});
+        QCOMPARE(fx->p.buttonSets.size(), 1);
+        QCOMPARE(r.skipped, (QList<int>{611, 612, 613}));
+        r = import(files, {YesToAll});
+        QCOMPARE(r.weeks, (QList<int>{611, 612, 613}));
+        QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/2 2/4"_s);
+        QCOMPARE(fx->p.questions, 4);
+        // The command line's --skip keeps every stored week without asking and ends well.
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                runCli(fx->path(), QStringList{u"import"_s, u"--skip"_s, u"--json"_s} + files, 0, false))
+                .object();
+        QCOMPARE(json[u"skipped"_s].toArray(), (QJsonArray{611, 612, 613}));
     }
 
     void countCarriesAcrossFiles()
@@ -157,7 +198,7 @@ private slots:
         QCOMPARE(fx->stored({5}), u"1/1"_s);
     }
 
-    void brokenOrMissingFileKeepsWhatWasRead()
+    void brokenOrMissingFileStoresNothingOfItsWeek()
     {
         TestRace a, b;
         b.number = u"612.0102"_s;
@@ -168,11 +209,19 @@ private slots:
             import({fx->writeWeek(u"good.txt"_s, 611, 1, 1, u"G"_s), fx->write(u"raceout612.txt"_s, text),
                     fx->writeWeek(u"later.txt"_s, 613, 1, 1, u"L"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
-        QCOMPARE(fx->f.lblprogress, u"Import of raceout612.txt was NOT completed.\rImport terminated."_s);
-        QCOMPARE(fx->p.labelTexts.last(), u"lblprogress: "_s + fx->f.lblprogress);
+        QCOMPARE(fx->f.lblprogress, u"Import of raceout612.txt was NOT completed.\rNothing of week 612 was "
+                                    u"stored.\rImport terminated."_s);
+        QCOMPARE(fx->p.labelTexts.value(fx->p.labelTexts.size() - 2), u"lblprogress: "_s + fx->f.lblprogress);
         QVERIFY(r.detail.contains(u"end marker"_s));
         QVERIFY(fx->p.messages.isEmpty());
-        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 2/3 0/0"_s);
+        // A part of a week is no week: the earlier file's week stays, and the mended file goes in as new.
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/1 0/0 0/0"_s);
+        QCOMPARE(
+            int(import({fx->write(u"mended.txt"_s, resultText(resultFields({a, b}), Layout::RecordPerLine))})
+                    .status),
+            int(ImportResult::Status::Done));
+        QVERIFY(fx->p.messages.isEmpty());
+        QCOMPARE(fx->stored({612}), u"2/3"_s);
 
         QCOMPARE(int(import({fx->dir.filePath(u"gone.txt"_s)}).status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
@@ -225,6 +274,17 @@ private slots:
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, InUse + u"\rImport terminated."_s);
         QCOMPARE(r.detail, InUse);
+        // A reader in the middle of its reading lets the rows be written but not committed: nothing is
+        // stored, and the name index keeps its trigger.
+        lock.reset();
+        lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN; SELECT COUNT(*) FROM tblraces");
+        const ImportResult held = import({fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"C"_s)});
+        QCOMPARE(int(held.status), int(ImportResult::Status::Failed));
+        QCOMPARE(held.detail, InUse);
+        lock.reset();
+        QCOMPARE(fx->stored({612, 613, 614}), u"1/1 0/0 0/0"_s);
+        QCOMPARE(fx->rows(u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblhorsedata_names_added'"_s),
+                 QStringList{u"1"_s});
         // Searches say the same when they cannot read, and never call the database foreign.
         lock.reset();
         lock = std::make_unique<ForeignLock>(fx->f.databasePath(), "BEGIN EXCLUSIVE");
@@ -244,7 +304,10 @@ private slots:
         struct Recorder : ImportProgress {
             QStringList seen;
             void start(int count) override { seen << QString::number(count); }
-            void file(int index, const QString& name) override { seen << u"%1 %2"_s.arg(index).arg(name); }
+            void file(int index, const QString& name, qint64 starts) override
+            {
+                seen << u"%1 %2"_s.arg(index).arg(importProgressText(name, starts));
+            }
             void end(const QString& outcome) override { seen << outcome; }
         } progress;
         const QString zip =
@@ -254,9 +317,10 @@ private slots:
         ImportResult r = importFiles(fx->f, {zip}, DuplicateWeek::Ask, &progress);
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
         QCOMPARE(fx->stored({611, 612, 613}), u"2/4 1/3 1/2"_s);
-        QCOMPARE(progress.seen,
-                 (QStringList{u"3"_s, u"1 raceout611.txt in weeks.zip"_s, u"2 raceout612.txt in weeks.zip"_s,
-                              u"3 raceout613.txt in weeks.zip"_s, u"3 weeks imported: 611, 612, 613"_s}));
+        QCOMPARE(progress.seen, (QStringList{u"3"_s, u"1 raceout611.txt in weeks.zip, 0 starts stored"_s,
+                                             u"2 raceout612.txt in weeks.zip, 4 starts stored"_s,
+                                             u"3 raceout613.txt in weeks.zip, 7 starts stored"_s,
+                                             u"3 weeks imported: 611, 612, 613"_s}));
 
         r = import({zip}, {Platform::Answer::No});
         QCOMPARE(fx->p.messages.first(), question(611, u"raceout611.txt in weeks.zip"_s));
@@ -324,9 +388,11 @@ private slots:
         TestRace race{.number = u"613.0101"_s};
         race.starts[0].odds = u"0"_s;
         QVERIFY(cli({fx->writeRaces(u"bad.txt"_s, {race})}, 1)
-                    .contains("Import of bad.txt was NOT completed.\nImport terminated.\n"));
-        for (const QStringList& args :
-             {QStringList{}, {u"--keep"_s, u"--replace"_s, u"x"_s}, {u"--force"_s, u"x"_s}})
+                    .contains("Import of bad.txt was NOT completed.\nNothing of week 613 was stored.\n"));
+        for (const QStringList& args : {QStringList{},
+                                        {u"--keep"_s, u"--replace"_s, u"x"_s},
+                                        {u"--skip"_s, u"--keep"_s, u"x"_s},
+                                        {u"--force"_s, u"x"_s}})
             cli(args, 2);
     }
 
@@ -347,6 +413,20 @@ private slots:
         QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
         QVERIFY(!w.statusProgress()->progressBar()->isVisible());
+
+        // The menu's dialog offers results files first and opens where the last import chose its files, in
+        // this run and the next.
+        fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
+        w.cmdimportdata->trigger();
+        w.cmdimportdata->trigger();
+        const QList<Platform::FileDialog>& d = fx->p.dialogs;
+        QCOMPARE(d[0].filters.value(d[0].selectedFilter),
+                 u"Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"_s);
+        QCOMPARE(d[1].folder, fx->path());
+        w.close();
+        frmmainfinder next(fx->p, fx->path(), QString());
+        QVERIFY(next.Form_Load());
+        QCOMPARE(next.state().importFolder, fx->path());
 
         // Anything but local files is refused at the door.
         QMimeData text;

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +76,12 @@ struct Grid : State {
     int col, tag;
 };
 
+/** A menu entry's caption as shown: its key letter's "&" gone, a doubled "&" one. */
+QString shown(QString text)
+{
+    return text.replace(QRegularExpression(u"&(.)"_s), u"\\1"_s);
+}
+
 struct Window {
     explicit Window(SearchFixture& fx, const QString& firstWeek = {})
         : w(p, fx.path(), fx.path() + u"/breeding.txt"_s)
@@ -106,7 +113,7 @@ struct Window {
         QJsonArray out;
         for (QAction* a : w.popmenu->actions())
             out.append(QJsonObject{{u"entry"_s, a->objectName()},
-                                   {u"caption"_s, a->text().replace(u"&&"_s, u"&"_s)},
+                                   {u"caption"_s, shown(a->text())},
                                    {u"visible"_s, a->isVisible()}});
         return out;
     }
@@ -159,6 +166,8 @@ private slots:
             QCOMPARE(calc->lbldateinfo->text(), QString::fromUtf8(label));
         }
         QCOMPARE(t.p.messages, QStringList(2, u"You must enter a week number in the text box."_s));
+        QTest::keyClick(calc->txtdate, Qt::Key_Escape);
+        QVERIFY(!calc->isVisible());
     }
 
     void gesturesAndCommandLineAgree()
@@ -174,9 +183,11 @@ private slots:
         t.grid().setCurrent(3, 0);
         t.w.listfilter->trigger();
         QCOMPARE(cells(t.grid(), 1, t.grid().rows() - 1, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
+        QCOMPARE(t.w.state().statusline,
+                 u"Filtered: 4 of 7 starts shown; the statistics are of the whole list"_s);
         t.click(2, 5, true);
         QVERIFY(t.w.popmenu->isVisible());
-        QCOMPARE(t.w.datecalc->text(), u"Week 590 = 3/2/2000"_s);
+        QCOMPARE(t.w.datecalc->text(), u"&Week 590 = 3/2/2000"_s); // each entry has its key letter
         t.w.popmenu->close();
         t.p.answers = {Platform::Answer::Yes};
         t.w.cmdprint->trigger();
@@ -184,6 +195,7 @@ private slots:
         const QString windowFile = m_fx->path() + u"/window.txt"_s, cliFile = m_fx->path() + u"/cli.txt"_s;
         t.p.saveAnswers = {windowFile};
         t.w.ExportText->trigger();
+        QCOMPARE(t.w.state().statusline, u"Exported 4 rows to window.txt."_s);
 
         const QStringList args = L("search|--owner|Red Barn|--first-week|584|--sort|8|--sort|4|--filter|3,0|"
                                    "--popup|2|--print-log|--json|--export");
@@ -355,6 +367,10 @@ private slots:
         QCOMPARE(lines[1],
                  u"0:Short 28:99 34:7.0102 41:F-2 46:KY 49:MS 53:9 57:Turf 62:Slp 67:08.5 72:10 75:12 "
                  "78:12 86:$500 92:$12.00 105:$0 108:Oak 131:1 "_s);
+        // On paper an owner stops where the claiming price begins, a type where the distance does.
+        for (const PrintedText& x : job.texts)
+            if (x.x == 1344 + 108 * 96 || x.x == 1344 + 49 * 96)
+                QCOMPARE(x.right, x.bold ? 0 : x.x + (x.x == 1344 + 49 * 96 ? 4 : 11) * 96);
     }
 
     void printRefusals()
@@ -369,11 +385,11 @@ private slots:
         t.p.printerAvailable = true;
         t.p.printFails = true;
         QVERIFY(!cmdprint_Click(t.f));
-        QCOMPARE(
-            t.p.messages,
-            (QStringList{Printing::noResultsMessage(), Printing::question(), Printing::question(),
-                         u"No printer is available: the findings were not printed."_s, Printing::question(),
-                         u"The findings could not be printed: the print job failed."_s}));
+        const QString question = Printing::question() + u"\rThe job has 1 page."_s;
+        QCOMPARE(t.p.messages,
+                 (QStringList{Printing::noResultsMessage(), question, question,
+                              u"No printer is available: the findings were not printed."_s, question,
+                              u"The findings could not be printed: the print job failed."_s}));
         QVERIFY(t.p.printJobs.isEmpty());
     }
 

@@ -43,8 +43,17 @@ public:
                   double dist = 6, const QString& restr = u"Alw"_s, int cprice = 0)
     {
         const int n = m_race++;
-        add({.hname = hname, .hid = hid, .week = 600 + n / 9801, .track = n % 9801 / 99 + 1, .race = n % 99 + 1,
-             .fin = fin, .sp = sp, .surf = surf, .dist = dist, .cprice = cprice, .restr = restr});
+        add({.hname = hname,
+             .hid = hid,
+             .week = 600 + n / 9801,
+             .track = n % 9801 / 99 + 1,
+             .race = n % 99 + 1,
+             .fin = fin,
+             .sp = sp,
+             .surf = surf,
+             .dist = dist,
+             .cprice = cprice,
+             .restr = restr});
     }
 
     /** n unplaced starts of no class, to reach a number of starts. */

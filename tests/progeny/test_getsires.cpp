@@ -405,9 +405,11 @@ private slots:
         w.txtnum->selectAll();
         QTest::keyClicks(w.txtnum, u"1x"_s); // the letter beeps and is dropped
         QCOMPARE(w.txtnum->text(), u"1"_s);
+        w.state().lblprogress = u"Import of a.txt was NOT completed."_s; // not about the list to come
         QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
         QVERIFY2(platform->messages.isEmpty(), qPrintable(platform->messages.join(u'\n')));
         checkLayout(w, true);
+        QVERIFY(w.lblprogress->text().isEmpty());
         QAbstractItemModel* m = w.MSFlexGrid1->model();
         QCOMPARE(m->index(0, 0).data().toString() + m->index(0, 11).data().toString(), u"Speedy92"_s);
         QCOMPARE(m->index(0, 11).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
@@ -420,6 +422,19 @@ private slots:
         QTest::keyClick(w.txthorse, Qt::Key_Return);
         QCOMPARE(m->headerData(2, Qt::Horizontal).toString() + m->index(1, 2).data().toString(),
                  u"SireOther"_s);
+
+        QCOMPARE(w.state().statusline, u"2 horses of the progeny of Dan"_s);
+
+        // An owner search that lists nothing leaves the progeny list whole; the owner option shows the
+        // injury exclusion that its search reads.
+        w.optowner->click();
+        w.txthorse->setText(u"Nobody"_s);
+        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
+        QCOMPARE(platform->messages, QStringList{u"No horses under the search criteria were found."_s});
+        QVERIFY(w.MSFmaxgrid->isVisible() && w.txtinjury->isVisible() && w.lblprogress->text().isEmpty());
+        QCOMPARE(m->headerData(2, Qt::Horizontal).toString() + m->index(1, 2).data().toString(),
+                 u"SireOther"_s);
+        platform->messages.clear();
 
         // Back to a horse search: the normal layout returns.
         w.opthorse->click();

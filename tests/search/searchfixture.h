@@ -47,11 +47,10 @@ public:
 
     void exec(const QString& sql, const QVariantList& binds = {})
     {
-        QSqlQuery q(m_db.handle());
-        q.prepare(sql);
-        for (const QVariant& v : binds)
-            q.addBindValue(v);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        Sql::Statement q = m_db.prepare(sql);
+        for (int i = 0; i < binds.size(); ++i)
+            q.bindValue(i + 1, binds[i]);
+        QVERIFY2(q.run(), qPrintable(m_db.sql().errorMessage()));
     }
 
     /** Stores the start, and its race the first time the race is seen. */

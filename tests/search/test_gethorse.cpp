@@ -9,12 +9,12 @@
 #include "core/startup.h"
 #include "db/maintenance.h"
 #include "db/nameindex.h"
-#include "generator/generatordb.h"
 #include "import/importdriver.h"
 #include "openhandles.h"
 #include "output/gridjson.h"
 #include "output/gridsettings.h"
 #include "runcli.h"
+#include "sample/sampledata.h"
 #include "search/cellformat.h"
 #include "search/frmstable.h"
 #include "search/gethorse.h"
@@ -332,11 +332,15 @@ private slots:
     void countQuestionAndCap()
     {
         SearchFixture fx;
-        QVERIFY(fx.db().begin());
-        for (int i = 0; i < 15002; ++i) // the two starts beyond the listing's cap are the only wins
-            fx.add(
-                {.hname = u"H%1"_s.arg(i), .week = 1000 - i / 40, .race = i % 40 + 1, .fin = 2 - i / 15000});
-        QVERIFY(fx.db().commit());
+        {
+            Sql::Transaction t(fx.db().sql());
+            for (int i = 0; i < 15002; ++i) // the two starts beyond the listing's cap are the only wins
+                fx.add({.hname = u"H%1"_s.arg(i),
+                        .week = 1000 - i / 40,
+                        .race = i % 40 + 1,
+                        .fin = 2 - i / 15000});
+            QVERIFY(t.commit());
+        }
         Session s(fx);
         s.p.answers.push_back(Platform::Answer::Yes);
         s.search(4, u"Red Barn"_s);
@@ -769,13 +773,9 @@ private slots:
                     QVERIFY(windows.ok());
                     QStringList got;
                     qsizetype firstWindow = -1;
-                    while (sqlite3_stmt* s = windows.next()) {
-                        while (sqlite3_step(s) == SQLITE_ROW)
-                            got << QString::fromUtf8(
-                                       reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) +
-                                       u'|' + QString::number(sqlite3_column_int64(s, 1)) + u'|' +
-                                       QString::fromUtf8(
-                                           reinterpret_cast<const char*>(sqlite3_column_text(s, 2)));
+                    while (Sql::Statement* s = windows.next()) {
+                        while (s->next())
+                            got << s->text(0) + u'|' + QString::number(s->integer(1)) + u'|' + s->text(2);
                         if (firstWindow < 0)
                             firstWindow = got.size();
                     }

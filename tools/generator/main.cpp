@@ -1,6 +1,6 @@
 // turf-generate: writes seeded sample results files, or a database filled with them, and the matching
 // breeding file, for demos, tests and benchmarks.
-#include "generator/generatordb.h"
+#include "sample/sampledata.h"
 
 #include <QCoreApplication>
 #include <QFile>

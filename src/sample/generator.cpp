@@ -1,4 +1,4 @@
-#include "generator/generator.h"
+#include "sample/generator.h"
 
 #include <QDir>
 #include <QFile>
