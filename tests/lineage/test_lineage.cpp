@@ -189,15 +189,12 @@ private slots:
             {"dropped at once", "", true, "!closed"},
             {"dropped mid-body", http("200 OK", "<html>", 900), true, "!closed"},
             {"never answers", "", false, "!did not answer within 1 second."},
-            {"nothing listening", "", true, "!refused"},
             {"body over the limit", http("200 OK", "<html>", 1 << 30), false, "!too large: over 4000 bytes"},
             {"body over the limit, undeclared", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(5000, 'x'), true,
              "!too large"}};
         for (const auto& [name, answer, close, got] : cases) {
-            Server server(answer, close);
+            Server server(answer, close); // nothing listening: the command line's test below
             const QString site = server.site();
-            if (qstrcmp(name, "nothing listening") == 0)
-                server.close();
             QtPlatform platform;
             platform.connection().timeoutMs = 1000;
             platform.connection().maxBytes = 4000;
