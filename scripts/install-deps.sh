@@ -6,7 +6,7 @@
 # dpkg-shlibdeps finds the package's dependencies.)
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libsqlite3-dev sqlite3 libarchive-dev clang libclang-rt-14-dev xvfb xauth fonts-liberation
+          libsqlite3-dev sqlite3 libzip-dev clang libclang-rt-14-dev xvfb xauth fonts-liberation
           qt6-charts-dev libqt6opengl6-dev clang-format help2man desktop-file-utils appstream dpkg-dev
           bash-completion)
 missing=()

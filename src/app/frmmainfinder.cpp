@@ -1,6 +1,7 @@
 #include "app/frmmainfinder.h"
 
 #include "app/dialogkeys.h"
+#include "app/lineagefetch.h"
 #include "app/startpanel.h"
 #include "app/statusprogress.h"
 #include "app/steadywidgets.h"
@@ -542,22 +543,32 @@ void frmmainfinder::cmdspecial_Click()
 
 void frmmainfinder::getlineage_Click()
 {
-    bool show = false;
-    run([&](MainWindowState& f) {
-        show = ::getlineage_Click(f, lineageSite(), [this]() -> LineageState& {
-            if (!m_lineage) {
-                m_lineage = new frmlineage(this);
-                giveDialogKeys(m_lineage);
-            }
-            return m_lineage->state();
+    std::optional<LineageRequest> request;
+    run([&](MainWindowState& f) { request = lineageRequest(f, lineageSite()); });
+    if (!request)
+        return;
+    // The page is fetched while the window stays usable, with a Cancel in the status bar.
+    auto* fetch = findChild<LineageFetch*>();
+    if (!fetch)
+        fetch = new LineageFetch(m_state, statusBar(), this);
+    fetch->start(*request, [this](const LineageRequest& r, const QString& page, const QString& why) {
+        bool show = false;
+        run([&](MainWindowState& f) {
+            show = showFetchedLineage(f.platform(), r, page, why, [this]() -> LineageState& {
+                if (!m_lineage) {
+                    m_lineage = new frmlineage(this);
+                    giveDialogKeys(m_lineage);
+                }
+                return m_lineage->state();
+            });
         });
+        if (show) {
+            m_lineage->refresh();
+            m_lineage->show();
+            m_lineage->raise();
+            m_lineage->activateWindow();
+        }
     });
-    if (show) {
-        m_lineage->refresh();
-        m_lineage->show();
-        m_lineage->raise();
-        m_lineage->activateWindow();
-    }
 }
 
 void frmmainfinder::chartspeed_Click()

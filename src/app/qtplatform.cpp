@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -149,6 +150,16 @@ Platform::HttpResult QtPlatform::httpGet(const QString& url)
     return m_connection.get(url);
 }
 
+void QtPlatform::startHttpGet(const QString& url, std::function<void(const HttpResult&)> done)
+{
+    m_connection.start(url, std::move(done));
+}
+
+void QtPlatform::cancelHttpGet()
+{
+    m_connection.cancel();
+}
+
 namespace
 {
 /** Keeps the job, then shows its pages in a print preview, from which the user prints them or writes a PDF.
@@ -166,12 +177,22 @@ public:
         bool ok = true;
         // Called for the preview and again for the printer; the last call tells whether the pages went out.
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+            // A PDF chosen in the print dialog is written as the command-line tool writes one, to a new file
+            // that takes the chosen name's place only when whole; the printer's own writer would empty an
+            // earlier PDF on a full disk, and wait for good on a pipe.
+            if (target->paintEngine() && target->paintEngine()->type() == QPaintEngine::Pdf &&
+                !target->outputFileName().isEmpty()) {
+                m_failure = writePdf(job(), target->outputFileName(), target->pageLayout().pageSize().id());
+                ok = m_failure.isEmpty();
+                return;
+            }
             PainterPrinterSink sink(target);
             ok = sink.ok() && replay(job(), sink);
         });
         preview.exec();
         return ok;
     }
+    QString failure() const override { return m_failure; }
 
 private:
     /** The two papers players print on, the default printer's (or else the country's) chosen first. */
@@ -206,6 +227,7 @@ private:
     }
 
     QPointer<QWidget> m_parent;
+    QString m_failure;
 };
 } // namespace
 

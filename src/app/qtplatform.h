@@ -29,6 +29,8 @@ public:
     void setBusy(bool busy) override;
     void repaintLabel(const QString& control, const QString& text) override;
     HttpResult httpGet(const QString& url) override;
+    void startHttpGet(const QString& url, std::function<void(const HttpResult&)> done) override;
+    void cancelHttpGet() override;
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     QDate today() override;

@@ -53,7 +53,10 @@ int removeWeeks(CliContext& c, const QStringList& args)
     if (args.isEmpty())
         return usageError(c, name, QStringLiteral("no week given"));
     for (const QString& a : args) {
-        if (!Fmt::isWholeNumber(a))
+        // A number past the range of weeks would otherwise wrap to another week, or to 0.
+        bool inRange = false;
+        a.trimmed().toInt(&inRange);
+        if (!Fmt::isWholeNumber(a) || !inRange)
             return usageError(c, name, QStringLiteral("%1 is not a week number").arg(a));
     }
     return withSession(c, name, [&](CliSession& s) {

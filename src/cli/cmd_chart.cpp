@@ -63,8 +63,11 @@ int chart(CliContext& c, const QStringList& arguments)
         const std::unique_ptr<QChartView> view(
             FormChartPlot::makeView(*form, session.platform.shortDateFormat()));
         view->resize(1000, 600);
-        if (!FormChartPlot::savePng(*view, png))
-            return fail(c, QStringLiteral("the chart could not be saved to ") + QDir::toNativeSeparators(png),
+        const QString why = FormChartPlot::savePng(*view, png);
+        if (!why.isEmpty())
+            return fail(c,
+                        QStringLiteral("the chart could not be saved to %1: %2")
+                            .arg(QDir::toNativeSeparators(png), why),
                         1);
     }
     if (options.json) {

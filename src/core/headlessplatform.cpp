@@ -1,5 +1,7 @@
 #include "core/headlessplatform.h"
 
+#include <QTimer>
+
 void HeadlessPlatform::message(const QString& text)
 {
     messages << text;
@@ -72,6 +74,29 @@ Platform::HttpResult HeadlessPlatform::httpGet(const QString& url)
         r.error = QStringLiteral("No page at %1").arg(url);
     }
     return r;
+}
+
+void HeadlessPlatform::startHttpGet(const QString& url, std::function<void(const HttpResult&)> done)
+{
+    m_pendingHttp = [this, url, done] { done(httpGet(url)); };
+    if (!holdHttp) {
+        const std::weak_ptr<bool> alive = m_alive;
+        QTimer::singleShot(0, [this, alive] {
+            if (alive.lock())
+                answerHttp();
+        });
+    }
+}
+
+void HeadlessPlatform::cancelHttpGet()
+{
+    m_pendingHttp = nullptr;
+}
+
+void HeadlessPlatform::answerHttp()
+{
+    if (const auto answer = std::exchange(m_pendingHttp, nullptr))
+        answer();
 }
 
 namespace

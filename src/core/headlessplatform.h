@@ -42,6 +42,8 @@ public:
     /** Pages by address; an address without a page fails. */
     QMap<QString, QByteArray> pages;
     QStringList requestedUrls;
+    /** True: a request started with startHttpGet() waits for answerHttp() or a cancel. */
+    bool holdHttp = false;
     QDate todayDate = QDate(2026, 12, 6);
     QString dateFormat = QStringLiteral("M/d/yyyy");
     /** False: startPrint finds no printer. */
@@ -63,6 +65,10 @@ public:
     void setBusy(bool busy) override;
     void repaintLabel(const QString& control, const QString& text) override;
     HttpResult httpGet(const QString& url) override;
+    void startHttpGet(const QString& url, std::function<void(const HttpResult&)> done) override;
+    void cancelHttpGet() override;
+    /** Answers the request that startHttpGet() left waiting, if any. */
+    void answerHttp();
     std::unique_ptr<PrinterSink> startPrint(bool landscape) override;
     bool startProgram(const QString& program, const QStringList& arguments) override
     {
@@ -71,4 +77,8 @@ public:
     }
     QDate today() override { return todayDate; }
     QString shortDateFormat() override { return dateFormat; }
+
+private:
+    std::function<void()> m_pendingHttp;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 /** A print job in twips, landscape or portrait, drawn page by page. */
@@ -20,6 +21,8 @@ public:
     virtual void newPage() = 0;
     /** Ends the document; false when the output could not be completed. */
     virtual bool endDoc() = 0;
+    /** Why the document could not be completed, when the sink knows ("No space left on device"). */
+    virtual QString failure() const { return {}; }
 };
 
 /** Everything that needs a person or the outside world: the core calls only this. */
@@ -64,7 +67,13 @@ public:
     virtual void setBusy(bool busy) = 0;
     /** A label's text changed and must be shown now, before the operation goes on. */
     virtual void repaintLabel(const QString& control, const QString& text) = 0;
+    /** Fetches one address, waiting for the whole answer. */
     virtual HttpResult httpGet(const QString& url) = 0;
+    /** Starts fetching one address and returns at once: done runs later, from the event loop, with the
+        result, unless cancelHttpGet() or a newer request comes first. */
+    virtual void startHttpGet(const QString& url, std::function<void(const HttpResult&)> done) = 0;
+    /** Drops the request in progress; its done never runs. */
+    virtual void cancelHttpGet() = 0;
     /** Starts a print job (landscape when asked); null when no printer is available or the user cancelled. */
     virtual std::unique_ptr<PrinterSink> startPrint(bool landscape) = 0;
     /** Starts another program that runs on after this one; false when it could not be started. */

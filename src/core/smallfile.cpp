@@ -1,8 +1,9 @@
 #include "core/smallfile.h"
 
+#include "core/replacingfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -65,15 +66,5 @@ SmallFile readSmallFile(const QString& path, qint64 maxBytes)
 
 QString writeSmallFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    return writeWholeFile(path, bytes);
 }

@@ -24,7 +24,7 @@ struct SmallFile {
 SmallFile readSmallFile(const QString& path, qint64 maxBytes);
 
 /**
- * Replaces a small file whole: the bytes go to a temporary file beside it, which takes the file's place only
- * once every byte is written, so a full disk never leaves half a file. Empty when it succeeded, else why not.
+ * Replaces a small file whole (see ReplacingFile): a full disk never leaves half a file, a link stays a link
+ * to the same file, and a pipe or a device is refused. Empty when it succeeded, else why not.
  */
 QString writeSmallFile(const QString& path, const QByteArray& bytes);

@@ -126,6 +126,18 @@ bool Database::open(const QString& path, int busyTimeout)
             close();
             m_error = error;
             m_inUse = inUse;
+            // The engine will not touch a journal that is not a file of the database's own, and then cannot
+            // read the database either; the file itself is sound, so say what stands in the way.
+            const QFileInfo journal(path + QStringLiteral("-journal"));
+            const QString kind = journal.isSymLink() ? QStringLiteral("a link to ") + journal.symLinkTarget()
+                                 : journal.isDir()   ? QStringLiteral("a folder")
+                                 : journal.exists() && !journal.isFile() ? QStringLiteral("a special file")
+                                                                         : QString();
+            if (!kind.isEmpty() && !inUse)
+                return failWith(
+                    QStringLiteral("%1 cannot be read: %2 beside it is %3, not the database's own journal. "
+                                   "Nothing was changed; move it away and try again")
+                        .arg(path, journal.fileName(), kind));
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "db/dbcare.h"
 
+#include "core/replacingfile.h"
 #include "db/database.h"
 #include "db/undolog.h"
 
@@ -7,34 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <memory>
-#include <system_error>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace DbCare
 {
 
 namespace
 {
-
-/** Writes a file's contents through to the disk, so that a rename after it never publishes a torn file. */
-bool flushToDisk(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
-        return false;
-#ifdef Q_OS_WIN
-    return _commit(f.handle()) == 0;
-#else
-    return ::fsync(f.handle()) == 0;
-#endif
-}
 
 /** Opens the database, or says why not in error. */
 bool open(Database& db, const QString& path, QString& error)
@@ -50,72 +32,61 @@ struct BackupDeleter {
 };
 
 /** Copies the database open on db into target with the engine's online backup, a few pages at a time, so
-    that the copy is consistent even while other connections read. The copy is written beside target and
-    renamed onto it only when complete and on the disk: a failure leaves target as it was. */
+    that the copy is consistent even while other connections read. The copy goes to a new file beside target
+    that takes its place only when complete and on the disk (see ReplacingFile): a failure leaves target as it
+    was, and a pipe or a device named as target is refused. */
 bool copyOpenDatabase(Database& db, const QString& target, const Progress& progress, QString& error)
 {
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    bool ok = false;
+    const auto cannot = [&](const QString& why) {
+        error = QStringLiteral("%1 cannot be written: %2").arg(QFileInfo(target).fileName(), why);
+        return false;
+    };
+    ReplacingFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return cannot(file.errorString());
     {
         Sql::Connection dest;
-        if (!dest.open(partial, Sql::Connection::Mode::Create, 0)) {
-            error = QStringLiteral("%1 cannot be written: %2")
-                        .arg(QFileInfo(target).fileName(), dest.errorMessage());
-        } else if (!dest.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF")) {
-            // The copy is written once and synced once at the end; a journal for a file nobody else sees
-            // would only double the writing.
-            error = QStringLiteral("%1 cannot be written: %2")
-                        .arg(QFileInfo(target).fileName(), dest.errorMessage());
-        } else {
-            std::unique_ptr<sqlite3_backup, BackupDeleter> backup(
-                sqlite3_backup_init(dest.handle(), "main", db.sql().handle(), "main"));
-            int rc = backup ? SQLITE_OK : sqlite3_errcode(dest.handle());
-            // Steps of 4096 pages (16 MB at the usual page size) keep the progress text moving.
-            while (backup && (rc = sqlite3_backup_step(backup.get(), 4096)) == SQLITE_OK) {
-                const int total = sqlite3_backup_pagecount(backup.get());
-                if (progress && total > 0)
-                    progress(int(100LL * (total - sqlite3_backup_remaining(backup.get())) / total));
-            }
-            backup.reset();
-            ok = rc == SQLITE_DONE;
-            if (!ok)
-                error = QStringLiteral("%1 cannot be written: %2")
-                            .arg(QFileInfo(target).fileName(), QString::fromUtf8(sqlite3_errstr(rc)));
+        if (!dest.open(file.temporaryPath(), Sql::Connection::Mode::ReadWrite, 0))
+            return cannot(dest.errorMessage());
+        // The copy is written once and synced once at the end; a journal for a file nobody else sees would
+        // only double the writing.
+        if (!dest.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"))
+            return cannot(dest.errorMessage());
+        std::unique_ptr<sqlite3_backup, BackupDeleter> backup(
+            sqlite3_backup_init(dest.handle(), "main", db.sql().handle(), "main"));
+        int rc = backup ? SQLITE_OK : sqlite3_errcode(dest.handle());
+        // Steps of 4096 pages (16 MB at the usual page size) keep the progress text moving.
+        while (backup && (rc = sqlite3_backup_step(backup.get(), 4096)) == SQLITE_OK) {
+            const int total = sqlite3_backup_pagecount(backup.get());
+            if (progress && total > 0)
+                progress(int(100LL * (total - sqlite3_backup_remaining(backup.get())) / total));
         }
-        if (!dest.close() && ok) {
-            ok = false;
-            error = QStringLiteral("%1 cannot be written: %2")
-                        .arg(QFileInfo(target).fileName(), dest.errorMessage());
+        backup.reset();
+        if (rc != SQLITE_DONE) {
+            // The system's own reason ("No space left on device") says more than the engine's summary, which
+            // for a full disk keeps no system error.
+            const int cause = (rc & 0xff) == SQLITE_FULL ? ENOSPC : sqlite3_system_errno(dest.handle());
+            return cannot(cause != 0 ? QString::fromLocal8Bit(std::strerror(cause))
+                                     : QString::fromUtf8(sqlite3_errstr(rc)));
         }
+        if (!dest.close())
+            return cannot(dest.errorMessage());
     }
-    if (ok && !flushToDisk(partial)) {
-        ok = false;
-        error = QStringLiteral("%1 cannot be written to the disk").arg(QFileInfo(target).fileName());
-    }
-    if (ok) {
-        // One step: a reader of target sees the old file or the new one, never neither.
-        std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
-                                std::filesystem::path(target.toStdU16String()), ec);
-        if (ec) {
-            ok = false;
-            error = QStringLiteral("%1 cannot be replaced: %2")
-                        .arg(QFileInfo(target).fileName(), QString::fromStdString(ec.message()));
-        }
-    }
-    if (!ok)
-        QFile::remove(partial);
-    else if (progress)
+    if (!file.commit())
+        return cannot(file.errorString());
+    if (progress)
         progress(100);
-    return ok;
+    return true;
 }
 
 } // namespace
 
 bool backupFile(const QString& dbPath, const QString& target, const Progress& progress, QString& error)
 {
-    if (QFileInfo(target).absoluteFilePath() == QFileInfo(dbPath).absoluteFilePath()) {
+    // A link to the database is the database too.
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(dbPath).absoluteFilePath() ||
+        (!canonical.isEmpty() && canonical == QFileInfo(dbPath).canonicalFilePath())) {
         error = QStringLiteral("The backup must go to another file than the database itself");
         return false;
     }

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 /**
  * A file from before the name index, or with the race, horse and owner indexes of older versions, gets the
  * indexes of this version the first time it is written to, their progress in the status label, which is
@@ -256,6 +258,16 @@ TrackOutcome addtrack(Platform& platform, const QString& dbPath, const QString& 
     const double n = Fmt::roundHalfEven(numText.trimmed().toDouble());
     if (n < 0 || n > 99) {
         platform.message(QStringLiteral("You must enter a track number from 0 to 99."));
+        return TrackOutcome::Refused;
+    }
+    // The code is shown in a grid column and on one line of the list: a line break or a control character
+    // would split or garble both. Empty is allowed, as it always was.
+    const QList<uint> characters = code.toUcs4();
+    if (characters.size() > MaxTrackCode || !std::all_of(characters.begin(), characters.end(), [](uint c) {
+            return QChar::isPrint(char32_t(c));
+        })) {
+        platform.message(
+            QStringLiteral("A track code is one line of at most %1 printable characters.").arg(MaxTrackCode));
         return TrackOutcome::Refused;
     }
     indexNames(platform, dbPath);

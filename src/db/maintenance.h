@@ -50,7 +50,11 @@ enum class TrackOutcome {
     Failed   // the database failed; a message said so
 };
 
-/** "Add Track" with the two boxes' texts; on Stored the boxes are to be emptied. */
+/** The longest track code "Add Track" stores. */
+constexpr int MaxTrackCode = 10;
+
+/** "Add Track" with the two boxes' texts; on Stored the boxes are to be emptied. A code longer than
+    MaxTrackCode or holding anything but printable characters (a line break, a tab) is refused. */
 TrackOutcome addtrack(Platform& platform, const QString& dbPath, const QString& numText, const QString& code);
 /** "Delete Track" with the selected entry (a null text when none is selected). */
 TrackOutcome deletetrack(Platform& platform, const QString& dbPath, const QString& entry);

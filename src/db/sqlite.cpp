@@ -3,6 +3,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace Sql
@@ -128,7 +130,14 @@ Connection::~Connection()
 bool Connection::failed(int rc)
 {
     m_errorCode = rc;
-    m_errorMessage = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    // For a full disk or a failed read or write the system's own words ("No space left on device") say more
+    // than the engine's summary; the engine keeps no system error for a full disk.
+    const int cause = (rc & 0xff) == SQLITE_FULL    ? ENOSPC
+                      : (rc & 0xff) == SQLITE_IOERR ? (m_db ? sqlite3_system_errno(m_db) : 0)
+                                                    : 0;
+    m_errorMessage = cause != 0 ? QString::fromLocal8Bit(std::strerror(cause))
+                     : m_db     ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                : QString::fromUtf8(sqlite3_errstr(rc));
     return false;
 }
 

@@ -24,6 +24,9 @@ struct ImportItem {
     QString path; // the chosen file
     std::optional<ZipArchive::Entry> entry;
     QString error; // why the archive could not be opened
+    /** The archive of an entry, open once for all its entries: opening it again for each would read its
+        whole directory again for each. */
+    std::shared_ptr<ZipArchive> zip;
 
     /** The name the texts give it: the file's name, or the entry's followed by the archive's. */
     QString name() const
@@ -47,10 +50,9 @@ struct ImportItem {
             }
             return file;
         }
-        ZipArchive zip(path);
-        const auto data = zip.read(*entry);
+        const auto data = zip->read(*entry);
         if (!data) {
-            why = zip.error();
+            why = zip->error();
             return nullptr;
         }
         auto buffer = std::make_unique<QBuffer>();
@@ -66,17 +68,17 @@ QList<ImportItem> expandArchives(const QStringList& paths)
     QList<ImportItem> items;
     for (const QString& path : paths) {
         if (!ZipArchive::isArchive(path)) {
-            items.append({path, std::nullopt, QString()});
+            items.append({path, std::nullopt, QString(), nullptr});
             continue;
         }
-        ZipArchive zip(path);
-        const auto entries = zip.entries();
+        const auto zip = std::make_shared<ZipArchive>(path);
+        const auto entries = zip->entries();
         if (!entries || entries->isEmpty())
-            items.append(
-                {path, std::nullopt, entries ? QStringLiteral("the archive holds no files") : zip.error()});
+            items.append({path, std::nullopt,
+                          entries ? QStringLiteral("the archive holds no files") : zip->error(), nullptr});
         else
             for (const ZipArchive::Entry& e : *entries)
-                items.append({path, e, QString()});
+                items.append({path, e, QString(), zip});
     }
     return items;
 }

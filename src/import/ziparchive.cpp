@@ -3,58 +3,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <archive.h>
-#include <archive_entry.h>
+#include <zip.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace
 {
-
-struct ArchiveFree {
-    void operator()(archive* a) const { archive_read_free(a); }
-};
-using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
-
-QString libraryError(archive* a)
-{
-    const char* text = archive_error_string(a);
-    return text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
-}
-
-QString entryName(archive_entry* e)
-{
-    if (const char* utf8 = archive_entry_pathname_utf8(e))
-        return QString::fromUtf8(utf8);
-    if (const char* local = archive_entry_pathname(e))
-        return QString::fromLocal8Bit(local);
-    return {};
-}
-
-/** Opens the archive for one pass over its entries; null with the error set when it is not a zip archive. */
-ArchivePtr openArchive(const QString& path, QString& error)
-{
-    ArchivePtr a(archive_read_new());
-    // Zip only: nothing else is a results archive, and every other format is surface for no gain.
-    archive_read_support_format_zip(a.get());
-    if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) != ARCHIVE_OK) {
-        error = QStringLiteral("not a readable zip archive (%1)").arg(libraryError(a.get()));
-        return nullptr;
-    }
-    return a;
-}
-
-/** Moves to the next entry; false at the end, or with the error set when the archive is damaged. */
-bool nextEntry(archive* a, archive_entry*& entry, QString& error)
-{
-    const int status = archive_read_next_header(a, &entry);
-    if (status == ARCHIVE_OK || status == ARCHIVE_WARN)
-        return true;
-    if (status != ARCHIVE_EOF)
-        error = QStringLiteral("damaged zip archive (%1)").arg(libraryError(a));
-    return false;
-}
 
 QString tooBig()
 {
@@ -62,7 +16,20 @@ QString tooBig()
         .arg(ZipArchive::MaxEntrySize >> 20);
 }
 
+struct FileClose {
+    void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+
 } // namespace
+
+void ZipArchive::Close::operator()(zip* z) const
+{
+    // Opened for reading only: discarding writes nothing back.
+    zip_discard(z);
+}
+
+ZipArchive::ZipArchive(const QString& path) : m_path(path) {}
+ZipArchive::~ZipArchive() = default;
 
 bool ZipArchive::isArchive(const QString& path)
 {
@@ -75,20 +42,41 @@ bool ZipArchive::isArchive(const QString& path)
     return magic == QByteArrayLiteral("PK\x03\x04") || magic == QByteArrayLiteral("PK\x05\x06");
 }
 
+zip* ZipArchive::archive()
+{
+    if (m_zip)
+        return m_zip.get();
+    int code = 0;
+    m_zip.reset(zip_open(QFile::encodeName(m_path).constData(), ZIP_RDONLY, &code));
+    if (!m_zip) {
+        zip_error_t e;
+        zip_error_init_with_code(&e, code);
+        m_error = QStringLiteral("not a readable zip archive (%1)")
+                      .arg(QString::fromLocal8Bit(zip_error_strerror(&e)));
+        zip_error_fini(&e);
+    }
+    return m_zip.get();
+}
+
 std::optional<QList<ZipArchive::Entry>> ZipArchive::entries()
 {
     m_error.clear();
-    ArchivePtr a = openArchive(m_path, m_error);
-    if (!a)
+    zip* z = archive();
+    if (!z)
         return std::nullopt;
     QList<Entry> list;
-    archive_entry* e = nullptr;
-    for (int index = 0; nextEntry(a.get(), e, m_error); ++index) {
-        if (archive_entry_filetype(e) == AE_IFREG)
-            list.append({entryName(e), index});
+    const zip_int64_t count = zip_get_num_entries(z, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        // Names are UTF-8 when the archive says so, else read as the old DOS code page, as zip tools do.
+        const char* name = zip_get_name(z, zip_uint64_t(index), ZIP_FL_ENC_GUESS);
+        if (!name) {
+            m_error = QStringLiteral("damaged zip archive (%1)").arg(QString::fromLocal8Bit(zip_strerror(z)));
+            return std::nullopt;
+        }
+        const QString text = QString::fromUtf8(name);
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('/')))
+            list.append({text, int(index)});
     }
-    if (!m_error.isEmpty())
-        return std::nullopt;
     std::stable_sort(list.begin(), list.end(),
                      [](const Entry& x, const Entry& y) { return x.name < y.name; });
     return list;
@@ -97,37 +85,37 @@ std::optional<QList<ZipArchive::Entry>> ZipArchive::entries()
 std::optional<QByteArray> ZipArchive::read(const Entry& entry)
 {
     m_error.clear();
-    ArchivePtr a = openArchive(m_path, m_error);
-    if (!a)
+    zip* z = archive();
+    if (!z)
         return std::nullopt;
-    archive_entry* e = nullptr;
-    for (int index = 0; index <= entry.index; ++index) {
-        if (!nextEntry(a.get(), e, m_error)) {
-            if (m_error.isEmpty())
-                m_error = QStringLiteral("no longer in the archive");
-            return std::nullopt;
-        }
-    }
     // The size the archive states is only a claim; the count of bytes actually expanded is what is checked.
-    if (archive_entry_size_is_set(e) && archive_entry_size(e) > MaxEntrySize) {
+    zip_stat_t st;
+    if (zip_stat_index(z, zip_uint64_t(entry.index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
+        st.size > zip_uint64_t(MaxEntrySize)) {
         m_error = tooBig();
+        return std::nullopt;
+    }
+    const std::unique_ptr<zip_file_t, FileClose> file(zip_fopen_index(z, zip_uint64_t(entry.index), 0));
+    if (!file) {
+        m_error = QStringLiteral("cannot be expanded (%1)").arg(QString::fromLocal8Bit(zip_strerror(z)));
         return std::nullopt;
     }
     QByteArray data;
     char buffer[64 * 1024];
     for (;;) {
-        const la_ssize_t n = archive_read_data(a.get(), buffer, sizeof buffer);
+        const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
         if (n == 0)
             break;
         if (n < 0) {
-            m_error = QStringLiteral("cannot be expanded (%1)").arg(libraryError(a.get()));
+            m_error = QStringLiteral("cannot be expanded (%1)")
+                          .arg(QString::fromLocal8Bit(zip_file_strerror(file.get())));
             return std::nullopt;
         }
         if (data.size() + n > MaxEntrySize) {
             m_error = tooBig();
             return std::nullopt;
         }
-        data.append(buffer, n);
+        data.append(buffer, qsizetype(n));
     }
     return data;
 }

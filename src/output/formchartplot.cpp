@@ -1,6 +1,7 @@
 #include "output/formchartplot.h"
 
 #include "core/gridstate.h"
+#include "core/replacingfile.h"
 #include "output/formchart.h"
 
 #include <QChart>
@@ -176,11 +177,16 @@ QChartView* makeView(const FormChart& form, const QString& dateFormat, QWidget* 
     return view;
 }
 
-bool savePng(QChartView& view, const QString& path)
+QString savePng(QChartView& view, const QString& path)
 {
     // A view never shown (the command-line tool's) lays its chart out from posted events.
     QCoreApplication::sendPostedEvents();
-    return view.grab().save(path, "PNG");
+    ReplacingFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (!view.grab().save(&file, "PNG") && file.errorString().isEmpty())
+        return QStringLiteral("the image could not be made");
+    return file.commit() ? QString() : file.errorString();
 }
 
 } // namespace FormChartPlot

@@ -15,7 +15,7 @@ namespace FormChartPlot
     written in dateFormat. */
 QChartView* makeView(const FormChart& chart, const QString& dateFormat, QWidget* parent = nullptr);
 
-/** Writes what the view shows as a PNG; false when the file could not be written. */
-bool savePng(QChartView& view, const QString& path);
+/** Writes what the view shows as a PNG, replacing the file whole; empty when it worked, else why not. */
+QString savePng(QChartView& view, const QString& path);
 
 } // namespace FormChartPlot

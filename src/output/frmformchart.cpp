@@ -37,7 +37,10 @@ void frmformchart::cmdsavepng_Click()
     dialog.selectedFilter = 1;
     dialog.defaultName = m_chart.horse + QStringLiteral(".png");
     const QString path = m_platform.saveFile(dialog);
-    if (!path.isEmpty() && !FormChartPlot::savePng(*chartview, path))
-        m_platform.message(
-            QStringLiteral("The chart could not be saved to %1.").arg(QDir::toNativeSeparators(path)));
+    if (path.isEmpty())
+        return;
+    const QString why = FormChartPlot::savePng(*chartview, path);
+    if (!why.isEmpty())
+        m_platform.message(QStringLiteral("The chart could not be saved to %1: %2")
+                               .arg(QDir::toNativeSeparators(path), why));
 }

@@ -1,8 +1,7 @@
 #include "output/gridsettings.h"
 
 #include "core/mainwindowstate.h"
-
-#include <QSaveFile>
+#include "core/smallfile.h"
 
 void msfgridcaption(MainWindowState& f)
 {
@@ -27,7 +26,8 @@ void msfgridgetsettings(MainWindowState& f)
         apply(f, loaded.values);
         return;
     }
-    // Empty asks for the defaults; a damaged file (or a pipe, or a huge file) is replaced by a sound one.
+    // Empty asks for the defaults; a damaged or huge file is replaced by a sound one. A pipe or anything else
+    // that is not a file is left as it is: the defaults then hold for this run.
     msfgridreset_Click(f);
 }
 
@@ -42,15 +42,8 @@ void msfgridsavesettings(MainWindowState& f)
         v.widths[c] = std::int16_t(w < 0 ? GridSettings::defaultWidths[c] : std::min(w, 32767));
     }
     v.backColor = f.MSFlexGrid1.backColor();
-    QSaveFile file(f.settingsPath());
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray line = GridSettings::format(v);
-    if (file.write(line) != line.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit(); // a file that cannot be written is skipped; the layout on screen is unaffected
+    // A file that cannot be written is skipped; the layout on screen is unaffected.
+    writeSmallFile(f.settingsPath(), GridSettings::format(v));
 }
 
 void msfgridreset_Click(MainWindowState& f)

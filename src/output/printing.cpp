@@ -177,7 +177,9 @@ bool cmdprint_Click(MainWindowState& f)
     }
     Printing::printFindings(f.MSFlexGrid1, f.frainfo, *sink);
     if (!sink->endDoc()) {
-        p.message(QStringLiteral("The findings could not be printed: the print job failed."));
+        const QString why = sink->failure();
+        p.message(QStringLiteral("The findings could not be printed: the print job failed.") +
+                  (why.isEmpty() ? QString() : QLatin1Char('\r') + why));
         return false;
     }
     return true;

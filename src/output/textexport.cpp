@@ -2,11 +2,11 @@
 
 #include "core/format.h"
 #include "core/mainwindowstate.h"
+#include "core/replacingfile.h"
 #include "output/printing.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -49,15 +49,9 @@ QByteArray exportLine(const QStringList& texts)
 
 QString writeExport(const GridState& grid, const QString& path)
 {
-    // Written beside the target and renamed over it at the end: a full disk never leaves half an export in
+    // Written beside the target and put in its place at the end: a full disk never leaves half an export in
     // place of an older one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const QByteArray text = exportText(grid);
-    if (file.write(text) != text.size() || !file.commit())
-        return file.errorString();
-    return {};
+    return writeWholeFile(path, exportText(grid));
 }
 
 bool ExportText_Click(MainWindowState& f)

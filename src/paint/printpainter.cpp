@@ -1,6 +1,8 @@
 #include "paint/printpainter.h"
 
-#include <QFile>
+#include "core/replacingfile.h"
+
+#include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -98,16 +100,23 @@ QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper)
                        QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
 }
 
-QString writePdf(const PrintJob& job, const QString& path)
+QString writePdf(const PrintJob& job, const QString& path, QPageSize::PageSizeId paper)
 {
-    {
-        QPdfWriter writer(path);
-        writer.setPageLayout(reportPageLayout(job.landscape));
+    // The pages go to a new file that replaces an earlier PDF only once it is whole; a pipe or a device
+    // named as the PDF is refused before anything is drawn.
+    ReplacingFile file(path);
+    bool drawn = false;
+    if (file.open(QIODevice::WriteOnly)) {
+        QPdfWriter writer(&file);
+        writer.setPageLayout(reportPageLayout(job.landscape, paper));
         writer.setCreator(QStringLiteral("Turf Trawler"));
         PainterPrinterSink sink(&writer);
-        if (sink.ok() && replay(job, sink))
-            return {};
+        drawn = sink.ok() && replay(job, sink);
     }
-    QFile::remove(path);
-    return QStringLiteral("%1 could not be written").arg(path);
+    if (drawn && file.commit())
+        return {};
+    const QString why = file.errorString();
+    return why.isEmpty()
+               ? QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(path))
+               : QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), why);
 }

@@ -44,5 +44,6 @@ private:
 /** The report's paper (Letter unless told) in the job's orientation with quarter-inch margins. */
 QPageLayout reportPageLayout(bool landscape, QPageSize::PageSizeId paper = QPageSize::Letter);
 
-/** Writes a recorded job to a PDF file; empty when it worked, else why not. */
-QString writePdf(const PrintJob& job, const QString& path);
+/** Writes a recorded job to a PDF file on the paper given, replacing an earlier file only once the new one is
+    whole; empty when it worked, else why not. */
+QString writePdf(const PrintJob& job, const QString& path, QPageSize::PageSizeId paper = QPageSize::Letter);

@@ -110,13 +110,24 @@ private slots:
             "PRAGMA cache_size = 1; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
             "WHERE i < 5000) INSERT INTO tblhorsedata (hname, racenum) SELECT 'Filler', 700.01 FROM n",
             nullptr, nullptr, nullptr);
-        QVERIFY(QFile::remove(left.f.databasePath()));
-        for (const QString& name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
-            QVERIFY(QFile::copy(live.dir.filePath(name), left.dir.filePath(name)));
+        // Left twice: for the window's start-up and for a command-line tool that only reads.
+        ImportFixture second;
+        for (ImportFixture* fx : {&left, &second}) {
+            QVERIFY(QFile::remove(fx->f.databasePath()));
+            for (const QString& name : {u"horses.mdb"_s, u"horses.mdb-journal"_s})
+                QVERIFY(QFile::copy(live.dir.filePath(name), fx->dir.filePath(name)));
+        }
         sqlite3_close(writer);
         QVERIFY(formLoad(left.f, NominalRowHeight));
-        QVERIFY(!QFile::exists(left.dir.filePath(u"horses.mdb-journal"_s)));
-        QCOMPARE(left.stored({612, 700}), u"1/3 0/0"_s);
+        QCOMPARE(runCli(second.path(), {u"weeks"_s}, 0), "Week 612\n");
+        for (ImportFixture* fx : {&left, &second}) {
+            QVERIFY(!QFile::exists(fx->dir.filePath(u"horses.mdb-journal"_s)));
+            QCOMPARE(fx->stored({612, 700}), u"1/3 0/0"_s);
+        }
+
+        // A journal that is a link to another file is never followed; the message says what is in the way.
+        QVERIFY(QFile::link(live.f.databasePath(), left.dir.filePath(u"horses.mdb-journal"_s)));
+        QVERIFY(runCli(left.path(), {u"weeks"_s}, 1).contains("horses.mdb-journal beside it is a link to "));
     }
 
     void closeFinalisesStatementsOrSaysWhy()
@@ -365,6 +376,12 @@ private slots:
                               << u"You must enter a valid track number."_s;
         QTest::newRow("too big") << u"100"_s << u"Z"_s << int(TrackOutcome::Refused) << abc
                                  << u"You must enter a track number from 0 to 99."_s;
+        QTest::newRow("ten characters") << u"9"_s << u"ABCDEFGHIJ"_s << int(TrackOutcome::Stored)
+                                        << u"05: A|07: ABC|09: ABCDEFGHIJ"_s << QString();
+        for (const QString& code : {u"ABCDEFGHIJK"_s, u"A\nB"_s, u"A\tB"_s})
+            QTest::addRow("code %s", code.toUtf8().toPercentEncoding().constData())
+                << u"9"_s << code << int(TrackOutcome::Refused) << abc
+                << u"A track code is one line of at most 10 printable characters."_s;
     }
     void trackEditorRules()
     {
@@ -386,7 +403,11 @@ private slots:
         const auto cli = [&](const char* args, int status) { return runCli(fx.path(), L(args), status); };
         QCOMPARE(cli("tracks|add|7|ABC", 0), "07: ABC\n");
         QCOMPARE(cli("tracks|delete|7", 0), "");
+        QCOMPARE(cli("tracks|add|8|A\nB", 1),
+                 "A track code is one line of at most 10 printable characters.\n");
         QCOMPARE(cli("remove-weeks|611|609", 1), "Week 609 is not in the database.  Nothing was removed.\n");
+        QCOMPARE(cli("remove-weeks|99999999999", 2),
+                 "turftrawler-cli remove-weeks: 99999999999 is not a week number\n");
         QVERIFY(cli("remove-weeks|611", 0).endsWith("Removed: Week 611\n"));
         // Plain compact keeps what undo needs; --forget-undo forgets it, and undo then has nothing to do.
         QVERIFY(cli("compact", 0).startsWith("Compacting Database ...\n\nThis may take several minutes.\n"));

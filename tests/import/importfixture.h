@@ -9,8 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <archive.h>
-#include <archive_entry.h>
+#include <zip.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,20 +32,14 @@ public:
     QString writeZip(const QString& name, const QList<std::pair<QString, QByteArray>>& files)
     {
         const QString p = dir.filePath(name);
-        archive* a = archive_write_new();
-        archive_write_set_format_zip(a);
-        archive_write_open_filename(a, QFile::encodeName(p).constData());
-        for (const auto& [entry, data] : files) {
-            archive_entry* e = archive_entry_new();
-            archive_entry_set_pathname(e, entry.toUtf8().constData());
-            archive_entry_set_filetype(e, AE_IFREG);
-            archive_entry_set_perm(e, 0644);
-            archive_entry_set_size(e, data.size());
-            archive_write_header(a, e);
-            archive_write_data(a, data.constData(), size_t(data.size()));
-            archive_entry_free(e);
-        }
-        archive_write_free(a);
+        // An archive without files is its directory's end record alone (libzip writes none).
+        if (files.isEmpty() && writeFile(p, QByteArray("PK\x05\x06") + QByteArray(18, '\0')))
+            return p;
+        zip_t* z = zip_open(QFile::encodeName(p).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
+        for (const auto& [entry, data] : files)
+            zip_file_add(z, entry.toUtf8().constData(),
+                         zip_source_buffer(z, data.constData(), data.size(), 0), ZIP_FL_ENC_UTF_8);
+        zip_close(z);
         return p;
     }
 

@@ -2,11 +2,14 @@
 // command against a server on 127.0.0.1 run by the test, and "Get Lineage Info." into the lineage window.
 #include "search/searchfixture.h"
 
+#include "runcli.h"
+
 #include "app/frmmainfinder.h"
 #include "app/qtplatform.h"
 #include "core/headlessplatform.h"
 #include "lineage/frmlineage.h"
 #include "lineage/getlineage.h"
+#include "lineage/httpconnection.h"
 #include "widgets/gridview.h"
 
 #include <QContextMenuEvent>
@@ -19,6 +22,13 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
 
 namespace
 {
@@ -39,21 +49,69 @@ QStringList values(const LineagePage& p)
     return v;
 }
 
-/** Answers every request with the same bytes once its head has arrived, then closes when asked to. */
+/** Answers each request, once its head has arrived, with the bytes `answer` gives for the head, then closes
+    when asked to. */
 struct Server : QTcpServer {
-    Server(const QByteArray& answer, bool close)
+    Server(const QByteArray& answer, bool close) : Server([=](const QByteArray&) { return answer; }, close) {}
+    Server(const std::function<QByteArray(const QByteArray&)>& answer, bool close)
     {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [=, this] {
             QTcpSocket* s = nextPendingConnection();
             connect(s, &QTcpSocket::readyRead, s, [=] {
-                if (s->readAll().contains("\r\n\r\n") && s->write(answer) >= 0 && close)
+                const QByteArray head = s->readAll();
+                if (head.contains("\r\n\r\n") && s->write(answer(head)) >= 0 && close)
                     s->disconnectFromHost();
             });
         });
     }
     QString site() const { return u"http://127.0.0.1:%1"_s.arg(serverPort()); }
 };
+
+/** Sends one chunked page of `total` bytes from a thread of its own, 64 KB a chunk, as fast as the client
+    takes it, and stops early when the client goes. */
+struct FloodServer {
+    explicit FloodServer(qint64 total) : listener(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t size = sizeof a;
+        ::bind(listener, reinterpret_cast<sockaddr*>(&a), size);
+        ::listen(listener, 1);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
+        port = ntohs(a.sin_port);
+        thread = std::thread([this, total] {
+            const int c = ::accept(listener, nullptr, nullptr);
+            if (c < 0)
+                return;
+            char head[4096];
+            [[maybe_unused]] const ssize_t got = ::recv(c, head, sizeof head, 0);
+            const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+            QByteArray out = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+            for (qint64 sent = 0; sent < total; sent += 0x10000, out = chunk)
+                if (::send(c, out.constData(), size_t(out.size()), MSG_NOSIGNAL) < 0)
+                    break;
+            ::send(c, "0\r\n\r\n", 5, MSG_NOSIGNAL);
+            ::close(c);
+        });
+    }
+    ~FloodServer()
+    {
+        ::shutdown(listener, SHUT_RDWR); // ends a wait for a client that never came
+        thread.join();
+        ::close(listener);
+    }
+    int listener;
+    quint16 port = 0;
+    std::thread thread;
+};
+
+/** The process's resident memory ("VmRSS:"), or its peak ("VmHWM:"), in kB. */
+qint64 memoryKb(const char* field)
+{
+    const QByteArray status = readFile(u"/proc/self/status"_s);
+    const qsizetype at = status.indexOf(field);
+    return at < 0 ? -1 : status.mid(at + qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+}
 
 QByteArray http(const QByteArray& status, const QByteArray& body, qint64 length = -1)
 {
@@ -127,19 +185,16 @@ private slots:
         // Answer, whether the server closes after it, and the body received or "!" and part of the failure.
         const std::tuple<const char*, QByteArray, bool, QByteArray> cases[] = {
             {"page", http("200 OK", "<p>page</p>"), true, "<p>page</p>"},
-            {"404", http("404 Not Found", "gone"), true, "!Not Found"},
+            {"404", http("404 Not Found", "gone"), true, "!HTTP 404 Not Found"},
             {"dropped at once", "", true, "!closed"},
             {"dropped mid-body", http("200 OK", "<html>", 900), true, "!closed"},
-            {"never answers", "", false, "!in time"},
-            {"nothing listening", "", true, "!refused"},
-            {"body over the limit", http("200 OK", "<html>", 1 << 30), false, "!too large"},
+            {"never answers", "", false, "!did not answer within 1 second."},
+            {"body over the limit", http("200 OK", "<html>", 1 << 30), false, "!too large: over 4000 bytes"},
             {"body over the limit, undeclared", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(5000, 'x'), true,
              "!too large"}};
         for (const auto& [name, answer, close, got] : cases) {
-            Server server(answer, close);
+            Server server(answer, close); // nothing listening: the command line's test below
             const QString site = server.site();
-            if (qstrcmp(name, "nothing listening") == 0)
-                server.close();
             QtPlatform platform;
             platform.connection().timeoutMs = 1000;
             platform.connection().maxBytes = 4000;
@@ -148,6 +203,39 @@ private slots:
                          (r.ok ? r.body == got : r.error.contains(QString::fromUtf8(got.mid(1)))),
                      name);
         }
+
+        // Redirects are followed on the same site (host and port) only.
+        Server site(
+            [](const QByteArray& head) {
+                const auto moved = [](const char* to) {
+                    return "HTTP/1.1 302 Found\r\nLocation: " + QByteArray(to) +
+                           "\r\nContent-Length: 0\r\n\r\n";
+                };
+                return head.startsWith("GET /far")    ? moved("http://localhost:1/page")
+                       : head.startsWith("GET /near") ? moved("/page")
+                                                      : http("200 OK", "<p>moved</p>");
+            },
+            true);
+        HttpConnection c;
+        QCOMPARE(c.get(site.site() + u"/near"_s).body, "<p>moved</p>");
+        QCOMPARE(
+            c.get(site.site() + u"/far"_s).error,
+            u"The site sent the request on to another site, http://localhost:1/page; it was not followed."_s);
+
+        // A cancelled request never reports.
+        bool reported = false;
+        Server silent(QByteArray(), false);
+        c.start(silent.site(), [&](const Platform::HttpResult&) { reported = true; });
+        c.cancel();
+        QTest::qWait(50);
+        QVERIFY(!reported);
+
+        // However large and fast the page, a request holds little more than the limit it keeps.
+        const qint64 idle = memoryKb("VmRSS:");
+        writeFile(u"/proc/self/clear_refs"_s, "5"); // the peak starts again from here
+        FloodServer flood(qint64(200) << 20);
+        QVERIFY(c.get(u"http://127.0.0.1:%1/"_s.arg(flood.port)).error.contains(u"too large: over 5 MB"_s));
+        QCOMPARE_LE(memoryKb("VmHWM:") - idle, 15 * 1024);
     }
 
     void commandLine()
@@ -168,6 +256,15 @@ private slots:
             QVERIFY(out[u"messages"_s][0].toString().startsWith(u"Warning: This horse"_s));
             QCOMPARE(out[u"MSFlexGrid1"_s][u"cells"_s][2][1].toString(), yes ? u"Storm Chaser"_s : QString());
         }
+        // An id that is not a number is never sent; a failed fetch names the site asked and the cause.
+        QCOMPARE(runCli(QDir::tempPath(), {u"lineage"_s, u"1&admin=1"_s, u"X"_s}, 1),
+                 "The id \"1&admin=1\" is not a horse's number; its lineage cannot be looked up.\n");
+        QCOMPARE(
+            runCli(QDir::tempPath(), {u"lineage"_s, u"5"_s, u"X"_s, u"--site"_s, u"http://127.0.0.1:1"_s}, 1),
+            "Connection with Stridemark was not successful.  Please check your internet connection and try "
+            "again.\nhttp://127.0.0.1:1: Connection refused\n");
+        QCOMPARE(lineagePageAddress(u"http://s/"_s, u"1&a=1"_s),
+                 u"http://s/hr/runtime/onehoss.asp?hossnum=1%26a%3D1"_s);
     }
 
     void lookupFromTheGrid()
@@ -200,6 +297,7 @@ private slots:
             QVERIFY(w.popmenu->isVisible());
             w.popmenu->close();
             w.getlineage->trigger();
+            QTRY_COMPARE(p.busyDepth, 0); // the page arrives while the window goes on
             lw = w.findChild<frmlineage*>();
             QVERIFY(lw && lw->isVisible() && !lw->isModal());
         };
@@ -239,6 +337,19 @@ private slots:
         w.state().MSFlexGrid1.setCurrent(0, 0);
         w.getlineage->trigger();
         QCOMPARE(w.state().MSFlexGrid1.row(), 1);
+        QTRY_VERIFY(p.messages.last().endsWith(u"try again.\rhttp://sim.test: The page is empty."_s));
+
+        // While the page is on its way the status line says so, and Cancel drops the request.
+        p.holdHttp = true;
+        w.getlineage->trigger();
+        auto* cancel = w.findChild<QPushButton*>(u"cmdcancellineage"_s);
+        QVERIFY(cancel && cancel->isVisible());
+        QCOMPARE(w.state().statusline, u"Fetching the page of 123456..."_s);
+        QCOMPARE(p.busyDepth, 1);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        p.answerHttp();
+        QVERIFY(!cancel->isVisible());
+        QCOMPARE(w.state().statusline, u"The lineage request was cancelled."_s);
         w.state().MSFlexGrid1.setText(1, 1, QString());
         w.getlineage->trigger();
         w.state().MSFlexGrid1.setRows(1);

@@ -511,7 +511,10 @@ private slots:
                       QByteArray(" 999").repeated(19) + QByteArray(GridSettings::MaxFileSize, ' '));
         QVERIFY(formLoad(f, NominalRowHeight));
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        if (pipe) // never replaced by a file: something else made it and may be reading it
+            QVERIFY(QFileInfo::exists(f.settingsPath()) && !QFileInfo(f.settingsPath()).isFile());
+        else
+            QCOMPARE(readFile(f.settingsPath()), DefaultLine);
     }
 };
 
