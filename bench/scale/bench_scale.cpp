@@ -200,9 +200,11 @@ int main(int argc, char** argv)
         importFiles(f, {file}, DuplicateWeek::Ask);
         row(QStringLiteral("import a new week"), t.nsecsElapsed() / 1e6, shellMs);
     }
+    // The shell's own VACUUM in place, on a copy: the command line then compacts the file itself.
     const QString copy = dir + QStringLiteral("/compacted.mdb");
     QFile::remove(copy);
-    const double vacuumMs = shellMillis(path, QStringLiteral("VACUUM INTO '%1';\n").arg(copy));
+    QFile::copy(path, copy);
+    const double vacuumMs = shellMillis(copy, QStringLiteral("VACUUM;\n"));
     QFile::remove(copy);
     const QString backupFile = dir + QStringLiteral("/backup.mdb");
     QFile::remove(backupFile);
@@ -294,6 +296,6 @@ int main(int argc, char** argv)
     QFile::remove(backupFile);
     out << "\n";
     row(QStringLiteral("backup (cli / .backup)"), wall[QStringLiteral("backup")], rawBackupMs);
-    row(QStringLiteral("compact (cli / VACUUM INTO)"), wall[QStringLiteral("compact")], vacuumMs);
+    row(QStringLiteral("compact (cli / VACUUM)"), wall[QStringLiteral("compact")], vacuumMs);
     return 0;
 }
