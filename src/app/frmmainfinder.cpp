@@ -489,7 +489,8 @@ void frmmainfinder::cmdremoverace_Click()
     if (!weeks)
         return;
     auto* dialog = new frmremovedata(m_state, *weeks, this);
-    giveDialogKeys(dialog); // removing is never what Enter does
+    // Enter presses Remove Data, whose question names the weeks and answers No to Enter again.
+    giveDialogKeys(dialog, dialog->cmdremove);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &frmremovedata::stateChanged, this, [this] {
         refresh();

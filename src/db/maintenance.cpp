@@ -71,7 +71,9 @@ std::optional<bool> askForgetUndo(MainWindowState& f)
                Fmt::lines({QStringLiteral("The undo records of the %1 hold %2 starts (%3).")
                                .arg(changes, Fmt::grouped(double(held->starts)), megabytes(held->bytes)),
                            QStringLiteral("Forget them before compacting, so that their space is given back "
-                                          "too? Those changes can then no longer be undone.")}),
+                                          "too? %1 can then no longer be undone.")
+                               .arg(held->changes == 1 ? QStringLiteral("That change")
+                                                       : QStringLiteral("Those changes"))}),
                Platform::Answer::No) == Platform::Answer::Yes;
 }
 
@@ -164,12 +166,9 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
         f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
         return RemoveOutcome::Failed;
     }
-    QStringList numbers;
-    for (int w : weeks)
-        numbers << QString::number(w);
     f.setStatusLine(QStringLiteral("Removed %1 %2 (%3 %4). Edit > Undo puts %5 back.")
                         .arg(weeks.size() == 1 ? QStringLiteral("week") : QStringLiteral("weeks"),
-                             numbers.join(QStringLiteral(", ")), Fmt::grouped(double(total)),
+                             UndoLog::spokenWeeks(weeks), Fmt::grouped(double(total)),
                              total == 1 ? QStringLiteral("start") : QStringLiteral("starts"),
                              weeks.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")));
     return RemoveOutcome::Removed;

@@ -90,18 +90,6 @@ QString weekList(const QList<int>& weeks, const QString& word)
            numbers.join(QStringLiteral(", "));
 }
 
-/** "640", "640 and 600", "640, 620 and 600". */
-QString spokenWeeks(const QList<int>& weeks)
-{
-    QString out;
-    for (qsizetype i = 0; i < weeks.size(); ++i) {
-        if (i > 0)
-            out += i + 1 == weeks.size() ? QStringLiteral(" and ") : QStringLiteral(", ");
-        out += QString::number(weeks[i]);
-    }
-    return out;
-}
-
 QString startsText(qint64 starts)
 {
     return Fmt::grouped(double(starts)) +
@@ -129,6 +117,17 @@ bool dropChange(Database& db, qint64 change)
 }
 
 } // namespace
+
+QString spokenWeeks(const QList<int>& weeks)
+{
+    QString out;
+    for (qsizetype i = 0; i < weeks.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == weeks.size() ? QStringLiteral(" and ") : QStringLiteral(", ");
+        out += QString::number(weeks[i]);
+    }
+    return out;
+}
 
 QString title(const Change& change, bool capitalWeek)
 {

@@ -36,6 +36,9 @@ struct Change {
     "week" for a list. */
 QString title(const Change& change, bool capitalWeek = true);
 
+/** "640", "640 and 600", "640, 620 and 600": weeks as the texts that name them say them. */
+QString spokenWeeks(const QList<int>& weeks);
+
 /**
  * Inside the caller's transaction, before it deletes the weeks: keeps their races and starts as a new
  * change. The id of the change, or nullopt with the database's error set.
