@@ -156,15 +156,17 @@ bool Connection::open(const QString& path, Mode mode, int busyTimeoutMs)
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode == Mode::Create)
         flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_extended_result_codes(m_db, 1);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_busy_timeout(m_db, busyTimeoutMs);
     if (rc != SQLITE_OK) {
         failed(rc);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return false;
     }
-    sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, busyTimeoutMs);
     m_errorCode = SQLITE_OK;
     m_errorMessage.clear();
     return true;

@@ -135,6 +135,8 @@ public:
     bool exec(const char* sql);
     bool exec(const QString& sql) { return exec(sql.toUtf8().constData()); }
 
+    /** The rowid of the last row inserted. */
+    qint64 lastInsertRowid() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
     /** Rows changed by the last insert, update or delete. */
     qint64 changes() const { return m_db ? sqlite3_changes64(m_db) : 0; }
     /** True while a transaction is open. */

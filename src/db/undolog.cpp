@@ -147,7 +147,7 @@ std::optional<qint64> keep(Database& db, Kind kind, const QList<int>& weeks)
         db.fail(what);
         return std::nullopt;
     }
-    const qint64 change = sqlite3_last_insert_rowid(db.sql().handle());
+    const qint64 change = db.sql().lastInsertRowid();
     const QByteArray races = sql("INSERT INTO tblundo_races (change, seq, COLUMNS) SELECT ?1, rowid, COLUMNS "
                                  "FROM tblraces WHERE racenum > ?2 AND racenum < ?3",
                                  RaceColumns);
