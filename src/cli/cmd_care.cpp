@@ -163,13 +163,13 @@ CliRegistrar removeCommand{
      removeWeeks}};
 CliRegistrar compactCommand{
     {QStringLiteral("compact"), CliGroup::Care, QStringLiteral("[--forget-undo]"),
-     QStringLiteral("Compacts horses.mdb in place, giving the space of removed weeks back to the disk. "
-                    "Keeps the undo records unless --forget-undo is given."),
+     QStringLiteral("Compacts horses.mdb in place. Gives the space of removed weeks back to the disk, and "
+                    "keeps the undo records unless --forget-undo is given."),
      compact}};
 CliRegistrar undoCommand{
     {QStringLiteral("undo"), CliGroup::Care, QStringLiteral("[--list]"),
-     QStringLiteral("Puts back the last week removal or replacement, exactly as it was; --list lists "
-                    "the changes kept, newest first."),
+     QStringLiteral("Puts back the last week removal or replacement. Every row comes back as it was; "
+                    "--list lists the changes kept, newest first."),
      undo}};
 CliRegistrar tracksCommand{
     {QStringLiteral("tracks"), CliGroup::Care, QStringLiteral("[add NUMBER CODE | delete NUMBER]"),

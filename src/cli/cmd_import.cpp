@@ -157,7 +157,7 @@ CliRegistrar importCommand{
     {QStringLiteral("import"), CliGroup::Import,
      QStringLiteral("[--replace | --skip | --keep] [--json] FILE..."),
      QStringLiteral(
-         "Imports weekly results files or zip archives of them, then lists the watched starts of the "
+         "Imports weekly results files or zip archives of them. Then lists the watched starts of the "
          "weeks imported. A week already stored is replaced with --replace, kept with --skip (the import "
          "goes on), stops the import with --keep, and is refused otherwise."),
      import}};
