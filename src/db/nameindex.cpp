@@ -211,7 +211,14 @@ std::optional<Candidates> candidates(Database& db, Kind kind, const QString& tri
                                      const QString& upper, const QString& like)
 {
     Sql::Statement q;
-    if (trigrams.isEmpty()) {
+    if (trigrams.isEmpty() && lower.isEmpty()) {
+        // Neither a literal start nor a run of three: every name of the kind is matched, a far shorter list
+        // than the starts that carry them.
+        q = db.prepare(
+            QStringLiteral("SELECT name, starts FROM tblnames WHERE kind = %1 AND name LIKE ? ESCAPE '\\'")
+                .arg(int(kind)));
+        q.bind(1, like);
+    } else if (trigrams.isEmpty()) {
         q = db.prepare(
             QStringLiteral("SELECT name, starts FROM tblnames WHERE kind = %1 AND name >= ? AND name < ? "
                            "AND name LIKE ? ESCAPE '\\'")

@@ -78,7 +78,8 @@ struct Candidates {
 };
 
 /** The names of a kind matching the LIKE pattern (escape character "\\"), found through the trigram query, or
-    without one between lower and upper (ignoring case); nullopt when the index cannot be read. */
+    without one between lower and upper (ignoring case), or with neither among all the names of the kind;
+    nullopt when the index cannot be read. */
 std::optional<Candidates> candidates(Database& db, Kind kind, const QString& trigrams, const QString& lower,
                                      const QString& upper, const QString& like);
 

@@ -196,11 +196,10 @@ std::optional<IndexedPattern> indexedPattern(int mode, const QString& name)
 {
     if ((mode != 2 && mode != 4) || !isNamePattern(name) || (mode == 4 && ownerNames(name).size() > 1))
         return std::nullopt;
-    // A literal start bounds the names; a leading wildcard needs a run for the trigram index.
+    // A literal start bounds the names; a leading wildcard is looked up through its runs in the trigram
+    // index, or, without a run of three, matched against every name: the names are far fewer than the starts.
     const PrefixRange range = prefixRange(name);
     const QString trigrams = range.isEmpty() ? trigramQuery(name) : QString();
-    if (range.isEmpty() && trigrams.isEmpty())
-        return std::nullopt;
     return IndexedPattern{mode == 4 ? QStringLiteral("oname") : QStringLiteral("hname"), trigrams, range,
                           likePattern(name)};
 }

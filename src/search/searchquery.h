@@ -74,8 +74,9 @@ struct IndexedPattern {
     PrefixRange range;
     QString like;
 };
-/** For a horse name (mode 2) or single owner (mode 4) pattern with a literal start or a run of three
-    characters, what the name index needs to find its names; nullopt for every other search. */
+/** For a horse name (mode 2) or single owner (mode 4) pattern, what the name index needs to find its names:
+    the range of a literal start, else the trigram query of its runs of three characters, else only the
+    pattern (every name is matched); nullopt for every other search. */
 std::optional<IndexedPattern> indexedPattern(int mode, const QString& name);
 
 /** The owner names of an owner search. The stable search joins several owners into one text, separated by
