@@ -331,14 +331,18 @@ private slots:
 
     void brokenZipArchivesAreReported_data()
     {
-        // The second entry after a good week (none: an empty archive; "-": a text file), then the name in the
-        // failure text, a piece of the detail, and what weeks 611 and 612 hold.
+        // The second entry after a good week (none: an empty archive; "-": a text file; a week: the archive
+        // then cut short or a byte of that week's packed data changed), then the name in the failure text, a
+        // piece of the detail, and what weeks 611 and 612 hold.
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("expected");
         QTest::newRow("not results") << u"readme.txt"_s << u"readme.txt in a.zip|end marker|1/1 0/0"_s;
         QTest::newRow("too big to expand") << u"huge.txt"_s << u"huge.txt in a.zip|64 MiB|1/1 0/0"_s;
         QTest::newRow("text named .zip") << u"-"_s << u"a.zip|not a readable zip|0/0 0/0"_s;
         QTest::newRow("an empty archive") << QString() << u"a.zip|holds no files|0/0 0/0"_s;
+        QTest::newRow("cut short") << u"cut612.txt"_s << u"a.zip|not a readable zip|0/0 0/0"_s;
+        QTest::newRow("damaged data")
+            << u"bad612.txt"_s << u"bad612.txt in a.zip|cannot be expanded|1/1 0/0"_s;
     }
 
     void brokenZipArchivesAreReported()
@@ -347,13 +351,24 @@ private slots:
         QFETCH(QString, expected);
         const QStringList e = expected.split(u'|');
         QString path = fx->write(u"a.zip"_s, "Hello");
+        const bool week = entry.endsWith(u"612.txt"_s);
         if (entry != u"-"_s)
             path = fx->writeZip(
                 u"a.zip"_s, {{u"a611.txt"_s, fx->weekBytes(611, 1, 1, u"A"_s)},
                              {entry, entry == u"huge.txt"_s ? QByteArray(ZipArchive::MaxEntrySize + 1, ' ')
+                                     : week                 ? fx->weekBytes(612, 30, 8, u"B"_s)
                                                             : QByteArray("Hello\r\n")}});
         if (entry.isEmpty())
             path = fx->writeZip(u"a.zip"_s, {});
+        if (week) {
+            QByteArray bytes = readFile(path);
+            const qsizetype data = bytes.indexOf(entry.toUtf8()), directory = bytes.indexOf("PK\x01\x02");
+            if (entry.startsWith(u"cut"_s))
+                bytes.truncate(directory - 10);
+            else
+                bytes[(data + directory) / 2] = char(bytes[(data + directory) / 2] ^ 0x55);
+            QVERIFY(writeFile(path, bytes));
+        }
         const ImportResult r = import({path, fx->writeWeek(u"b.txt"_s, 612, 1, 1, u"B"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of %1 was NOT completed.\rImport terminated."_s.arg(e[0]));
