@@ -162,10 +162,10 @@ int main(int argc, char** argv)
         err << "cannot write the generated weeks\n";
         return 1;
     }
+    // Week by week, oldest first, as a player imports a history (not raceout1000 before raceout600).
     QStringList paths;
-    for (const QString& name :
-         QDir(filesDir).entryList({QStringLiteral("raceout*.txt")}, QDir::Files, QDir::Name))
-        paths << QDir(filesDir).filePath(name);
+    for (int week = 600; week < 600 + weeks; ++week)
+        paths << QDir(filesDir).filePath(QStringLiteral("raceout%1.txt").arg(week));
     const qint64 starts = gen.totals().starts;
     const qint64 races = gen.totals().races;
     out << "Generated " << weeks << " weeks: " << races << " races, " << starts << " starts\n";
