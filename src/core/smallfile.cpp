@@ -1,7 +1,5 @@
 #include "core/smallfile.h"
 
-#include "core/replacingfile.h"
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -62,9 +60,4 @@ SmallFile readSmallFile(const QString& path, qint64 maxBytes)
     result.status = SmallFile::Status::Read;
     result.bytes = std::move(bytes);
     return result;
-}
-
-QString writeSmallFile(const QString& path, const QByteArray& bytes)
-{
-    return writeWholeFile(path, bytes);
 }

@@ -22,9 +22,3 @@ struct SmallFile {
  * in memory, so both come back as Unusable, for the caller to treat like a damaged file.
  */
 SmallFile readSmallFile(const QString& path, qint64 maxBytes);
-
-/**
- * Replaces a small file whole (see ReplacingFile): a full disk never leaves half a file, a link stays a link
- * to the same file, and a pipe or a device is refused. Empty when it succeeded, else why not.
- */
-QString writeSmallFile(const QString& path, const QByteArray& bytes);

@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 namespace DbCare
@@ -63,11 +61,8 @@ bool copyOpenDatabase(Database& db, const QString& target, const Progress& progr
         }
         backup.reset();
         if (rc != SQLITE_DONE) {
-            // The system's own reason ("No space left on device") says more than the engine's summary, which
-            // for a full disk keeps no system error.
-            const int cause = (rc & 0xff) == SQLITE_FULL ? ENOSPC : sqlite3_system_errno(dest.handle());
-            return cannot(cause != 0 ? QString::fromLocal8Bit(std::strerror(cause))
-                                     : QString::fromUtf8(sqlite3_errstr(rc)));
+            dest.failed(rc); // names the system's reason ("No space left on device") where there is one
+            return cannot(dest.errorMessage());
         }
         if (!dest.close())
             return cannot(dest.errorMessage());

@@ -45,9 +45,7 @@ QString megabytes(qint64 bytes)
 /** "week 640 (3,572 starts)": a week with its starts, for the texts that name what a change touches. */
 QString weekWithStarts(int week, qint64 starts)
 {
-    return QStringLiteral("week %1 (%2 %3)")
-        .arg(week)
-        .arg(Fmt::grouped(double(starts)), starts == 1 ? QStringLiteral("start") : QStringLiteral("starts"));
+    return QStringLiteral("week %1 (%2)").arg(week).arg(Fmt::count(starts, QStringLiteral("start")));
 }
 
 /** Whether to forget the kept changes before compacting: asked only when there are any, No the default. */
@@ -166,10 +164,9 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
         f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
         return RemoveOutcome::Failed;
     }
-    f.setStatusLine(QStringLiteral("Removed %1 %2 (%3 %4). Edit > Undo puts %5 back.")
+    f.setStatusLine(QStringLiteral("Removed %1 %2 (%3). Edit > Undo puts %4 back.")
                         .arg(weeks.size() == 1 ? QStringLiteral("week") : QStringLiteral("weeks"),
-                             UndoLog::spokenWeeks(weeks), Fmt::grouped(double(total)),
-                             total == 1 ? QStringLiteral("start") : QStringLiteral("starts"),
+                             UndoLog::spokenWeeks(weeks), Fmt::count(total, QStringLiteral("start")),
                              weeks.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")));
     return RemoveOutcome::Removed;
 }

@@ -135,11 +135,6 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
 
 BulkCount::BulkCount(Database& db) : m_db(db) {}
 
-BulkCount::~BulkCount()
-{
-    // A transaction left without end() is rolled back with the trigger's drop; nothing to do here.
-}
-
 bool BulkCount::begin()
 {
     m_active = present(m_db);
@@ -187,15 +182,10 @@ bool BulkCount::flush()
         if (m_db.sql().changes() == 0 && !first.bind(1, p.kind).bindUtf8(2, p.name).bind(3, p.starts).run())
             return m_db.fail(what);
     }
-    discard();
-    return true;
-}
-
-void BulkCount::discard()
-{
     m_pending.clear();
     for (auto& known : m_slots)
         known.clear();
+    return true;
 }
 
 bool BulkCount::end()

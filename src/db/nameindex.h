@@ -41,8 +41,9 @@ bool ensure(Database& db, const std::function<void(const QString&)>& progress, Q
 class BulkCount
 {
 public:
+    /** A transaction left without end() is rolled back with the trigger's drop, so nothing is left to undo.
+     */
     explicit BulkCount(Database& db);
-    ~BulkCount();
     BulkCount(const BulkCount&) = delete;
     BulkCount& operator=(const BulkCount&) = delete;
 
@@ -52,8 +53,6 @@ public:
     void add(const QByteArray& hname, const QByteArray& oname);
     /** Adds the counts gathered since the last flush to the index. */
     bool flush();
-    /** Forgets the counts gathered since the last flush: their starts were rolled back. */
-    void discard();
     /** Gives the counting back to the trigger; before the transaction commits. */
     bool end();
 

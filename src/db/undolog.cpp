@@ -90,12 +90,6 @@ QString weekList(const QList<int>& weeks, const QString& word)
            numbers.join(QStringLiteral(", "));
 }
 
-QString startsText(qint64 starts)
-{
-    return Fmt::grouped(double(starts)) +
-           (starts == 1 ? QStringLiteral(" start") : QStringLiteral(" starts"));
-}
-
 /** Runs one statement for a change, bound to the change and, where the text has them, a week's band. */
 bool runFor(Database& db, const QByteArray& text, qint64 change, std::optional<int> week = std::nullopt)
 {
@@ -154,8 +148,8 @@ std::optional<qint64> keep(Database& db, Kind kind, const QList<int>& weeks)
     const QByteArray starts = sql("INSERT INTO tblundo_starts (change, seq, COLUMNS) SELECT ?1, rowid, "
                                   "COLUMNS FROM tblhorsedata WHERE racenum > ?2 AND racenum < ?3",
                                   StartColumns);
+    Sql::Statement noted = db.prepare("INSERT INTO tblundo_weeks (change, week) VALUES (?, ?)");
     for (int week : weeks) {
-        Sql::Statement noted = db.prepare("INSERT INTO tblundo_weeks (change, week) VALUES (?, ?)");
         if (!runFor(db, races, change, week) || !runFor(db, starts, change, week) ||
             !noted.bind(1, change).bind(2, week).run()) {
             db.fail(what);
@@ -331,7 +325,8 @@ Outcome undoLast(Database& db)
     const QString how =
         change.kind == Kind::Replace ? QStringLiteral(" as it was before the replacement") : QString();
     return {Outcome::Status::Restored,
-            QStringLiteral("Restored %1%2 (%3).").arg(weeks, how, startsText(change.starts))};
+            QStringLiteral("Restored %1%2 (%3).")
+                .arg(weeks, how, Fmt::count(change.starts, QStringLiteral("start")))};
 }
 
 } // namespace UndoLog

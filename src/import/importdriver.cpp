@@ -369,8 +369,8 @@ private:
 
 QString importProgressText(const QString& name, qint64 starts)
 {
-    return name + QStringLiteral(", ") + Fmt::grouped(double(starts)) +
-           (starts == 1 ? QStringLiteral(" start stored") : QStringLiteral(" starts stored"));
+    return name + QStringLiteral(", ") + Fmt::count(starts, QStringLiteral("start")) +
+           QStringLiteral(" stored");
 }
 
 QString importOutcome(const ImportResult& r)

@@ -1,7 +1,7 @@
 #include "output/gridsettings.h"
 
 #include "core/mainwindowstate.h"
-#include "core/smallfile.h"
+#include "core/replacingfile.h"
 
 void msfgridcaption(MainWindowState& f)
 {
@@ -43,7 +43,7 @@ void msfgridsavesettings(MainWindowState& f)
     }
     v.backColor = f.MSFlexGrid1.backColor();
     // A file that cannot be written is skipped; the layout on screen is unaffected.
-    writeSmallFile(f.settingsPath(), GridSettings::format(v));
+    writeWholeFile(f.settingsPath(), GridSettings::format(v));
 }
 
 void msfgridreset_Click(MainWindowState& f)

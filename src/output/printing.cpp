@@ -166,8 +166,7 @@ bool cmdprint_Click(MainWindowState& f)
         return false;
     }
     const int pages = Printing::pageCount(f.MSFlexGrid1);
-    const QString size = pages == 1 ? QStringLiteral("The job has 1 page.")
-                                    : QStringLiteral("The job has %1 pages.").arg(Fmt::grouped(pages));
+    const QString size = QStringLiteral("The job has %1.").arg(Fmt::count(pages, QStringLiteral("page")));
     if (p.askYesNo(Printing::question() + QLatin1Char('\r') + size) != Platform::Answer::Yes)
         return false;
     const auto sink = p.startPrint(true);

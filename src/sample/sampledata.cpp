@@ -2,7 +2,7 @@
 
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
-#include "core/smallfile.h"
+#include "core/replacingfile.h"
 #include "db/database.h"
 #include "db/dbcare.h"
 #include "import/importdriver.h"
@@ -136,7 +136,7 @@ bool make(const QString& dir, int weeks, std::uint64_t seed, QString& error, con
         if (DbCare::addTrack(built, track, code, error) != DbCare::TrackChange::Done)
             return false;
     }
-    error = writeSmallFile(QDir(dir).filePath(QStringLiteral("breeding.txt")), generator.breedingFile());
+    error = writeWholeFile(QDir(dir).filePath(QStringLiteral("breeding.txt")), generator.breedingFile());
     if (!error.isEmpty())
         return false;
     if (!QFile::rename(built, target)) {

@@ -1,5 +1,6 @@
 #include "search/savednames.h"
 
+#include "core/replacingfile.h"
 #include "core/smallfile.h"
 
 #include <QDir>
@@ -66,7 +67,7 @@ QString write(const QString& path, const QStringList& sets)
     QByteArray bytes;
     for (const QString& set : sets)
         bytes += set.toUtf8() + "\r\n";
-    const QString error = writeSmallFile(path, bytes);
+    const QString error = writeWholeFile(path, bytes);
     return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/mainwindowstate.h"
+#include "core/replacingfile.h"
 #include "core/smallfile.h"
 #include "db/database.h"
 #include "search/gethorse.h"
@@ -133,7 +134,7 @@ QString write(const QString& path, const QList<WatchEntry>& entries)
                                                                : QStringLiteral("H|%1|%2").arg(e.name, e.id);
         bytes += line.toUtf8() + "\r\n";
     }
-    const QString error = writeSmallFile(path, bytes);
+    const QString error = writeWholeFile(path, bytes);
     return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
 }
 
