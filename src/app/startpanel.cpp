@@ -23,6 +23,7 @@ StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_wi
     setFrameShape(QFrame::StyledPanel);
     // The window's own font, not the small condensed one of the grid it lies on.
     QFont font = window.font();
+    // Set again so that they count as this panel's own: what is not set is taken from the grid.
     font.setPointSizeF(font.pointSizeF());
     font.setStretch(QFont::Unstretched);
     setFont(font);
@@ -33,15 +34,13 @@ StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_wi
     lblhowto->setText(
         QStringLiteral(
             "<h2>Your database is empty</h2>"
-            "<p>Import the weekly results files of the simulation: choose <b>File &gt; Import Race Data</b> "
-            "and "
-            "pick one or more results files (<tt>raceout612.txt</tt> and the like) or zip archives of them, "
-            "or "
-            "drop them on this window. Each week is stored once; the status bar says how the import went.</p>"
-            "<p>To see what the program does first, try it on sample data: %1 generated weeks with their "
-            "breeding file, in a folder of their own, opened in a second window. Your own database stays as "
-            "it "
-            "is.</p>")
+            "<p>Import the weekly results files of the simulation: choose <b>File &gt; Import Race "
+            "Data</b> and pick one or more results files (<tt>raceout612.txt</tt> and the like) or "
+            "zip archives of them, or drop them on this window. Each week is stored once; the "
+            "status bar says how the import went.</p>"
+            "<p>To see what the program does first, try it on sample data: %1 generated weeks with "
+            "their breeding file, in a folder of their own, opened in a second window. Your own "
+            "database stays as it is.</p>")
             .arg(sampleWeeks));
     cmdimport = new QPushButton(QStringLiteral("&Import Race Data..."), this);
     cmdimport->setObjectName(QStringLiteral("cmdimport"));
