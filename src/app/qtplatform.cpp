@@ -208,15 +208,16 @@ private:
             (usual != QPageSize::Letter && QLocale::system().measurementSystem() == QLocale::MetricSystem);
         paper->setCurrentIndex(a4 ? 1 : 0);
         const bool landscape = job().landscape;
-        const auto apply = [&preview, &printer, paper, landscape] {
+        const auto layOut = [&printer, paper, landscape] {
             printer.setPageLayout(
                 reportPageLayout(landscape, QPageSize::PageSizeId(paper->currentData().toInt())));
+        };
+        layOut();
+        QObject::connect(paper, &QComboBox::currentIndexChanged, &preview, [&preview, layOut] {
+            layOut();
             if (auto* pages = preview.findChild<QPrintPreviewWidget*>())
                 pages->updatePreview();
-        };
-        printer.setPageLayout(
-            reportPageLayout(landscape, QPageSize::PageSizeId(paper->currentData().toInt())));
-        QObject::connect(paper, &QComboBox::currentIndexChanged, &preview, apply);
+        });
         if (auto* tools = preview.findChild<QToolBar*>()) {
             tools->addSeparator();
             auto* label = new QLabel(QStringLiteral("&Paper: "), tools);
