@@ -7,10 +7,10 @@
 // repaint costs.
 //
 //   bench_import [--weeks N] [--seed S] [--rounds R] [--sqlite3 PATH]
-#include "app/qtplatform.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "gui/app/qtplatform.h"
 #include "import/importdriver.h"
 #include "sample/generator.h"
 

@@ -8,12 +8,12 @@
 //   bench_scale --dir /tmp/turf-bench-15m --weeks 4200     (builds the set once: hours)
 //   bench_search --dir /tmp/turf-bench-15m --weeks 4200
 //   bench_progeny --dir /tmp/turf-bench-15m --weeks 4200
-#include "app/frmmainfinder.h"
-#include "app/qtplatform.h"
 #include "benchdata.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/app/qtplatform.h"
 #include "import/importdriver.h"
 #include "sample/generator.h"
 

@@ -3,8 +3,8 @@
 #include "cli/searchoptions.h"
 
 #include "core/datafolder.h"
+#include "gui/widgets/formchartplot.h"
 #include "output/formchart.h"
-#include "output/formchartplot.h"
 #include "search/gethorse.h"
 
 #include <QChartView>

@@ -1,19 +1,19 @@
 // The database and its care: opening, closing, week removal, compaction, copies, the track table, and the
 // windows and commands that reach them.
-#include "app/frmmainfinder.h"
 #include "db/dbcare.h"
-#include "db/frmedittracks.h"
-#include "db/frmremovedata.h"
 #include "db/maintenance.h"
 #include "db/racekey.h"
 #include "db/undolog.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/db/frmedittracks.h"
+#include "gui/db/frmremovedata.h"
+#include "gui/widgets/gridview.h"
 #include "import/importdriver.h"
 #include "import/importfixture.h"
 #include "openhandles.h"
 #include "runcli.h"
 #include "startup/startup.h"
 #include "testsupport.h"
-#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QGroupBox>

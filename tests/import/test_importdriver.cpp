@@ -1,8 +1,8 @@
 // The import through the core, from the main window (menu and dropped files), and turftrawler-cli import.
-#include "app/frmmainfinder.h"
-#include "app/statusprogress.h"
 #include "db/maintenance.h"
 #include "db/undolog.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/app/statusprogress.h"
 #include "import/importdriver.h"
 #include "import/importprogress.h"
 #include "import/ziparchive.h"

@@ -4,13 +4,13 @@
 
 #include "runcli.h"
 
-#include "app/frmmainfinder.h"
-#include "app/qtplatform.h"
 #include "core/headlessplatform.h"
-#include "lineage/frmlineage.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/app/qtplatform.h"
+#include "gui/lineage/frmlineage.h"
+#include "gui/widgets/gridview.h"
 #include "lineage/getlineage.h"
 #include "lineage/httpconnection.h"
-#include "widgets/gridview.h"
 
 #include <QContextMenuEvent>
 #include <QJsonDocument>

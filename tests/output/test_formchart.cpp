@@ -3,13 +3,13 @@
 #include "runcli.h"
 #include "search/searchfixture.h"
 
-#include "app/frmmainfinder.h"
 #include "core/headlessplatform.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/output/frmformchart.h"
+#include "gui/widgets/gridview.h"
 #include "output/formchart.h"
-#include "output/frmformchart.h"
 #include "output/gridinteractions.h"
 #include "output/gridsettings.h"
-#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QChart>

@@ -1,11 +1,12 @@
 // The results grid's sorts, pop-up menu and list filter, week dates, printing and export: the core on grids
 // made up for each rule, the real main window and date calculator on a searched grid, and the command-line
 // options that do the same; and the grid settings file behind the column widths.
-#include "app/frmmainfinder.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "output/frmdatecalculator.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/output/frmdatecalculator.h"
+#include "gui/widgets/gridview.h"
 #include "output/gridinteractions.h"
 #include "output/gridjson.h"
 #include "output/gridsettings.h"
@@ -15,7 +16,6 @@
 #include "search/searchfixture.h"
 #include "startup/startup.h"
 #include "testsupport.h"
-#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QApplication>

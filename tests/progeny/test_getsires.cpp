@@ -1,16 +1,16 @@
 // The breeding file reader, and the progeny search through the core, in the main window and in
 // turftrawler-cli sires.
-#include "app/frmmainfinder.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/widgets/gridview.h"
 #include "openhandles.h"
 #include "progeny/breedingfile.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
 #include "runcli.h"
 #include "startup/startup.h"
-#include "widgets/gridview.h"
 
 #include <QGroupBox>
 #include <QJsonDocument>

@@ -1,12 +1,14 @@
 // Searches end to end through the core (query, name index, walk, results grid, statistics texts), through
 // the search panel of the real main window, and from the command line; the stable search with its saved sets,
 // window and commands.
-#include "app/frmmainfinder.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/maintenance.h"
 #include "db/nameindex.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/search/frmstable.h"
+#include "gui/widgets/gridview.h"
 #include "import/importdriver.h"
 #include "openhandles.h"
 #include "output/gridjson.h"
@@ -14,7 +16,6 @@
 #include "runcli.h"
 #include "sample/sampledata.h"
 #include "search/cellformat.h"
-#include "search/frmstable.h"
 #include "search/gethorse.h"
 #include "search/horsestats.h"
 #include "search/namewalk.h"
@@ -22,7 +23,6 @@
 #include "searchfixture.h"
 #include "startup/startup.h"
 #include "testsupport.h"
-#include "widgets/gridview.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 #include "import/importfixture.h"
 #include "runcli.h"
 
-#include "app/frmmainfinder.h"
+#include "gui/app/frmmainfinder.h"
+#include "gui/search/frmwatchedstarts.h"
+#include "gui/search/frmwatchlist.h"
 #include "import/importdriver.h"
-#include "search/frmwatchedstarts.h"
-#include "search/frmwatchlist.h"
 #include "search/gethorse.h"
 #include "search/watchlist.h"
 
