@@ -91,6 +91,22 @@ private slots:
                  (QStringList{u"Blue 0|1"_s, u"Blue 1|2"_s}));
     }
 
+    void namesCountedAsTheEngineComparesThem()
+    {
+        // The engine's NOCASE folds ASCII letters alone: "Swift Bear" and "SWIFT BEAR" are one name, kept as
+        // first met, while "Émile Rose" and "émile rose" are two, and a pattern lists the starts of both.
+        TestRace race;
+        race.starts = QList<TestStart>(4);
+        const QStringList names{u"Swift Bear"_s, u"SWIFT BEAR"_s, u"\u00c9mile Rose"_s, u"\u00e9mile rose"_s};
+        for (qsizetype i = 0; i < names.size(); ++i)
+            race.starts[i].name = u'"' + names[i] + u'"';
+        import({fx->writeRaces(u"r.txt"_s, {race})});
+        QCOMPARE(fx->rows(u"SELECT name, starts FROM tblnames WHERE kind = 0 ORDER BY id"_s),
+                 (QStringList{u"Swift Bear|2"_s, u"\u00c9mile Rose|1"_s, u"\u00e9mile rose|1"_s}));
+        QVERIFY(gethorse(fx->f, 2, u"*mile rose"_s, QString()));
+        QCOMPARE(fx->f.MSFlexGrid1.rows(), 3);
+    }
+
     void secondOfThreeDuplicateAnsweredNo()
     {
         import({fx->writeWeek(u"old.txt"_s, 612, 2, 2, u"Old"_s)});

@@ -122,9 +122,6 @@ struct Window {
     frmmainfinder w;
 };
 
-const QByteArray DefaultLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
-                               " 750  500  300 -2147483626 \r\n";
-
 } // namespace
 
 class TestOutput : public QObject
@@ -469,16 +466,16 @@ private slots:
 
         // The sire layout writes nothing; back in the normal layout the file's widths and colour return.
         msfgridreset_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(0, 2000);
         showSireLayout(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         QCOMPARE(f.MSFlexGrid1.cols(), 19);
         f.MSFlexGrid1.setColWidth(0, 3000);
         msfgridreset_Click(f); // on screen only
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
         msfgridback_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(1, 999);
         showNormalLayout(f);
         QCOMPARE(f.MSFlexGrid1.cols(), 18);
@@ -514,7 +511,7 @@ private slots:
         if (pipe) // never replaced by a file: something else made it and may be reading it
             QVERIFY(QFileInfo::exists(f.settingsPath()) && !QFileInfo(f.settingsPath()).isFile());
         else
-            QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+            QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
     }
 };
 

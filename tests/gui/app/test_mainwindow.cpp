@@ -178,7 +178,7 @@ private slots:
         QVERIFY(std::abs(w.state().MSFlexGrid1.colWidth(0) - 2900) < 40);
         w.msfgridreset->trigger();
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 1450);
-        QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(i.settings(), DefaultSettingsLine);
     }
 
     void resultsGridCopyTooltipsAndKeys()
