@@ -42,12 +42,8 @@ int failingFsync = 0;
 // Every fsync of this process comes here first: the program's own and the engine's.
 extern "C" int fsync(int fd)
 {
-    if (failingFsync != 0) {
-        errno = failingFsync;
-        return -1;
-    }
     static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
-    return real(fd);
+    return failingFsync != 0 ? (errno = failingFsync, -1) : real(fd);
 }
 
 class TestFiles : public QObject

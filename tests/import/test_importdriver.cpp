@@ -241,6 +241,17 @@ private slots:
 
         QCOMPARE(int(import({fx->dir.filePath(u"gone.txt"_s)}).status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
+
+        // The database itself failing while a file's rows are written: nothing of the run is kept.
+        fx->rows(u"CREATE TRIGGER broken BEFORE INSERT ON tblhorsedata WHEN new.racenum > 615 BEGIN SELECT "
+                 "RAISE(ABORT, 'disk gone'); END"_s);
+        const ImportResult failed = import(
+            {fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"A"_s), fx->writeWeek(u"616.txt"_s, 616, 1, 1, u"B"_s)});
+        QCOMPARE(failed.weeks, QList<int>());
+        QCOMPARE(
+            fx->f.lblprogress,
+            u"Import of 616.txt was NOT completed.\rNothing of this import was stored.\rImport terminated."_s);
+        QCOMPARE(fx->stored({614, 616}), u"0/0 0/0"_s);
     }
 
     void failedReplacementKeepsTheStoredWeek()

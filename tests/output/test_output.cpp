@@ -222,7 +222,7 @@ private slots:
             QJsonDocument::fromJson(
                 runCli(dir, L("search|--horse|Nobody|--print-log|--popup|1|--json"), 1, false))
                 .object();
-        QCOMPARE(json[u"messages"_s].toArray().last().toString(), Printing::noResultsMessage());
+        QCOMPARE(json[u"messages"_s].toArray().last().toString(), u"No results in the flexgrid."_s);
         QVERIFY(json[u"popmenu"_s].isNull() && json[u"print"_s].toArray().isEmpty());
         runCli(dir, L("search|--horse|Nobody|--pdf") << pdf, 1, false);
         QVERIFY(!QFile::exists(pdf));
@@ -382,9 +382,10 @@ private slots:
         t.p.printerAvailable = true;
         t.p.printFails = true;
         QVERIFY(!cmdprint_Click(t.f));
-        const QString question = Printing::question() + u"\rThe job has 1 page."_s;
+        const QString question =
+            u"Are you sure that you wish to print these findings?\rThe job has 1 page."_s;
         QCOMPARE(t.p.messages,
-                 (QStringList{Printing::noResultsMessage(), question, question,
+                 (QStringList{u"No results in the flexgrid."_s, question, question,
                               u"No printer is available: the findings were not printed."_s, question,
                               u"The findings could not be printed: the print job failed."_s}));
         QVERIFY(t.p.printJobs.isEmpty());
