@@ -120,7 +120,7 @@ private slots:
         QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
 
         // The folder's own breeding file, when it has one; else the usual one.
-        QCOMPARE(breedingPathFor(program.path()), defaultBreedingPath());
+        QCOMPARE(breedingPathFor(program.path()), QDir::homePath() + u"/qvl/breeding.txt"_s);
         QVERIFY(writeFile(program.filePath(u"breeding.txt"_s), {}));
         QCOMPARE(breedingPathFor(program.path()), program.filePath(u"breeding.txt"_s));
     }
