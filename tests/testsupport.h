@@ -3,6 +3,7 @@
 #include "db/database.h"
 
 #include <QFile>
+#include <QObject>
 #include <QStringList>
 
 /** The whole file, or `missing` when it cannot be read. */
@@ -44,4 +45,14 @@ inline QStringList queryRows(const QString& file, const QString& sql, const QVar
     if (!q || q.failed())
         out = QStringList{db.sql().errorMessage()};
     return out;
+}
+
+/** The control that `window` (in one of its panels or menus) names `name`, the name the program's handlers
+   know it by. A control that is not there ends the test run. */
+template <typename T> T* control(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
 }
