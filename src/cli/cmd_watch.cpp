@@ -64,7 +64,7 @@ CliRegistrar watchCommand{
     {QStringLiteral("watch"), CliGroup::Lists,
      QStringLiteral("[add-horse NAME [ID] | add-owner NAME | remove INDEX]"),
      QStringLiteral("Lists or changes the watch list. Entries are numbered from 1: a horse "
-                    "(with its id when given) or a stable."),
+                    "(with its id when given) or an owner."),
      watch}};
 
 } // namespace

@@ -109,6 +109,10 @@ QString count(qint64 n, const QString& noun)
 {
     return grouped(double(n)) + QLatin1Char(' ') + noun + (n == 1 ? QString() : QStringLiteral("s"));
 }
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+}
 QString dollars(double value)
 {
     return groupedWithMin(value, 1, QStringLiteral("$"));

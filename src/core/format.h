@@ -32,6 +32,8 @@ QString fixedNoLeadingZero(double value, int decimals);
 QString grouped(double value);
 /** A count with its noun, grouped: "1 start", "2,548 starts". */
 QString count(qint64 n, const QString& noun);
+/** A size in megabytes of a million bytes, with one decimal: "730.2 MB", as every size the program shows. */
+QString megabytes(qint64 bytes);
 /** "$#,##0". */
 QString dollars(double value);
 /** "$0,000": a dollar sign, thousands separators, at least four digits. */

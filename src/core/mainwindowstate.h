@@ -21,6 +21,21 @@ struct PanelState {
     bool progenyEnabled = true;
 };
 
+/** The search that filled the results grid, with the panel it ran with: what the list is run again with after
+    the stored weeks change, and what the search panel shows. */
+struct ListingSearch {
+    enum class Kind {
+        None,   ///< no search of the panel filled the grid (nothing yet, or a list cleared)
+        Starts, ///< gethorse: a horse, owner, race or stable search
+        Progeny ///< getsires
+    };
+    Kind kind = Kind::None;
+    qint16 mode = 0;
+    QString name;
+    QString id;
+    PanelState panel;
+};
+
 /**
  * The main window's state without its widgets: the results grid, the statistics grids, the labels the
  * operations write, which layout is in force, and the panel inputs. The core operations work on it; the
@@ -38,11 +53,26 @@ public:
     QString settingsPath() const { return m_programPath + QStringLiteral("KZTSettings.ini"); }
     QString savedNamesPath() const { return m_programPath + QStringLiteral("KZTSavednames.txt"); }
     const QString& breedingPath() const { return m_breedingPath; }
+    void setBreedingPath(const QString& path) { m_breedingPath = path; }
 
     /** Sets lblprogress and has it shown at once. */
     void setProgress(const QString& text);
     /** Sets the one line that says how the last action ended (the window's status bar), shown at once. */
     void setStatusLine(const QString& text);
+
+    /** Records the search that has just filled the results grid. */
+    void setListing(ListingSearch search)
+    {
+        m_listing = std::move(search);
+        ++m_listings;
+    }
+    const ListingSearch& listing() const { return m_listing; }
+    /** Counts the lists made by setListing(), so that the window can tell a new one. */
+    unsigned listings() const { return m_listings; }
+    /** Said by every change of the stored weeks (an import, a removal, an undo): a list from before is stale.
+     */
+    void storedWeeksChanged() { ++m_weekChanges; }
+    unsigned weekChanges() const { return m_weekChanges; }
 
     /** True while the sire layout is shown (MSFSGrid hidden, MSFmaxgrid shown). */
     bool sireLayout() const { return !MSFSGrid.visible(); }
@@ -75,4 +105,7 @@ private:
     Platform& m_platform;
     QString m_programPath;
     QString m_breedingPath;
+    ListingSearch m_listing;
+    unsigned m_listings = 0;
+    unsigned m_weekChanges = 0;
 };

@@ -23,6 +23,8 @@ public:
     virtual bool endDoc() = 0;
     /** Why the document could not be completed, when the sink knows ("No space left on device"). */
     virtual QString failure() const { return {}; }
+    /** True when the player looked at the pages and closed them without printing. */
+    virtual bool closedUnprinted() const { return false; }
 };
 
 /** Everything that needs a person or the outside world: the core calls only this. */

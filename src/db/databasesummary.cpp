@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& error)
 {
@@ -42,7 +41,7 @@ QStringList describeFolder(const QString& folder, QString& error)
         const QString range = s->weeks.isEmpty()
                                   ? QString()
                                   : QStringLiteral(" (%1 to %2)").arg(s->weeks.last()).arg(s->weeks.first());
-        lines << QStringLiteral("Size: ") + QLocale::system().formattedDataSize(s->bytes)
+        lines << QStringLiteral("Size: ") + Fmt::megabytes(s->bytes)
               << QStringLiteral("Stored weeks: ") + Fmt::grouped(double(s->weeks.size())) + range
               << QStringLiteral("Starts: ") + Fmt::grouped(double(s->starts));
     }

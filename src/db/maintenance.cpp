@@ -37,9 +37,9 @@ static void indexNames(Platform& p, const QString& dbPath)
 namespace
 {
 
-QString megabytes(qint64 bytes)
+QString noWeekRemoved()
 {
-    return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+    return QStringLiteral("No week was removed.");
 }
 
 /** "week 640 (3,572 starts)": a week with its starts, for the texts that name what a change touches. */
@@ -67,7 +67,7 @@ std::optional<bool> askForgetUndo(MainWindowState& f)
                                                : QStringLiteral("last %1 changes").arg(held->changes);
     return f.platform().askYesNo(
                Fmt::lines({QStringLiteral("The undo records of the %1 hold %2 starts (%3).")
-                               .arg(changes, Fmt::grouped(double(held->starts)), megabytes(held->bytes)),
+                               .arg(changes, Fmt::grouped(double(held->starts)), Fmt::megabytes(held->bytes)),
                            QStringLiteral("Forget them before compacting, so that their space is given back "
                                           "too? %1 can then no longer be undone.")
                                .arg(held->changes == 1 ? QStringLiteral("That change")
@@ -88,16 +88,19 @@ bool cmdcompact_Click(MainWindowState& f, std::optional<bool> forgetUndo)
     const qint64 before = QFileInfo(f.databasePath()).size();
     f.setProgress(Fmt::lines({QStringLiteral("Compacting Database ..."), QString(),
                               QStringLiteral("This may take several minutes.")}));
+    f.setStatusLine(QStringLiteral("Compacting the database (%1); this may take several minutes...")
+                        .arg(Fmt::megabytes(before)));
     QString error;
     const bool ok = DbCare::compact(f.databasePath(), *forgetUndo, error);
     f.setProgress(QString());
     if (!ok) {
+        f.setStatusLine(QStringLiteral("The database was not compacted."));
         f.platform().message(QStringLiteral("The database was not compacted and is as it was before.") +
                              QLatin1Char('\r') + error);
         return false;
     }
     f.setStatusLine(QStringLiteral("Compacted: %1 -> %2")
-                        .arg(megabytes(before), megabytes(QFileInfo(f.databasePath()).size())));
+                        .arg(Fmt::megabytes(before), Fmt::megabytes(QFileInfo(f.databasePath()).size())));
     return true;
 }
 
@@ -129,7 +132,8 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
     const auto starts =
         weeks.isEmpty() ? QList<qint64>() : DbCare::weekStarts(f.databasePath(), weeks, error);
     if (!starts) {
-        f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
+        f.setStatusLine(noWeekRemoved());
+        f.platform().message(noWeekRemoved() + QLatin1Char('\r') + error);
         return RemoveOutcome::Failed;
     }
     QStringList named;
@@ -146,6 +150,7 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
         question += QLatin1Char('\r') + named.join(QStringLiteral(", "));
     if (ask && f.platform().askYesNo(question, Platform::Answer::No) != Platform::Answer::Yes) {
         f.setProgress(QString());
+        f.setStatusLine(noWeekRemoved());
         return RemoveOutcome::Declined;
     }
     const QString wait =
@@ -161,9 +166,11 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
     const bool ok = DbCare::removeWeeks(f.databasePath(), weeks, error);
     f.setProgress(QString());
     if (!ok) {
-        f.platform().message(QStringLiteral("No week was removed.") + QLatin1Char('\r') + error);
+        f.setStatusLine(noWeekRemoved());
+        f.platform().message(noWeekRemoved() + QLatin1Char('\r') + error);
         return RemoveOutcome::Failed;
     }
+    f.storedWeeksChanged();
     f.setStatusLine(QStringLiteral("Removed %1 %2 (%3). Edit > Undo puts %4 back.")
                         .arg(weeks.size() == 1 ? QStringLiteral("week") : QStringLiteral("weeks"),
                              UndoLog::spokenWeeks(weeks), Fmt::count(total, QStringLiteral("start")),
@@ -195,6 +202,7 @@ bool cmdundo_Click(MainWindowState& f)
         f.platform().message(outcome.text);
         return false;
     }
+    f.storedWeeksChanged();
     f.setStatusLine(outcome.text);
     return true;
 }
@@ -206,7 +214,11 @@ bool backupdatabase(MainWindowState& f)
     dialog.filters = {QStringLiteral("Database Files (*.mdb)|*.mdb"), QStringLiteral("All Files (*.*)|*.*")};
     dialog.defaultName = QStringLiteral("horses-backup.mdb");
     const QString target = f.platform().saveFile(dialog);
-    return !target.isEmpty() && backupdatabaseTo(f, target);
+    if (target.isEmpty()) {
+        f.setStatusLine(QStringLiteral("No backup was written."));
+        return false;
+    }
+    return backupdatabaseTo(f, target);
 }
 
 bool backupdatabaseTo(MainWindowState& f, const QString& target)
@@ -221,6 +233,7 @@ bool backupdatabaseTo(MainWindowState& f, const QString& target)
     const bool ok = DbCare::backupFile(f.databasePath(), target, show, error);
     if (!ok) {
         f.setProgress(QString());
+        f.setStatusLine(QStringLiteral("No backup was written."));
         f.platform().message(QStringLiteral("The database was not backed up.") + QLatin1Char('\r') + error);
         return false;
     }

@@ -2,6 +2,7 @@
 #include "gui/app/frmmainfinder.h"
 #include "gui/app/qtplatform.h"
 #include "gui/app/statusprogress.h"
+#include "gui/app/windowgeometry.h"
 #include "sample/sampledata.h"
 #include "startup/startup.h"
 
@@ -23,6 +24,9 @@ struct WindowOptions {
                        "program's own folder when it holds horses.mdb, else the data folder "
                        "~/.local/share/turftrawler)."),
         QStringLiteral("DIR")};
+    /** Where the window that started this one has its top-left corner: this one opens a step away. */
+    QCommandLineOption near{QStringLiteral("near"), QStringLiteral("Open beside the window at X,Y."),
+                            QStringLiteral("X,Y")};
     WindowOptions()
     {
         parser.setApplicationDescription(QStringLiteral(
@@ -30,6 +34,8 @@ struct WindowOptions {
             "database, horses.mdb, and searches them: every start of a horse, an owner or a race, with "
             "statistics, and the racing record of a stallion's progeny."));
         parser.addOption(dir);
+        near.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(near);
         parser.addHelpOption();
         parser.addVersionOption();
     }
@@ -89,6 +95,9 @@ int main(int argc, char** argv)
     const bool own = folder.kind == DataFolder::Kind::PlayerData;
     if (!window.Form_Load(own ? MissingDatabase::Create : MissingDatabase::Ask))
         return 1;
+    const QStringList near = options.parser.value(options.near).split(QLatin1Char(','));
+    if (near.size() == 2 && !window.isMaximized())
+        WindowGeometry::placeAfter(&window, QPoint(near[0].toInt(), near[1].toInt()));
     window.show();
     return app.exec();
 }

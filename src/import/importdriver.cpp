@@ -430,6 +430,8 @@ ImportResult importFiles(MainWindowState& f, const QStringList& paths, Duplicate
     BusyPointer busy(f.platform());
     ImportRun run(f, policy, progress);
     const ImportResult result = run.run(paths);
+    if (!result.weeks.isEmpty())
+        f.storedWeeksChanged();
     if (!paths.isEmpty())
         f.setStatusLine(importOutcome(result));
     if (progress && !paths.isEmpty())

@@ -1,5 +1,7 @@
 #include "import/ziparchive.h"
 
+#include "core/format.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,8 +14,8 @@ namespace
 
 QString tooBig()
 {
-    return QStringLiteral("it expands beyond %1 MiB, far more than a results file holds, and was not read")
-        .arg(ZipArchive::MaxEntrySize >> 20);
+    return QStringLiteral("it expands beyond %1, far more than a results file holds, and was not read")
+        .arg(Fmt::megabytes(ZipArchive::MaxEntrySize));
 }
 
 struct FileClose {

@@ -51,6 +51,7 @@ void msfgridreset_Click(MainWindowState& f)
     f.MSFlexGrid1.setCol(0);
     apply(f, GridSettings::defaults());
     msfgridsavesettings(f);
+    f.setStatusLine(QStringLiteral("Columns reset to their standard widths."));
 }
 
 void msfgridback_Click(MainWindowState& f)
@@ -60,6 +61,8 @@ void msfgridback_Click(MainWindowState& f)
     f.MSFlexGrid1.touch();
     if (!f.MSFmaxgrid.visible())
         msfgridsavesettings(f);
+    f.setStatusLine(f.MSFlexGrid1.backColor() == BackColor::Window ? QStringLiteral("Background: plain.")
+                                                                   : QStringLiteral("Background: shaded."));
 }
 
 void showNormalLayout(MainWindowState& f)

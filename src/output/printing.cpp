@@ -19,30 +19,24 @@ constexpr int TitleTop = 960;
 constexpr int TitleCharWidth = 144; // one character cell at 12 points
 constexpr int LinesPerPage = (LastLine - HeadTop) / LineHeight;
 
-/** Draws texts at character columns of the 8-point cell. */
-class Columns
-{
-public:
-    Columns(PrinterSink& sink, int y) : m_sink(sink), m_y(y) {}
-    /** Starts the text at column col; on paper it is cut where the column next starts, when one is given. */
-    void left(int col, const QString& text, int next = 0) { draw(col, text, next); }
-    /** Ends the cell's text just before column col + width; a prefix stands in front of it. */
-    void right(int col, int width, const QString& cell, const QString& prefix = {})
-    {
-        draw(col + width - int(cell.size()), prefix + cell);
-    }
+constexpr int CellWidth = 96; // one character cell at 8 points
 
-private:
-    void draw(int col, const QString& text, int next = 0)
-    {
-        if (!text.isEmpty())
-            m_sink.drawText(x(col), m_y, text, next > 0 ? x(next) : 0);
-    }
-    int x(int col) const { return LeftTwips + m_cellWidth * col; }
-    PrinterSink& m_sink;
-    int m_y;
-    const int m_cellWidth = 96;
+int columnX(int col)
+{
+    return LeftTwips + CellWidth * col;
+}
+
+/** A text of a line and the character column it starts at. */
+struct Placed {
+    int col;
+    QString text;
 };
+
+/** Placed so that the cell's text ends just before column col + width; a prefix stands in front of it. */
+Placed right(int col, int width, const QString& cell, const QString& prefix = {})
+{
+    return {col + width - int(cell.size()), prefix + cell};
+}
 
 void printhead(PrinterSink& sink, int y)
 {
@@ -51,9 +45,8 @@ void printhead(PrinterSink& sink, int y)
         {49, "Typ"},       {53, "Dis"},     {57, "Surf"},       {62, "Con"},       {66, "   Sp"},
         {72, "Fn"},        {75, "Fd"},      {78, "PP"},         {81, "    Purse"}, {90, "    Odds"},
         {98, " Earnings"}, {107, " Owner"}, {119, " ClaimPr."}, {128, "  St"}};
-    Columns line(sink, y);
     for (const auto& [col, text] : headings)
-        line.left(col, QString::fromLatin1(text));
+        sink.drawText(columnX(col), y, QString::fromLatin1(text));
 }
 
 /** The track condition, read back from the race key's colour. */
@@ -78,27 +71,41 @@ void printrow(PrinterSink& sink, const GridState& g, int r, int y)
 {
     const auto cell = [&](int c) { return c < g.cols() ? g.text(r, c) : QString(); };
     const QString dollar = QStringLiteral("$");
-    Columns line(sink, y);
-    line.left(0, cell(0).left(23));
-    line.right(24, 6, cell(1));
-    line.right(31, 9, cell(2));
-    line.left(41, cell(3), 46);
-    line.left(46, cell(4), 49);
-    line.left(49, cell(5), 53);
-    line.left(53, cell(6), 57);
-    line.left(57, cell(7) == QLatin1String("D") ? QStringLiteral("Dirt") : QStringLiteral("Turf"));
-    line.left(62, condition(g.colour(r, 2)));
-    line.right(66, 5, cell(8));
-    line.right(71, 3, cell(9));
-    line.right(74, 3, cell(10));
-    line.right(77, 3, cell(11));
-    line.right(81, 8, cell(12), dollar);
-    line.right(90, 7, cell(13), dollar);
-    line.right(98, 8, cell(14), dollar);
-    line.left(108, cell(15), 119);
-    if (!cell(16).isEmpty())
-        line.right(119, 8, cell(16), dollar);
-    line.right(128, 4, cell(17));
+    Placed texts[] = {
+        {0, cell(0).left(23)},
+        right(24, 6, cell(1)),
+        right(31, 9, cell(2)),
+        {41, cell(3)},
+        {46, cell(4)},
+        {49, cell(5)},
+        {53, cell(6)},
+        {57, cell(7) == QLatin1String("D") ? QStringLiteral("Dirt") : QStringLiteral("Turf")},
+        {62, condition(g.colour(r, 2))},
+        right(66, 5, cell(8)),
+        right(71, 3, cell(9)),
+        right(74, 3, cell(10)),
+        right(77, 3, cell(11)),
+        right(81, 8, cell(12), dollar),
+        right(90, 7, cell(13), dollar),
+        right(98, 8, cell(14), dollar),
+        {108, cell(15)},
+        cell(16).isEmpty() ? Placed{119, {}} : right(119, 8, cell(16), dollar),
+        right(128, 4, cell(17)),
+    };
+    // A text that fills its column would run into the next one ("750K8.5"): each is cut so that at least one
+    // blank stands before the next text, and on paper where that text starts.
+    int ends[std::size(texts)] = {};
+    for (int i = int(std::size(texts)) - 1, next = 0; i >= 0; --i) {
+        Placed& t = texts[i];
+        if (next > 0)
+            t.text.truncate(std::max(0, next - t.col - 1));
+        ends[i] = next;
+        if (!t.text.isEmpty())
+            next = t.col;
+    }
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        if (!texts[i].text.isEmpty())
+            sink.drawText(columnX(texts[i].col), y, texts[i].text, ends[i] > 0 ? columnX(ends[i]) : 0);
 }
 
 } // namespace
@@ -161,25 +168,33 @@ QJsonArray toJson(const PrintJob& job)
 bool cmdprint_Click(MainWindowState& f)
 {
     Platform& p = f.platform();
+    const auto nothing = [&f](const QString& why) {
+        f.setStatusLine(QStringLiteral("Nothing printed") + why + QLatin1Char('.'));
+        return false;
+    };
     if (Printing::emptyResult(f.MSFlexGrid1)) {
         p.message(Printing::noResultsMessage());
-        return false;
+        return nothing({});
     }
     const int pages = Printing::pageCount(f.MSFlexGrid1);
     const QString size = QStringLiteral("The job has %1.").arg(Fmt::count(pages, QStringLiteral("page")));
     if (p.askYesNo(Printing::question() + QLatin1Char('\r') + size) != Platform::Answer::Yes)
-        return false;
+        return nothing({});
     const auto sink = p.startPrint(true);
     if (!sink) {
         p.message(QStringLiteral("No printer is available: the findings were not printed."));
-        return false;
+        return nothing(QStringLiteral(": no printer is available"));
     }
     Printing::printFindings(f.MSFlexGrid1, f.frainfo, *sink);
     if (!sink->endDoc()) {
         const QString why = sink->failure();
         p.message(QStringLiteral("The findings could not be printed: the print job failed.") +
                   (why.isEmpty() ? QString() : QLatin1Char('\r') + why));
-        return false;
+        return nothing(QStringLiteral(": the print job failed"));
     }
+    if (sink->closedUnprinted())
+        return nothing(QStringLiteral(": the print preview was closed"));
+    f.setStatusLine(QStringLiteral("Printed: ") + Fmt::count(pages, QStringLiteral("page")) +
+                    QLatin1Char('.'));
     return true;
 }

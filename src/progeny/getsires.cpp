@@ -484,6 +484,8 @@ void getsires(MainWindowState& f, const QString& name)
     BusyPointer busy(f.platform());
     const ProgenySearchMode mode = f.panel.progenyMode;
     showSireLayout(f);
+    // Whatever the scan finds, the grid now holds this search's rows.
+    f.setListing({ListingSearch::Kind::Progeny, 0, name, QString(), f.panel});
     // What an earlier action left in the label (a failed import's report) is not about this list.
     f.setProgress(QString());
 

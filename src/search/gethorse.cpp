@@ -421,10 +421,12 @@ std::optional<NameIndex::Candidates> indexedNames(Database& db, const std::optio
     return names;
 }
 
-/** Ends a search that lists nothing: the message, an empty progress text, the grid drawn again. */
-void endEmpty(MainWindowState& f, const QString& message)
+/** Ends a search that lists nothing: the message (unless the list is run again), an empty progress text, the
+    grid drawn again. */
+void endEmpty(MainWindowState& f, const QString& message, SearchRun run = SearchRun::Asked)
 {
-    f.platform().message(message);
+    if (run == SearchRun::Asked)
+        f.platform().message(message);
     f.setProgress(QString());
     f.MSFlexGrid1.setRedraw(true);
 }
@@ -513,17 +515,19 @@ void showFound(MainWindowState& f, qint16 mode, const QString& subject, Found fo
 
 } // namespace
 
-bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id)
+bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id, SearchRun run)
 {
     Platform& p = f.platform();
     // The texts may be cells of the grid that this search reloads: keep a copy.
     const QString subject = (mode == 3 || mode == 5) ? id : name;
+    ListingSearch listing{ListingSearch::Kind::Starts, mode, name, id, f.panel};
     // Input that cannot be searched is refused before anything on the screen changes.
     const Statement st = build(mode, name, id);
     const std::optional<IndexedPattern> indexed = indexedPattern(mode, name);
     const Criteria crit = readCriteria(f.panel);
     if (!st.error.isEmpty() || !crit.error.isEmpty()) {
         p.message(!st.error.isEmpty() ? st.error : crit.error);
+        f.setStatusLine(QStringLiteral("Search not run; the list is the one before."));
         return false;
     }
 
@@ -539,11 +543,11 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
         return false;
     }
     if (found.count == 0) {
-        endEmpty(f, noneFound);
+        endEmpty(f, noneFound, run);
         f.setStatusLine(nothingListed);
         return false;
     }
-    if (found.count > AskAbove) {
+    if (found.count > AskAbove && run == SearchRun::Asked) {
         const QString question =
             QStringLiteral("There are %1 horses that match this query.  Proceed anyway?").arg(found.count) +
             QLatin1Char('\r') +
@@ -558,11 +562,12 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
     }
     // A last week before every start found leaves nothing to list.
     if (found.listed.empty()) {
-        endEmpty(f, noneFound);
+        endEmpty(f, noneFound, run);
         f.setStatusLine(nothingListed);
         return false;
     }
     showFound(f, mode, subject, std::move(found), crit.threshold);
+    f.setListing(std::move(listing));
     return true;
 }
 

@@ -11,9 +11,14 @@
 class Database;
 class MainWindowState;
 
+/** Who runs a search: the player, or the window running a list again after the stored weeks changed, which
+    neither asks before a long list nor says in a message that it found nothing. */
+enum class SearchRun { Asked, Again };
+
 /** Horse (modes 1 to 3), owner (4) and race (5) searches into the results grid and statistics. True when
     it listed starts; false after a message that refused or stopped it, or a declined count question. */
-bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id);
+bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QString& id,
+              SearchRun run = SearchRun::Asked);
 /** The name "GO!" passes from the name box: horse names are stored cut to 25 characters and are searched
     so; an owner's name (mode 4) goes whole. */
 QString nameBoxText(qint16 mode, const QString& text);

@@ -269,7 +269,9 @@ Statement build(int mode, const QString& name, const QString& id)
         if (isIdPattern(id)) {
             raceKeyPatternClause(where, s.binds, id);
         } else if (id.trimmed().isEmpty()) {
-            return {QString(), {}, QStringLiteral("Please enter a race number, such as 612.0507.")};
+            return {QString(),
+                    {},
+                    QStringLiteral("Please enter a race number, such as 612.0507, in the ID box.")};
         } else if (!Fmt::isNumeric(id)) {
             return {QString(), {}, QStringLiteral("The race number \"%1\" is not a number.").arg(id)};
         } else {

@@ -53,7 +53,7 @@ bool remove(MainWindowState& f, const WatchEntry& entry, QList<WatchEntry>& show
 
 } // namespace Watchlist
 
-/** One watched start as the "Watched starts" window lists it: the texts of the results grid, and its colour.
+/** One watched start as the "Watched Starts" window lists it: the texts of the results grid, and its colour.
  */
 struct WatchedStart {
     static constexpr int Columns = 11;

@@ -335,12 +335,15 @@ private slots:
         QFETCH(int, rows);
         Grid t(0, QStringList(rows, u"Short"_s));
         t.g().setText(1, 0, u"Abcdefghijklmnopqrstuvwxyz1234"_s);
-        const char* cells[2][18] = {{"", "1234", "612.0507", "O-3+", "CA", "Clm", "6", "D", "88.4", "1", "8",
+        const char* cells[3][18] = {{"", "1234", "612.0507", "O-3+", "CA", "Clm", "6", "D", "88.4", "1", "8",
                                      "3", "10000", "2.50", "6000", "Red \"Barn\"", "4000", "12"},
                                     {"", "99", "7.0102", "F-2", "KY", "MS", "9", "d", "08.5", "10", "12",
-                                     "12", "500", "12.00", "0", "Oak", "", "1"}};
-        for (int r = 0; r < 2; ++r)
-            for (int c = 1; c < 18; ++c)
+                                     "12", "500", "12.00", "0", "Oak", "", "1"},
+                                    {"Abcdefghijklmnopqrstuvw", "5027710", "700.4010", "O-4+", "GIPSY",
+                                     "750K", "8.5", "D", "88.4", "1", "8", "3", "10000", "2.50", "6000",
+                                     "Noble Blues Racing Stable", "", "104"}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = r < 2 ? 1 : 0; c < 18; ++c)
                 t.g().setText(r + 1, c, QString::fromLatin1(cells[r][c]));
         t.g().setRowColour(1, 0, 17, Palette::DarkRed);
         t.g().setRowColour(2, 0, 17, Palette::DarkBlue);
@@ -359,20 +362,28 @@ private slots:
         if (second != job.texts.end())
             QCOMPARE(*second, (PrintedText{2, 7920 - 34 * 72, 960, 12, true, t.f.frainfo + u".  Pg. 2"_s}));
         // Each cell where its column begins, in the words the print gives the codes.
-        QStringList lines(2);
-        for (const PrintedText& x : job.texts)
-            if (x.page == 1 && x.y > 1440 && x.y < 1633 + 2 * 193 && !x.bold)
-                lines[(x.y - 1633) / 193] += QStringLiteral("%1:%2 ").arg((x.x - 1344) / 96).arg(x.text);
+        QStringList lines(3);
+        const PrintedText* before = nullptr;
+        for (const PrintedText& x : job.texts) {
+            if (x.page != 1 || x.y <= 1440 || x.y >= 1633 + 3 * 193 || x.bold)
+                continue;
+            lines[(x.y - 1633) / 193] += QStringLiteral("%1:%2 ").arg((x.x - 1344) / 96).arg(x.text);
+            // On paper each text stops where the next one begins.
+            if (before)
+                QCOMPARE(before->right, before->y == x.y ? x.x : 0);
+            before = &x;
+        }
         QCOMPARE(lines[0],
                  u"0:Abcdefghijklmnopqrstuvw 26:1234 32:612.0507 41:O-3+ 46:CA 49:Clm 53:6 57:Dirt 62:Fst "
                  "67:88.4 73:1 76:8 79:3 84:$10000 93:$2.50 102:$6000 108:Red \"Barn\" 123:$4000 130:12 "_s);
         QCOMPARE(lines[1],
                  u"0:Short 28:99 34:7.0102 41:F-2 46:KY 49:MS 53:9 57:Turf 62:Slp 67:08.5 72:10 75:12 "
                  "78:12 86:$500 92:$12.00 105:$0 108:Oak 131:1 "_s);
-        // On paper an owner stops where the claiming price begins, a type where the distance does.
-        for (const PrintedText& x : job.texts)
-            if (x.x == 1344 + 108 * 96 || x.x == 1344 + 49 * 96)
-                QCOMPARE(x.right, x.bold ? 0 : x.x + (x.x == 1344 + 49 * 96 ? 4 : 11) * 96);
+        // A text that fills its column is cut so that a blank stands before the next one.
+        QCOMPARE(lines[2],
+                 u"0:Abcdefghijklmnopqrstuv 23:5027710 32:700.4010 41:O-4+ 46:GI 49:750 53:8.5 57:Dirt "
+                 "62:Slp 67:88.4 73:1 76:8 79:3 84:$10000 93:$2.50 102:$6000 108:Noble Blues Racing S "
+                 "129:104 "_s);
     }
 
     void printRefusals()

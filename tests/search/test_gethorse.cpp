@@ -115,7 +115,7 @@ const Find finds[] = {
     {"empty id", 3, "Blue Streak", "", "", "", -1, "Please enter the horse's ID number."},
     {"id not a number", 3, "Blue Streak", "1.2.3", "", "", -1, "The ID \"1.2.3\" is not a number."},
     {"id too large", 3, "Blue Streak", "99999999999", "", "", -1, "The ID 99999999999 is too large."},
-    {"empty race", 5, "", "", "", "", -1, "Please enter a race number, such as 612.0507."},
+    {"empty race", 5, "", "", "", "", -1, "Please enter a race number, such as 612.0507, in the ID box."},
     {"race not a number", 5, "", "12..1", "", "", -1, "The race number \"12..1\" is not a number."},
     {"first week", 2, "Blue Streak", "", "x1", "", -1, "The first week \"x1\" is not a number."},
     {"threshold", 2, "Blue Streak", "", "", "", -1, "The speed threshold \"a\" is not a number.", "", "a"},

@@ -1,6 +1,10 @@
 #include "gui/app/columntips.h"
 
+#include "db/dbcare.h"
+
 #include <QHash>
+
+#include <algorithm>
 
 namespace
 {
@@ -37,8 +41,22 @@ const QHash<QString, QString>& captionTips()
 
 } // namespace
 
-QString resultsColumnTip(int column, const QString& caption)
+/** True when the track table gives at least one track a code; a table that cannot be read counts as one. */
+static bool anyTrackCode(const QString& dbPath)
 {
+    QString error;
+    const auto tracks = DbCare::tracks(dbPath, error);
+    return !tracks || std::any_of(tracks->begin(), tracks->end(),
+                                  [](const DbCare::Track& t) { return !t.code.trimmed().isEmpty(); });
+}
+
+QString resultsColumnTip(int column, const QString& caption, const QString& dbPath)
+{
+    // Read when the pointer rests on the heading, so that a code added a moment ago counts.
+    if (caption == QLatin1String("Tr") && !anyTrackCode(dbPath))
+        return QStringLiteral(
+            "Track code: no track has one yet. Utilities > Edit Tracks gives each track number "
+            "its code, shown from the next search.");
     // The sire layout's speed columns share their captions: columns 11 to 14 are dirt, 15 to 18 turf.
     static const QHash<QString, QString> bands = {
         {QStringLiteral("<8"), QStringLiteral("under 8 furlongs")},

@@ -6,6 +6,7 @@
 #include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"
 #include "gui/app/lineagefetch.h"
+#include "gui/app/listingkeeper.h"
 #include "gui/app/mainmenus.h"
 #include "gui/app/searchpanel.h"
 #include "gui/app/smallwindows.h"
@@ -20,6 +21,7 @@
 #include "output/gridsettings.h"
 #include "output/printing.h"
 #include "output/textexport.h"
+#include "progeny/breedingchoice.h"
 #include "progeny/getsires.h"
 #include "search/gethorse.h"
 
@@ -49,6 +51,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     connect(m_search, &SearchPanel::searchRequested, this, &frmmainfinder::cmdgethorse_Click);
     connect(m_search, &SearchPanel::stableSearchRequested, this, &frmmainfinder::cmdspecial_Click);
     layout->addWidget(m_search);
+    m_listing = std::make_unique<ListingKeeper>(m_state, *m_search);
     buildResultsGrid(central);
     layout->addWidget(MSFlexGrid1, 1);
     m_stats = new StatsPanel(m_state, central);
@@ -87,7 +90,9 @@ void frmmainfinder::buildResultsGrid(QWidget* parent)
     MSFlexGrid1->setFont(narrow);
     MSFlexGrid1->setTextElideMode(Qt::ElideNone);
     MSFlexGrid1->setFillWidth(true);
-    MSFlexGrid1->gridModel()->headerTip = resultsColumnTip;
+    MSFlexGrid1->gridModel()->headerTip = [this](int column, const QString& caption) {
+        return resultsColumnTip(column, caption, m_state.databasePath());
+    };
     // Tab moves on to the next control, as everywhere else in the window, instead of from cell to cell.
     MSFlexGrid1->setTabKeyNavigation(false);
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
@@ -112,6 +117,7 @@ void frmmainfinder::buildMenus()
     m_menus->addMenu("filemenu", "&File", {
         {"cmdimportdata", "&Import Race Data", [this] { cmdimportdata_Click(); }},
         {"cmdremoverace", "R&emove Race Data", [this] { cmdremoverace_Click(); }},
+        {"cmdbreeding", "Choose &Breeding File...", command([](MainWindowState& f) { choosebreedingfile(f); })},
         {"bar4"},
         {"cmdprint", "&Print Findings", command([](MainWindowState& f) { cmdprint_Click(f); })},
         {"ExportText", "E&xport to Text File", command([](MainWindowState& f) { ExportText_Click(f); })},
@@ -121,6 +127,12 @@ void frmmainfinder::buildMenus()
     // Undo names the change it puts back; Ctrl+Z reaches it unless a text box takes the key for its own text.
     m_menus->addMenu("editmenu", "&Edit", {
         {"cmdundo", "Can't Undo", command([](MainWindowState& f) { cmdundo_Click(f); }), QKeySequence::Undo},
+    });
+    // The results grid's zoom; printing keeps its own sizes.
+    m_menus->addMenu("viewmenu", "&View", {
+        {"cmdzoomin", "Zoom &In", [this] { zoom(1); }, QKeySequence::ZoomIn},
+        {"cmdzoomout", "Zoom &Out", [this] { zoom(-1); }, QKeySequence::ZoomOut},
+        {"cmdactualsize", "&Actual Size", [this] { zoom(0); }, Qt::CTRL | Qt::Key_0},
     });
     m_menus->addMenu("Utilitiesmenu", "&Utilities", {
         {"datecalculator", "&Date Calculator", [this] { m_windows->dateCalculator(); }},
@@ -147,6 +159,9 @@ void frmmainfinder::buildMenus()
     });
     // clang-format on
     connect(m_menus->menu(QStringLiteral("editmenu")), &QMenu::aboutToShow, this, &frmmainfinder::updateUndo);
+    // Ctrl+= as well: the + of most keyboards needs the shift key.
+    m_menus->action(QStringLiteral("cmdzoomin"))
+        ->setShortcuts({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
 }
 
 bool frmmainfinder::Form_Load(MissingDatabase missing)
@@ -157,6 +172,7 @@ bool frmmainfinder::Form_Load(MissingDatabase missing)
     // Where the player left the window last time, when that is known, and the folder imported from last.
     WindowGeometry::restore(this, m_state.programPath());
     m_state.importFolder = WindowGeometry::importFolder(m_state.programPath());
+    MSFlexGrid1->setZoom(WindowGeometry::gridZoom(m_state.programPath()));
     m_search->setupnormalsearch();
     const bool ok = formLoad(m_state, m_stats->rowHeightTwips(), missing);
     if (!ok)
@@ -173,11 +189,12 @@ bool frmmainfinder::Form_Load(MissingDatabase missing)
 
 void frmmainfinder::refresh()
 {
+    m_listing->sync();
     MSFlexGrid1->sync();
     m_stats->sync();
     m_startPanel->sync();
     m_search->showInjuryExclusion();
-    m_search->setProgenyEnabled(m_state.panel.progenyEnabled);
+    m_search->setProgenyEnabled(m_state.panel.progenyEnabled, breedingFileNeeded(m_state));
     m_search->setInjuryCaption(m_state.lblinjurytest);
     m_menus->action(QStringLiteral("cmdprint"))->setEnabled(m_state.cmdprintEnabled);
     updateUndo();
@@ -203,9 +220,13 @@ template <typename Op> void frmmainfinder::run(Op op)
     // Until the player has a settings file, a column too narrow for the list's texts is widened to them.
     const bool noSettings = !QFileInfo::exists(m_state.settingsPath());
     const unsigned listed = m_state.MSFlexGrid1.generation();
+    const QString lastLine = m_state.statusline;
     m_state.statusline.clear();
     m_statusProgress->textLabel()->clear();
     op(m_state);
+    // An action that says nothing of its own (About, a message) leaves the last line rather than none.
+    if (m_state.statusline.isEmpty())
+        m_state.statusline = lastLine;
     if (noSettings && !m_state.sireLayout() && m_state.MSFlexGrid1.generation() != listed &&
         MSFlexGrid1->widenToTexts())
         msfgridsavesettings(m_state);
@@ -288,6 +309,9 @@ void frmmainfinder::getlineage_Click()
         run([&](MainWindowState& f) {
             show = showFetchedLineage(f.platform(), r, page, why,
                                       [this]() -> LineageState& { return m_windows->lineageState(); });
+            f.setStatusLine(show             ? QStringLiteral("The lineage of %1 is shown.").arg(r.id)
+                            : page.isEmpty() ? QStringLiteral("No lineage page of %1: %2").arg(r.id, why)
+                                             : QStringLiteral("The lineage of %1 was not shown.").arg(r.id));
         });
         if (show)
             m_windows->showLineage();
@@ -339,6 +363,16 @@ void frmmainfinder::listfilter_Click()
     });
 }
 
+void frmmainfinder::zoom(int steps)
+{
+    if (steps == 0)
+        MSFlexGrid1->setZoom(1);
+    else
+        MSFlexGrid1->zoomBy(steps);
+    m_state.setStatusLine(QStringLiteral("Zoom: %1%").arg(std::lround(MSFlexGrid1->zoom() * 100)));
+    refresh();
+}
+
 void frmmainfinder::cmdabout_Click()
 {
     QString error;
@@ -351,7 +385,7 @@ void frmmainfinder::cmdabout_Click()
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {
-    WindowGeometry::save(this, m_state.programPath(), m_state.importFolder);
+    WindowGeometry::save(this, m_state.programPath(), m_state.importFolder, MSFlexGrid1->zoom());
     event->accept();
     QApplication::quit();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class GridView;
+class ListingKeeper;
 class MainMenus;
 class QLabel;
 class SearchPanel;
@@ -57,6 +58,8 @@ private:
     template <typename Op> void run(Op op);
     /** Names the change Edit > Undo would put back, or disables it. */
     void updateUndo();
+    /** View > Zoom In (+1), Zoom Out (-1) and Actual Size (0) of the results grid. */
+    void zoom(int steps);
 
     // Menu commands, buttons and the results grid's gestures.
     void cmdimportdata_Click();
@@ -85,6 +88,7 @@ private:
     StartPanel* m_startPanel = nullptr;
     std::unique_ptr<StatusProgress> m_statusProgress;
     std::unique_ptr<SmallWindows> m_windows;
+    std::unique_ptr<ListingKeeper> m_listing;
     /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -19,6 +19,19 @@
 
 static const QString Title = QStringLiteral("Turf Trawler");
 
+DialogOwner::operator QWidget*() const
+{
+    // The active window is the one the player clicked or typed in. A window of another program, a menu, or
+    // one of ours hidden on the way out leaves the main window as the owner.
+    QWidget* active = QApplication::activeWindow();
+    if (!active || !active->isVisible() || active->windowType() == Qt::Popup)
+        return m_main;
+    for (QWidget* w = active; w; w = w->parentWidget())
+        if (w == m_main)
+            return active;
+    return m_main;
+}
+
 QtPlatform::QtPlatform(QWidget* parent) : m_parent(parent) {}
 QtPlatform::~QtPlatform() = default;
 
@@ -115,9 +128,22 @@ QStringList QtPlatform::openFiles(const FileDialog& dialog)
 QString QtPlatform::saveFile(const FileDialog& dialog)
 {
     const QStringList filters = qtFilters(dialog.filters);
-    QString selected = filters.value(dialog.selectedFilter);
-    return QFileDialog::getSaveFileName(m_parent, dialog.title, dialog.defaultName,
-                                        filters.join(QStringLiteral(";;")), &selected);
+    QFileDialog box(m_parent, dialog.title, dialog.defaultName, filters.join(QStringLiteral(";;")));
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the chosen filter's ("Text Files (*.txt)": .txt), before the
+    // dialog asks about replacing a file of that name; every file's filter adds none.
+    const auto suffixOf = [&](const QString& filter) {
+        const QString pattern =
+            filters.indexOf(filter) < 0 ? QString() : filter.section(QLatin1Char('('), -1);
+        const bool one = pattern.startsWith(QLatin1String("*.")) && !pattern.contains(QLatin1Char(' '));
+        return one ? pattern.mid(2).chopped(1) : QString();
+    };
+    const QString selected = filters.value(dialog.selectedFilter);
+    box.selectNameFilter(selected);
+    box.setDefaultSuffix(suffixOf(selected));
+    QObject::connect(&box, &QFileDialog::filterSelected, &box,
+                     [&](const QString& filter) { box.setDefaultSuffix(suffixOf(filter)); });
+    return box.exec() == QDialog::Accepted ? box.selectedFiles().value(0) : QString();
 }
 
 void QtPlatform::beep()
@@ -189,10 +215,12 @@ public:
             PainterPrinterSink sink(target);
             ok = sink.ok() && replay(job(), sink);
         });
-        preview.exec();
+        // The preview accepts once the pages went to a printer or a file.
+        m_closed = preview.exec() != QDialog::Accepted;
         return ok;
     }
     QString failure() const override { return m_failure; }
+    bool closedUnprinted() const override { return m_closed; }
 
 private:
     /** The two papers players print on, the default printer's (or else the country's) chosen first. */
@@ -229,6 +257,7 @@ private:
 
     QPointer<QWidget> m_parent;
     QString m_failure;
+    bool m_closed = false;
 };
 } // namespace
 

@@ -8,6 +8,26 @@
 class QLabel;
 class QWidget;
 
+/**
+ * The window a message, question or file dialog belongs to: the window of ours that the player is working in,
+ * so that a small window's message stays over it instead of bringing the main window up, else the main
+ * window.
+ */
+class DialogOwner
+{
+public:
+    explicit DialogOwner(QWidget* mainWindow) : m_main(mainWindow) {}
+    DialogOwner& operator=(QWidget* mainWindow)
+    {
+        m_main = mainWindow;
+        return *this;
+    }
+    operator QWidget*() const;
+
+private:
+    QPointer<QWidget> m_main;
+};
+
 /** The platform for a person at the screen: message boxes, dialogs, pointer, network and printer. */
 class QtPlatform : public Platform
 {
@@ -42,7 +62,7 @@ public:
     HttpConnection& connection() { return m_connection; }
 
 private:
-    QPointer<QWidget> m_parent;
+    DialogOwner m_parent;
     QList<QPair<QString, QPointer<QLabel>>> m_labels;
     HttpConnection m_connection;
     int m_busy = 0;

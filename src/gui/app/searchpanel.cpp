@@ -1,6 +1,7 @@
 #include "gui/app/searchpanel.h"
 
 #include "gui/app/named.h"
+#include "search/searchquery.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -125,6 +126,13 @@ void SearchPanel::applyInputRules()
     txtid->installEventFilter(this);
     txthorse->installEventFilter(this);
     txthorse->setMinimumWidth(180);
+    // The controls that only some modes show keep their room while hidden, so that a change of mode never
+    // moves GO! and Multi. from under the pointer.
+    for (QWidget* w : std::initializer_list<QWidget*>{chk2yo, lblnum, txtnum, lblinjurytest, txtinjury}) {
+        QSizePolicy keep = w->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(keep);
+    }
 
     connect(opthorse, &QRadioButton::clicked, this, &SearchPanel::opthorse_Click);
     connect(optowner, &QRadioButton::clicked, this, &SearchPanel::optowner_Click);
@@ -185,10 +193,48 @@ void SearchPanel::read(PanelState& p) const
                                                  : ProgenySearchMode::Sire;
 }
 
-void SearchPanel::setProgenyEnabled(bool enabled)
+void SearchPanel::setProgenyEnabled(bool enabled, const QString& whyNot)
 {
-    for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})
+    const std::pair<QRadioButton*, const char*> options[] = {
+        {optsire, "sire"}, {optdamsire, "dam-sire"}, {optdamdamsire, "dam's dam-sire"}};
+    for (const auto& [b, position] : options) {
         b->setEnabled(enabled);
+        b->setToolTip(
+            enabled ? QStringLiteral("The progeny of the stallion named, as %1").arg(QLatin1String(position))
+                    : whyNot);
+    }
+}
+
+void SearchPanel::showSearch(const ListingSearch& search)
+{
+    using Kind = ListingSearch::Kind;
+    const bool stables = search.kind == Kind::Starts && SearchQuery::ownerNames(search.name).size() > 1;
+    if (search.kind == Kind::None || stables) {
+        txthorse->clear();
+        txtid->clear();
+        return;
+    }
+    if (search.kind == Kind::Progeny) {
+        const ProgenySearchMode mode = search.panel.progenyMode;
+        (mode == ProgenySearchMode::DamSire      ? optdamsire
+         : mode == ProgenySearchMode::DamDamSire ? optdamdamsire
+                                                 : optsire)
+            ->setChecked(true);
+        setupsiresearch();
+    } else if (search.mode == 4) {
+        optowner->setChecked(true);
+        optowner_Click();
+    } else if (search.mode == 5) {
+        optrace->setChecked(true);
+        setuprace();
+    } else {
+        opthorse->setChecked(true);
+        setupnormalsearch();
+        chkname->setChecked(search.mode != 3);
+        chkid->setChecked(search.mode != 2);
+    }
+    txthorse->setText(search.name);
+    txtid->setText(search.id);
 }
 
 void SearchPanel::setInjuryCaption(const QString& text)
@@ -198,6 +244,7 @@ void SearchPanel::setInjuryCaption(const QString& text)
 
 void SearchPanel::setupnormalsearch()
 {
+    txthorse->setEnabled(true);
     chkid->setEnabled(true);
     chkname->setEnabled(true);
     chkid->setChecked(false);
@@ -210,6 +257,7 @@ void SearchPanel::setupnormalsearch()
 
 void SearchPanel::setupsiresearch()
 {
+    txthorse->setEnabled(true);
     chkid->setChecked(false);
     chkid->setEnabled(false);
     chkname->setEnabled(true);
@@ -242,6 +290,14 @@ void SearchPanel::optowner_Click()
 
 void SearchPanel::optrace_Click()
 {
+    setuprace();
+    // A race is searched by its number alone.
+    txtid->setFocus();
+}
+
+void SearchPanel::setuprace()
+{
+    txthorse->setEnabled(false);
     chkid->setEnabled(true);
     chkname->setEnabled(false);
     chkname->setChecked(false);

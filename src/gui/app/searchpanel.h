@@ -32,12 +32,18 @@ public:
     QString idText() const;
     /** Copies what the searches read (week range, ticks, thresholds, progeny mode) into the state. */
     void read(PanelState& panel) const;
-    /** Enables the three progeny options, or greys them out for a run without a breeding file. */
-    void setProgenyEnabled(bool enabled);
+    /** Enables the three progeny options, or greys them out for a run without a breeding file; their
+        tooltip then says why. */
+    void setProgenyEnabled(bool enabled, const QString& whyNot = {});
+    /** Shows the search that filled the results grid: its mode, name and ID. A list that no search of the
+        panel can make (several stables at once, none) empties the name and ID boxes. */
+    void showSearch(const ListingSearch& search);
 
     /** The presets of the modes, as the option buttons' clicks apply them. */
     void setupnormalsearch();
     void setupsiresearch();
+    /** The race mode's presets: the ID box is the one used, the name box is greyed out. */
+    void setuprace();
     /** Shows the injury exclusion for the searches that use it: horse, owner and race. */
     void showInjuryExclusion();
     /** Sets the text of the injury exclusion's label (lines joined with carriage returns). */

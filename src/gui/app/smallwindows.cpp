@@ -2,6 +2,7 @@
 
 #include "core/mainwindowstate.h"
 #include "gui/app/dialogkeys.h"
+#include "gui/app/windowgeometry.h"
 #include "gui/db/frmedittracks.h"
 #include "gui/db/frmremovedata.h"
 #include "gui/lineage/frmlineage.h"
@@ -19,6 +20,12 @@ SmallWindows::SmallWindows(QWidget* mainWindow, MainWindowState& state, Runner r
 {
 }
 
+void SmallWindows::opened(QWidget* window, QAbstractButton* mainButton)
+{
+    giveDialogKeys(window, mainButton);
+    WindowGeometry::centreOn(window, m_main);
+}
+
 /** Brings a window kept one at a time to the front. */
 static void bringUp(QWidget* window)
 {
@@ -31,7 +38,7 @@ void SmallWindows::dateCalculator()
 {
     if (!m_dateCalculator) {
         m_dateCalculator = new frmdatecalculator(m_state.platform(), m_main);
-        giveDialogKeys(m_dateCalculator, m_dateCalculator->cmdgetdate);
+        opened(m_dateCalculator, m_dateCalculator->cmdgetdate);
     }
     bringUp(m_dateCalculator);
 }
@@ -41,7 +48,7 @@ void SmallWindows::watchList()
     // One window at a time: it is the list in the file that it shows and changes.
     if (!m_watchlist) {
         m_watchlist = new frmwatchlist(m_state, m_main);
-        giveDialogKeys(m_watchlist, m_watchlist->cmdaddhorse);
+        opened(m_watchlist, m_watchlist->cmdaddhorse);
     }
     bringUp(m_watchlist);
 }
@@ -55,7 +62,7 @@ void SmallWindows::watchedStarts(const QList<int>& weeks)
         return;
     if (!m_watched) {
         m_watched = new frmwatchedstarts(m_run, m_main);
-        giveDialogKeys(m_watched);
+        opened(m_watched);
     }
     m_watched->setStarts(starts, weeks);
     m_watched->show();
@@ -66,7 +73,7 @@ void SmallWindows::removeData(const QStringList& weeks, const std::function<void
 {
     auto* dialog = new frmremovedata(m_state, weeks, m_main);
     // Enter presses Remove Data, whose question names the weeks and answers No to Enter again.
-    giveDialogKeys(dialog, dialog->cmdremove);
+    opened(dialog, dialog->cmdremove);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &frmremovedata::stateChanged, m_main, changed);
     dialog->show();
@@ -76,7 +83,7 @@ void SmallWindows::editTracks(const std::function<void(const QString&)>& changed
 {
     auto* editor = new frmedittracks(m_state.platform(), m_state.databasePath(), m_main);
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    giveDialogKeys(editor, editor->cmdaddtrack);
+    opened(editor, editor->cmdaddtrack);
     QObject::connect(editor, &frmedittracks::changed, m_main, changed);
     editor->show();
 }
@@ -85,14 +92,14 @@ void SmallWindows::stableSearch()
 {
     BusyPointer busy(m_state.platform());
     auto* dialog = new frmstable(m_state, m_run, m_main);
-    giveDialogKeys(dialog, dialog->cmdgo);
+    opened(dialog, dialog->cmdgo);
     dialog->show();
 }
 
 void SmallWindows::formChart(const FormChart& chart)
 {
     auto* window = new frmformchart(chart, m_state.platform(), m_main);
-    giveDialogKeys(window);
+    opened(window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }
@@ -101,7 +108,7 @@ LineageState& SmallWindows::lineageState()
 {
     if (!m_lineage) {
         m_lineage = new frmlineage(m_main);
-        giveDialogKeys(m_lineage);
+        opened(m_lineage);
     }
     return m_lineage->state();
 }

@@ -8,6 +8,7 @@
 class FormChart;
 class LineageState;
 class MainWindowState;
+class QAbstractButton;
 class QWidget;
 class frmdatecalculator;
 class frmlineage;
@@ -30,7 +31,7 @@ public:
 
     void dateCalculator();
     void watchList();
-    /** "Watched starts" of the weeks an import stored, when any of their starts is watched. */
+    /** "Watched Starts" of the weeks an import stored, when any of their starts is watched. */
     void watchedStarts(const QList<int>& weeks);
     /** "Remove Data" over the stored weeks; `changed` after each removal. */
     void removeData(const QStringList& weeks, const std::function<void()>& changed);
@@ -45,6 +46,9 @@ public:
     void showLineage();
 
 private:
+    /** A new small window: the keys of a dialog, and its place over the middle of the main window. */
+    void opened(QWidget* window, QAbstractButton* mainButton = nullptr);
+
     QWidget* m_main;
     MainWindowState& m_state;
     Runner m_run;

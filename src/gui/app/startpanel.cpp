@@ -43,7 +43,7 @@ StartPanel::StartPanel(GridView* grid, MainWindowState& state, QAction* import)
             "their breeding file, in a folder of their own, opened in a second window. Your own "
             "database stays as it is.</p>")
             .arg(sampleWeeks));
-    cmdimport = new QPushButton(QStringLiteral("&Import Race Data..."), this);
+    cmdimport = new QPushButton(QStringLiteral("&Import Race Data"), this);
     cmdimport->setObjectName(QStringLiteral("cmdimport"));
     cmdsample = new QPushButton(QStringLiteral("Try &Sample Data"), this);
     cmdsample->setObjectName(QStringLiteral("cmdsample"));
@@ -124,7 +124,11 @@ void StartPanel::cmdsample_Click()
             return;
         }
     }
-    if (!platform.startProgram(QCoreApplication::applicationFilePath(), {QStringLiteral("--dir"), dir}))
+    // The sample's window opens a step away from this one, not over it.
+    const QPoint corner = window()->frameGeometry().topLeft();
+    const QStringList arguments = {QStringLiteral("--dir"), dir, QStringLiteral("--near"),
+                                   QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())};
+    if (!platform.startProgram(QCoreApplication::applicationFilePath(), arguments))
         platform.message(QStringLiteral("Turf Trawler could not be started on the sample data in %1.")
                              .arg(QDir::toNativeSeparators(dir)));
 }

@@ -13,7 +13,7 @@ frmwatchedstarts::frmwatchedstarts(MainWindowRunner run, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_run(std::move(run)), m_model(new QStandardItemModel(this))
 {
     setObjectName(QStringLiteral("frmwatchedstarts"));
-    setWindowTitle(QStringLiteral("Watched starts"));
+    setWindowTitle(QStringLiteral("Watched Starts"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     lblweeks = new QLabel;
@@ -42,7 +42,7 @@ void frmwatchedstarts::setStarts(const QList<WatchedStart>& starts, const QList<
     QStringList numbers;
     for (int w : weeks)
         numbers << QString::number(w);
-    lblweeks->setText(QStringLiteral("%1 of the watched horses and stables in week%2 %3. Double-click a "
+    lblweeks->setText(QStringLiteral("%1 of the watched horses and owners in week%2 %3. Double-click a "
                                      "start to list the horse.")
                           .arg(starts.size() == 1 ? QStringLiteral("1 start")
                                                   : QStringLiteral("%1 starts").arg(starts.size()),

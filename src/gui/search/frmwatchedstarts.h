@@ -11,7 +11,7 @@ class QLabel;
 class QStandardItemModel;
 class QTableView;
 
-/** "Watched starts": after an import, the starts of the watched horses and stables in the weeks imported. A
+/** "Watched Starts": after an import, the starts of the watched horses and owners in the weeks imported. A
     double click on a row lists that horse in the main window. */
 class frmwatchedstarts : public QWidget
 {

@@ -159,7 +159,7 @@ void GridView::setFitContents(bool on)
 
 void GridView::applyFont()
 {
-    const double size = m_model->grid().fontSize();
+    const double size = m_model->grid().fontSize() * m_zoom;
     if (size > 0 && font().pointSizeF() != size) {
         QFont f = font();
         f.setPointSizeF(size);
@@ -218,8 +218,8 @@ bool GridView::widenToTexts()
         int widest = 0;
         for (const QString& t : std::as_const(candidates))
             widest = std::max(widest, fontMetrics().horizontalAdvance(t) + margins);
-        if (g.colWidth(c) >= 0 && widest > twipsToPixels(g.colWidth(c))) {
-            g.setColWidth(c, pixelsToTwips(widest));
+        if (g.colWidth(c) >= 0 && widest > zoomedPixels(g.colWidth(c))) {
+            g.setColWidth(c, pixelsToTwips(int(std::lround(widest / m_zoom))));
             widened = true;
         }
     }
@@ -234,7 +234,7 @@ void GridView::applyWidths()
     if (m_fillWidth) {
         int total = 0;
         for (int c = 0; c < g.cols(); ++c)
-            total += std::max(0, twipsToPixels(g.colWidth(c)));
+            total += std::max(0, zoomedPixels(g.colWidth(c)));
         if (total > 0 && viewport()->width() > total)
             m_scale = double(viewport()->width()) / total;
     }
@@ -242,7 +242,7 @@ void GridView::applyWidths()
         if (g.colWidth(c) < 0)
             continue;
         // Rounded down, so that the columns never add up to more than the view and scroll.
-        int px = int(twipsToPixels(g.colWidth(c)) * m_scale);
+        int px = int(zoomedPixels(g.colWidth(c)) * m_scale);
         // Small fixed grids never cut their texts: the width in twips is the least they get.
         if (m_fitContents)
             px = std::max(px, sizeHintForColumn(c));
@@ -257,7 +257,25 @@ void GridView::columnResized(int column, int, int newSize)
         return;
     GridState& g = m_model->grid();
     if (column < g.cols())
-        g.setColWidth(column, pixelsToTwips(int(std::lround(newSize / m_scale))));
+        g.setColWidth(column, pixelsToTwips(int(std::lround(newSize / m_scale / m_zoom))));
+}
+
+void GridView::setZoom(double factor)
+{
+    m_zoom = factor;
+    sync();
+}
+
+void GridView::zoomBy(int steps)
+{
+    static constexpr double scale[] = {0.7, 0.85, 1, 1.15, 1.3, 1.5, 1.75, 2, 2.5, 3};
+    constexpr int last = int(std::size(scale)) - 1;
+    // The step nearest the present zoom, which the file may have kept from another scale.
+    int at = 0;
+    for (int i = 1; i <= last; ++i)
+        if (std::abs(scale[i] - m_zoom) < std::abs(scale[at] - m_zoom))
+            at = i;
+    setZoom(scale[std::clamp(at + steps, 0, last)]);
 }
 
 void GridView::currentMoved(const QModelIndex& current)

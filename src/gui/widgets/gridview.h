@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <cmath>
 #include <functional>
 
 /** A table model over a GridState: texts, palette colours, alignment and shading, no item per cell. */
@@ -53,6 +54,12 @@ public:
     void setFillWidth(bool on);
     /** Widens each column whose widest text is cut to that text; true when any column changed. */
     bool widenToTexts();
+    /** Shows the texts and the columns larger or smaller by the factor (1: as the grid says); the widths in
+        twips stay as they are. */
+    void setZoom(double factor);
+    /** Zooms by steps of the usual scale: +1 larger, -1 smaller, from 70% to 300%. */
+    void zoomBy(int steps);
+    double zoom() const { return m_zoom; }
     using QTableView::sizeHintForColumn;
     /** Brings the view up to date with the grid state. */
     void sync();
@@ -87,4 +94,7 @@ private:
     bool m_fillWidth = false;
     /** How much wider than their widths in twips the columns are shown (at least 1). */
     double m_scale = 1;
+    double m_zoom = 1;
+    /** A width in twips as the columns show it at the zoom. */
+    int zoomedPixels(int twips) const { return int(std::lround(twipsToPixels(twips) * m_zoom)); }
 };

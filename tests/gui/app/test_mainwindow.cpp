@@ -62,13 +62,13 @@ private slots:
         QCOMPARE(control<QLineEdit>(w, "txtnum")->text() + control<QLineEdit>(w, "txtinjury")->text(),
                  u"530"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
-        w.setGeometry(90, 80, 1100, 700);
+        w.setGeometry(90, 80, 1200, 700);
         QVERIFY(w.close());
         QCOMPARE(i.settings(), QByteArray("none")); // nor at shutdown
         // The window's place is kept in a file of its own, and the next run opens there.
         frmmainfinder next(i.p, i.dir.path(), QString());
         QVERIFY(next.Form_Load());
-        QCOMPARE(next.geometry(), QRect(90, 80, 1100, 700));
+        QCOMPARE(next.geometry(), QRect(90, 80, 1200, 700));
     }
 
     void missingFilesAtStart()
@@ -140,7 +140,9 @@ private slots:
         panel->sampleWeeks = 2;
         QTest::mouseClick(panel->cmdsample, Qt::LeftButton);
         const QString sample = data.filePath(u"turftrawler/sample"_s);
-        const QStringList started{QCoreApplication::applicationFilePath(), u"--dir"_s, sample};
+        // The sample's window opens a step from this one's corner.
+        const QStringList started{QCoreApplication::applicationFilePath(), u"--dir"_s, sample, u"--near"_s,
+                                  u"1,1"_s};
         QCOMPARE(i.p.startedPrograms, QList<QStringList>{started});
         QCOMPARE(
             queryRows(sample + u"/horses.mdb"_s, u"SELECT DISTINCT CAST(racenum AS INT) FROM tblraces"_s),
