@@ -155,6 +155,7 @@ private slots:
         QVERIFY(panel->isVisible() && i.p.messages.isEmpty());
         // Once a week is imported the grid takes the panel's place.
         i.w->importDropped({QStringLiteral(TURF_TEST_DATA "/import/generated/raceout578.txt")});
+        QTRY_VERIFY(!i.w->importing());
         QVERIFY(!panel->isVisible());
     }
 
