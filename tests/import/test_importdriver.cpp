@@ -457,7 +457,7 @@ private slots:
     void windowImportRunsBesideTheWindow()
     {
         // The stored week's question comes while the worker waits: the platform looks at the window then,
-        // and presses the status bar's Cancel before it answers Skip.
+        // and presses the status bar's Cancel before it answers Replace.
         struct Watching : HeadlessPlatform {
             std::function<void()> onQuestion;
             QList<int> busyAtDialogs;
@@ -484,7 +484,7 @@ private slots:
             QVERIFY(w.importing() && !panel->isEnabled() && !menuImport->isEnabled());
             QTest::mouseClick(control<QPushButton>(w, "cmdcancelimport"), Qt::LeftButton);
         };
-        p.answers = {Platform::Answer::Skip};
+        p.answers = {Platform::Answer::Yes};
         p.openAnswers = {{fx->writeWeek(u"a.txt"_s, 611, 1, 2, u"A"_s),
                           fx->writeWeek(u"b.txt"_s, 612, 1, 3, u"B"_s),
                           fx->writeWeek(u"c.txt"_s, 613, 1, 2, u"C"_s)}};
@@ -492,11 +492,10 @@ private slots:
         QVERIFY(w.importing() && !panel->isEnabled()); // the menu's handler returned with the import running
         QTRY_VERIFY(!w.importing());
         QCOMPARE(during, u"file 2 of 3: b.txt, 2 starts stored"_s);
-        // Cancel ends it before the next file: nothing of that file, the earlier ones kept, as the outcome
-        // says.
-        QCOMPARE(
-            w.statusProgress()->textLabel()->text(),
-            u"Import cancelled at c.txt, of which nothing was stored; 1 week imported: 611; kept as stored: 612"_s);
+        // Cancel ends it before the file being read is stored (the week it was to replace stays as it was),
+        // the earlier ones kept, as the outcome says.
+        QCOMPARE(w.statusProgress()->textLabel()->text(),
+                 u"Import cancelled at b.txt, of which nothing was stored; 1 week imported: 611"_s);
         QCOMPARE(fx->stored({611, 612, 613}), u"1/2 1/1 0/0"_s);
         QVERIFY(panel->isEnabled() && menuImport->isEnabled());
         QVERIFY(!control<QPushButton>(w, "cmdcancelimport")->isVisible());
@@ -509,8 +508,11 @@ private slots:
         w.importDropped({fx->dir.filePath(u"b.txt"_s)});
         QTRY_VERIFY(!w.importing());
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"1 week replaced: 612"_s);
+        QAction* undo =
+            control<QAction>(w, "cmdundo"); // the replacement can be undone, but not during an import
+        QVERIFY(undo->isEnabled());
         w.importDropped({fx->dir.filePath(u"c.txt"_s), fx->writeWeek(u"d.txt"_s, 614, 1, 2, u"D"_s)});
-        QVERIFY(!w.close() && w.isVisible());
+        QVERIFY(!undo->isEnabled() && !w.close() && w.isVisible());
         QTRY_VERIFY(!w.isVisible());
         QCOMPARE(fx->stored({613, 614}), u"0/0 0/0"_s);
         QCOMPARE(p.busyDepth, 0);

@@ -240,8 +240,8 @@ void frmmainfinder::startImport(const QStringList& paths)
 {
     if (paths.isEmpty() || importing())
         return;
-    enableWriters(false);
     m_import->start({m_state.databasePath(), paths, DuplicateWeek::Ask});
+    enableWriters(false);
 }
 
 void frmmainfinder::importFinished(const ImportResult& result)
