@@ -303,7 +303,7 @@ private:
 
     /**
      * What to do with a week that is stored already: Yes replaces it, Skip keeps it and goes on, No stops.
-     * "Yes to All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
+     * "Replace All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
      */
     Platform::Answer storedWeekAnswer(int week, const QString& name)
     {
@@ -381,7 +381,7 @@ private:
     qsizetype m_index = 0;
     /** The file being read keeps its stored week. */
     bool m_skipping = false;
-    /** The answer that "Yes to All" or "Skip All" gave for every stored week after it. */
+    /** The answer that "Replace All" or "Skip All" gave for every stored week after it. */
     std::optional<Platform::Answer> m_forAll;
 };
 
