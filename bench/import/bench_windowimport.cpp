@@ -3,12 +3,12 @@
 // meanwhile), the tool as `turftrawler-cli import` in a process of its own. Reports the best round of each
 // and their ratio, the window's over the tool's (its goal: at most 1.2).
 //
-//   bench_windowimport [--weeks N] [--seed S] [--rounds R]
+//   bench_windowimport [--weeks N] [--runs R]
+#include "benchdata.h"
 #include "db/database.h"
 #include "gui/app/frmmainfinder.h"
 #include "gui/app/qtplatform.h"
 #include "gui/app/statusprogress.h"
-#include "sample/generator.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,35 +59,30 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    QStringList args = app.arguments().mid(1);
-    int weeks = 31, rounds = 3;
-    quint64 seed = 1;
-    while (args.size() >= 2) {
-        const QString a = args.takeFirst(), v = args.takeFirst();
-        if (a == QLatin1String("--weeks"))
-            weeks = std::max(1, v.toInt());
-        else if (a == QLatin1String("--seed"))
-            seed = v.toULongLong();
-        else if (a == QLatin1String("--rounds"))
-            rounds = std::max(1, v.toInt());
-    }
+    BenchData::Options defaults;
+    defaults.weeks = 31;
+    defaults.runs = 3;
+    const BenchData::Options options = BenchData::parseOptions(app.arguments().mid(1), defaults);
+    // The weeks as turf-generate writes them for a player's folder, imported oldest first.
     QTemporaryDir tmp;
-    const QString filesDir = tmp.filePath(QStringLiteral("weeks"));
-    TurfGen::Settings settings;
-    settings.seed = seed;
-    TurfGen::Generator gen(settings);
-    if (!gen.writeWeeks(600, 600 + weeks - 1, filesDir)) {
-        err << "cannot write the generated weeks\n";
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QString files = tmp.filePath(QStringLiteral("weeks"));
+    if (QProcess::execute(bin + QStringLiteral("/turf-generate"),
+                          {QStringLiteral("--seed"), QStringLiteral("1"), QStringLiteral("--weeks"),
+                           QStringLiteral("600-%1").arg(599 + options.weeks), QStringLiteral("--out"),
+                           files}) != 0) {
+        err << "turf-generate failed\n";
         return 1;
     }
     QStringList paths;
-    for (int week = 600; week < 600 + weeks; ++week)
-        paths << QDir(filesDir).filePath(QStringLiteral("raceout%1.txt").arg(week));
-    out << "Generated " << weeks << " weeks: " << gen.totals().starts << " starts\n";
+    for (const QString& name :
+         QDir(files).entryList({QStringLiteral("raceout*.txt")}, QDir::Files, QDir::Name))
+        paths << QDir(files).filePath(name);
+    out << "Generated " << paths.size() << " weeks\n";
 
-    const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/turftrawler-cli");
+    const QString cli = bin + QStringLiteral("/turftrawler-cli");
     Round tool, window;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < options.runs; ++round) {
         QProcess p;
         const double before = cpuSeconds(RUSAGE_CHILDREN);
         QElapsedTimer t;
