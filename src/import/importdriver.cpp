@@ -83,12 +83,22 @@ QList<ImportItem> expandArchives(const QStringList& paths)
     return items;
 }
 
+/** The progress of a run that nobody follows: it shows nothing and is never stopped. */
+class NoProgress : public ImportProgress
+{
+public:
+    void start(int) override {}
+    void file(int, const QString&, qint64) override {}
+    void end(const QString&) override {}
+};
+
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
 {
 public:
     ImportRun(const ImportJob& job, Platform& platform, ImportProgress* progress)
-        : m_path(job.databasePath), m_policy(job.policy), m_platform(platform), m_progress(progress)
+        : m_path(job.databasePath), m_policy(job.policy), m_platform(platform),
+          m_progress(progress ? *progress : m_unfollowed)
     {
     }
 
@@ -97,16 +107,12 @@ public:
         if (paths.isEmpty())
             return m_result;
         const QList<ImportItem> items = expandArchives(paths);
-        if (m_progress)
-            m_progress->start(int(items.size()));
+        m_progress.start(int(items.size()));
         if (!m_db.open(m_path))
             return fail(items.first().name(), m_db.error(), m_db.inUse());
         // A file from before the name index, or with older race, horse and owner indexes, gets this version's
         // indexes now; without them the searches stay exact, only slower.
-        const auto show = [this](const QString& t) {
-            if (m_progress)
-                m_progress->note(t);
-        };
+        const auto show = [this](const QString& t) { m_progress.note(t); };
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
         NameIndex::BulkCount names(m_db);
@@ -130,8 +136,7 @@ public:
         m_items = &items;
         for (m_index = 0; m_index < items.size(); ++m_index) {
             const ImportItem& item = items[m_index];
-            if (m_progress)
-                m_progress->file(int(m_index) + 1, item.name(), m_result.starts);
+            m_progress.file(int(m_index) + 1, item.name(), m_result.starts);
             m_skipping = false;
             if (stopped(item.name()) || !importOne(item, writer)) {
                 completed = false;
@@ -294,7 +299,7 @@ private:
     /** Whether the player asked the run to stop, before anything of the file `name` is stored. */
     bool stopped(const QString& name)
     {
-        if (!m_progress || !m_progress->stopRequested())
+        if (!m_progress.stopRequested())
             return false;
         m_result.status = ImportResult::Status::Stopped;
         m_result.file = name;
@@ -371,7 +376,8 @@ private:
     Database m_db;
     RaceClassifier m_classifier;
     ImportResult m_result;
-    ImportProgress* m_progress;
+    NoProgress m_unfollowed;
+    ImportProgress& m_progress;
     NameIndex::BulkCount* m_names = nullptr;
     bool m_inUse = false;
     bool m_weekRead = false;    // the file's week is known and to be stored, so a failure is told per week
