@@ -542,6 +542,13 @@ private slots:
         QVERIFY(!undo->isEnabled() && !w.close() && w.isVisible());
         QTRY_VERIFY(!w.isVisible());
         QCOMPARE(fx->stored({613, 614}), u"0/0 0/0"_s);
+        {
+            // A window that goes away while its import waits for an answer stops it without asking.
+            frmmainfinder gone(p, fx->path(), QString());
+            gone.importDropped({fx->dir.filePath(u"a.txt"_s)});
+            QTest::qSleep(300); // the question is asked of this thread, which does not answer
+        }
+        QCOMPARE(fx->stored({611}), u"1/2"_s);
         QCOMPARE(p.busyDepth, 0);
     }
 };

@@ -34,7 +34,7 @@ void BackgroundImport::cancel()
     if (!m_thread || m_stop)
         return;
     m_stop = true;
-    m_progress.note(QStringLiteral("Cancelling the import after the file being read..."));
+    m_progress.note(QStringLiteral("Cancelling the import: the file being read will not be stored..."));
 }
 
 void BackgroundImport::done()
