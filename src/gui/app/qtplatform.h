@@ -42,7 +42,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
-    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Choice>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;
@@ -62,6 +62,9 @@ public:
     HttpConnection& connection() { return m_connection; }
 
 private:
+    /** Takes the busy pointer away while the program waits for the player, and puts it back after. */
+    class WaitingForPlayer;
+
     DialogOwner m_parent;
     QList<QPair<QString, QPointer<QLabel>>> m_labels;
     HttpConnection m_connection;
