@@ -30,6 +30,9 @@ const ListingIndex listingIndexes[] = {
      "sp, start, odds)",
      9},
 };
+// A race is stored once: a second row of its key would join every start of the race twice.
+const char* const uniqueRaces = "CREATE UNIQUE INDEX tblraces_key ON tblraces (racenum)";
+
 /** The share of an index build done, shown as it changes. */
 struct BuildProgress {
     static constexpr int interval = 100000; // engine steps between two calls of step()
@@ -66,6 +69,7 @@ QStringList Database::schema()
             "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
         QString::fromLatin1(listingIndexes[0].sql),
+        QString::fromLatin1(uniqueRaces),
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
         QString::fromLatin1(listingIndexes[1].sql),
         QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
@@ -211,8 +215,26 @@ std::optional<qint64> Database::number(const char* sql, const QString& what)
     return q.integer(0);
 }
 
+bool Database::ensureUniqueRaces()
+{
+    const std::optional<int> columns = indexColumns("tblraces_key");
+    if (!columns)
+        return false;
+    if (*columns > 0)
+        return true;
+    Sql::Transaction t(m_sql);
+    if (t.ok() && m_sql.exec(uniqueRaces) && t.commit())
+        return true;
+    // A file of an older version may hold a race twice already. It stays usable as it is (the import keeps
+    // the races it adds unique), and gets the index once that week has been removed or replaced.
+    return (m_sql.errorCode() & 0xff) == SQLITE_CONSTRAINT ||
+           fail(QStringLiteral("The race index cannot be built"));
+}
+
 bool Database::ensureListingIndexes(const std::function<void(const QString&)>& progress)
 {
+    if (!ensureUniqueRaces())
+        return false;
     QList<const ListingIndex*> missing;
     for (const ListingIndex& index : listingIndexes) {
         const std::optional<int> columns = indexColumns(index.name);
@@ -258,6 +280,12 @@ std::optional<int> Database::indexColumns(const char* index)
         return std::nullopt;
     }
     return int(q.integer(0));
+}
+
+bool Database::holdChangesInMemory()
+{
+    return exec("PRAGMA cache_size = -65536",
+                QStringLiteral("The database cannot be prepared for the change"));
 }
 
 bool Database::removeWeek(int week)

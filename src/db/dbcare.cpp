@@ -126,8 +126,9 @@ bool removeWeeks(const QString& dbPath, const QList<int>& weeks, QString& error)
     Database db;
     if (!open(db, dbPath, error))
         return false;
+    bool ok = db.holdChangesInMemory();
     Sql::Transaction t(db.sql());
-    bool ok = t.ok() || db.fail(QStringLiteral("The database cannot be changed"));
+    ok = ok && (t.ok() || db.fail(QStringLiteral("The database cannot be changed")));
     const auto change = ok ? UndoLog::keep(db, UndoLog::Kind::Remove, weeks) : std::nullopt;
     ok = change.has_value();
     for (qsizetype i = 0; ok && i < weeks.size(); ++i)

@@ -563,6 +563,8 @@ Outcome undoLast(Database& db)
     const auto failed = [&db] {
         return Outcome{Outcome::Status::Failed, QStringLiteral("Nothing was restored.\r") + db.error()};
     };
+    if (!db.holdChangesInMemory())
+        return failed();
     Sql::Transaction t(db.sql());
     if (!t.ok()) {
         db.fail(QStringLiteral("The database cannot be changed"));
