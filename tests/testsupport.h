@@ -19,6 +19,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+/** KZTSettings.ini as Reset Columns writes it: the standard widths and the standard background. */
+inline const QByteArray DefaultSettingsLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  "
+                                              "655  500  650  750  500  300 -2147483626 \r\n";
+
 /** Texts given as one string with '|' between them; "" is none. */
 inline QStringList L(const char* texts)
 {

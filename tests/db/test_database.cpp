@@ -224,7 +224,7 @@ private slots:
         for (int w = 600; w < 606; ++w)
             removeweeks(fx.f, {u"Week %1"_s.arg(w)}, false);
         const QList<QByteArray> kept = runCli(fx.path(), {u"undo"_s, u"--list"_s}, 0).split('\n');
-        QCOMPARE(kept.size(), UndoLog::Kept + 1);
+        QCOMPARE(kept.size(), 6); // five changes and the end of the last line
         QVERIFY2(QRegularExpression(u"^1\tRemove week 605\t6 starts\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"_s)
                      .match(QString::fromUtf8(kept[0]))
                      .hasMatch(),
@@ -261,6 +261,11 @@ private slots:
         QVERIFY(QFile::link(planted, fx.dir.filePath(u"horsestemp.mdb"_s)));
         QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         removeweeks(fx.f, {u"Week 611"_s}, false);
+        // 4 MB of pages a dropped table left free, which only a rewrite of the file gives back.
+        fx.rows(
+            u"CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+            "i < 1000) SELECT zeroblob(4000) FROM n"_s);
+        fx.rows(u"DROP TABLE filler"_s);
 
         // The window asks before forgetting the undo records, No being the default.
         fx.p.pressEnter = true;
@@ -276,6 +281,7 @@ private slots:
         QVERIFY(::stat(qPrintable(real), &st) == 0 && (st.st_mode & 07777) == 0640);
         QVERIFY(!QFileInfo(fx.dir.filePath(u"horsestemp.mdb"_s)).isSymLink() && !QFile::exists(planted));
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
+        QCOMPARE(fx.rows(u"PRAGMA freelist_count"_s), QStringList{u"0"_s});
         QVERIFY(undoCaption(fx.f));
         fx.p.answers = {Platform::Answer::Yes};
         QVERIFY(cmdcompact_Click(fx.f));
@@ -528,8 +534,10 @@ private slots:
                               << u"You must enter a valid track number."_s;
         QTest::newRow("too big") << u"100"_s << u"Z"_s << int(TrackOutcome::Refused) << abc
                                  << u"You must enter a track number from 0 to 99."_s;
-        QTest::newRow("ten characters") << u"9"_s << u"ABCDEFGHIJ"_s << int(TrackOutcome::Stored)
-                                        << u"05: A|07: ABC|09: ABCDEFGHIJ"_s << QString();
+        // Ten characters, two of them beyond 16 bits.
+        QTest::newRow("ten characters")
+            << u"9"_s << u"ABCDEFGH\U0001D400\U0001D401"_s << int(TrackOutcome::Stored)
+            << u"05: A|07: ABC|09: ABCDEFGH\U0001D400\U0001D401"_s << QString();
         for (const QString& code : {u"ABCDEFGHIJK"_s, u"A\nB"_s, u"A\tB"_s})
             QTest::addRow("code %s", code.toUtf8().toPercentEncoding().constData())
                 << u"9"_s << code << int(TrackOutcome::Refused) << abc

@@ -122,9 +122,6 @@ struct Window {
     frmmainfinder w;
 };
 
-const QByteArray DefaultLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
-                               " 750  500  300 -2147483626 \r\n";
-
 } // namespace
 
 class TestOutput : public QObject
@@ -226,7 +223,7 @@ private slots:
             QJsonDocument::fromJson(
                 runCli(dir, L("search|--horse|Nobody|--print-log|--popup|1|--json"), 1, false))
                 .object();
-        QCOMPARE(json[u"messages"_s].toArray().last().toString(), Printing::noResultsMessage());
+        QCOMPARE(json[u"messages"_s].toArray().last().toString(), u"No results in the flexgrid."_s);
         QVERIFY(json[u"popmenu"_s].isNull() && json[u"print"_s].toArray().isEmpty());
         runCli(dir, L("search|--horse|Nobody|--pdf") << pdf, 1, false);
         QVERIFY(!QFile::exists(pdf));
@@ -386,9 +383,10 @@ private slots:
         t.p.printerAvailable = true;
         t.p.printFails = true;
         QVERIFY(!cmdprint_Click(t.f));
-        const QString question = Printing::question() + u"\rThe job has 1 page."_s;
+        const QString question =
+            u"Are you sure that you wish to print these findings?\rThe job has 1 page."_s;
         QCOMPARE(t.p.messages,
-                 (QStringList{Printing::noResultsMessage(), question, question,
+                 (QStringList{u"No results in the flexgrid."_s, question, question,
                               u"No printer is available: the findings were not printed."_s, question,
                               u"The findings could not be printed: the print job failed."_s}));
         QVERIFY(t.p.printJobs.isEmpty());
@@ -470,16 +468,16 @@ private slots:
 
         // The sire layout writes nothing; back in the normal layout the file's widths and colour return.
         msfgridreset_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(0, 2000);
         showSireLayout(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         QCOMPARE(f.MSFlexGrid1.cols(), 19);
         f.MSFlexGrid1.setColWidth(0, 3000);
         msfgridreset_Click(f); // on screen only
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
         msfgridback_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(1, 999);
         showNormalLayout(f);
         QCOMPARE(f.MSFlexGrid1.cols(), 18);
@@ -515,7 +513,7 @@ private slots:
         if (pipe) // never replaced by a file: something else made it and may be reading it
             QVERIFY(QFileInfo::exists(f.settingsPath()) && !QFileInfo(f.settingsPath()).isFile());
         else
-            QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+            QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
     }
 };
 

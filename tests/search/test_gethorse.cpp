@@ -88,11 +88,11 @@ const Find finds[] = {
     {"prefix", 2, "Blue*", "", "", "", 0, "Blue Streak|Blue"},
     {"literal *computer", 2, "*computer", "", "", "", 0, "*computer"},
     {"*Computer is a pattern", 2, "*Computer", "", "", "", 0, "*computer|Big Computer"},
-    {"double quote", 2, "Say \"When\"", "", "", "", 0, "Say \"When\""},
+    {"double quote", 2, "Say \"When\"", "", "", "", 0, "Say \"when\""},
     {"percent in pattern", 2, "100%*", "", "", "", 0, "100% Pure"},
-    {"underscore in pattern", 2, "A_*", "", "", "", 0, "A_B"},
-    {"backslash", 2, "C\\D*", "", "", "", 0, "C\\D"},
-    {"quote in SQL", 2, "O'Hara", "", "", "", 0, "O'Hara"},
+    {"underscore in pattern", 2, "A_*", "", "", "", 0, "A_b"},
+    {"backslash", 2, "C\\D*", "", "", "", 0, "C\\d"},
+    {"quote in SQL", 2, "O'Hara", "", "", "", 0, "O'hara"},
     {"owner whole", 4, "red barn", "", "", "", 0, "Blue Streak|Blue|*computer"},
     {"only the first stable is a pattern", 4, "Hill*\" OR oname=\"Oak*", "", "", "", 0, "Big Computer"},
     // Modes 1 to 3 report on the horse; the id search names it by the id typed.
@@ -313,9 +313,7 @@ private slots:
             return;
         }
         QVERIFY(s.p.messages.isEmpty());
-        QStringList expected = L(t.found);
-        if (t.col == 0)
-            std::transform(expected.begin(), expected.end(), expected.begin(), Fmt::properCase);
+        const QStringList expected = L(t.found);
         QStringList shown = s.column(t.col);
         if (t.mode == 5)
             shown.sort(); // a race's starts come in no particular order
@@ -914,7 +912,8 @@ private slots:
         // The frame caption has no shortcut key, and draws its "&&" as the one "&" of the name.
         const QString title = t.w.frainfo->title();
         QVERIFY(QKeySequence::mnemonic(title).isEmpty());
-        QCOMPARE(QString(title).replace(u"&&"_s, u"&"_s), t.f().frainfo);
+        QCOMPARE(title,
+                 u"Statistics for Westwood && Hall Thoroughbreds;     $6,000;  1 - 0 - 0 - 0 - 0 = 1 / 1"_s);
     }
 
     void savedSets()

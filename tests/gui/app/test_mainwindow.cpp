@@ -120,7 +120,7 @@ private slots:
         QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
 
         // The folder's own breeding file, when it has one; else the usual one.
-        QCOMPARE(breedingPathFor(program.path()), defaultBreedingPath());
+        QCOMPARE(breedingPathFor(program.path()), QDir::homePath() + u"/qvl/breeding.txt"_s);
         QVERIFY(writeFile(program.filePath(u"breeding.txt"_s), {}));
         QCOMPARE(breedingPathFor(program.path()), program.filePath(u"breeding.txt"_s));
     }
@@ -178,7 +178,7 @@ private slots:
         QVERIFY(std::abs(w.state().MSFlexGrid1.colWidth(0) - 2900) < 40);
         w.msfgridreset->trigger();
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 1450);
-        QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(i.settings(), DefaultSettingsLine);
     }
 
     void resultsGridCopyTooltipsAndKeys()
