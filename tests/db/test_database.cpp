@@ -286,6 +286,7 @@ private slots:
         fx.p.answers = {Platform::Answer::Yes};
         QVERIFY(cmdcompact_Click(fx.f));
         QVERIFY(!undoCaption(fx.f));
+        QCOMPARE(fx.rows(u"PRAGMA freelist_count"_s), QStringList{u"0"_s}); // their space given back too
         QCOMPARE(fx.rows(u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
     }
 
