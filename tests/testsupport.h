@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <sys/mount.h>
 
 /** The whole file, or `missing` when it cannot be read. */
 inline QByteArray readFile(const QString& path, const QByteArray& missing = "missing")
@@ -45,3 +48,19 @@ inline QStringList queryRows(const QString& file, const QString& sql, const QVar
         out = QStringList{db.sql().errorMessage()};
     return out;
 }
+
+/** A file system of the given size ("512k") on a temporary folder while the object lives, for a full disk;
+    only a test allowed to mount one gets it (mounted() tells). */
+struct SmallDisk : QTemporaryDir {
+    explicit SmallDisk(const char* size)
+        : mounted(::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0,
+                          (QByteArray("size=") + size).constData()) == 0)
+    {
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
+    }
+    const bool mounted;
+};

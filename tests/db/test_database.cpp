@@ -33,7 +33,6 @@
 
 #include <csignal>
 #include <sqlite3.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -359,11 +358,9 @@ private slots:
     {
         // Room for forgetting the undo records (768 KB) but not for the compaction's journal (the whole
         // file's 3.5 MB): the way back must survive it.
-        QTemporaryDir disk;
-        const QByteArray mountPoint = QFile::encodeName(disk.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8m") != 0)
+        const SmallDisk disk("8m");
+        if (!disk.mounted)
             QSKIP("this test may not mount a file system");
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
         ImportFixture fx;
         importFiles(fx.f, {fx.writeWeek(u"a.txt"_s, 600, 90, 40, u"A"_s),
                            fx.writeWeek(u"b.txt"_s, 601, 90, 40, u"B"_s)});
@@ -371,7 +368,7 @@ private slots:
         QVERIFY(QFile::copy(fx.f.databasePath(), disk.filePath(u"horses.mdb"_s)));
         struct statvfs fs {
         };
-        QVERIFY(::statvfs(mountPoint.constData(), &fs) == 0);
+        QVERIFY(::statvfs(QFile::encodeName(disk.path()).constData(), &fs) == 0);
         QVERIFY(writeFile(disk.filePath(u"filler"_s),
                           QByteArray(qsizetype(fs.f_bavail * fs.f_bsize) - 786432, 0)));
         QVERIFY(runCli(disk.path(), {u"compact"_s, u"--forget-undo"_s}, 1)
