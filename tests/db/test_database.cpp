@@ -206,16 +206,42 @@ private slots:
         QVERIFY(!undoCaption(fx.f));
     }
 
-    void undoIsRefusedWhenTheWeekChangedAndKeepsTheNewestFive()
+    void undoTakesTheNewestChangeItCanAndKeepsTheNewestFive()
     {
         Weeks fx;
+        removeweeks(fx.f, {u"Week 612"_s}, false);
         QCOMPARE(removeweeks(fx.f, {u"Week 611"_s}, false), RemoveOutcome::Removed);
         importFiles(fx.f, {fx.writeWeek(u"again.txt"_s, 611, 1, 1, u"A"_s)});
+        const auto list = [&] {
+            return QString::fromUtf8(runCli(fx.path(), {u"undo"_s, u"--list"_s}, 0))
+                .replace(QRegularExpression(u"\\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"_s), u"\tT"_s);
+        };
+        // The newest change can no longer be undone, which hides the older one no more.
+        QCOMPARE(list(),
+                 u"1\tRemove week 611\t12 starts\tT\tcannot be undone: week 611: it has been imported "
+                 "again since it was removed\n2\tRemove week 612\t12 starts\tT\n"_s);
+        QCOMPARE(undoCaption(fx.f).value(), u"Undo Remove Week 612"_s);
+        QVERIFY(cmdundo_Click(fx.f));
+        QCOMPARE(fx.f.statusline,
+                 u"Restored week 612 (12 starts). The newer change (Remove week 611) cannot be undone."_s);
         QVERIFY(!cmdundo_Click(fx.f));
         QCOMPARE(fx.p.messages.last(),
                  u"Week 611 cannot be restored: it has been imported again since it was "
                  u"removed. Nothing was changed."_s);
-        QCOMPARE(fx.stored({611}), u"1/1"_s);
+        QCOMPARE(fx.stored({610, 611, 612}), u"3/12 1/1 3/12"_s);
+
+        // A newer change that touched the same week, and cannot be undone itself, holds the older one back.
+        removeweeks(fx.f, {u"Week 611"_s}, false);
+        Database db;
+        QVERIFY(db.open(fx.db()) && db.sql().exec("DELETE FROM tblundo_starts WHERE change = (SELECT MAX(id) "
+                                                  "FROM tblundo_changes)"));
+        QVERIFY(!cmdundo_Click(fx.f));
+        QCOMPARE(
+            fx.p.messages.last(),
+            u"The kept rows of the removal of week 611 are damaged (1 start missing); nothing was restored."_s);
+        QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
+        QVERIFY(list().endsWith(
+            u"\tcannot be undone: the later change Remove week 611 touched week 611 too\n"_s));
 
         QStringList files;
         for (int w = 600; w < 606; ++w)
@@ -472,40 +498,6 @@ private slots:
         QCOMPARE(removeweeks(fx.f, {u"Week 611"_s}, false), RemoveOutcome::Removed);
         QCOMPARE(fx.rows(u"SELECT races, starts, length(kept) FROM tblundo_weeks"_s),
                  QStringList{u"3|12|32"_s});
-    }
-
-    void undoTakesTheNewestChangeItCanUndo()
-    {
-        Weeks fx;
-        removeweeks(fx.f, {u"Week 612"_s}, false);
-        removeweeks(fx.f, {u"Week 611"_s}, false);
-        importFiles(fx.f, {fx.writeWeek(u"again.txt"_s, 611, 1, 1, u"A"_s)});
-        const auto list = [&] {
-            return QString::fromUtf8(runCli(fx.path(), {u"undo"_s, u"--list"_s}, 0))
-                .replace(QRegularExpression(u"\\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"_s), u"\tT"_s);
-        };
-        QCOMPARE(list(),
-                 u"1\tRemove week 611\t12 starts\tT\tcannot be undone: week 611: it has been imported "
-                 "again since it was removed\n2\tRemove week 612\t12 starts\tT\n"_s);
-        QCOMPARE(undoCaption(fx.f).value(), u"Undo Remove Week 612"_s);
-        QVERIFY(cmdundo_Click(fx.f));
-        QCOMPARE(fx.f.statusline,
-                 u"Restored week 612 (12 starts). The newer change (Remove week 611) cannot be undone."_s);
-        QCOMPARE(fx.stored({610, 611, 612}), u"3/12 1/1 3/12"_s);
-
-        // A newer change that touched the same week, and cannot be undone itself, holds the older one back.
-        removeweeks(fx.f, {u"Week 611"_s}, false);
-        Database db;
-        QVERIFY(db.open(fx.db()) &&
-                db.sql().exec("DELETE FROM tblundo_starts WHERE change = (SELECT MAX(id) FROM "
-                              "tblundo_changes)"));
-        QVERIFY(!cmdundo_Click(fx.f));
-        QCOMPARE(
-            fx.p.messages.last(),
-            u"The kept rows of the removal of week 611 are damaged (1 start missing); nothing was restored."_s);
-        QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
-        QVERIFY(list().endsWith(
-            u"\tcannot be undone: the later change Remove week 611 touched week 611 too\n"_s));
     }
 
     void backupHoldsEveryRow()
