@@ -47,13 +47,13 @@ public:
 
     /**
      * Builds the race, horse and owner indexes again where an older file has them without the columns a
-     * listing reads, in one transaction, saying so through `progress` first; and the unique index of race
-     * keys where it is missing (ensureUniqueRaces()). False with error() set when they
+     * listing reads, in one transaction, saying so through `progress` first; and the rule that a race is
+     * stored once, where it is missing (ensureUniqueRaces()). False with error() set when they
      * could not be built; the file then keeps the indexes it had, and every search stays exact.
      */
     bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
-    /** Builds the unique index of race keys where it is missing and the stored races allow it (an older
-        file may hold a race twice: it is then left as it is). False with error() set on another failure. */
+    /** Makes the race table refuse a second race of a key where an older file does not yet (a race it holds
+        twice already stays). False with error() set when that fails. */
     bool ensureUniqueRaces();
 
     /** Lets the connection hold a week's changed pages in memory (up to 64 MB): a removal or an undo then
