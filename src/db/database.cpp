@@ -30,8 +30,12 @@ const ListingIndex listingIndexes[] = {
      "sp, start, odds)",
      9},
 };
-// A race is stored once: a second row of its key would join every start of the race twice.
-const char* const uniqueRaces = "CREATE UNIQUE INDEX tblraces_key ON tblraces (racenum)";
+// A race is stored once: a second row of its key would join every start of the race twice. A trigger keeps
+// it so rather than a unique index, which the engine would then prefer to the race index that holds every
+// column a listing reads; and a file that already holds a race twice can get it all the same.
+const char* const raceOnce =
+    "CREATE TRIGGER tblraces_once BEFORE INSERT ON tblraces WHEN EXISTS (SELECT 1 FROM tblraces WHERE "
+    "racenum = new.racenum) BEGIN SELECT RAISE(ABORT, 'a race of this key is stored already'); END";
 
 /** The share of an index build done, shown as it changes. */
 struct BuildProgress {
@@ -69,11 +73,11 @@ QStringList Database::schema()
             "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
         QString::fromLatin1(listingIndexes[0].sql),
-        QString::fromLatin1(uniqueRaces),
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
         QString::fromLatin1(listingIndexes[1].sql),
         QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
         QString::fromLatin1(listingIndexes[2].sql),
+        QString::fromLatin1(raceOnce),
     };
 }
 
@@ -217,18 +221,11 @@ std::optional<qint64> Database::number(const char* sql, const QString& what)
 
 bool Database::ensureUniqueRaces()
 {
-    const std::optional<int> columns = indexColumns("tblraces_key");
-    if (!columns)
+    const auto present = number("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblraces_once'",
+                                QStringLiteral("The schema cannot be read"));
+    if (!present)
         return false;
-    if (*columns > 0)
-        return true;
-    Sql::Transaction t(m_sql);
-    if (t.ok() && m_sql.exec(uniqueRaces) && t.commit())
-        return true;
-    // A file of an older version may hold a race twice already. It stays usable as it is (the import keeps
-    // the races it adds unique), and gets the index once that week has been removed or replaced.
-    return (m_sql.errorCode() & 0xff) == SQLITE_CONSTRAINT ||
-           fail(QStringLiteral("The race index cannot be built"));
+    return *present > 0 || exec(raceOnce, QStringLiteral("The race table cannot be prepared"));
 }
 
 bool Database::ensureListingIndexes(const std::function<void(const QString&)>& progress)
