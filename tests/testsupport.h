@@ -3,6 +3,7 @@
 #include "db/database.h"
 
 #include <QFile>
+#include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -64,3 +65,13 @@ struct SmallDisk : QTemporaryDir {
     }
     const bool mounted;
 };
+
+/** The control that `window` (in one of its panels or menus) names `name`, the name the program's handlers
+   know it by. A control that is not there ends the test run. */
+template <typename T> T* control(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
+}

@@ -601,7 +601,7 @@ private slots:
         QVERIFY(w.Form_Load());
         w.show();
         fx.p.messages.clear();
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         QCOMPARE(fx.p.messages, QStringList{u"No races in the database.  Action cancelled."_s});
         QVERIFY(!w.findChild<frmremovedata*>());
 
@@ -609,7 +609,7 @@ private slots:
         for (int week : {610, 611, 612})
             files << fx.writeWeek(u"r%1.txt"_s.arg(week), week, 2, 3, u"H"_s);
         importFiles(w.state(), files);
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         auto* dialog = w.findChild<frmremovedata*>();
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!dialog->cmdremove->isEnabled());
@@ -632,7 +632,7 @@ private slots:
         QTRY_VERIFY(!w.findChild<frmremovedata*>());
 
         // A second click on an entry clears it again; the others stay selected.
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         dialog = w.findChild<frmremovedata*>();
         for (const QString& week : {u"Week 610"_s, u"Week 611"_s, u"Week 612"_s, u"Week 612"_s})
             clickItem(dialog->lstweeks, week);
@@ -640,24 +640,24 @@ private slots:
         fx.p.answers = {Platform::Answer::Yes};
         QTest::mouseClick(dialog->cmdremove, Qt::LeftButton);
         QCOMPARE(fx.stored({610, 611, 612}), u"0/0 0/0 2/6"_s);
-        QCOMPARE(w.lblprogress->text(), QString());
+        QCOMPARE(control<QLabel>(w, "lblprogress")->text(), QString());
         QTRY_VERIFY(!w.findChild<frmremovedata*>());
 
         // Edit > Undo names the change and puts both weeks back.
-        w.editmenu->popup(w.mapToGlobal(QPoint()));
-        QCOMPARE(w.cmdundo->text(), u"Undo Remove Weeks 611, 610"_s);
-        w.editmenu->close();
+        control<QMenu>(w, "editmenu")->popup(w.mapToGlobal(QPoint()));
+        QCOMPARE(control<QAction>(w, "cmdundo")->text(), u"Undo Remove Weeks 611, 610"_s);
+        control<QMenu>(w, "editmenu")->close();
         // Ctrl+Z in a text box is the box's own undo; elsewhere it is Edit > Undo.
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.txthorse->setFocus();
-        QTest::keyClick(w.txthorse, Qt::Key_Z, Qt::ControlModifier);
+        control<QLineEdit>(w, "txthorse")->setFocus();
+        QTest::keyClick(control<QLineEdit>(w, "txthorse"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fx.stored({610, 611}), u"0/0 0/0"_s);
-        w.MSFlexGrid1->setFocus();
-        QTest::keyClick(w.MSFlexGrid1, Qt::Key_Z, Qt::ControlModifier);
+        control<GridView>(w, "MSFlexGrid1")->setFocus();
+        QTest::keyClick(control<GridView>(w, "MSFlexGrid1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fx.stored({610, 611, 612}), u"2/6 2/6 2/6"_s);
-        QCOMPARE(w.cmdundo->text(), u"Can't Undo"_s);
-        QVERIFY(!w.cmdundo->isEnabled());
+        QCOMPARE(control<QAction>(w, "cmdundo")->text(), u"Can't Undo"_s);
+        QVERIFY(!control<QAction>(w, "cmdundo")->isEnabled());
     }
 
     void compactAndBackUpFromTheMenu()
@@ -666,13 +666,14 @@ private slots:
         frmmainfinder w(fx.p, fx.path(), QString());
         QVERIFY(w.Form_Load());
         importFiles(w.state(), {fx.writeWeek(u"r.txt"_s, 612, 2, 3, u"H"_s)});
-        w.cmdcompact->trigger();
+        control<QAction>(w, "cmdcompact")->trigger();
         QCOMPARE(w.state().lblprogress, QString());
         QVERIFY(w.state().statusline.startsWith(u"Compacted: "_s));
         QCOMPARE(fx.p.busyDepth, 0);
         fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
-        w.cmdbackup->trigger();
-        QCOMPARE(w.lblprogress->text() + w.state().statusline, u"Database backed up to saved.mdb."_s);
+        control<QAction>(w, "cmdbackup")->trigger();
+        QCOMPARE(control<QLabel>(w, "lblprogress")->text() + w.state().statusline,
+                 u"Database backed up to saved.mdb."_s);
         QVERIFY(fx.p.messages.isEmpty());
     }
 
@@ -681,7 +682,7 @@ private slots:
         ImportFixture fx;
         frmmainfinder w(fx.p, fx.path(), QString());
         QVERIFY(w.Form_Load());
-        w.edittracks->trigger();
+        control<QAction>(w, "edittracks")->trigger();
         auto* t = w.findChild<frmedittracks*>();
         QVERIFY(t && t->isVisible());
         QCOMPARE(t->lsttracks->count(), 0);

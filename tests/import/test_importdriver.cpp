@@ -474,8 +474,8 @@ private slots:
         // The menu's dialog offers results files first and opens where the last import chose its files, in
         // this run and the next.
         fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
-        w.cmdimportdata->trigger();
-        w.cmdimportdata->trigger();
+        control<QAction>(w, "cmdimportdata")->trigger();
+        control<QAction>(w, "cmdimportdata")->trigger();
         const QList<Platform::FileDialog>& d = fx->p.dialogs;
         QCOMPARE(d[0].filters.value(d[0].selectedFilter),
                  u"Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"_s);

@@ -41,8 +41,8 @@ struct Window {
         p.dateFormat = u"d MMM yyyy"_s;
         w.Form_Load();
         w.show();
-        w.txthorse->setText(u"Blue Streak"_s);
-        w.cmdgethorse->click();
+        control<QLineEdit>(w, "txthorse")->setText(u"Blue Streak"_s);
+        control<QPushButton>(w, "cmdgethorse")->click();
     }
     GridState& grid() { return w.state().MSFlexGrid1; }
 
@@ -92,10 +92,11 @@ private slots:
     {
         Window t(*m_fx);
         t.grid().setCurrent(1, 2);
-        emit t.w.MSFlexGrid1->popupRequested(QPoint(10, 10));
-        QVERIFY(t.w.popmenu->isVisible() && t.w.chartspeed->isVisible());
-        t.w.popmenu->close();
-        t.w.chartspeed->trigger();
+        emit control<GridView>(t.w, "MSFlexGrid1")->popupRequested(QPoint(10, 10));
+        QVERIFY(control<QMenu>(t.w, "popmenu")->isVisible() &&
+                control<QAction>(t.w, "chartspeed")->isVisible());
+        control<QMenu>(t.w, "popmenu")->close();
+        control<QAction>(t.w, "chartspeed")->trigger();
         auto* window = t.w.findChild<frmformchart*>();
         QVERIFY(window && window->isVisible());
         QStringList series;

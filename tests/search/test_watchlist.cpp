@@ -157,7 +157,7 @@ private slots:
         frmmainfinder w(fx.p, fx.path(), fx.dir.filePath(u"no-breeding.txt"_s));
         QVERIFY(w.Form_Load());
         w.show();
-        w.watchlist->trigger();
+        control<QAction>(w, "watchlist")->trigger();
         auto* list = w.findChild<frmwatchlist*>();
         QVERIFY(list && list->isVisible());
         const auto add = [&](const QString& name, const QString& id, QPushButton* button) {
@@ -180,20 +180,21 @@ private slots:
         // A cancelled import changes and shows nothing; one that stores weeks shows their watched starts.
         fx.p.openAnswers.push_back({});
         fx.p.labelTexts.clear();
-        w.cmdimportdata->trigger();
-        QVERIFY(!w.watchedWindow && fx.p.dialogs.first().multiple && fx.p.labelTexts.isEmpty());
+        control<QAction>(w, "cmdimportdata")->trigger();
+        QVERIFY(!w.findChild<frmwatchedstarts*>() && fx.p.dialogs.first().multiple &&
+                fx.p.labelTexts.isEmpty());
         fx.p.openAnswers.push_back({fx.writeRaces(
             u"w611.txt"_s,
             {R(u"611.0101"_s, {S(u"Blue Moon"_s, 1, u"Ann Lee"_s), S(u"Stable Star"_s, 5, stable)}),
              R(u"611.0102"_s, {S(u"Red, Sky & Co"_s, 2, u"Zed"_s)})})});
-        w.cmdimportdata->trigger();
-        QVERIFY(w.watchedWindow && w.watchedWindow->isVisible());
-        QTableView* view = w.watchedWindow->MSFwatched;
+        control<QAction>(w, "cmdimportdata")->trigger();
+        QVERIFY(w.findChild<frmwatchedstarts*>() && w.findChild<frmwatchedstarts*>()->isVisible());
+        QTableView* view = w.findChild<frmwatchedstarts*>()->MSFwatched;
         QCOMPARE(view->model()->rowCount(), 3);
         QCOMPARE(view->model()->index(2, 0).data().toString(), u"Stable Star"_s);
 
         // A double click on a row lists that horse in the main window.
-        QVERIFY(QTest::qWaitForWindowExposed(w.watchedWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(w.findChild<frmwatchedstarts*>()));
         const QPoint cell = view->visualRect(view->model()->index(2, 0)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
