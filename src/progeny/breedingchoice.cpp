@@ -77,7 +77,8 @@ bool choosebreedingfile(MainWindowState& f)
     const bool own = !chosen.isEmpty() &&
                      QFileInfo(chosen.first()).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
     if (chosen.isEmpty() || (!own && !copyBreedingFile(f.platform(), chosen.first(), target))) {
-        f.setStatusLine(QStringLiteral("The breeding file in use was kept."));
+        f.setStatusLine(f.panel.progenyEnabled ? QStringLiteral("The breeding file in use was kept.")
+                                               : QStringLiteral("No breeding file was taken into use."));
         return false;
     }
     f.setBreedingPath(target);

@@ -101,7 +101,8 @@ private slots:
         for (QRadioButton* b : {control<QRadioButton>(*noBreeding.w, "optsire"),
                                 control<QRadioButton>(*noBreeding.w, "optdamsire"),
                                 control<QRadioButton>(*noBreeding.w, "optdamdamsire")})
-            QVERIFY(!b->isEnabled() && b->isVisible());
+            QVERIFY(!b->isEnabled() && b->isVisible() &&
+                    b->toolTip().contains(u"breeding.txt in the data"_s));
     }
 
     void dataFolderChoice()
@@ -272,8 +273,8 @@ private slots:
              std::initializer_list<QWidget*>{control<QCheckBox>(w, "chkname"), control<QCheckBox>(w, "chkid"),
                                              control<QLineEdit>(w, "txtinjury")})
             QVERIFY(!c->toolTip().isEmpty());
-        for (QMenu* menu : {control<QMenu>(w, "filemenu"), control<QMenu>(w, "Utilitiesmenu"),
-                            control<QMenu>(w, "helpmenu")}) {
+        for (QMenu* menu : {control<QMenu>(w, "filemenu"), control<QMenu>(w, "viewmenu"),
+                            control<QMenu>(w, "Utilitiesmenu"), control<QMenu>(w, "helpmenu")}) {
             QSet<QString> keys;
             for (QAction* a : menu->actions()) {
                 const qsizetype at = a->text().indexOf(u'&') + 1;
