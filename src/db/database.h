@@ -52,6 +52,17 @@ public:
      */
     bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
 
+    /**
+     * For a load that brings more starts than the file holds, inside the caller's transaction: drops the
+     * indexes of tblhorsedata by horse name, horse and owner, into which each start would land at some place
+     * of its own, so that buildScatteredIndexes() makes them from every row at once. False with error() set
+     * when they cannot be dropped.
+     */
+    bool dropScatteredIndexes();
+    /** Makes the indexes dropScatteredIndexes() drops, inside the caller's transaction, saying through
+        `progress` (when given) how far it has got. False with error() set when they cannot be built. */
+    bool buildScatteredIndexes(const std::function<void(const QString&)>& progress);
+
     /** Deletes week w: the starts of the band w < racenum < w + 1 first, then its races. */
     bool removeWeek(int week);
     /** The weeks that have races, newest first. */

@@ -37,6 +37,21 @@ QString dropName(const Column& c)
         .arg(c.name);
 }
 
+/** The bytes of a name as a JSON string. */
+QByteArray jsonText(const QByteArray& utf8)
+{
+    QByteArray out = "\"";
+    for (char c : utf8) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20)
+            out += "\\u00" + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out + '"';
+}
+
 const char* const triggers[] = {"tblhorsedata_names_added", "tblhorsedata_names_dropped",
                                 "tblhorsedata_names_changed", "tblnames_added", "tblnames_dropped"};
 
@@ -172,16 +187,22 @@ bool BulkCount::flush()
 {
     if (!m_active || m_pending.empty())
         return true;
-    const QString what = QStringLiteral("The name index cannot be written");
-    Sql::Statement more = m_db.prepare("UPDATE tblnames SET starts = starts + ? WHERE kind = ? AND name = ?");
-    Sql::Statement first = m_db.prepare("INSERT INTO tblnames (kind, name, starts) VALUES (?, ?, ?)");
-    // In the order the names were first met, as the trigger would have added them.
+    // One statement for every name: the trigram index writes out what it holds at the start and end of each
+    // statement that may be undone on its own, which a statement per name would do once per name.
+    QByteArray list = "[";
     for (const Pending& p : m_pending) {
-        if (!more.bind(1, p.starts).bind(2, p.kind).bindUtf8(3, p.name).run())
-            return m_db.fail(what);
-        if (m_db.sql().changes() == 0 && !first.bind(1, p.kind).bindUtf8(2, p.name).bind(3, p.starts).run())
-            return m_db.fail(what);
+        if (list.size() > 1)
+            list += ',';
+        list += '[' + QByteArray::number(p.kind) + ',' + jsonText(p.name) + ',' + QByteArray::number(p.starts) +
+                ']';
     }
+    list += ']';
+    // In the order the names were first met, as the trigger would have added them.
+    Sql::Statement q = m_db.prepare(
+        "INSERT INTO tblnames (kind, name, starts) SELECT value ->> 0, value ->> 1, value ->> 2 FROM "
+        "json_each(?) WHERE true ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts");
+    if (!q.bindUtf8(1, list).run())
+        return m_db.fail(QStringLiteral("The name index cannot be written"));
     m_pending.clear();
     for (auto& known : m_slots)
         known.clear();

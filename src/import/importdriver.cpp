@@ -35,6 +35,9 @@ struct ImportItem {
         return entry ? entry->name + QStringLiteral(" in ") + file : file;
     }
 
+    /** The bytes there are to read: the file's size, or the entry's as its archive states it. */
+    qint64 size() const { return entry ? entry->size : QFileInfo(path).size(); }
+
     /** The file's bytes, read from the disk as they are needed or expanded from the archive. */
     std::unique_ptr<QIODevice> open(QString& why) const
     {
@@ -83,6 +86,15 @@ QList<ImportItem> expandArchives(const QStringList& paths)
     return items;
 }
 
+/** The bytes the items hold, which tell how many starts a run brings. */
+qint64 totalSize(const QList<ImportItem>& items)
+{
+    qint64 bytes = 0;
+    for (const ImportItem& item : items)
+        bytes += item.size();
+    return bytes;
+}
+
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
 {
@@ -117,8 +129,8 @@ public:
             m_db.fail(QStringLiteral("The database cannot be written"));
             return fail(items.first().name(), m_db.error(), m_db.inUse());
         }
-        // The names of a whole file are counted at once rather than start by start.
-        if (!names.begin())
+        // Names are counted a whole file at once, and the indexes of a large load made once at its end.
+        if (!names.begin() || !writer.begin(totalSize(items)))
             return fail(items.first().name(), m_db.error(), m_db.inUse());
         // One transaction for the whole run, committed however it ends but for a failure of the database
         // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
@@ -155,7 +167,7 @@ public:
                  QStringLiteral("Import terminated.")}));
             return m_result;
         }
-        if (!names.flush() || !names.end() || !transaction.commit()) {
+        if (!completeWrites(names, writer, completed) || !transaction.commit()) {
             m_db.fail(QStringLiteral("The import could not be stored"));
             transaction.rollback();
             m_result.weeks.clear();
@@ -174,6 +186,14 @@ public:
     }
 
 private:
+    /** Before the commit: the names counted and the indexes left to the end go to the database. A failure's
+        text stays in lblprogress, in place of the index build's progress. */
+    bool completeWrites(NameIndex::BulkCount& names, RaceWriter& writer, bool completed)
+    {
+        const std::function<void(const QString&)> show = [this](const QString& t) { m_f.setProgress(t); };
+        return names.flush() && names.end() && writer.finish(completed ? show : nullptr);
+    }
+
     /**
      * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
      * file; undoneWeek names the week whose rows the failure rolled back: a stored week that a replacement

@@ -16,6 +16,17 @@ public:
     explicit RaceWriter(Database& db, NameIndex::BulkCount* names = nullptr);
 
     bool ok() const { return m_races && m_starts; }
+
+    /**
+     * Inside the run's transaction, before the first row: when the files to be read, `bytes` of them, bring
+     * far more starts than the database holds, the indexes that each start would land somewhere inside are
+     * dropped, for finish() to build from all the rows at once. False with the database's error set when
+     * that fails.
+     */
+    bool begin(qint64 bytes);
+    /** Before the transaction commits: builds the indexes begin() dropped, saying through `progress` (when
+        given) how far it has got. */
+    bool finish(const std::function<void(const QString&)>& progress);
     /** True when the last failure was another program's lock on the database. */
     bool inUse() const { return m_inUse; }
 
@@ -29,6 +40,7 @@ private:
 
     Database& m_db;
     NameIndex::BulkCount* m_names;
+    bool m_deferred = false; // the scattered indexes are left to finish()
     Sql::Statement m_races;
     Sql::Statement m_starts;
     QString m_error;
