@@ -2,6 +2,8 @@
 
 #include "db/database.h"
 
+#include <algorithm>
+
 namespace NameIndex
 {
 
@@ -159,20 +161,34 @@ bool BulkCount::begin()
 
 void BulkCount::add(int kind, const QByteArray& name)
 {
-    // The index compares names as the engine's NOCASE does: ASCII letters only.
-    QByteArray folded = name;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    // The index compares names as the engine's NOCASE does: ASCII letters folded, every other byte as it is.
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    std::uint64_t hash = 0xcbf29ce484222325u ^ std::uint64_t(kind);
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(fold(c))) * 0x100000001b3u;
+    if (m_pending.size() * 2 >= m_slots.size()) {
+        m_slots.assign(std::max<std::size_t>(4096, m_slots.size() * 2), 0);
+        for (std::size_t i = 0; i < m_pending.size(); ++i) {
+            std::size_t slot = m_pending[i].hash & (m_slots.size() - 1);
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & (m_slots.size() - 1);
+            m_slots[slot] = std::uint32_t(i + 1);
+        }
     }
-    auto& known = m_slots[std::size_t(kind)];
-    const auto at = known.constFind(folded);
-    if (at != known.cend()) {
-        ++m_pending[*at].starts;
-        return;
+    for (std::size_t slot = hash & (m_slots.size() - 1);; slot = (slot + 1) & (m_slots.size() - 1)) {
+        if (m_slots[slot] == 0) {
+            m_pending.push_back({kind, name, 1, hash});
+            m_slots[slot] = std::uint32_t(m_pending.size());
+            return;
+        }
+        Pending& p = m_pending[m_slots[slot] - 1];
+        if (p.hash == hash && p.kind == kind &&
+            std::equal(p.name.cbegin(), p.name.cend(), name.cbegin(), name.cend(),
+                       [&](char a, char b) { return fold(a) == fold(b); })) {
+            ++p.starts;
+            return;
+        }
     }
-    known.insert(folded, m_pending.size());
-    m_pending.push_back({kind, name, 1});
 }
 
 void BulkCount::add(const QByteArray& hname, const QByteArray& oname)
@@ -193,8 +209,8 @@ bool BulkCount::flush()
     for (const Pending& p : m_pending) {
         if (list.size() > 1)
             list += ',';
-        list += '[' + QByteArray::number(p.kind) + ',' + jsonText(p.name) + ',' + QByteArray::number(p.starts) +
-                ']';
+        list += '[' + QByteArray::number(p.kind) + ',' + jsonText(p.name) + ',' +
+                QByteArray::number(p.starts) + ']';
     }
     list += ']';
     // In the order the names were first met, as the trigger would have added them.
@@ -204,8 +220,7 @@ bool BulkCount::flush()
     if (!q.bindUtf8(1, list).run())
         return m_db.fail(QStringLiteral("The name index cannot be written"));
     m_pending.clear();
-    for (auto& known : m_slots)
-        known.clear();
+    m_slots.clear();
     return true;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 #include <QVariantList>
 
-#include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -61,13 +61,16 @@ private:
         int kind;
         QByteArray name;
         qint64 starts;
+        std::uint64_t hash; // of the kind and the name as the index compares names
     };
     void add(int kind, const QByteArray& name);
 
     Database& m_db;
     bool m_active = false;
     std::vector<Pending> m_pending;
-    std::array<QHash<QByteArray, std::size_t>, 2> m_slots;
+    /** Open addressing over m_pending: an entry's place there plus one, 0 for a free slot. Every start
+        looks its names up here, so a name met before costs no allocation. */
+    std::vector<std::uint32_t> m_slots;
 };
 
 /** The names of a kind that a pattern matches, and the starts they hold together. */

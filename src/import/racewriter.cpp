@@ -19,8 +19,13 @@ RaceWriter::RaceWriter(Database& db, NameIndex::BulkCount* names) : m_db(db), m_
     }
     m_races = db.prepare("INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    m_starts = db.prepare("INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
-                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const QByteArray insert =
+        "INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    m_starts = db.prepare(insert.constData());
+    // Many starts to a statement: the engine then opens its cursors and ends its statement once for them all.
+    m_startBatch = db.prepare(
+        (insert + QByteArray(", (?, ?, ?, ?, ?, ?, ?, ?, ?)").repeated(StartsPerStatement - 1)).constData());
     if (!ok())
         m_error = db.error();
 }
@@ -72,21 +77,40 @@ bool RaceWriter::addRace(const RaceRow& r)
     return run(m_races);
 }
 
-bool RaceWriter::addStart(const StartRow& s)
+void RaceWriter::bindStart(Sql::Statement& q, int first, const StartRow& s)
 {
-    m_starts.bindUtf8(1, s.hname)
-        .bind(2, s.hid)
-        .bind(3, s.racenum)
-        .bind(4, s.fin)
-        .bind(5, s.ppos)
-        .bind(6, s.sp)
-        .bind(7, s.start)
-        .bind(8, s.odds)
-        .bindUtf8(9, s.oname);
-    if (!run(m_starts))
-        return false;
+    q.bindUtf8(first, s.hname)
+        .bind(first + 1, s.hid)
+        .bind(first + 2, s.racenum)
+        .bind(first + 3, s.fin)
+        .bind(first + 4, s.ppos)
+        .bind(first + 5, s.sp)
+        .bind(first + 6, s.start)
+        .bind(first + 7, s.odds)
+        .bindUtf8(first + 8, s.oname);
     if (m_names)
         m_names->add(s.hname, s.oname);
+}
+
+bool RaceWriter::addStart(const StartRow& s)
+{
+    bindStart(m_starts, 1, s);
+    return run(m_starts);
+}
+
+bool RaceWriter::addStarts(const std::vector<StartRow>& starts)
+{
+    std::size_t i = 0;
+    for (; i + StartsPerStatement <= starts.size(); i += StartsPerStatement) {
+        for (int k = 0; k < StartsPerStatement; ++k)
+            bindStart(m_startBatch, 1 + 9 * k, starts[i + std::size_t(k)]);
+        if (!run(m_startBatch))
+            return false;
+    }
+    for (; i < starts.size(); ++i) {
+        if (!addStart(starts[i]))
+            return false;
+    }
     return true;
 }
 
@@ -108,9 +132,5 @@ bool RaceBuffer::writeTo(RaceWriter& writer) const
         if (!writer.addRace(r))
             return false;
     }
-    for (const StartRow& s : m_starts) {
-        if (!writer.addStart(s))
-            return false;
-    }
-    return true;
+    return writer.addStarts(m_starts);
 }

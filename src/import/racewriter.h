@@ -15,7 +15,7 @@ public:
         are counted in `names` when given. */
     explicit RaceWriter(Database& db, NameIndex::BulkCount* names = nullptr);
 
-    bool ok() const { return m_races && m_starts; }
+    bool ok() const { return m_races && m_starts && m_startBatch; }
 
     /**
      * Inside the run's transaction, before the first row: when the files to be read, `bytes` of them, bring
@@ -32,9 +32,14 @@ public:
 
     bool addRace(const RaceRow& race) override;
     bool addStart(const StartRow& start) override;
+    /** Stores the starts in their order. */
+    bool addStarts(const std::vector<StartRow>& starts);
     QString error() const override { return m_error; }
 
 private:
+    static constexpr int StartsPerStatement = 64;
+    /** Binds a start to the nine parameters from `first` on, and counts its names. */
+    void bindStart(Sql::Statement& q, int first, const StartRow& s);
     bool run(Sql::Statement& statement);
     bool failed();
 
@@ -43,6 +48,7 @@ private:
     bool m_deferred = false; // the scattered indexes are left to finish()
     Sql::Statement m_races;
     Sql::Statement m_starts;
+    Sql::Statement m_startBatch; // StartsPerStatement starts at once
     QString m_error;
     bool m_inUse = false;
 };
