@@ -10,6 +10,10 @@
 #include <QBuffer>
 #include <QTest>
 
+#include <cstdlib>
+#include <random>
+#include <string>
+
 using namespace Qt::StringLiterals;
 
 namespace
@@ -405,6 +409,26 @@ private slots:
             FieldReader::Status s;
             QTEST(fieldsOf(*r, &s), "expected");
             QTEST(int(s), "ending");
+        }
+    }
+
+    void numbers()
+    {
+        QCOMPARE(parseNumber(" -612.0507 ").value(), -612.0507);
+        QCOMPARE(parseNumber("").value(), 0.0);
+        QCOMPARE(parseNumber("1.").value(), 1.0);
+        QCOMPARE(parseNumber("+.5").value(), 0.5);
+        QCOMPARE(parseNumber("1234567890123456789").value(), 1234567890123456789.0);
+        QCOMPARE(parseNumber("2.5E-3").value(), 0.0025);
+        for (const char* refused : {".", "-", "1.2.3", "12a", "1 2", "inf", "0x10", "1e", "1e999"})
+            QVERIFY2(!parseNumber(refused), refused);
+        // Every plain decimal, of few digits or many, reads as the full conversion reads it.
+        std::mt19937_64 rng(5);
+        for (int i = 0; i < 20000; ++i) {
+            const std::string digits = std::to_string(rng()).substr(0, 1 + rng() % 19);
+            const std::size_t point = rng() % (digits.size() + 1);
+            const std::string text = digits.substr(0, point) + '.' + digits.substr(point);
+            QCOMPARE(parseNumber(text).value(), std::strtod(text.c_str(), nullptr));
         }
     }
 
