@@ -1004,13 +1004,18 @@ private slots:
                    cells(f.MSFlexGrid1, 1, f.MSFlexGrid1.rows() - 1, 15, 15);
         };
         QCOMPARE(search("||Red Barn|Oak Farm"),
-                 L("Red Barn\" OR oname=\"Oak Farm|Statistics for Special: Red Barn|"
+                 L("Red Barn\" OR oname=\"Oak Farm|Statistics for Special: Red Barn / Oak Farm|"
                    "Oak Farm|Red Barn|Oak Farm|Red Barn"));
         // A box of blanks is a name, and so is one with a comma; only the first name can be a pattern.
-        QCOMPARE(search(" |Hill, Dale||Elm Farm"), L(" \" OR oname=\"Hill, Dale\" OR oname=\"Elm Farm|"
-                                                     "Statistics for Special:  |Hill, Dale|Elm Farm"));
-        QCOMPARE(search("Red B*|Elm*||"), L("Red B*\" OR oname=\"Elm*|Statistics for Special: Red B*|"
+        QCOMPARE(search(" |Hill, Dale||Elm Farm"),
+                 L(" \" OR oname=\"Hill, Dale\" OR oname=\"Elm Farm|"
+                   "Statistics for Special:   / Hill, Dale / Elm Farm|Hill, Dale|Elm Farm"));
+        QCOMPARE(search("Red B*|Elm*||"), L("Red B*\" OR oname=\"Elm*|Statistics for Special: Red B* / Elm*|"
                                             "Red Bank|Red Barn|Red Barn"));
+        // Every stable searched is named, in the summary too, the names with commas whole.
+        search("hill, dale|elm farm||");
+        QCOMPARE(f.lblprogress.section(u'\r', 0, 1),
+                 u"Statistics for Special: Hill, Dale / Elm Farm\rEarnings = $12,000 = $6,000 / race"_s);
         gethorse(f, 4, u"Oak Farm"_s, QString());
         const QJsonObject ownerGrid = gridToJson(f.MSFlexGrid1);
         const QString ownerTexts = f.frainfo + f.lblprogress;
@@ -1049,7 +1054,7 @@ private slots:
         // Enter in box 2 searches, the result shows in the main window, and the dialog goes.
         QTest::keyClick(dlg->txto1[1], Qt::Key_Enter);
         QCOMPARE(control<QGroupBox>(w, "frainfo")->title().section(u';', 0, 0),
-                 u"Statistics for Special: Red Barn"_s);
+                 u"Statistics for Special: Red Barn / Oak Farm"_s);
         QCOMPARE(control<GridView>(w, "MSFlexGrid1")->model()->rowCount(), 4);
         QTRY_VERIFY(dlg.isNull());
     }
@@ -1058,7 +1063,7 @@ private slots:
     {
         // The search options apply: the listing begins in week 402.
         const QByteArray out = runCli(m_stables->path(), L("stable|Red Barn|||Elm Farm|--last-week|402"), 0);
-        QVERIFY(out.contains("\nStatistics for Special: Red Barn;     $"));
+        QVERIFY(out.contains("\nStatistics for Special: Red Barn / Elm Farm;     $"));
         QCOMPARE(out.count("\"Red Barn\",") + out.count("\"Elm Farm\","), 2);
 
         QTemporaryDir dir;
