@@ -959,21 +959,29 @@ private slots:
         QCOMPARE(d.file(), written);
 
         d.p.messages.clear();
-        for (const char* boxes : {"A|Say \"When\"||", "|||Hill, Dale", "A\nB|||"}) {
+        for (const char* boxes : {"A|Say \"When\"||", "A\nB|||"}) {
             d.s.txto1 = B(boxes);
             cmdadd_Click(d.f, d.s);
         }
-        // The search takes commas (owner names have them, see searches()), but no quote.
+        // The search takes no quote either.
         d.s.txto1 = B("A|Say \"When\"||");
         QVERIFY(!cmdgo_Click(d.f, d.s));
         QStringList refusals;
         for (const QString& what :
-             L("2 holds a double quote, which a saved set|4 holds a comma, which a saved set|"
-               "1 holds a line break, which a saved set|2 holds a double quote, which a stable search"))
+             L("2 holds a double quote, which a saved set|1 holds a line break, which a "
+               "saved set|2 holds a double quote, which a stable search"))
             refusals << u"The name in Stable #"_s + what + u" cannot take. Please remove it."_s;
         QCOMPARE(d.p.messages, refusals);
-        QCOMPARE(d.s.lstnames, L("A,B|A, B, C, D, E|A,,B, C"));
         QCOMPARE(d.file(), written);
+
+        // Names holding commas are kept in quotes and read back whole, in the next run too.
+        d.s.txto1 = B("McCoy, Sam||Red Barn|Smith, Jo, Jr");
+        cmdadd_Click(d.f, d.s);
+        QCOMPARE(d.file(), written + "\"McCoy, Sam\", Red Barn, \"Smith, Jo, Jr\"\r\n");
+        Dialog next(dir.path());
+        next.s.ListIndex = 3;
+        cmduse_Click(next.f, next.s);
+        QCOMPARE(next.s.txto1, B("McCoy, Sam|Red Barn|Smith, Jo, Jr|"));
 
         // A directory, a pipe (which would never end) or a huge file in its place: said, and the list stays.
         QVERIFY(QFile::remove(d.f.savedNamesPath()) && QDir(dir.path()).mkdir(u"KZTSavednames.txt"_s));
