@@ -17,15 +17,18 @@ RaceWriter::RaceWriter(Database& db, NameIndex::BulkCount* names) : m_db(db), m_
         failed();
         return;
     }
-    m_races = db.prepare("INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
-                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    const QByteArray insert =
+    const QByteArray races =
+        "INSERT INTO tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    const QByteArray starts =
         "INSERT INTO tblhorsedata (hname, hid, racenum, fin, ppos, sp, start, odds, oname) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
-    m_starts = db.prepare(insert.constData());
-    // Many starts to a statement: the engine then opens its cursors and ends its statement once for them all.
-    m_startBatch = db.prepare(
-        (insert + QByteArray(", (?, ?, ?, ?, ?, ?, ?, ?, ?)").repeated(StartsPerStatement - 1)).constData());
+    // Many rows to a statement: the engine then opens its cursors and ends its statement once for them all.
+    const QByteArray more = QByteArray(", (?, ?, ?, ?, ?, ?, ?, ?, ?)").repeated(RowsPerStatement - 1);
+    m_races = db.prepare(races.constData());
+    m_raceBatch = db.prepare((races + more).constData());
+    m_starts = db.prepare(starts.constData());
+    m_startBatch = db.prepare((starts + more).constData());
     if (!ok())
         m_error = db.error();
 }
@@ -63,21 +66,20 @@ bool RaceWriter::run(Sql::Statement& statement)
     return statement.run() || failed();
 }
 
-bool RaceWriter::addRace(const RaceRow& r)
+void RaceWriter::bindRow(Sql::Statement& q, int first, const RaceRow& r)
 {
-    m_races.bind(1, r.racenum)
-        .bind(2, r.surf)
-        .bind(3, r.cond)
-        .bind(4, r.dist)
-        .bind(5, r.size)
-        .bind(6, r.purse)
-        .bind(7, r.cprice)
-        .bind(8, r.restr)
-        .bind(9, r.age);
-    return run(m_races);
+    q.bind(first, r.racenum)
+        .bind(first + 1, r.surf)
+        .bind(first + 2, r.cond)
+        .bind(first + 3, r.dist)
+        .bind(first + 4, r.size)
+        .bind(first + 5, r.purse)
+        .bind(first + 6, r.cprice)
+        .bind(first + 7, r.restr)
+        .bind(first + 8, r.age);
 }
 
-void RaceWriter::bindStart(Sql::Statement& q, int first, const StartRow& s)
+void RaceWriter::bindRow(Sql::Statement& q, int first, const StartRow& s)
 {
     q.bindUtf8(first, s.hname)
         .bind(first + 1, s.hid)
@@ -92,26 +94,44 @@ void RaceWriter::bindStart(Sql::Statement& q, int first, const StartRow& s)
         m_names->add(s.hname, s.oname);
 }
 
-bool RaceWriter::addStart(const StartRow& s)
+template <typename Row>
+bool RaceWriter::addRows(const std::vector<Row>& rows, Sql::Statement& one, Sql::Statement& many)
 {
-    bindStart(m_starts, 1, s);
+    std::size_t i = 0;
+    for (; i + RowsPerStatement <= rows.size(); i += RowsPerStatement) {
+        for (int k = 0; k < RowsPerStatement; ++k)
+            bindRow(many, 1 + 9 * k, rows[i + std::size_t(k)]);
+        if (!run(many))
+            return false;
+    }
+    for (; i < rows.size(); ++i) {
+        bindRow(one, 1, rows[i]);
+        if (!run(one))
+            return false;
+    }
+    return true;
+}
+
+bool RaceWriter::addRace(const RaceRow& race)
+{
+    bindRow(m_races, 1, race);
+    return run(m_races);
+}
+
+bool RaceWriter::addStart(const StartRow& start)
+{
+    bindRow(m_starts, 1, start);
     return run(m_starts);
+}
+
+bool RaceWriter::addRaces(const std::vector<RaceRow>& races)
+{
+    return addRows(races, m_races, m_raceBatch);
 }
 
 bool RaceWriter::addStarts(const std::vector<StartRow>& starts)
 {
-    std::size_t i = 0;
-    for (; i + StartsPerStatement <= starts.size(); i += StartsPerStatement) {
-        for (int k = 0; k < StartsPerStatement; ++k)
-            bindStart(m_startBatch, 1 + 9 * k, starts[i + std::size_t(k)]);
-        if (!run(m_startBatch))
-            return false;
-    }
-    for (; i < starts.size(); ++i) {
-        if (!addStart(starts[i]))
-            return false;
-    }
-    return true;
+    return addRows(starts, m_starts, m_startBatch);
 }
 
 bool RaceBuffer::addRace(const RaceRow& race)
@@ -128,9 +148,5 @@ bool RaceBuffer::addStart(const StartRow& start)
 
 bool RaceBuffer::writeTo(RaceWriter& writer) const
 {
-    for (const RaceRow& r : m_races) {
-        if (!writer.addRace(r))
-            return false;
-    }
-    return writer.addStarts(m_starts);
+    return writer.addRaces(m_races) && writer.addStarts(m_starts);
 }

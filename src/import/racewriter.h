@@ -15,7 +15,7 @@ public:
         are counted in `names` when given. */
     explicit RaceWriter(Database& db, NameIndex::BulkCount* names = nullptr);
 
-    bool ok() const { return m_races && m_starts && m_startBatch; }
+    bool ok() const { return m_races && m_raceBatch && m_starts && m_startBatch; }
 
     /**
      * Inside the run's transaction, before the first row: when the files to be read, `bytes` of them, bring
@@ -32,14 +32,19 @@ public:
 
     bool addRace(const RaceRow& race) override;
     bool addStart(const StartRow& start) override;
-    /** Stores the starts in their order. */
+    /** Store the rows in their order. */
+    bool addRaces(const std::vector<RaceRow>& races);
     bool addStarts(const std::vector<StartRow>& starts);
     QString error() const override { return m_error; }
 
 private:
-    static constexpr int StartsPerStatement = 64;
-    /** Binds a start to the nine parameters from `first` on, and counts its names. */
-    void bindStart(Sql::Statement& q, int first, const StartRow& s);
+    static constexpr int RowsPerStatement = 64;
+    /** Binds a row to the nine parameters from `first` on; a start's names are counted too. */
+    void bindRow(Sql::Statement& q, int first, const RaceRow& r);
+    void bindRow(Sql::Statement& q, int first, const StartRow& s);
+    /** Stores rows in their order, RowsPerStatement to a statement (`many`) while they last. */
+    template <typename Row>
+    bool addRows(const std::vector<Row>& rows, Sql::Statement& one, Sql::Statement& many);
     bool run(Sql::Statement& statement);
     bool failed();
 
@@ -47,8 +52,9 @@ private:
     NameIndex::BulkCount* m_names;
     bool m_deferred = false; // the scattered indexes are left to finish()
     Sql::Statement m_races;
+    Sql::Statement m_raceBatch; // RowsPerStatement races at once
     Sql::Statement m_starts;
-    Sql::Statement m_startBatch; // StartsPerStatement starts at once
+    Sql::Statement m_startBatch;
     QString m_error;
     bool m_inUse = false;
 };

@@ -429,6 +429,10 @@ private slots:
         const ImportResult r = import(files);
         QVERIFY2(r.status == ImportResult::Status::Done, qPrintable(r.detail));
         QCOMPARE(fx->stored({578, 579, 580}), u"11/110 12/109 11/106"_s);
+        QCOMPARE(
+            fx->rows(
+                u"SELECT COUNT(DISTINCT hname) || '/' || SUM(fin) || '/' || SUM(hid) FROM tblhorsedata"_s),
+            QStringList{u"154/1767/398790786"_s});
         // The run brought the empty file far more starts than it held, so its indexes by name and horse were
         // made at the end; a week added to two stored ones goes into them start by start. Both end alike.
         ImportFixture stepwise;
