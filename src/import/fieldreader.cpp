@@ -98,6 +98,69 @@ int FieldReader::peekMore(qsizetype offset)
 
 FieldReader::Status FieldReader::next(std::string_view& field)
 {
+    return nextInBuffer(field) ? Status::Ok : nextSlowly(field);
+}
+
+bool FieldReader::nextInBuffer(std::string_view& field)
+{
+    const char* const start = m_data + m_pos;
+    const char* const end = m_data + m_end;
+    const auto separator = [](char c) { return c == ',' || isLineEnd(c); };
+    const char* p = start;
+    while (p < end && isBlank(*p))
+        ++p;
+    if (m_error || p == end)
+        return false;
+    const char* first = p;
+    const char* last = nullptr; // the end of the value
+    qint64 lines = 0;
+    if (*p == '"') {
+        ++first;
+        last = static_cast<const char*>(std::memchr(first, '"', size_t(end - first)));
+        if (!last)
+            return false;
+        lines = std::count(first, last, '\n');
+        p = last + 1;
+    }
+    while (p < end && !separator(*p))
+        ++p;
+    if (p == end || p - start > MaxFieldLength)
+        return false;
+    if (!last) {
+        last = p;
+        while (last > first && isBlank(last[-1]))
+            --last;
+    }
+    // The separator: a comma, a line end, or a comma with blanks and a line end after it.
+    const char* after = p + 1;
+    char c = *p;
+    if (c == ',') {
+        const char* q = after;
+        while (q < end && isBlank(*q))
+            ++q;
+        if (q == end || q - after > MaxFieldLength)
+            return false;
+        c = *q;
+        if (isLineEnd(c))
+            after = q + 1;
+    }
+    if (isLineEnd(c)) {
+        ++lines;
+        // A CR may be followed by its LF in bytes not read yet.
+        if (c == '\r' && after == end)
+            return false;
+        if (c == '\r' && *after == '\n')
+            ++after;
+    }
+    field = std::string_view(first, size_t(last - first));
+    m_fieldLine = m_line;
+    m_line += lines;
+    m_pos += after - start;
+    return true;
+}
+
+FieldReader::Status FieldReader::nextSlowly(std::string_view& field)
+{
     int c = peek(0);
     while (isBlank(c)) {
         ++m_pos;

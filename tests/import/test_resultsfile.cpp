@@ -266,6 +266,8 @@ private slots:
         };
         bad("no marker", "\"*99999\"\r\n", "", 2, "ends before its end marker");
         bad("unterminated quote", "\"*99999\"", "\"*99999", 2, "no closing quote");
+        bad("line of a fault after a name over two lines", "\"Acme Stables\"\r\n\"*99999\"",
+            "\"Acme\nStables\"\r\n\"*99999", 2, "line 11: a quoted text has no closing quote");
         bad("purse not an amount", "\"$10,000\"", "\"$abc\"", 1, "purse");
         bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
         bad("whole race number", "612.0102,", "700,", 1, "race number");
