@@ -159,13 +159,31 @@ bool BulkCount::begin()
                                   QStringLiteral("The name index cannot be prepared for the import"));
 }
 
+namespace
+{
+/** The index compares names as the engine's NOCASE does: ASCII letters folded, every other byte as it is. */
+char folded(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+} // namespace
+
+bool BulkCount::sameName(std::size_t entry, int kind, std::uint64_t hash, const QByteArray& name) const
+{
+    const Pending& p = m_pending[entry];
+    if (p.hash != hash || p.kind != kind || p.length != name.size())
+        return false;
+    const auto equal = [](char a, char b) { return folded(a) == folded(b); };
+    if (p.length <= qsizetype(sizeof p.folded))
+        return std::equal(name.cbegin(), name.cend(), p.folded, equal);
+    return std::equal(name.cbegin(), name.cend(), m_names[entry].cbegin(), equal);
+}
+
 void BulkCount::add(int kind, const QByteArray& name)
 {
-    // The index compares names as the engine's NOCASE does: ASCII letters folded, every other byte as it is.
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     std::uint64_t hash = 0xcbf29ce484222325u ^ std::uint64_t(kind);
     for (char c : name)
-        hash = (hash ^ static_cast<unsigned char>(fold(c))) * 0x100000001b3u;
+        hash = (hash ^ static_cast<unsigned char>(folded(c))) * 0x100000001b3u;
     if (m_pending.size() * 2 >= m_slots.size()) {
         m_slots.assign(std::max<std::size_t>(4096, m_slots.size() * 2), 0);
         for (std::size_t i = 0; i < m_pending.size(); ++i) {
@@ -177,15 +195,16 @@ void BulkCount::add(int kind, const QByteArray& name)
     }
     for (std::size_t slot = hash & (m_slots.size() - 1);; slot = (slot + 1) & (m_slots.size() - 1)) {
         if (m_slots[slot] == 0) {
-            m_pending.push_back({kind, name, 1, hash});
+            Pending p{hash, 1, kind, std::int32_t(name.size()), {}};
+            if (name.size() <= qsizetype(sizeof p.folded))
+                std::transform(name.cbegin(), name.cend(), p.folded, folded);
+            m_pending.push_back(p);
+            m_names.push_back(name);
             m_slots[slot] = std::uint32_t(m_pending.size());
             return;
         }
-        Pending& p = m_pending[m_slots[slot] - 1];
-        if (p.hash == hash && p.kind == kind &&
-            std::equal(p.name.cbegin(), p.name.cend(), name.cbegin(), name.cend(),
-                       [&](char a, char b) { return fold(a) == fold(b); })) {
-            ++p.starts;
+        if (sameName(m_slots[slot] - 1, kind, hash, name)) {
+            ++m_pending[m_slots[slot] - 1].starts;
             return;
         }
     }
@@ -206,11 +225,11 @@ bool BulkCount::flush()
     // One statement for every name: the trigram index writes out what it holds at the start and end of each
     // statement that may be undone on its own, which a statement per name would do once per name.
     QByteArray list = "[";
-    for (const Pending& p : m_pending) {
-        if (list.size() > 1)
+    for (std::size_t i = 0; i < m_pending.size(); ++i) {
+        if (i > 0)
             list += ',';
-        list += '[' + QByteArray::number(p.kind) + ',' + jsonText(p.name) + ',' +
-                QByteArray::number(p.starts) + ']';
+        list += '[' + QByteArray::number(m_pending[i].kind) + ',' + jsonText(m_names[i]) + ',' +
+                QByteArray::number(m_pending[i].starts) + ']';
     }
     list += ']';
     // In the order the names were first met, as the trigger would have added them.
@@ -220,6 +239,7 @@ bool BulkCount::flush()
     if (!q.bindUtf8(1, list).run())
         return m_db.fail(QStringLiteral("The name index cannot be written"));
     m_pending.clear();
+    m_names.clear();
     m_slots.clear();
     return true;
 }
