@@ -7,25 +7,20 @@
 // field quoted, lines after the end marker. The shell loads into a schema fixed here, with the indexes,
 // trigram table and counting triggers of the program's schema of December 2026, so that the baseline keeps
 // its cost whatever the program's own schema becomes. With strace installed, one more import of each kind is
-// traced and its write system calls counted. A last round imports through the window's platform with the
-// progress label shown, to tell what the per-race repaint costs.
+// traced and its write system calls counted. The window's import is measured against the command-line tool's
+// by bench_windowimport.
 //
 //   bench_import [--weeks 64] [--tracks 44] [--seed S] [--rounds R] [--sqlite3 PATH] [--cli PATH]...
 //
 // --cli names the command-line tool to time (default: the one beside the benchmark); given more than once,
 // each is timed in every round, so that two builds are compared under the same load.
-#include "core/headlessplatform.h"
-#include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "gui/app/qtplatform.h"
-#include "import/importdriver.h"
 #include "sample/generator.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -296,30 +291,11 @@ QString timing(const Run& r)
     return seconds(r.seconds) + QStringLiteral(" (cpu %1 + %2)").arg(seconds(r.user), seconds(r.system));
 }
 
-/** The same import with the progress label on screen, repainted for every race as the window does. */
-double windowImport(const QString& dir, const QStringList& paths)
-{
-    QDir().mkpath(dir);
-    Database().create(dir + QStringLiteral("/horses.mdb"));
-    QLabel label;
-    label.resize(300, 40);
-    label.show();
-    QtPlatform platform(&label);
-    platform.addLabel(QStringLiteral("lblprogress"), &label);
-    MainWindowState finder(platform, dir, QString());
-    QElapsedTimer t;
-    t.start();
-    importFiles(finder, paths);
-    return t.nsecsElapsed() / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     QStringList args = app.arguments().mid(1);
     int weeks = 64, rounds = 3;
@@ -423,9 +399,6 @@ int main(int argc, char** argv)
         out.flush();
     }
 
-    const double windowSeconds = windowImport(tmp.filePath(QStringLiteral("window")), paths);
-    out << "Import in the window's process with the progress label repainted per race: "
-        << seconds(windowSeconds) << "\n";
     for (const Side& side : sides)
         out << "turftrawler-cli import (" << side.name << "): best " << seconds(side.best()) << ", median "
             << seconds(side.median()) << ", " << side.cpu() << "; " << qint64(starts / side.best())
