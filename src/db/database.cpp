@@ -37,6 +37,12 @@ const ListingIndex* const listingIndexes[] = {&racesIndex, &hnameIndex, &onameIn
 /** The start indexes whose keys follow no order as weeks are added: a new start lands anywhere in them, not
    at their end as in the race number's. */
 const ListingIndex* const scatteredIndexes[] = {&hnameIndex, &hidIndex, &onameIndex};
+// A race is stored once: a second row of its key would join every start of the race twice. A trigger keeps
+// it so rather than a unique index, which the engine would then prefer to the race index that holds every
+// column a listing reads; and a file that already holds a race twice can get it all the same.
+const char* const raceOnce =
+    "CREATE TRIGGER tblraces_once BEFORE INSERT ON tblraces WHEN EXISTS (SELECT 1 FROM tblraces WHERE "
+    "racenum = new.racenum) BEGIN SELECT RAISE(ABORT, 'a race of this key is stored already'); END";
 
 /** The share of an index build done, shown as it changes. */
 struct BuildProgress {
@@ -107,6 +113,7 @@ QStringList Database::schema()
         QString::fromLatin1(hnameIndex.sql),
         QString::fromLatin1(hidIndex.sql),
         QString::fromLatin1(onameIndex.sql),
+        QString::fromLatin1(raceOnce),
     };
 }
 
@@ -248,8 +255,19 @@ std::optional<qint64> Database::number(const char* sql, const QString& what)
     return q.integer(0);
 }
 
+bool Database::ensureUniqueRaces()
+{
+    const auto present = number("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblraces_once'",
+                                QStringLiteral("The schema cannot be read"));
+    if (!present)
+        return false;
+    return *present > 0 || exec(raceOnce, QStringLiteral("The race table cannot be prepared"));
+}
+
 bool Database::ensureListingIndexes(const std::function<void(const QString&)>& progress)
 {
+    if (!ensureUniqueRaces())
+        return false;
     QList<const ListingIndex*> missing;
     for (const ListingIndex* index : listingIndexes) {
         const std::optional<int> columns = indexColumns(index->name);
@@ -289,6 +307,12 @@ std::optional<int> Database::indexColumns(const char* index)
         return std::nullopt;
     }
     return int(q.integer(0));
+}
+
+bool Database::holdChangesInMemory()
+{
+    return exec("PRAGMA cache_size = -65536",
+                QStringLiteral("The database cannot be prepared for the change"));
 }
 
 bool Database::removeWeek(int week)

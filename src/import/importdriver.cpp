@@ -4,6 +4,7 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/nameindex.h"
+#include "db/racekey.h"
 #include "db/undolog.h"
 #include "import/importprogress.h"
 #include "import/racewriter.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <set>
 
 namespace
 {
@@ -103,6 +105,27 @@ qint64 totalSize(const QList<ImportItem>& items)
         bytes += item.size();
     return bytes;
 }
+
+/** Passes a file's races on, noting their keys and the first key that comes a second time. */
+class RaceKeys : public RaceSink
+{
+public:
+    explicit RaceKeys(RaceSink& rows) : m_rows(rows) {}
+    bool addRace(const RaceRow& race) override
+    {
+        if (!keys.insert(race.racenum).second && !repeated)
+            repeated = race.racenum;
+        return m_rows.addRace(race);
+    }
+    bool addStart(const StartRow& start) override { return m_rows.addStart(start); }
+    QString error() const override { return m_rows.error(); }
+
+    std::set<double> keys;
+    std::optional<double> repeated;
+
+private:
+    RaceSink& m_rows;
+};
 
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
@@ -308,8 +331,16 @@ private:
         // The progress is the file's, in the status bar: a label repainted for each race would cost more
         // than reading the race.
         RaceBuffer rows;
-        if (!reader.readRaces(m_classifier, rows, {})) {
+        RaceKeys keys(rows);
+        if (!reader.readRaces(m_classifier, keys, {})) {
             fail(name, reader.error());
+            return false;
+        }
+        const auto fault = keyFault(keys, name, week);
+        if (!fault)
+            return writeFailed(name);
+        if (!fault->isEmpty()) {
+            fail(name, *fault);
             return false;
         }
         if (stopped(name))
@@ -394,6 +425,30 @@ private:
                 return true;
         }
         return false;
+    }
+
+    /**
+     * Why the races of a file cannot be stored as read: a key it repeats, or, unless its week is replaced, a
+     * key stored already (only its first race decided that the week is new). Empty when there is none;
+     * nullopt, with the database's error, when the stored races cannot be read.
+     */
+    std::optional<QString> keyFault(const RaceKeys& keys, const QString& name, int week)
+    {
+        if (keys.repeated)
+            return QStringLiteral("Race %1 appears twice in %2").arg(RaceKey::text(*keys.repeated), name);
+        if (m_replacing)
+            return QString();
+        Sql::Statement q = m_db.prepare("SELECT racenum FROM tblraces WHERE racenum > ? AND racenum < ?");
+        q.bind(1, week).bind(2, week + 1);
+        while (q.next()) {
+            if (keys.keys.contains(q.real(0)))
+                return QStringLiteral("Race %1 of %2 is stored already").arg(RaceKey::text(q.real(0)), name);
+        }
+        if (!q || q.failed()) {
+            m_db.fail(QStringLiteral("The race table cannot be read"));
+            return std::nullopt;
+        }
+        return QString();
     }
 
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */

@@ -220,11 +220,26 @@ private slots:
     {
         TestRace first, later{.number = u"612.0102"_s}, short5{.number = u"5.12"_s};
         import({fx->writeRaces(u"one.txt"_s, {later})});
-        // A file whose first race is new goes in without a question even though its second race is stored.
-        QCOMPARE(int(import({fx->writeRaces(u"two.txt"_s, {first, later})}).status),
-                 int(ImportResult::Status::Done));
+        // A file whose first race is new goes in without a question, but a race stored already is never
+        // stored twice: the file fails as a damaged one does, and so does a file that repeats a race.
+        for (const auto& [races, said] :
+             {std::pair{QList<TestRace>{first, later}, u"Race 612.0102 of two.txt is stored already"_s},
+              std::pair{QList<TestRace>{first, first}, u"Race 612.0101 appears twice in two.txt"_s}}) {
+            const ImportResult r = import({fx->writeRaces(u"two.txt"_s, races)});
+            QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
+            QCOMPARE(r.detail, said + u". Nothing of week 612 was stored."_s);
+        }
         QVERIFY(fx->p.messages.isEmpty());
-        QCOMPARE(fx->stored({612}), u"3/3"_s);
+        QCOMPARE(fx->stored({612}), u"1/1"_s);
+        // A file of an older version that holds a race twice stays usable, and from its first write on no
+        // program can store a race a second time.
+        Database db;
+        QVERIFY(db.open(fx->f.databasePath()) &&
+                db.sql().exec("DROP TRIGGER tblraces_once; INSERT INTO tblraces SELECT * FROM tblraces"));
+        QCOMPARE(int(import({fx->writeWeek(u"613.txt"_s, 613, 1, 1, u"N"_s)}).status),
+                 int(ImportResult::Status::Done));
+        QCOMPARE(fx->rows(u"SELECT COUNT(*) FROM tblraces WHERE racenum = 612.0102"_s), QStringList{u"2"_s});
+        QVERIFY(!db.sql().exec("INSERT INTO tblraces (racenum) VALUES (613.0101)"));
         // Races that carry only track and race are stored under other keys; the same file imported again
         // must still be recognised, or its week would be stored twice.
         const QString file = fx->writeRaces(u"short.txt"_s, {short5});
