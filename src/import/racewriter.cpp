@@ -2,6 +2,21 @@
 
 namespace
 {
+/** The names' UTF-8 bytes are bound as they are, kept by the rows until the statement has run. */
+void bindField(Sql::Statement& q, int index, const QByteArray& utf8)
+{
+    q.bindUtf8(index, utf8);
+}
+template <typename T> void bindField(Sql::Statement& q, int index, const T& value)
+{
+    q.bind(index, value);
+}
+/** Binds the values to the parameters from `first` on, in order. */
+template <typename... T> void bindFields(Sql::Statement& q, int first, const T&... values)
+{
+    (bindField(q, first++, values), ...);
+}
+
 /** Fewer bytes than a start takes in a results file with its share of the race's lines, so that the starts
     to come are rather overestimated. */
 constexpr qint64 BytesPerStart = 100;
@@ -68,28 +83,12 @@ bool RaceWriter::run(Sql::Statement& statement)
 
 void RaceWriter::bindRow(Sql::Statement& q, int first, const RaceRow& r)
 {
-    q.bind(first, r.racenum)
-        .bind(first + 1, r.surf)
-        .bind(first + 2, r.cond)
-        .bind(first + 3, r.dist)
-        .bind(first + 4, r.size)
-        .bind(first + 5, r.purse)
-        .bind(first + 6, r.cprice)
-        .bind(first + 7, r.restr)
-        .bind(first + 8, r.age);
+    bindFields(q, first, r.racenum, r.surf, r.cond, r.dist, r.size, r.purse, r.cprice, r.restr, r.age);
 }
 
 void RaceWriter::bindRow(Sql::Statement& q, int first, const StartRow& s)
 {
-    q.bindUtf8(first, s.hname)
-        .bind(first + 1, s.hid)
-        .bind(first + 2, s.racenum)
-        .bind(first + 3, s.fin)
-        .bind(first + 4, s.ppos)
-        .bind(first + 5, s.sp)
-        .bind(first + 6, s.start)
-        .bind(first + 7, s.odds)
-        .bindUtf8(first + 8, s.oname);
+    bindFields(q, first, s.hname, s.hid, s.racenum, s.fin, s.ppos, s.sp, s.start, s.odds, s.oname);
     if (m_names)
         m_names->add(s.hname, s.oname);
 }
