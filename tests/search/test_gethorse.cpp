@@ -1043,6 +1043,9 @@ private slots:
         QTest::mouseClick(control<QPushButton>(w, "cmdspecial"), Qt::LeftButton);
         QPointer<frmstable> dlg = w.findChild<frmstable*>();
         QVERIFY(dlg && !dlg->isModal() && dlg->lstnames->count() == 2);
+        QCOMPARE(dlg->lbl->text(),
+                 u"Note: wildcard searches may not work with this procedure.  Do not use a * or ? "
+                 u"in a name."_s);
         // Nothing to search: the dialog stays.
         QTest::mouseClick(dlg->cmdgo, Qt::LeftButton);
         QVERIFY(dlg->isVisible());
