@@ -234,8 +234,10 @@ bool BulkCount::flush()
     list += ']';
     // In the order the names were first met, as the trigger would have added them.
     Sql::Statement q = m_db.prepare(
-        "INSERT INTO tblnames (kind, name, starts) SELECT value ->> 0, value ->> 1, value ->> 2 FROM "
-        "json_each(?) WHERE true ON CONFLICT (kind, name) DO UPDATE SET starts = starts + excluded.starts");
+        "INSERT INTO tblnames (kind, name, starts) SELECT json_extract(value, '$[0]'), json_extract(value, "
+        "'$[1]'), json_extract(value, '$[2]') FROM json_each(?) WHERE true ON CONFLICT (kind, name) DO "
+        "UPDATE "
+        "SET starts = starts + excluded.starts");
     if (!q.bindUtf8(1, list).run())
         return m_db.fail(QStringLiteral("The name index cannot be written"));
     m_pending.clear();
