@@ -3,7 +3,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME turftrawler)
 set(CPACK_PACKAGE_VENDOR "Turf Trawler developers")
-set(CPACK_PACKAGE_CONTACT "Turf Trawler maintainers <maintainers@turftrawler.example>")
+set(CPACK_PACKAGE_CONTACT "Turf Trawler developers <${TURF_ADDRESS}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search the weekly results of a horse-racing simulation")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Turf Trawler imports the weekly results files of an online horse-racing
 simulation into a local database and lists every start of a horse, an
@@ -13,11 +13,12 @@ progeny. The command-line tool turftrawler-cli works on the same database.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# The menu entry is under Games (Game;SportsGame;), and so is the package.
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded as a plugin at run time, so dpkg-shlibdeps cannot see it: the toolkit's platform plugins, which
-# Qt's own package only recommends.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the toolkit's platform plugins, which Qt's own
+# package only recommends, and the font the results grid draws in (Liberation Sans Narrow).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "core/datafolder.h"
 #include "core/format.h"
 #include "db/database.h"
 #include "db/databasesummary.h"
@@ -74,6 +75,21 @@ int info(CliContext& c, const QStringList& args)
     return error.isEmpty() ? 0 : failed(c, "info", error);
 }
 
+int dataFolder(CliContext& c, const QStringList& args)
+{
+    if (!args.isEmpty()) {
+        c.err << "turftrawler-cli data-folder: unexpected argument " << args.first() << "\n";
+        return 2;
+    }
+    const QString folder = c.dirGiven ? c.dir : playerDataFolder();
+    if (folder.isEmpty()) {
+        c.err << "turftrawler-cli data-folder: " << noDataFolderMessage() << "\n";
+        return 1;
+    }
+    c.out << folder << "\n";
+    return 0;
+}
+
 CliRegistrar initCommand{{QStringLiteral("init"), CliGroup::Database, QString(),
                           QStringLiteral("Creates an empty horses.mdb. Makes the folder in use when needed; "
                                          "never overwrites a database."),
@@ -83,6 +99,12 @@ CliRegistrar infoCommand{
      QStringLiteral("Shows the folder in use and its database. The size, stored weeks and "
                     "starts, as Help > About shows them, after a quick check of every page of the file."),
      info}};
+CliRegistrar dataFolderCommand{
+    {QStringLiteral("data-folder"), CliGroup::Database, QString(),
+     QStringLiteral("Prints the data folder the installed programs work on. That is the folder --dir names, "
+                    "else the player's data folder, whatever lies beside the program: run.sh starts the "
+                    "window on it."),
+     dataFolder}};
 CliRegistrar weeksCommand{{QStringLiteral("weeks"), CliGroup::Database, QString(),
                            QStringLiteral("Lists the stored weeks, newest first."), weeks}};
 

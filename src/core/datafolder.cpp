@@ -56,8 +56,12 @@ QString noDataFolderMessage()
 
 DataFolder chooseDataFolder(const QString& dirOption, const QString& programDir)
 {
-    if (!dirOption.isEmpty())
-        return {QDir::cleanPath(QDir(dirOption).absolutePath()), DataFolder::Kind::Given};
+    if (!dirOption.isEmpty()) {
+        // Named or not, the player's data folder is the player's own (run.sh names it).
+        const QString path = QDir::cleanPath(QDir(dirOption).absolutePath());
+        return {path, path == QDir::cleanPath(playerDataFolder()) ? DataFolder::Kind::PlayerData
+                                                                  : DataFolder::Kind::Given};
+    }
     if (QFileInfo::exists(QDir(programDir).filePath(QStringLiteral("horses.mdb"))))
         return {programDir, DataFolder::Kind::ProgramDir};
     return {playerDataFolder(), DataFolder::Kind::PlayerData};

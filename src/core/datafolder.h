@@ -12,7 +12,7 @@ QString breedingPathFor(const QString& folder);
 /** The folder whose horses.mdb, settings and lists a run works on, and how it was chosen. */
 struct DataFolder {
     enum class Kind {
-        Given,      ///< named with --dir
+        Given,      ///< named with --dir, when it is not the player's data folder
         ProgramDir, ///< the program's own directory, which holds horses.mdb (a build tree, a portable copy)
         PlayerData  ///< the player's data folder
     };
@@ -28,7 +28,7 @@ QString noDataFolderMessage();
 
 /**
  * Chooses the folder in use: dirOption when given; else programDir when it holds horses.mdb; else the
- * player's data folder (an empty path when there is none). Makes nothing: the folder is made when the
- * database is first created in it.
+ * player's data folder (an empty path when there is none), which stays the player's own when dirOption names
+ * it. Makes nothing: the folder is made when the database is first created in it.
  */
 DataFolder chooseDataFolder(const QString& dirOption, const QString& programDir);

@@ -17,19 +17,26 @@ struct ListingIndex {
 };
 // The race index and the horse and owner indexes hold every column a listing reads, so that a name's starts
 // and their races come from a few packed pages of the index instead of a page of the table each.
-const ListingIndex listingIndexes[] = {
-    {"tblraces_racenum", "tblraces",
-     "CREATE INDEX tblraces_racenum ON tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age)",
-     9},
-    {"tblhorsedata_hname", "tblhorsedata",
-     "CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum, hid, fin, ppos, sp, "
-     "start, odds, oname)",
-     9},
-    {"tblhorsedata_oname", "tblhorsedata",
-     "CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum, hname, hid, fin, ppos, "
-     "sp, start, odds)",
-     9},
-};
+const ListingIndex racesIndex{
+    "tblraces_racenum", "tblraces",
+    "CREATE INDEX tblraces_racenum ON tblraces (racenum, surf, cond, dist, size, purse, cprice, restr, age)",
+    9};
+const ListingIndex hnameIndex{
+    "tblhorsedata_hname", "tblhorsedata",
+    "CREATE INDEX tblhorsedata_hname ON tblhorsedata (hname COLLATE NOCASE, racenum, "
+    "hid, fin, ppos, sp, start, odds, oname)",
+    9};
+const ListingIndex onameIndex{
+    "tblhorsedata_oname", "tblhorsedata",
+    "CREATE INDEX tblhorsedata_oname ON tblhorsedata (oname COLLATE NOCASE, racenum, "
+    "hname, hid, fin, ppos, sp, start, odds)",
+    9};
+const ListingIndex hidIndex{"tblhorsedata_hid", "tblhorsedata",
+                            "CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)", 2};
+const ListingIndex* const listingIndexes[] = {&racesIndex, &hnameIndex, &onameIndex};
+/** The start indexes whose keys follow no order as weeks are added: a new start lands anywhere in them, not
+   at their end as in the race number's. */
+const ListingIndex* const scatteredIndexes[] = {&hnameIndex, &hidIndex, &onameIndex};
 // A race is stored once: a second row of its key would join every start of the race twice. A trigger keeps
 // it so rather than a unique index, which the engine would then prefer to the race index that holds every
 // column a listing reads; and a file that already holds a race twice can get it all the same.
@@ -47,7 +54,7 @@ struct BuildProgress {
 
     void show(int percent)
     {
-        if (percent == shown)
+        if (percent == shown || !progress)
             return;
         shown = percent;
         progress(QStringLiteral("Building the search indexes: %1%").arg(percent));
@@ -61,6 +68,35 @@ struct BuildProgress {
         return 0; // never interrupts
     }
 };
+
+/** Makes the indexes anew, inside the caller's transaction, showing the share done through `progress`. */
+bool buildIndexes(Database& db, const QList<const ListingIndex*>& indexes,
+                  const std::function<void(const QString&)>& progress, bool announce = true)
+{
+    // The share done is counted in the engine's steps: building an index takes about 20 for each row of its
+    // table, half while the rows are read and sorted, half while the index is written.
+    BuildProgress share{progress, 0};
+    for (const ListingIndex* index : indexes) {
+        const QByteArray sql = "SELECT COALESCE(MAX(rowid), 0) FROM " + QByteArray(index->table);
+        const auto rows = db.number(sql.constData(), QStringLiteral("The indexes cannot be built"));
+        if (!rows)
+            return false;
+        share.steps += 20.0 * double(*rows);
+    }
+    if (announce)
+        share.show(0);
+    sqlite3_progress_handler(db.sql().handle(), BuildProgress::interval, &BuildProgress::step, &share);
+    bool built = true;
+    for (const ListingIndex* index : indexes) {
+        built = db.sql().exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index->name))) &&
+                db.sql().exec(index->sql);
+        if (!built)
+            break;
+    }
+    sqlite3_progress_handler(db.sql().handle(), 0, nullptr, nullptr);
+    return built;
+}
+
 } // namespace
 
 QStringList Database::schema()
@@ -72,11 +108,11 @@ QStringList Database::schema()
             "CREATE TABLE tblhorsedata (hname TEXT COLLATE NOCASE, hid INTEGER, racenum REAL NOT NULL, "
             "fin INTEGER, ppos INTEGER, sp REAL, start INTEGER, odds REAL, oname TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE statecodes (num INTEGER PRIMARY KEY, stcode TEXT)"),
-        QString::fromLatin1(listingIndexes[0].sql),
+        QString::fromLatin1(racesIndex.sql),
         QStringLiteral("CREATE INDEX tblhorsedata_racenum ON tblhorsedata (racenum)"),
-        QString::fromLatin1(listingIndexes[1].sql),
-        QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
-        QString::fromLatin1(listingIndexes[2].sql),
+        QString::fromLatin1(hnameIndex.sql),
+        QString::fromLatin1(hidIndex.sql),
+        QString::fromLatin1(onameIndex.sql),
         QString::fromLatin1(raceOnce),
     };
 }
@@ -233,40 +269,34 @@ bool Database::ensureListingIndexes(const std::function<void(const QString&)>& p
     if (!ensureUniqueRaces())
         return false;
     QList<const ListingIndex*> missing;
-    for (const ListingIndex& index : listingIndexes) {
-        const std::optional<int> columns = indexColumns(index.name);
+    for (const ListingIndex* index : listingIndexes) {
+        const std::optional<int> columns = indexColumns(index->name);
         if (!columns)
             return false;
-        if (*columns != index.columns)
-            missing << &index;
+        if (*columns != index->columns)
+            missing << index;
     }
     if (missing.isEmpty())
         return true;
-    const QString what = QStringLiteral("The indexes cannot be built");
-    // The share done is counted in the engine's steps: building an index takes about 20 for each row of its
-    // table, half while the rows are read and sorted, half while the index is written.
-    BuildProgress share{progress, 0};
-    for (const ListingIndex* index : missing) {
-        const QByteArray sql = "SELECT COALESCE(MAX(rowid), 0) FROM " + QByteArray(index->table);
-        const auto rows = number(sql.constData(), what);
-        if (!rows)
-            return false;
-        share.steps += 20.0 * double(*rows);
-    }
-    share.show(0);
     Sql::Transaction t(m_sql);
-    if (!t.ok())
-        return fail(what);
-    sqlite3_progress_handler(m_sql.handle(), BuildProgress::interval, &BuildProgress::step, &share);
-    bool built = true;
-    for (const ListingIndex* index : missing) {
-        built = m_sql.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index->name))) &&
-                m_sql.exec(index->sql);
-        if (!built)
-            break;
+    return (t.ok() && buildIndexes(*this, missing, progress) && t.commit()) ||
+           fail(QStringLiteral("The indexes cannot be built"));
+}
+
+bool Database::dropScatteredIndexes()
+{
+    for (const ListingIndex* index : scatteredIndexes) {
+        if (!m_sql.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index->name))))
+            return fail(QStringLiteral("The indexes cannot be prepared for the import"));
     }
-    sqlite3_progress_handler(m_sql.handle(), 0, nullptr, nullptr);
-    return (built && t.commit()) || fail(what);
+    return true;
+}
+
+bool Database::buildScatteredIndexes(const std::function<void(const QString&)>& progress)
+{
+    const QList<const ListingIndex*> all(std::begin(scatteredIndexes), std::end(scatteredIndexes));
+    // Only a build long enough to reach the first step is shown: an import of a few weeks ends without it.
+    return buildIndexes(*this, all, progress, false) || fail(QStringLiteral("The indexes cannot be built"));
 }
 
 std::optional<int> Database::indexColumns(const char* index)

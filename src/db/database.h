@@ -56,6 +56,17 @@ public:
         twice already stays). False with error() set when that fails. */
     bool ensureUniqueRaces();
 
+    /**
+     * For a load that brings more starts than the file holds, inside the caller's transaction: drops the
+     * indexes of tblhorsedata by horse name, horse and owner, into which each start would land at some place
+     * of its own, so that buildScatteredIndexes() makes them from every row at once. False with error() set
+     * when they cannot be dropped.
+     */
+    bool dropScatteredIndexes();
+    /** Makes the indexes dropScatteredIndexes() drops, inside the caller's transaction, saying through
+        `progress` (when given) how far it has got. False with error() set when they cannot be built. */
+    bool buildScatteredIndexes(const std::function<void(const QString&)>& progress);
+
     /** Lets the connection hold a week's changed pages in memory (up to 64 MB): a removal or an undo then
         meets another program's lock only at its commit, not again at each spill of a smaller cache. */
     bool holdChangesInMemory();

@@ -2,6 +2,8 @@
 
 #include "db/database.h"
 
+#include <algorithm>
+
 namespace NameIndex
 {
 
@@ -35,6 +37,21 @@ QString dropName(const Column& c)
                           "DELETE FROM tblnames WHERE kind = %1 AND name = old.%2 AND starts <= 0; ")
         .arg(c.kind)
         .arg(c.name);
+}
+
+/** The bytes of a name as a JSON string. */
+QByteArray jsonText(const QByteArray& utf8)
+{
+    QByteArray out = "\"";
+    for (char c : utf8) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20)
+            out += "\\u00" + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out + '"';
 }
 
 const char* const triggers[] = {"tblhorsedata_names_added", "tblhorsedata_names_dropped",
@@ -142,22 +159,55 @@ bool BulkCount::begin()
                                   QStringLiteral("The name index cannot be prepared for the import"));
 }
 
+namespace
+{
+/** The index compares names as the engine's NOCASE does: ASCII letters folded, every other byte as it is. */
+char folded(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+} // namespace
+
+bool BulkCount::sameName(std::size_t entry, int kind, std::uint64_t hash, const QByteArray& name) const
+{
+    const Pending& p = m_pending[entry];
+    if (p.hash != hash || p.kind != kind || p.length != name.size())
+        return false;
+    const auto equal = [](char a, char b) { return folded(a) == folded(b); };
+    if (p.length <= qsizetype(sizeof p.folded))
+        return std::equal(name.cbegin(), name.cend(), p.folded, equal);
+    return std::equal(name.cbegin(), name.cend(), m_names[entry].cbegin(), equal);
+}
+
 void BulkCount::add(int kind, const QByteArray& name)
 {
-    // The index compares names as the engine's NOCASE does: ASCII letters only.
-    QByteArray folded = name;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    std::uint64_t hash = 0xcbf29ce484222325u ^ std::uint64_t(kind);
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(folded(c))) * 0x100000001b3u;
+    if (m_pending.size() * 2 >= m_slots.size()) {
+        m_slots.assign(std::max<std::size_t>(4096, m_slots.size() * 2), 0);
+        for (std::size_t i = 0; i < m_pending.size(); ++i) {
+            std::size_t slot = m_pending[i].hash & (m_slots.size() - 1);
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & (m_slots.size() - 1);
+            m_slots[slot] = std::uint32_t(i + 1);
+        }
     }
-    auto& known = m_slots[std::size_t(kind)];
-    const auto at = known.constFind(folded);
-    if (at != known.cend()) {
-        ++m_pending[*at].starts;
-        return;
+    for (std::size_t slot = hash & (m_slots.size() - 1);; slot = (slot + 1) & (m_slots.size() - 1)) {
+        if (m_slots[slot] == 0) {
+            Pending p{hash, 1, kind, std::int32_t(name.size()), {}};
+            if (name.size() <= qsizetype(sizeof p.folded))
+                std::transform(name.cbegin(), name.cend(), p.folded, folded);
+            m_pending.push_back(p);
+            m_names.push_back(name);
+            m_slots[slot] = std::uint32_t(m_pending.size());
+            return;
+        }
+        if (sameName(m_slots[slot] - 1, kind, hash, name)) {
+            ++m_pending[m_slots[slot] - 1].starts;
+            return;
+        }
     }
-    known.insert(folded, m_pending.size());
-    m_pending.push_back({kind, name, 1});
 }
 
 void BulkCount::add(const QByteArray& hname, const QByteArray& oname)
@@ -172,19 +222,27 @@ bool BulkCount::flush()
 {
     if (!m_active || m_pending.empty())
         return true;
-    const QString what = QStringLiteral("The name index cannot be written");
-    Sql::Statement more = m_db.prepare("UPDATE tblnames SET starts = starts + ? WHERE kind = ? AND name = ?");
-    Sql::Statement first = m_db.prepare("INSERT INTO tblnames (kind, name, starts) VALUES (?, ?, ?)");
-    // In the order the names were first met, as the trigger would have added them.
-    for (const Pending& p : m_pending) {
-        if (!more.bind(1, p.starts).bind(2, p.kind).bindUtf8(3, p.name).run())
-            return m_db.fail(what);
-        if (m_db.sql().changes() == 0 && !first.bind(1, p.kind).bindUtf8(2, p.name).bind(3, p.starts).run())
-            return m_db.fail(what);
+    // One statement for every name: the trigram index writes out what it holds at the start and end of each
+    // statement that may be undone on its own, which a statement per name would do once per name.
+    QByteArray list = "[";
+    for (std::size_t i = 0; i < m_pending.size(); ++i) {
+        if (i > 0)
+            list += ',';
+        list += '[' + QByteArray::number(m_pending[i].kind) + ',' + jsonText(m_names[i]) + ',' +
+                QByteArray::number(m_pending[i].starts) + ']';
     }
+    list += ']';
+    // In the order the names were first met, as the trigger would have added them.
+    Sql::Statement q = m_db.prepare(
+        "INSERT INTO tblnames (kind, name, starts) SELECT json_extract(value, '$[0]'), json_extract(value, "
+        "'$[1]'), json_extract(value, '$[2]') FROM json_each(?) WHERE true ON CONFLICT (kind, name) DO "
+        "UPDATE "
+        "SET starts = starts + excluded.starts");
+    if (!q.bindUtf8(1, list).run())
+        return m_db.fail(QStringLiteral("The name index cannot be written"));
     m_pending.clear();
-    for (auto& known : m_slots)
-        known.clear();
+    m_names.clear();
+    m_slots.clear();
     return true;
 }
 

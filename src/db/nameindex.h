@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 #include <QVariantList>
 
-#include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -57,17 +57,26 @@ public:
     bool end();
 
 private:
+    /** A name met: its kind and its starts so far, with the name as the index compares it (ASCII letters
+        folded) held in place when it is short, as nearly every name is, so that finding it again reads
+        this one entry and nothing beside it. */
     struct Pending {
-        int kind;
-        QByteArray name;
+        std::uint64_t hash; // of the kind and the folded name
         qint64 starts;
+        std::int32_t kind;
+        std::int32_t length; // of the folded name, which `folded` holds when it fits
+        char folded[40];
     };
     void add(int kind, const QByteArray& name);
+    bool sameName(std::size_t entry, int kind, std::uint64_t hash, const QByteArray& name) const;
 
     Database& m_db;
     bool m_active = false;
     std::vector<Pending> m_pending;
-    std::array<QHash<QByteArray, std::size_t>, 2> m_slots;
+    std::vector<QByteArray> m_names; // as first met, beside m_pending
+    /** Open addressing over m_pending: an entry's place there plus one, 0 for a free slot. Every start
+        looks its names up here, so a name met before costs no allocation. */
+    std::vector<std::uint32_t> m_slots;
 };
 
 /** The names of a kind that a pattern matches, and the starts they hold together. */

@@ -36,6 +36,13 @@ public:
     static constexpr qsizetype MaxFieldLength = 1 << 20;
 
 private:
+    /**
+     * The field and its separator when the buffer holds them whole, as nearly every field is: read in one
+     * pass over the bytes, without a check per byte for the buffer's end. False, having changed nothing, when
+     * the buffer ends first or anything unusual happens; nextSlowly() then reads the field.
+     */
+    bool nextInBuffer(std::string_view& field);
+    Status nextSlowly(std::string_view& field);
     /** Makes at least one more byte available after m_end; false at the end of the data. */
     bool more();
     /** The byte at m_pos + offset, or -1 past the end of the data. */

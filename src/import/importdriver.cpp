@@ -37,6 +37,9 @@ struct ImportItem {
         return entry ? entry->name + QStringLiteral(" in ") + file : file;
     }
 
+    /** The bytes there are to read: the file's size, or the entry's as its archive states it. */
+    qint64 size() const { return entry ? entry->size : QFileInfo(path).size(); }
+
     /** The file's bytes, read from the disk as they are needed or expanded from the archive. */
     std::unique_ptr<QIODevice> open(QString& why) const
     {
@@ -94,6 +97,15 @@ public:
     void end(const QString&) override {}
 };
 
+/** The bytes the items hold, which tell how many starts a run brings. */
+qint64 totalSize(const QList<ImportItem>& items)
+{
+    qint64 bytes = 0;
+    for (const ImportItem& item : items)
+        bytes += item.size();
+    return bytes;
+}
+
 /** Passes a file's races on, noting their keys and the first key that comes a second time. */
 class RaceKeys : public RaceSink
 {
@@ -145,8 +157,8 @@ public:
             m_db.fail(QStringLiteral("The database cannot be written"));
             return fail(first, m_db.error(), m_db.inUse());
         }
-        // The names of a whole file are counted at once rather than start by start.
-        if (!names.begin())
+        // Names are counted a whole file at once, and the indexes of a large load made once at its end.
+        if (!names.begin() || !writer.begin(totalSize(items)))
             return fail(first, m_db.error(), m_db.inUse());
         // One transaction for the whole run, committed however it ends but for a failure of the database
         // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
@@ -156,7 +168,7 @@ public:
             transaction.rollback();
             return nothingStored();
         }
-        return store(transaction, completed ? items.last().name() : m_result.file);
+        return store(transaction, writer, completed ? items.last().name() : m_result.file);
     }
 
 private:
@@ -209,9 +221,10 @@ private:
     }
 
     /** Commits the run and closes the database; `last` names the file a failure is reported against. */
-    ImportResult store(Sql::Transaction& transaction, const QString& last)
+    ImportResult store(Sql::Transaction& transaction, RaceWriter& writer, const QString& last)
     {
-        if (!m_names->flush() || !m_names->end() || !transaction.commit()) {
+        const auto show = [this](const QString& t) { m_progress.note(t); };
+        if (!m_names->flush() || !m_names->end() || !writer.finish(show) || !transaction.commit()) {
             m_db.fail(QStringLiteral("The import could not be stored"));
             transaction.rollback();
             m_result.weeks.clear();

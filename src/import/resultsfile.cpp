@@ -3,8 +3,7 @@
 #include "core/format.h"
 #include "db/racekey.h"
 
-#include <QRegularExpression>
-
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -23,17 +22,18 @@ bool isAscii(std::string_view bytes)
     return true;
 }
 
-/** A rebuilt race number must read back as a plain decimal number: digits with at most one point. */
+/** A rebuilt race number must read back as a plain decimal number: digits with at most one point, and a
+    minus before them. */
 std::optional<double> readRebuilt(const QString& text)
 {
-    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+(\\.[0-9]*)?$|^-?\\.[0-9]+$"));
-    if (!plain.match(text).hasMatch())
+    const QByteArray latin1 = text.toLatin1();
+    const std::string_view digits =
+        std::string_view(latin1.constData(), size_t(latin1.size())).substr(latin1.startsWith('-') ? 1 : 0);
+    if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string_view::npos ||
+        std::count(digits.begin(), digits.end(), '.') > 1 || digits == ".")
         return std::nullopt;
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    // The same conversion as the file's own numbers: the nearest double, never an infinity.
+    return parseNumber(std::string_view(latin1.constData(), size_t(latin1.size())));
 }
 
 /** The whole part of v in digits; nullopt when it is too large for the race number it would go into. */

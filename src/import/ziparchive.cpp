@@ -76,8 +76,10 @@ std::optional<QList<ZipArchive::Entry>> ZipArchive::entries()
             return std::nullopt;
         }
         const QString text = QString::fromUtf8(name);
+        zip_stat_t st;
+        const bool sized = zip_stat_index(z, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE);
         if (!text.isEmpty() && !text.endsWith(QLatin1Char('/')))
-            list.append({text, int(index)});
+            list.append({text, int(index), sized ? qint64(std::min<zip_uint64_t>(st.size, INT64_MAX)) : 0});
     }
     std::stable_sort(list.begin(), list.end(),
                      [](const Entry& x, const Entry& y) { return x.name < y.name; });

@@ -21,8 +21,9 @@ class ZipArchive
 public:
     /** One file inside the archive; directories are not listed. */
     struct Entry {
-        QString name;  // its path inside the archive
-        int index = 0; // its place in the archive's directory, which tells same-named entries apart
+        QString name;    // its path inside the archive
+        int index = 0;   // its place in the archive's directory, which tells same-named entries apart
+        qint64 size = 0; // its expanded size as the archive states it (a claim only)
     };
 
     static constexpr qint64 MaxEntrySize = qint64(64) << 20;

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/gridstate.h"
+#include "search/searchquery.h"
 
 #include <QStringList>
 
@@ -192,14 +193,24 @@ void HorseStats::fillSpeedGrid(GridState& g) const
     g.setRedraw(true);
 }
 
+namespace
+{
+/** "Statistics for " and the subject in proper case; the stable search's expression shows as "Special: "
+    and every stable searched, separated by " / " since the names themselves may hold commas. */
+QString statisticsFor(const QString& subject)
+{
+    const QStringList stables = SearchQuery::ownerNames(subject);
+    const QString shown =
+        stables.size() > 1 ? QStringLiteral("Special: ") + stables.join(QStringLiteral(" / ")) : subject;
+    return QStringLiteral("Statistics for ") + Fmt::properCase(shown);
+}
+} // namespace
+
 QString HorseStats::infoCaption(const QString& subject) const
 {
-    QString shown = subject;
-    if (shown.contains(QLatin1String("oname=")))
-        shown = QStringLiteral("Special: ") + shown.left(shown.indexOf(QLatin1Char('"')));
     const int placed = m_places[1] + m_places[2] + m_places[3] + m_places[4] + m_places[5];
-    return QStringLiteral("Statistics for ") + Fmt::properCase(shown) + QLatin1String(";     $") +
-           Fmt::grouped(double(m_earnings)) + QLatin1String(";  ") +
+    return statisticsFor(subject) + QLatin1String(";     $") + Fmt::grouped(double(m_earnings)) +
+           QLatin1String(";  ") +
            dash({m_places[1], m_places[2], m_places[3], m_places[4], m_places[5]}, " - ") +
            QLatin1String(" = ") + QString::number(placed) + QLatin1String(" / ") + QString::number(listed());
 }
@@ -209,7 +220,7 @@ QString HorseStats::summary(SummaryKind kind, const QString& subject, const QStr
     if (kind == SummaryKind::Race)
         return QString();
     QStringList out;
-    out << QStringLiteral("Statistics for ") + Fmt::properCase(subject);
+    out << statisticsFor(subject);
     if (kind == SummaryKind::Horse) {
         const int placed =
             m_ownerPlaces[1] + m_ownerPlaces[2] + m_ownerPlaces[3] + m_ownerPlaces[4] + m_ownerPlaces[5];

@@ -71,4 +71,42 @@ QString write(const QString& path, const QStringList& sets)
     return error.isEmpty() ? QString() : fileError(QStringLiteral("written to"), path, error);
 }
 
+QString joinSet(const QStringList& names)
+{
+    QStringList shown;
+    for (const QString& name : names)
+        shown << (name.contains(QLatin1Char(',')) ? QLatin1Char('"') + name + QLatin1Char('"') : name);
+    return shown.join(QStringLiteral(", "));
+}
+
+std::array<QString, 4> splitSet(const QString& set)
+{
+    std::array<QString, 4> boxes;
+    qsizetype from = 0;   // where the box's name starts
+    qsizetype comma = -1; // the comma before it
+    for (std::size_t box = 0; box < boxes.size(); ++box) {
+        const bool last = box + 1 == boxes.size();
+        // A quoted name ends at its closing quote, which the end of the set follows, or a comma before the
+        // last box.
+        const qsizetype close = from < set.size() && set.at(from) == QLatin1Char('"')
+                                    ? set.indexOf(QLatin1Char('"'), from + 1)
+                                    : -1;
+        if (close > from && (close + 1 == set.size() || (!last && set.at(close + 1) == QLatin1Char(',')))) {
+            boxes[box] = set.mid(from + 1, close - from - 1);
+            comma = close + 1;
+        } else if (last) {
+            boxes[box] = set.mid(from);
+            break;
+        } else {
+            comma = set.indexOf(QLatin1Char(','), comma + 1);
+            // A comma before the name's start (A,,B) leaves the box empty.
+            boxes[box] = comma < 0 ? set.mid(from) : comma > from ? set.mid(from, comma - from) : QString();
+        }
+        if (comma < 0 || comma >= set.size())
+            break;
+        from = comma + 2;
+    }
+    return boxes;
+}
+
 } // namespace SavedNames

@@ -8,15 +8,13 @@ namespace
 {
 
 /** The message refusing the first name that the owner expression (a double quote) or, for a saved set, a line
-    of the file (also a comma or a line break) cannot carry; empty when every name can be used. */
+    of the file (also a line break) cannot carry; empty when every name can be used. */
 QString refusedName(const std::array<QString, 4>& boxes, bool forFile)
 {
     const std::pair<QChar, const char*> refused[] = {{QLatin1Char('"'), "double quote"},
-                                                     {QLatin1Char(','), "comma"},
                                                      {QLatin1Char('\r'), "line break"},
                                                      {QLatin1Char('\n'), "line break"}};
-    // Owner names may hold commas, and the search can find them; only a saved set cannot keep one.
-    const int checked = forFile ? 4 : 1;
+    const int checked = forFile ? 3 : 1;
     for (int i = 0; i < 4; ++i) {
         for (int r = 0; r < checked; ++r) {
             if (boxes[std::size_t(i)].contains(refused[r].first))
@@ -39,14 +37,6 @@ QStringList filledBoxes(const std::array<QString, 4>& boxes)
             out << b;
     }
     return out;
-}
-
-/** The text from `from` to just before `to` (to the end when `to` is -1); nothing when they cross. */
-QString between(const QString& text, qsizetype from, qsizetype to)
-{
-    if (to < 0)
-        return text.mid(from);
-    return to > from ? text.mid(from, to - from) : QString();
 }
 
 /** Stores the list in the file, and in the dialog only when the file took it. */
@@ -111,7 +101,7 @@ void cmdadd_Click(MainWindowState& f, StableState& s)
         return;
     }
     QStringList sets = s.lstnames;
-    const QString set = filledBoxes(s.txto1).join(QStringLiteral(", "));
+    const QString set = SavedNames::joinSet(filledBoxes(s.txto1));
     if (set.isEmpty())
         f.platform().message(QStringLiteral("Please enter at least one Stable into the textboxes provided."));
     else
@@ -137,22 +127,5 @@ void cmduse_Click(MainWindowState& f, StableState& s)
         f.platform().message(QStringLiteral("Please select a set of names to use."));
         return;
     }
-    // Each later name starts two characters after its comma, past the blank that the list puts there; the
-    // fourth box takes the rest of the set, commas and all.
-    const QString set = s.lstnames.at(s.ListIndex);
-    s.txto1.fill(QString());
-    const qsizetype c1 = set.indexOf(QLatin1Char(','));
-    if (c1 < 0) {
-        s.txto1[0] = set;
-        return;
-    }
-    s.txto1[0] = set.left(c1);
-    const qsizetype c2 = set.indexOf(QLatin1Char(','), c1 + 1);
-    s.txto1[1] = between(set, c1 + 2, c2);
-    if (c2 < 0)
-        return;
-    const qsizetype c3 = set.indexOf(QLatin1Char(','), c2 + 1);
-    s.txto1[2] = between(set, c2 + 2, c3);
-    if (c3 >= 0)
-        s.txto1[3] = set.mid(c3 + 2);
+    s.txto1 = SavedNames::splitSet(s.lstnames.at(s.ListIndex));
 }

@@ -10,6 +10,10 @@
 #include <QBuffer>
 #include <QTest>
 
+#include <cstdlib>
+#include <random>
+#include <string>
+
 using namespace Qt::StringLiterals;
 
 namespace
@@ -262,6 +266,8 @@ private slots:
         };
         bad("no marker", "\"*99999\"\r\n", "", 2, "ends before its end marker");
         bad("unterminated quote", "\"*99999\"", "\"*99999", 2, "no closing quote");
+        bad("line of a fault after a name over two lines", "\"Acme Stables\"\r\n\"*99999\"",
+            "\"Acme\nStables\"\r\n\"*99999", 2, "line 11: a quoted text has no closing quote");
         bad("purse not an amount", "\"$10,000\"", "\"$abc\"", 1, "purse");
         bad("odds base 0", "0.5,-48", "0,-48", 2, "odds");
         bad("whole race number", "612.0102,", "700,", 1, "race number");
@@ -405,6 +411,26 @@ private slots:
             FieldReader::Status s;
             QTEST(fieldsOf(*r, &s), "expected");
             QTEST(int(s), "ending");
+        }
+    }
+
+    void numbers()
+    {
+        QCOMPARE(parseNumber(" -612.0507 ").value(), -612.0507);
+        QCOMPARE(parseNumber("").value(), 0.0);
+        QCOMPARE(parseNumber("1.").value(), 1.0);
+        QCOMPARE(parseNumber("+.5").value(), 0.5);
+        QCOMPARE(parseNumber("1234567890123456789").value(), 1234567890123456789.0);
+        QCOMPARE(parseNumber("2.5E-3").value(), 0.0025);
+        for (const char* refused : {".", "-", "1.2.3", "12a", "1 2", "inf", "0x10", "1e", "1e999"})
+            QVERIFY2(!parseNumber(refused), refused);
+        // Every plain decimal, of few digits or many, reads as the full conversion reads it.
+        std::mt19937_64 rng(5);
+        for (int i = 0; i < 20000; ++i) {
+            const std::string digits = std::to_string(rng()).substr(0, 1 + rng() % 19);
+            const std::size_t point = rng() % (digits.size() + 1);
+            const std::string text = digits.substr(0, point) + '.' + digits.substr(point);
+            QCOMPARE(parseNumber(text).value(), std::strtod(text.c_str(), nullptr));
         }
     }
 

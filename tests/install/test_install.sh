@@ -25,6 +25,19 @@ desktop-file-validate "$prefix/share/applications/$app.desktop"
 appstreamcli validate --no-net --no-color "$prefix/share/metainfo/$app.metainfo.xml" >/dev/null
 zcat "$prefix/share/man/man1/turftrawler-cli.1.gz" | grep -q 'sample' || fail "the CLI's man page lacks its commands"
 zcat "$prefix/share/man/man1/turftrawler.1.gz" | grep -qF '\-\-dir' || fail "the man page lacks --dir"
+# The licence, said alike in the copyright file and the metadata; the package where its menu entry is, with
+# the grid's font.
+grep -qx 'License: GPL-3+' "$prefix/share/doc/turftrawler/copyright" &&
+    grep -qF '/usr/share/common-licenses/GPL-3' "$prefix/share/doc/turftrawler/copyright" ||
+    fail "the copyright file does not give the GPL"
+grep -qF '<project_license>GPL-3.0-or-later</project_license>' "$prefix/share/metainfo/$app.metainfo.xml" ||
+    fail "the metadata does not give the GPL"
+grep -q '^Categories=Game;' "$prefix/share/applications/$app.desktop" &&
+    grep -qF 'set(CPACK_DEBIAN_PACKAGE_SECTION "games")' "$build/CPackConfig.cmake" ||
+    fail "the package's section and its menu entry disagree"
+grep -q 'set(CPACK_DEBIAN_PACKAGE_DEPENDS ".*fonts-liberation' "$build/CPackConfig.cmake" ||
+    fail "the package does not depend on the grid's font"
+grep -qF 'Turf Trawler developers <' "$build/CPackConfig.cmake" || fail "the maintainer is not the developers"
 
 # The installed programs, as a player without a screen or a data folder yet has them.
 export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data

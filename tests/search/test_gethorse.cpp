@@ -959,21 +959,29 @@ private slots:
         QCOMPARE(d.file(), written);
 
         d.p.messages.clear();
-        for (const char* boxes : {"A|Say \"When\"||", "|||Hill, Dale", "A\nB|||"}) {
+        for (const char* boxes : {"A|Say \"When\"||", "A\nB|||"}) {
             d.s.txto1 = B(boxes);
             cmdadd_Click(d.f, d.s);
         }
-        // The search takes commas (owner names have them, see searches()), but no quote.
+        // The search takes no quote either.
         d.s.txto1 = B("A|Say \"When\"||");
         QVERIFY(!cmdgo_Click(d.f, d.s));
         QStringList refusals;
         for (const QString& what :
-             L("2 holds a double quote, which a saved set|4 holds a comma, which a saved set|"
-               "1 holds a line break, which a saved set|2 holds a double quote, which a stable search"))
+             L("2 holds a double quote, which a saved set|1 holds a line break, which a "
+               "saved set|2 holds a double quote, which a stable search"))
             refusals << u"The name in Stable #"_s + what + u" cannot take. Please remove it."_s;
         QCOMPARE(d.p.messages, refusals);
-        QCOMPARE(d.s.lstnames, L("A,B|A, B, C, D, E|A,,B, C"));
         QCOMPARE(d.file(), written);
+
+        // Names holding commas are kept in quotes and read back whole, in the next run too.
+        d.s.txto1 = B("McCoy, Sam||Red Barn|Smith, Jo, Jr");
+        cmdadd_Click(d.f, d.s);
+        QCOMPARE(d.file(), written + "\"McCoy, Sam\", Red Barn, \"Smith, Jo, Jr\"\r\n");
+        Dialog next(dir.path());
+        next.s.ListIndex = 3;
+        cmduse_Click(next.f, next.s);
+        QCOMPARE(next.s.txto1, B("McCoy, Sam|Red Barn|Smith, Jo, Jr|"));
 
         // A directory, a pipe (which would never end) or a huge file in its place: said, and the list stays.
         QVERIFY(QFile::remove(d.f.savedNamesPath()) && QDir(dir.path()).mkdir(u"KZTSavednames.txt"_s));
@@ -1004,13 +1012,18 @@ private slots:
                    cells(f.MSFlexGrid1, 1, f.MSFlexGrid1.rows() - 1, 15, 15);
         };
         QCOMPARE(search("||Red Barn|Oak Farm"),
-                 L("Red Barn\" OR oname=\"Oak Farm|Statistics for Special: Red Barn|"
+                 L("Red Barn\" OR oname=\"Oak Farm|Statistics for Special: Red Barn / Oak Farm|"
                    "Oak Farm|Red Barn|Oak Farm|Red Barn"));
         // A box of blanks is a name, and so is one with a comma; only the first name can be a pattern.
-        QCOMPARE(search(" |Hill, Dale||Elm Farm"), L(" \" OR oname=\"Hill, Dale\" OR oname=\"Elm Farm|"
-                                                     "Statistics for Special:  |Hill, Dale|Elm Farm"));
-        QCOMPARE(search("Red B*|Elm*||"), L("Red B*\" OR oname=\"Elm*|Statistics for Special: Red B*|"
+        QCOMPARE(search(" |Hill, Dale||Elm Farm"),
+                 L(" \" OR oname=\"Hill, Dale\" OR oname=\"Elm Farm|"
+                   "Statistics for Special:   / Hill, Dale / Elm Farm|Hill, Dale|Elm Farm"));
+        QCOMPARE(search("Red B*|Elm*||"), L("Red B*\" OR oname=\"Elm*|Statistics for Special: Red B* / Elm*|"
                                             "Red Bank|Red Barn|Red Barn"));
+        // Every stable searched is named, in the summary too, the names with commas whole.
+        search("hill, dale|elm farm||");
+        QCOMPARE(f.lblprogress.section(u'\r', 0, 1),
+                 u"Statistics for Special: Hill, Dale / Elm Farm\rEarnings = $12,000 = $6,000 / race"_s);
         gethorse(f, 4, u"Oak Farm"_s, QString());
         const QJsonObject ownerGrid = gridToJson(f.MSFlexGrid1);
         const QString ownerTexts = f.frainfo + f.lblprogress;
@@ -1030,6 +1043,9 @@ private slots:
         QTest::mouseClick(control<QPushButton>(w, "cmdspecial"), Qt::LeftButton);
         QPointer<frmstable> dlg = w.findChild<frmstable*>();
         QVERIFY(dlg && !dlg->isModal() && dlg->lstnames->count() == 2);
+        QCOMPARE(dlg->lbl->text(),
+                 u"Note: wildcard searches may not work with this procedure.  Do not use a * or ? "
+                 u"in a name."_s);
         // Nothing to search: the dialog stays.
         QTest::mouseClick(dlg->cmdgo, Qt::LeftButton);
         QVERIFY(dlg->isVisible());
@@ -1049,7 +1065,7 @@ private slots:
         // Enter in box 2 searches, the result shows in the main window, and the dialog goes.
         QTest::keyClick(dlg->txto1[1], Qt::Key_Enter);
         QCOMPARE(control<QGroupBox>(w, "frainfo")->title().section(u';', 0, 0),
-                 u"Statistics for Special: Red Barn"_s);
+                 u"Statistics for Special: Red Barn / Oak Farm"_s);
         QCOMPARE(control<GridView>(w, "MSFlexGrid1")->model()->rowCount(), 4);
         QTRY_VERIFY(dlg.isNull());
     }
@@ -1058,7 +1074,7 @@ private slots:
     {
         // The search options apply: the listing begins in week 402.
         const QByteArray out = runCli(m_stables->path(), L("stable|Red Barn|||Elm Farm|--last-week|402"), 0);
-        QVERIFY(out.contains("\nStatistics for Special: Red Barn;     $"));
+        QVERIFY(out.contains("\nStatistics for Special: Red Barn / Elm Farm;     $"));
         QCOMPARE(out.count("\"Red Barn\",") + out.count("\"Elm Farm\","), 2);
 
         QTemporaryDir dir;

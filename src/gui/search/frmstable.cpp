@@ -42,8 +42,8 @@ frmstable::frmstable(MainWindowState& f, MainWindowRunner run, QWidget* mainWind
     }
     lbl = named<QLabel>(
         QStringLiteral("lbl"),
-        QStringLiteral("Note: wildcard searches may not work with this procedure.  Do not use a "
-                       "* or ? or comma in a name."));
+        QStringLiteral("Note: wildcard searches may not work with this procedure.  Do not use a * or ? in a "
+                       "name."));
     lbl->setWordWrap(true);
     // Only the holder of the expression that the search passes on.
     lblquerystring = named<QLabel>(QStringLiteral("lblquerystring"));

@@ -124,9 +124,11 @@ private slots:
         QVERIFY(Database().create(program.filePath(u"horses.mdb"_s)));
         f = chooseDataFolder({}, program.path());
         QVERIFY(f.path == program.path() && f.kind == DataFolder::Kind::ProgramDir);
-        // --dir wins over both, relative or not.
+        // --dir wins over both, relative or not; naming the player's folder keeps it the player's own.
         f = chooseDataFolder(u"."_s, program.path());
         QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
+        f = chooseDataFolder(player + u"/"_s, program.path());
+        QVERIFY(f.path == player && f.kind == DataFolder::Kind::PlayerData);
 
         // The folder's own breeding file, when it has one; else the usual one.
         QCOMPARE(breedingPathFor(program.path()), QDir::homePath() + u"/qvl/breeding.txt"_s);
