@@ -65,7 +65,7 @@ struct WatchedStart {
 };
 
 /**
- * The starts of the watched horses and stables in the weeks just imported, newest first. Nothing when
+ * The starts of the watched horses and owners in the weeks just imported, newest first. Nothing when
  * nothing is watched or none of theirs ran; a message (and nothing) when the list or the database cannot be
  * read.
  */

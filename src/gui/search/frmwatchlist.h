@@ -11,7 +11,7 @@ class QListWidget;
 class QPushButton;
 
 /**
- * "Watch List": the horses and stables whose starts the player wants to see after every import. Each change
+ * "Watch List": the horses and owners whose starts the player wants to see after every import. Each change
  * goes to KZTWatchlist.txt at once; the window only shows the file's list.
  */
 class frmwatchlist : public QWidget
