@@ -53,6 +53,9 @@ public:
     QString importFolder;
     /** The data rows the last search listed, before any filter. */
     int listedRows = 0;
+    /** Set when a listing that no search of the panel made has filled the grid: the window empties the
+        panel's search boxes and clears the flag. */
+    bool panelCleared = false;
 
     GridState MSFlexGrid1{2, 18, 1, 0};
     GridState MSFSGrid{5, 4, 1, 1};

@@ -192,24 +192,28 @@ void HorseStats::fillSpeedGrid(GridState& g) const
     g.setRedraw(true);
 }
 
-QString HorseStats::infoCaption(const QString& subject) const
+QString HorseStats::infoCaption(const QString& subject, bool asWritten) const
 {
     QString shown = subject;
-    if (shown.contains(QLatin1String("oname=")))
-        shown = QStringLiteral("Special: ") + shown.left(shown.indexOf(QLatin1Char('"')));
+    if (!asWritten) {
+        if (shown.contains(QLatin1String("oname=")))
+            shown = QStringLiteral("Special: ") + shown.left(shown.indexOf(QLatin1Char('"')));
+        shown = Fmt::properCase(shown);
+    }
     const int placed = m_places[1] + m_places[2] + m_places[3] + m_places[4] + m_places[5];
-    return QStringLiteral("Statistics for ") + Fmt::properCase(shown) + QLatin1String(";     $") +
+    return QStringLiteral("Statistics for ") + shown + QLatin1String(";     $") +
            Fmt::grouped(double(m_earnings)) + QLatin1String(";  ") +
            dash({m_places[1], m_places[2], m_places[3], m_places[4], m_places[5]}, " - ") +
            QLatin1String(" = ") + QString::number(placed) + QLatin1String(" / ") + QString::number(listed());
 }
 
-QString HorseStats::summary(SummaryKind kind, const QString& subject, const QString& dateFormat) const
+QString HorseStats::summary(SummaryKind kind, const QString& subject, const QString& dateFormat,
+                            bool asWritten) const
 {
     if (kind == SummaryKind::Race)
         return QString();
     QStringList out;
-    out << QStringLiteral("Statistics for ") + Fmt::properCase(subject);
+    out << QStringLiteral("Statistics for ") + (asWritten ? subject : Fmt::properCase(subject));
     if (kind == SummaryKind::Horse) {
         const int placed =
             m_ownerPlaces[1] + m_ownerPlaces[2] + m_ownerPlaces[3] + m_ownerPlaces[4] + m_ownerPlaces[5];

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "analysis/definitions.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class Database;
+
+namespace Analysis
+{
+
+/** Texts that repeat from start to start (owners, names, type codes), each kept once and known by a number.
+ */
+class TextPool
+{
+public:
+    /** The number of a text given as the engine's UTF-8 bytes, added when new. */
+    std::int32_t intern(std::string_view utf8);
+    const QString& text(std::int32_t id) const { return m_texts[std::size_t(id)]; }
+    /** The number of a text, or -1 when it was never added. */
+    std::int32_t find(const QString& text) const;
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    std::unordered_map<std::string, std::int32_t, Hash, std::equal_to<>> m_ids;
+    std::vector<QString> m_texts;
+};
+
+/** A race as the analyses use it. */
+struct RaceRow {
+    double racenum = 0;
+    double dist = 0;
+    std::int64_t purse = 0;
+    std::int64_t cprice = 0;
+    std::int32_t restr = -1; // in the pool
+    Category category = Category::Dirt;
+    Trip trip = Trip::Sprint;
+    char surf = 0; // the first byte of `surf`: 'D', 'T', or 0 for none
+};
+
+/** A start as the analyses use it, with its race by its place among the races. */
+struct StartRow {
+    double racenum = 0;
+    double sp = 0;
+    double odds = 0;
+    std::int32_t hid = 0;
+    std::int32_t race = 0;
+    std::int32_t owner = -1; // in the pool, when owners were read
+    std::int32_t name = -1;  // in the pool, when names were read
+    std::int16_t fin = 0;
+};
+
+/** One horse's starts among the window's: [begin, end) of starts(), oldest first; `before` is its last start
+    before the window in beforeStarts() (-1 when none or not read). */
+struct HorseSpan {
+    std::int32_t hid = 0;
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+    std::int32_t before = -1;
+};
+
+/** What an analysis needs read besides the starts' keys, places, figures and races. */
+struct WindowRequest {
+    bool winnersOnly = false; // only the starts with fin 1
+    bool owners = false;
+    bool names = false;
+    bool odds = false;
+    bool before = false; // each horse's last start before the window, with its race
+};
+
+/**
+ * The starts of a window of weeks with their races, read once for one or more analyses: every race of the
+ * window, and every start of the window whose race is stored, grouped by horse and oldest first within a
+ * horse. A start's texts are numbers in texts().
+ */
+class WindowData
+{
+public:
+    /** Reads the window; a failure of the database gives its message. */
+    static Result<WindowData> read(Database& db, const Weeks& weeks, const WindowRequest& request);
+
+    const Weeks& weeks() const { return m_weeks; }
+    const std::vector<RaceRow>& races() const { return m_races; }
+    const std::vector<StartRow>& starts() const { return m_starts; }
+    const std::vector<StartRow>& beforeStarts() const { return m_before; }
+    const std::vector<HorseSpan>& horses() const { return m_horses; }
+    const TextPool& texts() const { return m_texts; }
+
+    const RaceRow& raceOf(const StartRow& s) const { return m_races[std::size_t(s.race)]; }
+    /** The band of a race. */
+    Band band(const RaceRow& r) const;
+    /** A horse's starts in the window, or null when it has none. */
+    const HorseSpan* horse(std::int32_t hid) const;
+    /** The form figure of a horse in a category: the highest figure of its last three starts in that
+        category in the window; none without such a start. */
+    std::optional<double> formFigure(const HorseSpan& h, Category c) const;
+    /** How many of races() are the window's, by race key; the races of the starts before the window follow
+        them. */
+    std::size_t windowRaces() const { return m_windowRaces; }
+
+private:
+    bool readRaces(Database& db, QString& error);
+    bool readStarts(Database& db, const WindowRequest& request, QString& error);
+    bool readBefore(Database& db, QString& error);
+    void groupByHorse();
+
+    Weeks m_weeks;
+    std::vector<RaceRow> m_races; // the window's by race key, then those of the starts before it
+    std::size_t m_windowRaces = 0;
+    std::vector<StartRow> m_starts;
+    std::vector<StartRow> m_before;
+    std::vector<HorseSpan> m_horses; // by hid
+    TextPool m_texts;
+};
+
+} // namespace Analysis
