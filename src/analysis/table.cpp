@@ -30,6 +30,11 @@ Cell Cell::money(std::int64_t v)
     return {QVariant::fromValue(qlonglong(v)), Fmt::grouped(double(v))};
 }
 
+Cell priceCell(std::int64_t price)
+{
+    return {QVariant::fromValue(qlonglong(price)), price == 0 ? QString() : QString::number(price)};
+}
+
 QString AnalysisTable::toText() const
 {
     std::vector<qsizetype> widths(columns.size());

@@ -27,6 +27,8 @@ struct Cell {
     /** Money in whole units with thousands separators; sorted by its value. */
     static Cell money(std::int64_t v);
 };
+/** A claiming price: its digits, or an empty cell (sorting as 0) for a race without one. */
+Cell priceCell(std::int64_t price);
 
 /** A column: its heading and whether it holds numbers (shown right-aligned, sorted by value). */
 struct TableColumn {

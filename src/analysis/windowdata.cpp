@@ -78,20 +78,27 @@ bool WindowData::readRaces(Database& db, QString& error)
 bool WindowData::readStarts(Database& db, const WindowRequest& request, QString& error)
 {
     const QString sql = QStringLiteral("SELECT racenum, hid, fin, sp, %1, %2, %3 FROM tblhorsedata "
-                                       "WHERE racenum >= ?1 AND racenum < ?2%4")
+                                       "WHERE racenum >= ?1 AND racenum < ?2%4%5")
                             .arg(QLatin1String(request.odds ? "odds" : "NULL"),
                                  QLatin1String(request.owners ? "oname" : "NULL"),
                                  QLatin1String(request.names ? "hname" : "NULL"),
-                                 QLatin1String(request.winnersOnly ? " AND fin = 1" : ""));
+                                 QLatin1String(request.winnersOnly ? " AND fin = 1" : ""),
+                                 QLatin1String(request.hid ? " AND hid = ?3" : ""));
     Sql::Statement s = db.prepare(sql);
     s.bind(1, m_weeks.lowKey()).bind(2, m_weeks.highKey());
+    if (request.hid)
+        s.bind(3, qint64(*request.hid));
     const auto firstRace = m_races.begin(), lastRace = m_races.begin() + std::ptrdiff_t(m_windowRaces);
     auto race = lastRace;
+    // One horse's few races are read by their keys afterwards, not all the window's first.
+    const bool byKey = request.hid.has_value();
     while (s.next()) {
         StartRow row;
         row.racenum = s.real(0);
         // Starts come race by race: the race is looked up again only when it changes.
-        if (race == lastRace || race->racenum != row.racenum) {
+        if (byKey) {
+            row.race = -1;
+        } else if (race == lastRace || race->racenum != row.racenum) {
             race = std::lower_bound(firstRace, lastRace, row.racenum,
                                     [](const RaceRow& r, double key) { return r.racenum < key; });
             if (race == lastRace || race->racenum != row.racenum) {
@@ -99,7 +106,8 @@ bool WindowData::readStarts(Database& db, const WindowRequest& request, QString&
                 continue; // a start without its race is not counted, as in a join
             }
         }
-        row.race = std::int32_t(race - firstRace);
+        if (!byKey)
+            row.race = std::int32_t(race - firstRace);
         row.hid = std::int32_t(s.integer(1));
         row.fin = std::int16_t(s.integer(2));
         row.sp = s.real(3);
@@ -115,6 +123,30 @@ bool WindowData::readStarts(Database& db, const WindowRequest& request, QString&
         error = db.error();
         return false;
     }
+    return true;
+}
+
+bool WindowData::readRacesByKey(Database& db, QString& error)
+{
+    Sql::Statement race = db.prepare(RaceSql);
+    std::array<QString, 2> scratch;
+    std::vector<StartRow> kept;
+    for (StartRow& s : m_starts) {
+        race.reset();
+        race.bind(1, s.racenum);
+        if (!race.next())
+            continue;
+        s.race = std::int32_t(m_races.size());
+        m_races.push_back(raceRow(race, m_texts, scratch));
+        kept.push_back(s);
+    }
+    if (!race || race.failed()) {
+        db.fail(QStringLiteral("The races cannot be read"));
+        error = db.error();
+        return false;
+    }
+    m_starts = std::move(kept);
+    m_windowRaces = m_races.size();
     return true;
 }
 
@@ -174,7 +206,9 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
     QString error;
     // One read transaction: the races and their starts come from one state of the file.
     const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
-    if (!d.readRaces(db, error) || !d.readStarts(db, request, error))
+    const bool byKey = request.hid.has_value();
+    if ((!byKey && !d.readRaces(db, error)) || !d.readStarts(db, request, error) ||
+        (byKey && !d.readRacesByKey(db, error)))
         return Result<WindowData>::failure(error);
     d.groupByHorse();
     if (request.before && !d.readBefore(db, error))

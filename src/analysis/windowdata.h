@@ -75,6 +75,8 @@ struct WindowRequest {
     bool names = false;
     bool odds = false;
     bool before = false; // each horse's last start before the window, with its race
+    /** Only this horse's starts. */
+    std::optional<std::int32_t> hid;
 };
 
 /**
@@ -103,13 +105,14 @@ public:
     /** The form figure of a horse in a category: the highest figure of its last three starts in that
         category in the window; none without such a start. */
     std::optional<double> formFigure(const HorseSpan& h, Category c) const;
-    /** How many of races() are the window's, by race key; the races of the starts before the window follow
-        them. */
+    /** How many of races() are the window's, by race key (with `hid`, only that horse's races); the races of
+        the starts before the window follow them. */
     std::size_t windowRaces() const { return m_windowRaces; }
 
 private:
     bool readRaces(Database& db, QString& error);
     bool readStarts(Database& db, const WindowRequest& request, QString& error);
+    bool readRacesByKey(Database& db, QString& error);
     bool readBefore(Database& db, QString& error);
     void groupByHorse();
 
