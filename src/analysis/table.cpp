@@ -59,7 +59,9 @@ QString AnalysisTable::toText() const
     QString out = line([&](std::size_t c) { return columns[c].heading; }, QString());
     for (const TableRow& r : rows)
         out += line([&](std::size_t c) { return r.cells[c].text; },
-                    r.few.isEmpty() ? QString() : QStringLiteral(" (few)"));
+                    r.few.isEmpty()
+                        ? QString()
+                        : QStringLiteral(" (%1)").arg(r.mark.isEmpty() ? QStringLiteral("few") : r.mark));
     return out;
 }
 

@@ -36,10 +36,12 @@ struct TableColumn {
     bool numeric = false;
 };
 
-/** A row; `few` says why its figures rest on too few starts (empty when they do not). */
+/** A row; `few` says why its figures rest on too few starts (empty when they do not), and `mark` is the word
+    the text table shows after such a row ("few" when empty). */
 struct TableRow {
     std::vector<Cell> cells;
     QString few;
+    QString mark = {};
 };
 
 /** What an analysis shows: its columns and rows, for the text table, the CSV export and the window. */
@@ -48,7 +50,7 @@ struct AnalysisTable {
     std::vector<TableRow> rows;
 
     /** The heading line and one line a row, each column as wide as its widest text, numbers right-aligned;
-        "few" rows end with " (few)". */
+        "few" rows end with their mark in brackets, " (few)". */
     QString toText() const;
     /** The CSV export: a heading row, then one row a line, every field quoted (a quote doubled), CR LF
         line ends. */

@@ -162,34 +162,40 @@ void WindowData::groupByHorse()
     }
 }
 
-bool WindowData::readBefore(Database& db, QString& error)
+bool WindowData::readBefore(Database& db, int count, QString& error)
 {
-    // The hid index finds each horse's last start before the window at once; its race comes by its key.
+    // The hid index finds each horse's last starts before the window at once; their races come by their keys.
     Sql::Statement start = db.prepare("SELECT racenum, hid, fin, sp, odds, oname, hname FROM tblhorsedata "
-                                      "WHERE hid = ?1 AND racenum < ?2 ORDER BY racenum DESC LIMIT 1");
+                                      "WHERE hid = ?1 AND racenum < ?2 ORDER BY racenum DESC LIMIT ?3");
     Sql::Statement race = db.prepare(RaceSql);
     std::array<QString, 2> scratch;
+    std::vector<StartRow> newestFirst;
     for (HorseSpan& h : m_horses) {
         start.reset();
-        start.bind(1, qint64(h.hid)).bind(2, m_weeks.lowKey());
-        if (!start.next())
+        start.bind(1, qint64(h.hid)).bind(2, m_weeks.lowKey()).bind(3, count);
+        newestFirst.clear();
+        while (start.next()) {
+            StartRow row;
+            row.racenum = start.real(0);
+            row.hid = h.hid;
+            row.fin = std::int16_t(start.integer(2));
+            row.sp = start.real(3);
+            row.odds = start.real(4);
+            row.owner = m_texts.intern(start.utf8(5));
+            row.name = m_texts.intern(start.utf8(6));
+            race.reset();
+            race.bind(1, row.racenum);
+            if (!race.next())
+                continue;
+            row.race = std::int32_t(m_races.size());
+            m_races.push_back(raceRow(race, m_texts, scratch));
+            newestFirst.push_back(row);
+        }
+        if (newestFirst.empty())
             continue;
-        StartRow row;
-        row.racenum = start.real(0);
-        row.hid = h.hid;
-        row.fin = std::int16_t(start.integer(2));
-        row.sp = start.real(3);
-        row.odds = start.real(4);
-        row.owner = m_texts.intern(start.utf8(5));
-        row.name = m_texts.intern(start.utf8(6));
-        race.reset();
-        race.bind(1, row.racenum);
-        if (!race.next())
-            continue;
-        row.race = std::int32_t(m_races.size());
-        m_races.push_back(raceRow(race, m_texts, scratch));
-        h.before = std::int32_t(m_before.size());
-        m_before.push_back(row);
+        m_before.insert(m_before.end(), newestFirst.rbegin(), newestFirst.rend());
+        h.before = std::int32_t(m_before.size() - 1);
+        h.beforeCount = std::int32_t(newestFirst.size());
     }
     if (!start || !race || start.failed() || race.failed()) {
         db.fail(QStringLiteral("The starts before the window cannot be read"));
@@ -211,7 +217,7 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
         (byKey && !d.readRacesByKey(db, error)))
         return Result<WindowData>::failure(error);
     d.groupByHorse();
-    if (request.before && !d.readBefore(db, error))
+    if (request.before && !d.readBefore(db, std::max(1, request.beforeStarts), error))
         return Result<WindowData>::failure(error);
     return d;
 }

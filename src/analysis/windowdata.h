@@ -25,6 +25,8 @@ public:
     const QString& text(std::int32_t id) const { return m_texts[std::size_t(id)]; }
     /** The number of a text, or -1 when it was never added. */
     std::int32_t find(const QString& text) const;
+    /** How many texts there are: their numbers are 0 to size() - 1. */
+    std::size_t size() const { return m_texts.size(); }
 
 private:
     struct Hash {
@@ -60,12 +62,14 @@ struct StartRow {
 };
 
 /** One horse's starts among the window's: [begin, end) of starts(), oldest first; `before` is its last start
-    before the window in beforeStarts() (-1 when none or not read). */
+    before the window in beforeStarts() (-1 when none or not read), and the `beforeCount` starts of
+    beforeStarts() that end with it are its last ones before the window, oldest first. */
 struct HorseSpan {
     std::int32_t hid = 0;
     std::int32_t begin = 0;
     std::int32_t end = 0;
     std::int32_t before = -1;
+    std::int32_t beforeCount = 0;
 };
 
 /** What an analysis needs read besides the starts' keys, places, figures and races. */
@@ -74,7 +78,8 @@ struct WindowRequest {
     bool owners = false;
     bool names = false;
     bool odds = false;
-    bool before = false; // each horse's last start before the window, with its race
+    bool before = false;  // each horse's last start before the window, with its race
+    int beforeStarts = 1; // how many of its last starts before the window `before` reads
     /** Only this horse's starts. */
     std::optional<std::int32_t> hid;
 };
@@ -113,7 +118,7 @@ private:
     bool readRaces(Database& db, QString& error);
     bool readStarts(Database& db, const WindowRequest& request, QString& error);
     bool readRacesByKey(Database& db, QString& error);
-    bool readBefore(Database& db, QString& error);
+    bool readBefore(Database& db, int count, QString& error);
     void groupByHorse();
 
     Weeks m_weeks;

@@ -26,18 +26,27 @@ int AnalysisCommand::fail(const QString& text, int status)
 
 int AnalysisCommand::start(QStringList& args, int positional)
 {
-    if (!m_options.take(args))
+    return start(args, positional, positional, true);
+}
+
+int AnalysisCommand::start(QStringList& args, int fewest, int most, bool window)
+{
+    if (!window)
+        m_options.json = takeFlag(args, QStringLiteral("--json"));
+    else if (!m_options.take(args))
         return fail(QStringLiteral("an option is missing its value"), 2);
     for (const QString& a : args) {
         if (a.startsWith(QLatin1String("--")))
             return fail(QStringLiteral("unexpected argument ") + a, 2);
     }
-    if (args.size() > positional)
-        return fail(QStringLiteral("unexpected argument ") + args.at(positional), 2);
-    if (args.size() < positional)
+    if (args.size() > most)
+        return fail(QStringLiteral("unexpected argument ") + args.at(most), 2);
+    if (args.size() < fewest)
         return fail(QStringLiteral("missing argument"), 2);
     if (!m_db.open(Fmt::withSeparator(m_c.dir) + QStringLiteral("horses.mdb")))
         return fail(m_db.error(), 1);
+    if (!window)
+        return 0;
     const auto weeks = Analysis::resolveWeeks(m_db, m_options.firstWeek, m_options.lastWeek);
     if (!weeks)
         return fail(weeks.error(), 1);
