@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace BenchData
@@ -177,6 +181,31 @@ QStringList column(Database& db, const QString& sql)
     while (q.next())
         out << q.text(0);
     return out;
+}
+
+std::pair<double, long> measured(const QString& program, const QStringList& args)
+{
+    std::vector<QByteArray> texts{program.toLocal8Bit()};
+    for (const QString& a : args)
+        texts.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& t : texts)
+        argv.push_back(t.data());
+    argv.push_back(nullptr);
+    QElapsedTimer t;
+    t.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // The command's own output is not what is measured.
+        freopen("/dev/null", "w", stdout);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return {t.nsecsElapsed() / 1e6,
+            WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss / 1024 : -1};
 }
 
 } // namespace BenchData

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <utility>
 #include <vector>
 
 class Database;
@@ -46,5 +47,9 @@ double median(std::vector<double> values);
 
 /** The texts of the first column of the rows a query gives. */
 QStringList column(Database& db, const QString& sql);
+
+/** Runs a program to its end in a process of its own, its standard output discarded: its wall time in ms
+    and its peak memory in MB (-1 when it failed). */
+std::pair<double, long> measured(const QString& program, const QStringList& args);
 
 } // namespace BenchData

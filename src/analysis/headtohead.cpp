@@ -118,7 +118,9 @@ QJsonObject headToHeadJson(const HeadToHead& h)
             starts.append(QJsonObject{{QStringLiteral("hid"), s.hid},
                                       {QStringLiteral("fin"), s.fin},
                                       {QStringLiteral("sp"), s.sp}});
-        races.append(QJsonObject{{QStringLiteral("racenum"), r.racenum},
+        // The key as its four decimals say, not as the sum that built it may have left it
+        // (12.070500000000001).
+        races.append(QJsonObject{{QStringLiteral("racenum"), rounded(r.racenum, 4)},
                                  {QStringLiteral("week"), weekOf(r.racenum)},
                                  {QStringLiteral("dist"), r.dist},
                                  {QStringLiteral("surf"), r.surf},
