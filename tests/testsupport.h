@@ -3,6 +3,7 @@
 #include "db/database.h"
 
 #include <QFile>
+#include <QObject>
 #include <QStringList>
 
 /** The whole file, or `missing` when it cannot be read. */
@@ -18,6 +19,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+/** KZTSettings.ini as Reset Columns writes it: the standard widths and the standard background. */
+inline const QByteArray DefaultSettingsLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  "
+                                              "655  500  650  750  500  300 -2147483626 \r\n";
 
 /** Texts given as one string with '|' between them; "" is none. */
 inline QStringList L(const char* texts)
@@ -40,4 +45,14 @@ inline QStringList queryRows(const QString& file, const QString& sql, const QVar
     if (!q || q.failed())
         out = QStringList{db.sql().errorMessage()};
     return out;
+}
+
+/** The control that `window` (in one of its panels or menus) names `name`, the name the program's handlers
+   know it by. A control that is not there ends the test run. */
+template <typename T> T* control(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
 }

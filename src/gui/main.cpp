@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     if (QDir(folder.path) == QDir(SampleData::folderFor(playerDataFolder())))
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" (sample data)"));
     platform.setParentWidget(&window);
-    platform.addLabel(QStringLiteral("lblprogress"), window.lblprogress);
+    platform.addLabel(QStringLiteral("lblprogress"), window.progressLabel());
     platform.addLabel(QStringLiteral("statusline"), window.statusProgress()->textLabel());
     // The player's own data folder is theirs to fill: its first run makes the empty database unasked.
     const bool own = folder.kind == DataFolder::Kind::PlayerData;

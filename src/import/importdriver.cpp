@@ -99,41 +99,59 @@ public:
         const QList<ImportItem> items = expandArchives(paths);
         if (m_progress)
             m_progress->start(int(items.size()));
+        const QString first = items.first().name();
+        if (!openDatabase())
+            return fail(first, m_db.error(), m_db.inUse());
+        NameIndex::BulkCount names(m_db);
+        m_names = &names;
+        RaceWriter writer(m_db, &names);
+        if (!writer.ok())
+            return fail(first, writer.error(), writer.inUse());
+        // IMMEDIATE: another program's short write is waited for here, before anything is read.
+        Sql::Transaction transaction(m_db.sql());
+        if (!transaction.ok()) {
+            m_db.fail(QStringLiteral("The database cannot be written"));
+            return fail(first, m_db.error(), m_db.inUse());
+        }
+        // The names of a whole file are counted at once rather than start by start.
+        if (!names.begin())
+            return fail(first, m_db.error(), m_db.inUse());
+        // One transaction for the whole run, committed however it ends but for a failure of the database
+        // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
+        // out once instead of once per file.
+        const bool completed = importAll(items, writer);
+        if (m_writeFailed) {
+            transaction.rollback();
+            return nothingStored();
+        }
+        return store(transaction, completed ? items.last().name() : m_result.file, completed);
+    }
+
+private:
+    /** Opens the database and gives it this version's indexes; false when it cannot be opened. */
+    bool openDatabase()
+    {
         if (!m_db.open(m_f.databasePath()))
-            return fail(items.first().name(), m_db.error(), m_db.inUse());
+            return false;
         // A file from before the name index, or with older race, horse and owner indexes, gets this version's
         // indexes now; without them the searches stay exact, only slower.
         const auto show = [this](const QString& t) { m_f.setProgress(t); };
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
-        NameIndex::BulkCount names(m_db);
-        m_names = &names;
-        RaceWriter writer(m_db, &names);
-        if (!writer.ok())
-            return fail(items.first().name(), writer.error(), writer.inUse());
-        // IMMEDIATE: another program's short write is waited for here, before anything is read.
-        Sql::Transaction transaction(m_db.sql());
-        if (!transaction.ok()) {
-            m_db.fail(QStringLiteral("The database cannot be written"));
-            return fail(items.first().name(), m_db.error(), m_db.inUse());
-        }
-        // The names of a whole file are counted at once rather than start by start.
-        if (!names.begin())
-            return fail(items.first().name(), m_db.error(), m_db.inUse());
-        // One transaction for the whole run, committed however it ends but for a failure of the database
-        // itself: the weeks stored before a broken file or a refused week stay, while the indexes are written
-        // out once instead of once per file.
-        bool completed = true;
+        return true;
+    }
+
+    /** Imports the files in order; false when one of them stopped the run. */
+    bool importAll(const QList<ImportItem>& items, RaceWriter& writer)
+    {
         m_items = &items;
         for (m_index = 0; m_index < items.size(); ++m_index) {
             const ImportItem& item = items[m_index];
             if (m_progress)
                 m_progress->file(int(m_index) + 1, item.name(), m_result.starts);
             m_skipping = false;
-            if (!importOne(item, writer)) {
-                completed = false;
-                break;
-            }
+            if (!importOne(item, writer))
+                return false;
             if (m_skipping) {
                 m_result.skipped << m_result.week;
                 continue;
@@ -141,25 +159,32 @@ public:
             ++m_result.files;
             m_result.weeks << m_result.week;
         }
-        if (m_writeFailed) {
-            // The database failed in the middle of a file's rows: nothing of the run can be trusted.
-            transaction.rollback();
-            const ImportResult failed = m_result;
-            m_result = ImportResult();
-            m_result.status = ImportResult::Status::Failed;
-            m_result.file = failed.file;
-            m_result.detail = failed.detail;
-            m_f.setProgress(Fmt::lines(
-                {QStringLiteral("Import of ") + m_result.file + QStringLiteral(" was NOT completed."),
-                 QStringLiteral("Nothing of this import was stored."),
-                 QStringLiteral("Import terminated.")}));
-            return m_result;
-        }
-        if (!names.flush() || !names.end() || !transaction.commit()) {
+        return true;
+    }
+
+    /** The database failed in the middle of a file's rows, and the run was rolled back: nothing of it can be
+        trusted. */
+    ImportResult nothingStored()
+    {
+        const ImportResult failed = m_result;
+        m_result = ImportResult();
+        m_result.status = ImportResult::Status::Failed;
+        m_result.file = failed.file;
+        m_result.detail = failed.detail;
+        m_f.setProgress(Fmt::lines(
+            {QStringLiteral("Import of ") + m_result.file + QStringLiteral(" was NOT completed."),
+             QStringLiteral("Nothing of this import was stored."), QStringLiteral("Import terminated.")}));
+        return m_result;
+    }
+
+    /** Commits the run and closes the database; `last` names the file a failure is reported against. */
+    ImportResult store(Sql::Transaction& transaction, const QString& last, bool completed)
+    {
+        if (!m_names->flush() || !m_names->end() || !transaction.commit()) {
             m_db.fail(QStringLiteral("The import could not be stored"));
             transaction.rollback();
             m_result.weeks.clear();
-            return fail(completed ? items.last().name() : m_result.file, m_db.error(), m_db.inUse());
+            return fail(last, m_db.error(), m_db.inUse());
         }
         if (!m_db.close()) {
             // What was read is stored; the failure is that the file stays open until the program ends.
@@ -173,7 +198,6 @@ public:
         return m_result;
     }
 
-private:
     /**
      * Reports a failure in lblprogress. inUse says it was another program's lock, which is no fault of the
      * file; undoneWeek names the week whose rows the failure rolled back: a stored week that a replacement

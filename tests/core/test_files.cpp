@@ -1,11 +1,13 @@
 // The files the program writes beside itself or where the player asks (lists, exports, PDFs, backups): on a
-// full disk, at a link, and at names that are not files.
+// full disk, on a disk that fails, at a link, and at names that are not files.
 #include "import/importdriver.h"
 #include "import/importfixture.h"
 #include "runcli.h"
+#include "search/watchlist.h"
 
 #include <QTest>
 
+#include <dlfcn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -32,7 +34,17 @@ mode_t mode(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
 }
 
+/** When not 0, every fsync fails with this error, as on a disk that lost a write. */
+int failingFsync = 0;
+
 } // namespace
+
+// Every fsync of this process comes here first: the program's own and the engine's.
+extern "C" int fsync(int fd)
+{
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    return failingFsync != 0 ? (errno = failingFsync, -1) : real(fd);
+}
 
 class TestFiles : public QObject
 {
@@ -90,6 +102,23 @@ private slots:
         QCOMPARE(mode(on("prog/KZTSavednames.txt")) & S_IFMT, S_IFLNK);
         QCOMPARE(readFile(on("real/sets.txt")), "Acme\r\nRed Barn\r\n");
         QCOMPARE(mode(on("real/sets.txt")), S_IFREG | 0600);
+    }
+
+    void aListKeepsItsModeAndOutlivesAFailedFlush()
+    {
+        // The replacement takes the list's permissions, not those of the private file it was written to.
+        QTemporaryDir dir;
+        const QString list = dir.filePath(u"KZTWatchlist.txt"_s);
+        QVERIFY(writeFile(list, "O|Acme\r\n") && ::chmod(QFile::encodeName(list).constData(), 0644) == 0);
+        QCOMPARE(Watchlist::write(list, {{WatchEntry::Kind::Horse, u"Night Train"_s, u"7"_s}}), QString());
+        QCOMPARE(mode(list), S_IFREG | 0644);
+        // A disk that reports an I/O error at the flush: the list stays as it was, and the message says why.
+        failingFsync = EIO;
+        const QString said = Watchlist::write(list, {});
+        failingFsync = 0;
+        QCOMPARE(said, u"The watch list could not be written to %1: Input/output error"_s.arg(list));
+        QCOMPARE(readFile(list), "H|Night Train|7\r\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"KZTWatchlist.txt"_s});
     }
 
     void namesThatAreNotFilesAreRefused()

@@ -220,7 +220,7 @@ private slots:
         for (int w = 600; w < 606; ++w)
             removeweeks(fx.f, {u"Week %1"_s.arg(w)}, false);
         const QList<QByteArray> kept = runCli(fx.path(), {u"undo"_s, u"--list"_s}, 0).split('\n');
-        QCOMPARE(kept.size(), UndoLog::Kept + 1);
+        QCOMPARE(kept.size(), 6); // five changes and the end of the last line
         QVERIFY2(QRegularExpression(u"^1\tRemove week 605\t6 starts\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"_s)
                      .match(QString::fromUtf8(kept[0]))
                      .hasMatch(),
@@ -257,6 +257,11 @@ private slots:
         QVERIFY(QFile::link(planted, fx.dir.filePath(u"horsestemp.mdb"_s)));
         QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         removeweeks(fx.f, {u"Week 611"_s}, false);
+        // 4 MB of pages a dropped table left free, which only a rewrite of the file gives back.
+        fx.rows(
+            u"CREATE TABLE filler AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+            "i < 1000) SELECT zeroblob(4000) FROM n"_s);
+        fx.rows(u"DROP TABLE filler"_s);
 
         // The window asks before forgetting the undo records, No being the default.
         fx.p.pressEnter = true;
@@ -272,6 +277,7 @@ private slots:
         QVERIFY(::stat(qPrintable(real), &st) == 0 && (st.st_mode & 07777) == 0640);
         QVERIFY(!QFileInfo(fx.dir.filePath(u"horsestemp.mdb"_s)).isSymLink() && !QFile::exists(planted));
         QCOMPARE(fx.stored({610, 611, 612}), u"3/12 0/0 3/12"_s);
+        QCOMPARE(fx.rows(u"PRAGMA freelist_count"_s), QStringList{u"0"_s});
         QVERIFY(undoCaption(fx.f));
         fx.p.answers = {Platform::Answer::Yes};
         QVERIFY(cmdcompact_Click(fx.f));
@@ -376,8 +382,10 @@ private slots:
                               << u"You must enter a valid track number."_s;
         QTest::newRow("too big") << u"100"_s << u"Z"_s << int(TrackOutcome::Refused) << abc
                                  << u"You must enter a track number from 0 to 99."_s;
-        QTest::newRow("ten characters") << u"9"_s << u"ABCDEFGHIJ"_s << int(TrackOutcome::Stored)
-                                        << u"05: A|07: ABC|09: ABCDEFGHIJ"_s << QString();
+        // Ten characters, two of them beyond 16 bits.
+        QTest::newRow("ten characters")
+            << u"9"_s << u"ABCDEFGH\U0001D400\U0001D401"_s << int(TrackOutcome::Stored)
+            << u"05: A|07: ABC|09: ABCDEFGH\U0001D400\U0001D401"_s << QString();
         for (const QString& code : {u"ABCDEFGHIJK"_s, u"A\nB"_s, u"A\tB"_s})
             QTest::addRow("code %s", code.toUtf8().toPercentEncoding().constData())
                 << u"9"_s << code << int(TrackOutcome::Refused) << abc
@@ -438,7 +446,7 @@ private slots:
         QVERIFY(w.Form_Load());
         w.show();
         fx.p.messages.clear();
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         QCOMPARE(fx.p.messages, QStringList{u"No races in the database.  Action cancelled."_s});
         QVERIFY(!w.findChild<frmremovedata*>());
 
@@ -446,7 +454,7 @@ private slots:
         for (int week : {610, 611, 612})
             files << fx.writeWeek(u"r%1.txt"_s.arg(week), week, 2, 3, u"H"_s);
         importFiles(w.state(), files);
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         auto* dialog = w.findChild<frmremovedata*>();
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!dialog->cmdremove->isEnabled());
@@ -469,7 +477,7 @@ private slots:
         QTRY_VERIFY(!w.findChild<frmremovedata*>());
 
         // A second click on an entry clears it again; the others stay selected.
-        w.cmdremoverace->trigger();
+        control<QAction>(w, "cmdremoverace")->trigger();
         dialog = w.findChild<frmremovedata*>();
         for (const QString& week : {u"Week 610"_s, u"Week 611"_s, u"Week 612"_s, u"Week 612"_s})
             clickItem(dialog->lstweeks, week);
@@ -477,24 +485,24 @@ private slots:
         fx.p.answers = {Platform::Answer::Yes};
         QTest::mouseClick(dialog->cmdremove, Qt::LeftButton);
         QCOMPARE(fx.stored({610, 611, 612}), u"0/0 0/0 2/6"_s);
-        QCOMPARE(w.lblprogress->text(), QString());
+        QCOMPARE(control<QLabel>(w, "lblprogress")->text(), QString());
         QTRY_VERIFY(!w.findChild<frmremovedata*>());
 
         // Edit > Undo names the change and puts both weeks back.
-        w.editmenu->popup(w.mapToGlobal(QPoint()));
-        QCOMPARE(w.cmdundo->text(), u"Undo Remove Weeks 611, 610"_s);
-        w.editmenu->close();
+        control<QMenu>(w, "editmenu")->popup(w.mapToGlobal(QPoint()));
+        QCOMPARE(control<QAction>(w, "cmdundo")->text(), u"Undo Remove Weeks 611, 610"_s);
+        control<QMenu>(w, "editmenu")->close();
         // Ctrl+Z in a text box is the box's own undo; elsewhere it is Edit > Undo.
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.txthorse->setFocus();
-        QTest::keyClick(w.txthorse, Qt::Key_Z, Qt::ControlModifier);
+        control<QLineEdit>(w, "txthorse")->setFocus();
+        QTest::keyClick(control<QLineEdit>(w, "txthorse"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fx.stored({610, 611}), u"0/0 0/0"_s);
-        w.MSFlexGrid1->setFocus();
-        QTest::keyClick(w.MSFlexGrid1, Qt::Key_Z, Qt::ControlModifier);
+        control<GridView>(w, "MSFlexGrid1")->setFocus();
+        QTest::keyClick(control<GridView>(w, "MSFlexGrid1"), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fx.stored({610, 611, 612}), u"2/6 2/6 2/6"_s);
-        QCOMPARE(w.cmdundo->text(), u"Can't Undo"_s);
-        QVERIFY(!w.cmdundo->isEnabled());
+        QCOMPARE(control<QAction>(w, "cmdundo")->text(), u"Can't Undo"_s);
+        QVERIFY(!control<QAction>(w, "cmdundo")->isEnabled());
     }
 
     void compactAndBackUpFromTheMenu()
@@ -503,13 +511,14 @@ private slots:
         frmmainfinder w(fx.p, fx.path(), QString());
         QVERIFY(w.Form_Load());
         importFiles(w.state(), {fx.writeWeek(u"r.txt"_s, 612, 2, 3, u"H"_s)});
-        w.cmdcompact->trigger();
+        control<QAction>(w, "cmdcompact")->trigger();
         QCOMPARE(w.state().lblprogress, QString());
         QVERIFY(w.state().statusline.startsWith(u"Compacted: "_s));
         QCOMPARE(fx.p.busyDepth, 0);
         fx.p.saveAnswers = {fx.dir.filePath(u"saved.mdb"_s)};
-        w.cmdbackup->trigger();
-        QCOMPARE(w.lblprogress->text() + w.state().statusline, u"Database backed up to saved.mdb."_s);
+        control<QAction>(w, "cmdbackup")->trigger();
+        QCOMPARE(control<QLabel>(w, "lblprogress")->text() + w.state().statusline,
+                 u"Database backed up to saved.mdb."_s);
         QVERIFY(fx.p.messages.isEmpty());
     }
 
@@ -518,7 +527,7 @@ private slots:
         ImportFixture fx;
         frmmainfinder w(fx.p, fx.path(), QString());
         QVERIFY(w.Form_Load());
-        w.edittracks->trigger();
+        control<QAction>(w, "edittracks")->trigger();
         auto* t = w.findChild<frmedittracks*>();
         QVERIFY(t && t->isVisible());
         QCOMPARE(t->lsttracks->count(), 0);

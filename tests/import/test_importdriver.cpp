@@ -91,6 +91,22 @@ private slots:
                  (QStringList{u"Blue 0|1"_s, u"Blue 1|2"_s}));
     }
 
+    void namesCountedAsTheEngineComparesThem()
+    {
+        // The engine's NOCASE folds ASCII letters alone: "Swift Bear" and "SWIFT BEAR" are one name, kept as
+        // first met, while "Émile Rose" and "émile rose" are two, and a pattern lists the starts of both.
+        TestRace race;
+        race.starts = QList<TestStart>(4);
+        const QStringList names{u"Swift Bear"_s, u"SWIFT BEAR"_s, u"\u00c9mile Rose"_s, u"\u00e9mile rose"_s};
+        for (qsizetype i = 0; i < names.size(); ++i)
+            race.starts[i].name = u'"' + names[i] + u'"';
+        import({fx->writeRaces(u"r.txt"_s, {race})});
+        QCOMPARE(fx->rows(u"SELECT name, starts FROM tblnames WHERE kind = 0 ORDER BY id"_s),
+                 (QStringList{u"Swift Bear|2"_s, u"\u00c9mile Rose|1"_s, u"\u00e9mile rose|1"_s}));
+        QVERIFY(gethorse(fx->f, 2, u"*mile rose"_s, QString()));
+        QCOMPARE(fx->f.MSFlexGrid1.rows(), 3);
+    }
+
     void secondOfThreeDuplicateAnsweredNo()
     {
         import({fx->writeWeek(u"old.txt"_s, 612, 2, 2, u"Old"_s)});
@@ -225,6 +241,17 @@ private slots:
 
         QCOMPARE(int(import({fx->dir.filePath(u"gone.txt"_s)}).status), int(ImportResult::Status::Failed));
         QCOMPARE(fx->f.lblprogress, u"Import of gone.txt was NOT completed.\rImport terminated."_s);
+
+        // The database itself failing while a file's rows are written: nothing of the run is kept.
+        fx->rows(u"CREATE TRIGGER broken BEFORE INSERT ON tblhorsedata WHEN new.racenum > 615 BEGIN SELECT "
+                 "RAISE(ABORT, 'disk gone'); END"_s);
+        const ImportResult failed = import(
+            {fx->writeWeek(u"614.txt"_s, 614, 1, 1, u"A"_s), fx->writeWeek(u"616.txt"_s, 616, 1, 1, u"B"_s)});
+        QCOMPARE(failed.weeks, QList<int>());
+        QCOMPARE(
+            fx->f.lblprogress,
+            u"Import of 616.txt was NOT completed.\rNothing of this import was stored.\rImport terminated."_s);
+        QCOMPARE(fx->stored({614, 616}), u"0/0 0/0"_s);
     }
 
     void failedReplacementKeepsTheStoredWeek()
@@ -432,8 +459,8 @@ private slots:
         // The menu's dialog offers results files first and opens where the last import chose its files, in
         // this run and the next.
         fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
-        w.cmdimportdata->trigger();
-        w.cmdimportdata->trigger();
+        control<QAction>(w, "cmdimportdata")->trigger();
+        control<QAction>(w, "cmdimportdata")->trigger();
         const QList<Platform::FileDialog>& d = fx->p.dialogs;
         QCOMPARE(d[0].filters.value(d[0].selectedFilter),
                  u"Results files (raceout*.txt *.zip)|raceout*.txt;*.zip"_s);

@@ -189,8 +189,9 @@ private slots:
             {"dropped at once", "", true, "!closed"},
             {"dropped mid-body", http("200 OK", "<html>", 900), true, "!closed"},
             {"never answers", "", false, "!did not answer within 1 second."},
+            {"body of the limit", http("200 OK", QByteArray(4000, 'x')), true, QByteArray(4000, 'x')},
             {"body over the limit", http("200 OK", "<html>", 1 << 30), false, "!too large: over 4000 bytes"},
-            {"body over the limit, undeclared", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(5000, 'x'), true,
+            {"body over the limit, undeclared", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(4001, 'x'), true,
              "!too large"}};
         for (const auto& [name, answer, close, got] : cases) {
             Server server(answer, close); // nothing listening: the command line's test below
@@ -281,22 +282,25 @@ private slots:
         frmmainfinder w(p, fx.path(), fx.path() + u"/breeding.txt"_s);
         w.Form_Load();
         w.show();
-        w.getlineage->trigger(); // before any search
-        w.optowner->click();
-        w.txthorse->setText(u"Red Barn"_s);
-        w.cmdgethorse->click();
+        control<QAction>(w, "getlineage")->trigger(); // before any search
+        control<QRadioButton>(w, "optowner")->click();
+        control<QLineEdit>(w, "txthorse")->setText(u"Red Barn"_s);
+        control<QPushButton>(w, "cmdgethorse")->click();
 
         // A right-button press on a row opens the pop-up there; its entry asks for that row's lineage.
         QPointer<frmlineage> lw;
         const auto lineageOf = [&](int row) {
-            QWidget* grid = w.MSFlexGrid1->viewport();
-            const QPoint at = w.MSFlexGrid1->visualRect(w.MSFlexGrid1->model()->index(row - 1, 0)).center();
+            QWidget* grid = control<GridView>(w, "MSFlexGrid1")->viewport();
+            const QPoint at =
+                control<GridView>(w, "MSFlexGrid1")
+                    ->visualRect(control<GridView>(w, "MSFlexGrid1")->model()->index(row - 1, 0))
+                    .center();
             QTest::mousePress(grid, Qt::RightButton, {}, at);
             QContextMenuEvent menu(QContextMenuEvent::Mouse, at, grid->mapToGlobal(at));
             QApplication::sendEvent(grid, &menu);
-            QVERIFY(w.popmenu->isVisible());
-            w.popmenu->close();
-            w.getlineage->trigger();
+            QVERIFY(control<QMenu>(w, "popmenu")->isVisible());
+            control<QMenu>(w, "popmenu")->close();
+            control<QAction>(w, "getlineage")->trigger();
             QTRY_COMPARE(p.busyDepth, 0); // the page arrives while the window goes on
             lw = w.findChild<frmlineage*>();
             QVERIFY(lw && lw->isVisible() && !lw->isModal());
@@ -335,13 +339,13 @@ private slots:
         lineageOf(3);
         p.pages[fancy].clear();
         w.state().MSFlexGrid1.setCurrent(0, 0);
-        w.getlineage->trigger();
+        control<QAction>(w, "getlineage")->trigger();
         QCOMPARE(w.state().MSFlexGrid1.row(), 1);
         QTRY_VERIFY(p.messages.last().endsWith(u"try again.\rhttp://sim.test: The page is empty."_s));
 
         // While the page is on its way the status line says so, and Cancel drops the request.
         p.holdHttp = true;
-        w.getlineage->trigger();
+        control<QAction>(w, "getlineage")->trigger();
         auto* cancel = w.findChild<QPushButton*>(u"cmdcancellineage"_s);
         QVERIFY(cancel && cancel->isVisible());
         QCOMPARE(w.state().statusline, u"Fetching the page of 123456..."_s);
@@ -351,9 +355,9 @@ private slots:
         QVERIFY(!cancel->isVisible());
         QCOMPARE(w.state().statusline, u"The lineage request was cancelled."_s);
         w.state().MSFlexGrid1.setText(1, 1, QString());
-        w.getlineage->trigger();
+        control<QAction>(w, "getlineage")->trigger();
         w.state().MSFlexGrid1.setRows(1);
-        w.getlineage->trigger();
+        control<QAction>(w, "getlineage")->trigger();
         QCOMPARE(shown(), night);
         for (QString& m : p.messages)
             m = m.section(u' ', 0, 0);

@@ -88,30 +88,34 @@ struct Window {
     {
         w.Form_Load();
         w.show();
-        w.optowner->click();
-        w.txtfirstweek->setText(firstWeek);
-        w.txthorse->setText(u"Red Barn"_s);
-        w.cmdgethorse->click();
+        control<QRadioButton>(w, "optowner")->click();
+        control<QLineEdit>(w, "txtfirstweek")->setText(firstWeek);
+        control<QLineEdit>(w, "txthorse")->setText(u"Red Barn"_s);
+        control<QPushButton>(w, "cmdgethorse")->click();
     }
     GridState& grid() { return w.state().MSFlexGrid1; }
     QPoint cell(int row, int col)
     {
-        return w.MSFlexGrid1->visualRect(w.MSFlexGrid1->model()->index(row - 1, col)).center();
+        return control<GridView>(w, "MSFlexGrid1")
+            ->visualRect(control<GridView>(w, "MSFlexGrid1")->model()->index(row - 1, col))
+            .center();
     }
     /** A click on a cell, then a double click's second press or a right-button press, as a pointer does. */
     void click(int row, int col, bool right)
     {
         const QPoint at = cell(row, col);
-        QTest::mouseClick(w.MSFlexGrid1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(control<GridView>(w, "MSFlexGrid1")->viewport(), Qt::LeftButton, {}, at);
         if (!right)
-            return QTest::mouseDClick(w.MSFlexGrid1->viewport(), Qt::LeftButton, {}, at);
-        QContextMenuEvent press(QContextMenuEvent::Mouse, at, w.MSFlexGrid1->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(w.MSFlexGrid1->viewport(), &press);
+            return QTest::mouseDClick(control<GridView>(w, "MSFlexGrid1")->viewport(), Qt::LeftButton, {},
+                                      at);
+        QContextMenuEvent press(QContextMenuEvent::Mouse, at,
+                                control<GridView>(w, "MSFlexGrid1")->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(control<GridView>(w, "MSFlexGrid1")->viewport(), &press);
     }
     QJsonArray popmenuJson()
     {
         QJsonArray out;
-        for (QAction* a : w.popmenu->actions())
+        for (QAction* a : control<QMenu>(w, "popmenu")->actions())
             out.append(QJsonObject{{u"entry"_s, a->objectName()},
                                    {u"caption"_s, shown(a->text())},
                                    {u"visible"_s, a->isVisible()}});
@@ -121,9 +125,6 @@ struct Window {
     HeadlessPlatform p;
     frmmainfinder w;
 };
-
-const QByteArray DefaultLine = " 1450  500  760  410  350  350  320  200  450  280  280  280  655  500  650 "
-                               " 750  500  300 -2147483626 \r\n";
 
 } // namespace
 
@@ -149,7 +150,7 @@ private slots:
     {
         Window t(*m_fx);
         t.p.dateFormat = u"d MMM yyyy"_s;
-        t.w.datecalculator->trigger();
+        control<QAction>(t.w, "datecalculator")->trigger();
         auto* calc = t.w.findChild<frmdatecalculator*>();
         QVERIFY(calc && calc->isVisible() && t.w.isVisible());
         QTest::keyClicks(calc->txtdate, u"586"_s);
@@ -178,23 +179,24 @@ private slots:
         QCOMPARE(cells(t.grid(), 1, 7, 8, 8), L("71.0|72.0|77.0|78.0|79.0|84.0|85.0"));
         t.click(1, 4, false);      // tracks, each in the order of the figures
         t.grid().setCurrent(0, 0); // the header row: every row would differ, and none goes
-        t.w.listfilter->trigger();
+        control<QAction>(t.w, "listfilter")->trigger();
         QCOMPARE(t.grid().rows(), 8);
         t.grid().setCurrent(3, 0);
-        t.w.listfilter->trigger();
+        control<QAction>(t.w, "listfilter")->trigger();
         QCOMPARE(cells(t.grid(), 1, t.grid().rows() - 1, 2, 2), L("584.0405|590.0405|588.0405|586.0705"));
         QCOMPARE(t.w.state().statusline,
                  u"Filtered: 4 of 7 starts shown; the statistics are of the whole list"_s);
         t.click(2, 5, true);
-        QVERIFY(t.w.popmenu->isVisible());
-        QCOMPARE(t.w.datecalc->text(), u"&Week 590 = 3/2/2000"_s); // each entry has its key letter
-        t.w.popmenu->close();
+        QVERIFY(control<QMenu>(t.w, "popmenu")->isVisible());
+        QCOMPARE(control<QAction>(t.w, "datecalc")->text(),
+                 u"&Week 590 = 3/2/2000"_s); // each entry has its key letter
+        control<QMenu>(t.w, "popmenu")->close();
         t.p.answers = {Platform::Answer::Yes};
-        t.w.cmdprint->trigger();
+        control<QAction>(t.w, "cmdprint")->trigger();
         QCOMPARE(t.p.printJobs.size(), 1);
         const QString windowFile = m_fx->path() + u"/window.txt"_s, cliFile = m_fx->path() + u"/cli.txt"_s;
         t.p.saveAnswers = {windowFile};
-        t.w.ExportText->trigger();
+        control<QAction>(t.w, "ExportText")->trigger();
         QCOMPARE(t.w.state().statusline, u"Exported 4 rows to window.txt."_s);
 
         const QStringList args = L("search|--owner|Red Barn|--first-week|584|--sort|8|--sort|4|--filter|3,0|"
@@ -225,7 +227,7 @@ private slots:
             QJsonDocument::fromJson(
                 runCli(dir, L("search|--horse|Nobody|--print-log|--popup|1|--json"), 1, false))
                 .object();
-        QCOMPARE(json[u"messages"_s].toArray().last().toString(), Printing::noResultsMessage());
+        QCOMPARE(json[u"messages"_s].toArray().last().toString(), u"No results in the flexgrid."_s);
         QVERIFY(json[u"popmenu"_s].isNull() && json[u"print"_s].toArray().isEmpty());
         runCli(dir, L("search|--horse|Nobody|--pdf") << pdf, 1, false);
         QVERIFY(!QFile::exists(pdf));
@@ -385,9 +387,10 @@ private slots:
         t.p.printerAvailable = true;
         t.p.printFails = true;
         QVERIFY(!cmdprint_Click(t.f));
-        const QString question = Printing::question() + u"\rThe job has 1 page."_s;
+        const QString question =
+            u"Are you sure that you wish to print these findings?\rThe job has 1 page."_s;
         QCOMPARE(t.p.messages,
-                 (QStringList{Printing::noResultsMessage(), question, question,
+                 (QStringList{u"No results in the flexgrid."_s, question, question,
                               u"No printer is available: the findings were not printed."_s, question,
                               u"The findings could not be printed: the print job failed."_s}));
         QVERIFY(t.p.printJobs.isEmpty());
@@ -469,16 +472,16 @@ private slots:
 
         // The sire layout writes nothing; back in the normal layout the file's widths and colour return.
         msfgridreset_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(0, 2000);
         showSireLayout(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         QCOMPARE(f.MSFlexGrid1.cols(), 19);
         f.MSFlexGrid1.setColWidth(0, 3000);
         msfgridreset_Click(f); // on screen only
         QCOMPARE(f.MSFlexGrid1.colWidth(0), 1450);
         msfgridback_Click(f);
-        QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+        QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
         f.MSFlexGrid1.setColWidth(1, 999);
         showNormalLayout(f);
         QCOMPARE(f.MSFlexGrid1.cols(), 18);
@@ -514,7 +517,7 @@ private slots:
         if (pipe) // never replaced by a file: something else made it and may be reading it
             QVERIFY(QFileInfo::exists(f.settingsPath()) && !QFileInfo(f.settingsPath()).isFile());
         else
-            QCOMPARE(readFile(f.settingsPath()), DefaultLine);
+            QCOMPARE(readFile(f.settingsPath()), DefaultSettingsLine);
     }
 };
 

@@ -50,12 +50,16 @@ class TestGetSires : public QObject
     /** The normal layout shows the statistics of one horse; the sire layout those of the progeny. */
     static void checkLayout(frmmainfinder& w, bool sire)
     {
-        for (QWidget* normal : std::initializer_list<QWidget*>{w.MSFSGrid, w.fraspeedstats, w.txtinjury})
+        for (QWidget* normal : std::initializer_list<QWidget*>{control<GridView>(w, "MSFSGrid"),
+                                                               control<QGroupBox>(w, "fraspeedstats"),
+                                                               control<QLineEdit>(w, "txtinjury")})
             QCOMPARE(normal->isVisible(), !sire);
-        for (QWidget* progeny : std::initializer_list<QWidget*>{w.MSFSRGrid, w.MSFmaxgrid, w.lblfastest})
+        for (QWidget* progeny : std::initializer_list<QWidget*>{control<GridView>(w, "MSFSRGrid"),
+                                                                control<GridView>(w, "MSFmaxgrid"),
+                                                                control<QLabel>(w, "lblfastest")})
             QCOMPARE(progeny->isVisible(), sire);
-        QCOMPARE(w.MSFlexGrid1->model()->columnCount(), sire ? 19 : 18);
-        QCOMPARE(w.cmdprint->isEnabled(), !sire);
+        QCOMPARE(control<GridView>(w, "MSFlexGrid1")->model()->columnCount(), sire ? 19 : 18);
+        QCOMPARE(control<QAction>(w, "cmdprint")->isEnabled(), !sire);
     }
 
     std::unique_ptr<ProgenyFixture> fx;
@@ -113,11 +117,14 @@ private slots:
     {
         QTest::addColumn<ProgenySearchMode>("mode");
         QTest::addColumn<QString>("searched");
-        QTest::addColumn<QString>("expected"); // captions and contents of columns 2 and 3
-        QTest::newRow("sire") << ProgenySearchMode::Sire << "BIG RED"
-                              << "Dam-Sire|Dam-Dam-Sire|Dan Patch|Old Tom";
-        QTest::newRow("dam's dam-sire") << ProgenySearchMode::DamDamSire << "Old Tom"
-                                        << "Sire|Dam-Sire|Big Red|Dan Patch";
+        // Captions and contents of columns 2 and 3, and the frame's caption.
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sire")
+            << ProgenySearchMode::Sire << "BIG RED"
+            << "Dam-Sire|Dam-Dam-Sire|Dan Patch|Old Tom|Statistics for Progeny of Big Red  (1).";
+        QTest::newRow("dam's dam-sire")
+            << ProgenySearchMode::DamDamSire << "Old Tom"
+            << "Sire|Dam-Sire|Big Red|Dan Patch|Statistics for Progeny of Old Tom  (1).";
     }
 
     void layoutAndCaptions()
@@ -130,11 +137,10 @@ private slots:
         QVERIFY(f->sireLayout() && !f->MSFSGrid.visible() && f->MSFSRGrid.visible() && !f->cmdprintEnabled);
         const GridState& g = f->MSFlexGrid1;
         QCOMPARE(g.rows(), 2);
-        QTEST(rowCells(g, 0, 2, 3) + u'|' + rowCells(g, 1, 2, 3), "expected");
+        QTEST(rowCells(g, 0, 2, 3) + u'|' + rowCells(g, 1, 2, 3) + u'|' + f->frainfo, "expected");
         QCOMPARE(rowCells(g, 0, 0, 1) + u'|' + rowCells(g, 0, 4, 18),
                  u"Horse Name|H.ID.|Y|Sx|#|M|Al|Sk|Gr|<8|<=9|<11|11+|<8|<=9|<11|11+"_s);
         QCOMPARE(rowCells(g, 1, 0, 1) + u'|' + rowCells(g, 1, 4, 5), u"Flying Joe|17|3|G"_s);
-        QCOMPARE(f->frainfo, u"Statistics for Progeny of "_s + Fmt::properCase(searched) + u"  (1)."_s);
     }
 
     void horsesThatDoNotQualify()
@@ -400,26 +406,26 @@ private slots:
         QVERIFY(w.Form_Load());
         w.show();
 
-        w.optsire->click();
-        QTest::keyClicks(w.txthorse, u"Big Red"_s);
-        w.txtnum->selectAll();
-        QTest::keyClicks(w.txtnum, u"1x"_s); // the letter beeps and is dropped
-        QCOMPARE(w.txtnum->text(), u"1"_s);
+        control<QRadioButton>(w, "optsire")->click();
+        QTest::keyClicks(control<QLineEdit>(w, "txthorse"), u"Big Red"_s);
+        control<QLineEdit>(w, "txtnum")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "txtnum"), u"1x"_s); // the letter beeps and is dropped
+        QCOMPARE(control<QLineEdit>(w, "txtnum")->text(), u"1"_s);
         w.state().lblprogress = u"Import of a.txt was NOT completed."_s; // not about the list to come
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "cmdgethorse"), Qt::LeftButton);
         QVERIFY2(platform->messages.isEmpty(), qPrintable(platform->messages.join(u'\n')));
         checkLayout(w, true);
-        QVERIFY(w.lblprogress->text().isEmpty());
-        QAbstractItemModel* m = w.MSFlexGrid1->model();
+        QVERIFY(control<QLabel>(w, "lblprogress")->text().isEmpty());
+        QAbstractItemModel* m = control<GridView>(w, "MSFlexGrid1")->model();
         QCOMPARE(m->index(0, 0).data().toString() + m->index(0, 11).data().toString(), u"Speedy92"_s);
         QCOMPARE(m->index(0, 11).data(Qt::ForegroundRole).value<QColor>(), QColor(128, 0, 0));
-        QCOMPARE(w.lblfastest->text(), u"Fastest progeny? Speedy - 93"_s);
+        QCOMPARE(control<QLabel>(w, "lblfastest")->text(), u"Fastest progeny? Speedy - 93"_s);
 
         // Enter in the name box runs the same search; a dam-sire search changes the captions.
-        w.optdamsire->click();
-        w.txthorse->selectAll();
-        QTest::keyClicks(w.txthorse, u"Dan"_s);
-        QTest::keyClick(w.txthorse, Qt::Key_Return);
+        control<QRadioButton>(w, "optdamsire")->click();
+        control<QLineEdit>(w, "txthorse")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "txthorse"), u"Dan"_s);
+        QTest::keyClick(control<QLineEdit>(w, "txthorse"), Qt::Key_Return);
         QCOMPARE(m->headerData(2, Qt::Horizontal).toString() + m->index(1, 2).data().toString(),
                  u"SireOther"_s);
 
@@ -427,20 +433,22 @@ private slots:
 
         // An owner search that lists nothing leaves the progeny list whole; the owner option shows the
         // injury exclusion that its search reads.
-        w.optowner->click();
-        w.txthorse->setText(u"Nobody"_s);
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
+        control<QRadioButton>(w, "optowner")->click();
+        control<QLineEdit>(w, "txthorse")->setText(u"Nobody"_s);
+        QTest::mouseClick(control<QPushButton>(w, "cmdgethorse"), Qt::LeftButton);
         QCOMPARE(platform->messages, QStringList{u"No horses under the search criteria were found."_s});
-        QVERIFY(w.MSFmaxgrid->isVisible() && w.txtinjury->isVisible() && w.lblprogress->text().isEmpty());
+        QVERIFY(control<GridView>(w, "MSFmaxgrid")->isVisible() &&
+                control<QLineEdit>(w, "txtinjury")->isVisible() &&
+                control<QLabel>(w, "lblprogress")->text().isEmpty());
         QCOMPARE(m->headerData(2, Qt::Horizontal).toString() + m->index(1, 2).data().toString(),
                  u"SireOther"_s);
         platform->messages.clear();
 
         // Back to a horse search: the normal layout returns.
-        w.opthorse->click();
-        w.txthorse->setText(u"Speedy"_s);
-        QTest::mouseClick(w.cmdgethorse, Qt::LeftButton);
-        QVERIFY(platform->messages.isEmpty() && !w.txtnum->isVisible());
+        control<QRadioButton>(w, "opthorse")->click();
+        control<QLineEdit>(w, "txthorse")->setText(u"Speedy"_s);
+        QTest::mouseClick(control<QPushButton>(w, "cmdgethorse"), Qt::LeftButton);
+        QVERIFY(platform->messages.isEmpty() && !control<QLineEdit>(w, "txtnum")->isVisible());
         checkLayout(w, false);
         QCOMPARE(m->rowCount(), 2);
     }

@@ -7,7 +7,6 @@
 #include "gui/search/frmwatchedstarts.h"
 #include "gui/search/frmwatchlist.h"
 #include "import/importdriver.h"
-#include "search/gethorse.h"
 #include "search/watchlist.h"
 
 #include <QJsonArray>
@@ -92,14 +91,9 @@ private slots:
         // Weeks apart: each its own band, 611 between them not read.
         QCOMPARE(summary(watchedStarts(fx.f, {612, 610})).size(), 4);
 
-        // The texts are the results grid's.
-        QVERIFY(gethorse(fx.f, 1, u"Red, Sky & Co"_s, u"2"_s));
-        const GridState& g = fx.f.MSFlexGrid1;
-        int c = 0;
-        for (int grid : {0, 1, 2, 4, 5, 6, 7, 8})
-            QCOMPARE(starts[0].cells[std::size_t(c++)], g.text(1, grid));
-        QCOMPARE(starts[0].cells[9], g.text(1, 14));
-        QCOMPARE(starts[0].colour, g.colour(1, 0));
+        // The texts and colour of the results grid (no track code: the track table is empty).
+        QCOMPARE(starts[0].texts().join(u'|'), u"Red, Sky & Co|2|612.0102||Clm|6|D|80.0|2 of 2|2500|Zed"_s);
+        QCOMPARE(starts[0].colour, 4);
     }
 
     void fileRoundTripsAndRefuses_data()
@@ -163,7 +157,7 @@ private slots:
         frmmainfinder w(fx.p, fx.path(), fx.dir.filePath(u"no-breeding.txt"_s));
         QVERIFY(w.Form_Load());
         w.show();
-        w.watchlist->trigger();
+        control<QAction>(w, "watchlist")->trigger();
         auto* list = w.findChild<frmwatchlist*>();
         QVERIFY(list && list->isVisible());
         const auto add = [&](const QString& name, const QString& id, QPushButton* button) {
@@ -186,20 +180,21 @@ private slots:
         // A cancelled import changes and shows nothing; one that stores weeks shows their watched starts.
         fx.p.openAnswers.push_back({});
         fx.p.labelTexts.clear();
-        w.cmdimportdata->trigger();
-        QVERIFY(!w.watchedWindow && fx.p.dialogs.first().multiple && fx.p.labelTexts.isEmpty());
+        control<QAction>(w, "cmdimportdata")->trigger();
+        QVERIFY(!w.findChild<frmwatchedstarts*>() && fx.p.dialogs.first().multiple &&
+                fx.p.labelTexts.isEmpty());
         fx.p.openAnswers.push_back({fx.writeRaces(
             u"w611.txt"_s,
             {R(u"611.0101"_s, {S(u"Blue Moon"_s, 1, u"Ann Lee"_s), S(u"Stable Star"_s, 5, stable)}),
              R(u"611.0102"_s, {S(u"Red, Sky & Co"_s, 2, u"Zed"_s)})})});
-        w.cmdimportdata->trigger();
-        QVERIFY(w.watchedWindow && w.watchedWindow->isVisible());
-        QTableView* view = w.watchedWindow->MSFwatched;
+        control<QAction>(w, "cmdimportdata")->trigger();
+        QVERIFY(w.findChild<frmwatchedstarts*>() && w.findChild<frmwatchedstarts*>()->isVisible());
+        QTableView* view = w.findChild<frmwatchedstarts*>()->MSFwatched;
         QCOMPARE(view->model()->rowCount(), 3);
         QCOMPARE(view->model()->index(2, 0).data().toString(), u"Stable Star"_s);
 
         // A double click on a row lists that horse in the main window.
-        QVERIFY(QTest::qWaitForWindowExposed(w.watchedWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(w.findChild<frmwatchedstarts*>()));
         const QPoint cell = view->visualRect(view->model()->index(2, 0)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);

@@ -1,8 +1,8 @@
 #include "gui/app/startpanel.h"
 
 #include "core/datafolder.h"
+#include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "gui/app/frmmainfinder.h"
 #include "gui/widgets/gridview.h"
 
 #include <QAction>
@@ -16,13 +16,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_window(window)
+StartPanel::StartPanel(GridView* grid, MainWindowState& state, QAction* import)
+    : QFrame(grid), m_grid(grid), m_state(state)
 {
     setObjectName(QStringLiteral("startpanel"));
     setAutoFillBackground(true);
     setFrameShape(QFrame::StyledPanel);
     // The window's own font, not the small condensed one of the grid it lies on.
-    QFont font = window.font();
+    QFont font = grid->window()->font();
     // Set again so that they count as this panel's own: what is not set is taken from the grid.
     font.setPointSizeF(font.pointSizeF());
     font.setStretch(QFont::Unstretched);
@@ -50,7 +51,9 @@ StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_wi
     barsample->setObjectName(QStringLiteral("barsample"));
     barsample->setFormat(QStringLiteral("Making sample data: %p%"));
     barsample->hide();
-    connect(cmdimport, &QPushButton::clicked, window.cmdimportdata, &QAction::trigger);
+    connect(cmdimport, &QPushButton::clicked, import, &QAction::trigger);
+    // Not while an import runs.
+    connect(import, &QAction::enabledChanged, cmdimport, &QWidget::setEnabled);
     connect(cmdsample, &QPushButton::clicked, this, &StartPanel::cmdsample_Click);
 
     auto* buttons = new QHBoxLayout;
@@ -67,15 +70,15 @@ StartPanel::StartPanel(frmmainfinder& window) : QFrame(window.MSFlexGrid1), m_wi
     centred->addLayout(column, 4);
     centred->addStretch(1);
 
-    window.MSFlexGrid1->installEventFilter(this);
-    setGeometry(window.MSFlexGrid1->rect());
+    grid->installEventFilter(this);
+    setGeometry(grid->rect());
     hide();
 }
 
 bool StartPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window.MSFlexGrid1 && event->type() == QEvent::Resize)
-        setGeometry(m_window.MSFlexGrid1->rect());
+    if (watched == m_grid && event->type() == QEvent::Resize)
+        setGeometry(m_grid->rect());
     return QFrame::eventFilter(watched, event);
 }
 
@@ -91,9 +94,9 @@ static bool emptyDatabase(const QString& path)
 
 void StartPanel::sync()
 {
-    const GridState& grid = m_window.state().MSFlexGrid1;
+    const GridState& grid = m_state.MSFlexGrid1;
     const bool unsearched = grid.rows() == 2 && grid.text(1, 0).isEmpty();
-    const bool show = unsearched && emptyDatabase(m_window.state().databasePath());
+    const bool show = unsearched && emptyDatabase(m_state.databasePath());
     setVisible(show);
     if (show)
         raise();
@@ -101,7 +104,7 @@ void StartPanel::sync()
 
 void StartPanel::cmdsample_Click()
 {
-    Platform& platform = m_window.state().platform();
+    Platform& platform = m_state.platform();
     const QString dir = SampleData::folderFor(playerDataFolder());
     // Made once: later clicks, and later runs, open the sample already there.
     if (!QFileInfo::exists(QDir(dir).filePath(QStringLiteral("horses.mdb")))) {

@@ -4,7 +4,9 @@
 
 #include <QFrame>
 
-class frmmainfinder;
+class GridView;
+class MainWindowState;
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -18,8 +20,8 @@ class StartPanel : public QFrame
 {
     Q_OBJECT
 public:
-    /** Lies over the window's results grid, following its size. */
-    explicit StartPanel(frmmainfinder& window);
+    /** Lies over the window's results grid, following its size; its import button does `import`. */
+    StartPanel(GridView* grid, MainWindowState& state, QAction* import);
 
     /** Shown while the grid has listed nothing and the database holds no week; hidden otherwise. */
     void sync();
@@ -37,5 +39,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    frmmainfinder& m_window;
+    GridView* m_grid;
+    MainWindowState& m_state;
 };

@@ -56,8 +56,11 @@ private slots:
         frmmainfinder& w = *i.w;
         QVERIFY(i.loaded && i.p.messages.isEmpty());
         QCOMPARE(w.windowTitle(), u"Turf Trawler v4.33"_s);
-        QVERIFY(!w.txtnum->isVisible() && w.opthorse->isChecked() && w.optsire->isEnabled());
-        QCOMPARE(w.txtnum->text() + w.txtinjury->text(), u"530"_s);
+        QVERIFY(!control<QLineEdit>(w, "txtnum")->isVisible() &&
+                control<QRadioButton>(w, "opthorse")->isChecked() &&
+                control<QRadioButton>(w, "optsire")->isEnabled());
+        QCOMPARE(control<QLineEdit>(w, "txtnum")->text() + control<QLineEdit>(w, "txtinjury")->text(),
+                 u"530"_s);
         QCOMPARE(i.settings(), QByteArray("none")); // nothing written at start
         w.setGeometry(90, 80, 1100, 700);
         QVERIFY(w.close());
@@ -83,7 +86,7 @@ private slots:
         i.p.answers = {Platform::Answer::Yes};
         frmmainfinder w(i.p, i.dir.path(), QString());
         QVERIFY(w.Form_Load());
-        w.cmdabout->trigger();
+        control<QAction>(w, "cmdabout")->trigger();
         const QString about = i.p.messages.last();
         QVERIFY2(about.startsWith(u"Turf Trawler v4.33\r\rFolder in use: %1\rDatabase: %2\rSize: "_s.arg(
                      QDir::toNativeSeparators(i.dir.path()), shown)) &&
@@ -92,7 +95,9 @@ private slots:
 
         Install noBreeding(true, false);
         QVERIFY(noBreeding.loaded && noBreeding.p.messages.isEmpty());
-        for (QRadioButton* b : {noBreeding.w->optsire, noBreeding.w->optdamsire, noBreeding.w->optdamdamsire})
+        for (QRadioButton* b : {control<QRadioButton>(*noBreeding.w, "optsire"),
+                                control<QRadioButton>(*noBreeding.w, "optdamsire"),
+                                control<QRadioButton>(*noBreeding.w, "optdamdamsire")})
             QVERIFY(!b->isEnabled() && b->isVisible());
     }
 
@@ -120,7 +125,7 @@ private slots:
         QVERIFY(f.path == QDir::currentPath() && f.kind == DataFolder::Kind::Given);
 
         // The folder's own breeding file, when it has one; else the usual one.
-        QCOMPARE(breedingPathFor(program.path()), defaultBreedingPath());
+        QCOMPARE(breedingPathFor(program.path()), QDir::homePath() + u"/qvl/breeding.txt"_s);
         QVERIFY(writeFile(program.filePath(u"breeding.txt"_s), {}));
         QCOMPARE(breedingPathFor(program.path()), program.filePath(u"breeding.txt"_s));
     }
@@ -130,8 +135,8 @@ private slots:
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
         Install i;
-        StartPanel* panel = i.w->startPanel;
-        QVERIFY(panel->isVisible() && panel->geometry() == i.w->MSFlexGrid1->rect());
+        StartPanel* panel = i.w->findChild<StartPanel*>();
+        QVERIFY(panel->isVisible() && panel->geometry() == control<GridView>(*i.w, "MSFlexGrid1")->rect());
         panel->sampleWeeks = 2;
         QTest::mouseClick(panel->cmdsample, Qt::LeftButton);
         const QString sample = data.filePath(u"turftrawler/sample"_s);
@@ -157,28 +162,28 @@ private slots:
     {
         Install i;
         frmmainfinder& w = *i.w;
-        const QColor first = w.MSFlexGrid1->palette().color(QPalette::Base);
-        w.msfgridback->trigger();
+        const QColor first = control<GridView>(w, "MSFlexGrid1")->palette().color(QPalette::Base);
+        control<QAction>(w, "msfgridback")->trigger();
         QVERIFY(i.settings().endsWith("-2147483643 \r\n"));
-        QVERIFY(w.MSFlexGrid1->palette().color(QPalette::Base) != first);
-        w.msfgridback->trigger();
-        QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), first);
+        QVERIFY(control<GridView>(w, "MSFlexGrid1")->palette().color(QPalette::Base) != first);
+        control<QAction>(w, "msfgridback")->trigger();
+        QCOMPARE(control<GridView>(w, "MSFlexGrid1")->palette().color(QPalette::Base), first);
         // A plain colour value is blue, green, red from the high byte down.
         w.state().MSFlexGrid1.setBackColor(0x0000ff);
         w.refresh();
-        QCOMPARE(w.MSFlexGrid1->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(control<GridView>(w, "MSFlexGrid1")->palette().color(QPalette::Base), QColor(255, 0, 0));
         // The columns share the grid's width out by their widths; one dragged keeps its twips at that share,
         // and Reset Columns brings the standard widths back.
-        GridView* v = w.MSFlexGrid1;
+        GridView* v = control<GridView>(w, "MSFlexGrid1");
         int shown = 0;
         for (int c = 0; c < 18; ++c)
             shown += v->columnWidth(c);
         QVERIFY(shown <= v->viewport()->width() && shown > v->viewport()->width() - 18);
         v->setColumnWidth(0, v->columnWidth(0) * 2);
         QVERIFY(std::abs(w.state().MSFlexGrid1.colWidth(0) - 2900) < 40);
-        w.msfgridreset->trigger();
+        control<QAction>(w, "msfgridreset")->trigger();
         QCOMPARE(w.state().MSFlexGrid1.colWidth(0), 1450);
-        QCOMPARE(i.settings(), GridSettings::format(GridSettings::defaults()));
+        QCOMPARE(i.settings(), DefaultSettingsLine);
     }
 
     void resultsGridCopyTooltipsAndKeys()
@@ -192,7 +197,7 @@ private slots:
             for (int c = 0; c < g.cols(); ++c)
                 g.setText(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
         w.refresh();
-        GridView* v = w.MSFlexGrid1;
+        GridView* v = control<GridView>(w, "MSFlexGrid1");
         const auto copied = [&] {
             QTest::keyClick(v, Qt::Key_C, Qt::ControlModifier);
             return QApplication::clipboard()->text();
@@ -223,14 +228,15 @@ private slots:
         frmmainfinder w(p, fx.path(), QString());
         QVERIFY(w.Form_Load());
         w.show();
-        QCOMPARE(QFontInfo(w.MSFlexGrid1->font()).family(), u"Liberation Sans Narrow"_s);
+        QCOMPARE(QFontInfo(control<GridView>(w, "MSFlexGrid1")->font()).family(),
+                 u"Liberation Sans Narrow"_s);
         // The grid's model keeps the rules of the model classes through searches, sorts and reloads.
-        QAbstractItemModelTester tester(w.MSFlexGrid1->model(),
+        QAbstractItemModelTester tester(control<GridView>(w, "MSFlexGrid1")->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         const auto search = [](frmmainfinder& in) {
-            in.optowner->click();
-            in.txthorse->setText(u"Brown, Hall & Hall"_s);
-            in.cmdgethorse->click();
+            control<QRadioButton>(in, "optowner")->click();
+            control<QLineEdit>(in, "txthorse")->setText(u"Brown, Hall & Hall"_s);
+            control<QPushButton>(in, "cmdgethorse")->click();
         };
         // Before there is a settings file, columns too narrow for the list's texts widen to them.
         search(w);
@@ -240,7 +246,7 @@ private slots:
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"3 starts of 3 horses"_s);
 
         // A double click on a heading sorts by its column; the heading shows the arrow until a new list.
-        QHeaderView* h = w.MSFlexGrid1->horizontalHeader();
+        QHeaderView* h = control<GridView>(w, "MSFlexGrid1")->horizontalHeader();
         QTest::mouseDClick(h->viewport(), Qt::LeftButton, {},
                            QPoint(h->sectionViewportPosition(8) + h->sectionSize(8) / 2, 5));
         QCOMPARE(cells(g, 1, 3, 8, 8), L("70.0|71.0|72.0"));
@@ -256,9 +262,12 @@ private slots:
         QCOMPARE(next.state().MSFlexGrid1.colWidth(15), 750);
 
         // The controls without a caption say what they are for; each menu's entries have keys of their own.
-        for (QWidget* c : std::initializer_list<QWidget*>{w.chkname, w.chkid, w.txtinjury})
+        for (QWidget* c :
+             std::initializer_list<QWidget*>{control<QCheckBox>(w, "chkname"), control<QCheckBox>(w, "chkid"),
+                                             control<QLineEdit>(w, "txtinjury")})
             QVERIFY(!c->toolTip().isEmpty());
-        for (QMenu* menu : {w.filemenu, w.Utilitiesmenu, w.helpmenu}) {
+        for (QMenu* menu : {control<QMenu>(w, "filemenu"), control<QMenu>(w, "Utilitiesmenu"),
+                            control<QMenu>(w, "helpmenu")}) {
             QSet<QString> keys;
             for (QAction* a : menu->actions()) {
                 const qsizetype at = a->text().indexOf(u'&') + 1;
@@ -284,18 +293,19 @@ private slots:
         w.resize(1, 1); // the least size the window allows: any growth of a control would show
         QApplication::processEvents();
         const QSize least = w.size();
-        const QRect grid = w.MSFlexGrid1->geometry();
-        QVERIFY(w.MSFlexGrid1->viewport()->height() >= 6 * w.MSFlexGrid1->rowHeightPixels());
-        w.optowner->click();
-        w.txthorse->setText(u"Owner 1 With A Long Name"_s);
-        w.cmdgethorse->click();
+        const QRect grid = control<GridView>(w, "MSFlexGrid1")->geometry();
+        QVERIFY(control<GridView>(w, "MSFlexGrid1")->viewport()->height() >=
+                6 * control<GridView>(w, "MSFlexGrid1")->rowHeightPixels());
+        control<QRadioButton>(w, "optowner")->click();
+        control<QLineEdit>(w, "txthorse")->setText(u"Owner 1 With A Long Name"_s);
+        control<QPushButton>(w, "cmdgethorse")->click();
         QApplication::processEvents();
         QCOMPARE(w.size(), least);
         QCOMPARE(p.messages, QStringList());
         // Room the window gains goes to the results grid.
         w.resize(least + QSize(300, 200));
         QApplication::processEvents();
-        QCOMPARE(w.MSFlexGrid1->size(), grid.size() + QSize(300, 200));
+        QCOMPARE(control<GridView>(w, "MSFlexGrid1")->size(), grid.size() + QSize(300, 200));
     }
 };
 
