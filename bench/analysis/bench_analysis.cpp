@@ -1,67 +1,197 @@
-// bench_analysis: times the analyses end to end through the core (the window's starts read, the analysis
-// computed) against the equivalent SQL in the sqlite3 shell, on the default window (the newest 365 weeks) of
-// a database of generated weeks, and runs each analysis's command in a process of its own for its wall time
-// and peak memory.
+// bench_analysis: times the analyses (class pars, where a horse can win, the claim finder, the claims made,
+// the angles, the leading owners and sires, the head to head) through the core, from opening the database
+// to the table the window shows, against the equivalent SQL in the sqlite3 shell, on a database of 700
+// generated weeks (2.5 million starts) and the default window of its last 365 weeks; and each analysis's
+// peak memory, in a process of its own. The leading sires read the breeding file of every horse of those
+// weeks (breeding-0.txt, written once beside the database); the shell loads the same sires from a CSV file
+// first, which its timer does not count.
 //
-// usage: bench_analysis [--dir DIR] [--weeks N] [--horses N] [--runs N] [--cases LETTERS]
-// DIR (default /tmp/turf-bench) keeps the database and the breeding file of the first N horses (default 0:
-// all of them, so that every starter has its sire); they are built once. For 15 million starts:
-//   bench_analysis --dir /tmp/turf-bench-15m --weeks 4200
+// usage: bench_analysis [--dir DIR] [--weeks N] [--runs N] [--cases LETTERS]
+// The database is built once and kept in DIR (default /tmp/turf-bench-ladder, shared with bench_search);
+// --dir /tmp/turf-bench-ladder-15m --weeks 4200 gives 15 million starts.
 #include "benchdata.h"
 
 #include "analysis/angles.h"
+#include "analysis/claims.h"
 #include "analysis/headtohead.h"
 #include "analysis/leaders.h"
+#include "analysis/placement.h"
 #include "db/database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTextStream>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 namespace
 {
 
-QTextStream out(stdout);
 using namespace Analysis;
 
-/** The shell's time for a script in a fresh sqlite3 process: its own "Run Time" of the statements, or its
-    wall time when `wall` (a script that loads a file first, which the timer does not see). */
-double shellMillis(const QString& db, const QString& script, bool wall)
+QTextStream out(stdout);
+
+// The window's races with their category (0 dirt, 1 turf, 2 off) and trip (1 for a route), as the shell
+// sees them; {first} and {end} are the window's first week and the week after its last.
+const char* const WindowRaces =
+    "r AS (SELECT racenum, restr, cprice, purse, CASE WHEN cond = 'F' AND surf = 'T' THEN 1 WHEN cond = 'F' "
+    "THEN 0 ELSE 2 END AS cat, dist > 7.9 AS route FROM tblraces WHERE racenum >= {first} AND racenum < "
+    "{end})";
+
+QString parsSql()
 {
-    QProcess p;
-    QElapsedTimer t;
-    t.start();
-    p.start(QStringLiteral("sqlite3"), {db});
-    p.write((QStringLiteral(".output /dev/null\n.timer on\n") + script).toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(1800000);
-    if (wall)
-        return double(t.nsecsElapsed()) / 1e6;
-    static const QRegularExpression re(QStringLiteral("Run Time: real ([0-9.]+)"));
-    double ms = 0;
-    auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
-    while (it.hasNext())
-        ms += it.next().captured(1).toDouble() * 1000;
-    return ms;
+    return QStringLiteral(
+               "WITH {races}, "
+               "races AS (SELECT restr, cprice, cat, route, count(*) AS n, avg(purse) AS purse FROM r "
+               "GROUP BY 1, 2, 3, 4), "
+               "wins AS (SELECT restr, cprice, cat, route, count(*) AS winners, avg(sp) AS par, max(sp) AS "
+               "best "
+               "FROM tblhorsedata h JOIN r ON h.racenum = r.racenum WHERE h.racenum >= {first} AND h.racenum "
+               "< {end} "
+               "AND h.fin = 1 GROUP BY 1, 2, 3, 4) "
+               "SELECT * FROM wins JOIN races USING (restr, cprice, cat, route) ORDER BY cat, route, restr, "
+               "cprice;")
+        .replace(QLatin1String("{races}"), QLatin1String(WindowRaces));
 }
 
-/** The angles in SQL: each start's two starts before it over the whole table by a window function, its
-    race's, then the sums of the angles' statistics over the window. */
-QString anglesSql(const Weeks& w, int layoff)
+QString placementSql(qint64 hid)
+{
+    return QStringLiteral(
+               "WITH {races}, "
+               "hs AS (SELECT h.sp, r.cat, row_number() OVER (PARTITION BY r.cat ORDER BY h.racenum DESC) AS "
+               "n "
+               "FROM tblhorsedata h JOIN r ON r.racenum = h.racenum WHERE h.hid = {hid} AND h.racenum >= "
+               "{first} AND "
+               "h.racenum < {end}), "
+               "form AS (SELECT cat, max(sp) AS form FROM hs WHERE n <= 3 GROUP BY cat), "
+               "races AS (SELECT restr, cprice, cat, route, avg(purse) AS purse FROM r GROUP BY 1, 2, 3, 4), "
+               "pars AS (SELECT restr, cprice, cat, route, count(*) AS winners, avg(sp) AS par FROM "
+               "tblhorsedata h JOIN r ON h.racenum = r.racenum WHERE h.racenum >= {first} AND h.racenum < "
+               "{end} AND "
+               "h.fin = 1 GROUP BY 1, 2, 3, 4 HAVING count(*) >= 5), "
+               "won AS (SELECT EXISTS (SELECT 1 FROM tblhorsedata WHERE hid = {hid} AND fin = 1) AS any) "
+               "SELECT pars.*, races.purse, form.form, form.form - pars.par AS margin FROM pars JOIN races "
+               "USING (restr, cprice, cat, route) JOIN form USING (cat), won WHERE form.form - pars.par >= 0 "
+               "AND NOT (won.any AND restr IN ('MS', 'MC')) ORDER BY races.purse DESC, margin DESC;")
+        .replace(QLatin1String("{races}"), QLatin1String(WindowRaces))
+        .replace(QLatin1String("{hid}"), QString::number(hid));
+}
+
+// Earnings as the statistics count them: the purse times the place's share.
+const char* const Earnings = "round(r.purse * CASE h.fin WHEN 1 THEN 0.6 WHEN 2 THEN 0.25 WHEN 3 THEN 0.08 "
+                             "WHEN 4 THEN 0.05 WHEN 5 THEN 0.02 ELSE 0 END)";
+
+QString claimsSql()
+{
+    return QStringLiteral(
+               "WITH {races}, "
+               "s AS (SELECT h.hid, h.hname, h.oname, h.racenum, h.sp, h.fin, r.restr, r.cprice, r.cat, "
+               "r.route "
+               "FROM tblhorsedata h JOIN r ON r.racenum = h.racenum WHERE h.racenum >= {first} AND h.racenum "
+               "< "
+               "{end}), "
+               "ranked AS (SELECT s.*, row_number() OVER (PARTITION BY hid ORDER BY racenum DESC) AS newest, "
+               "row_number() OVER (PARTITION BY hid, cat ORDER BY racenum DESC) AS incat FROM s), "
+               "form AS (SELECT hid, cat, max(sp) AS form FROM ranked WHERE incat <= 3 GROUP BY hid, cat), "
+               "pars AS (SELECT restr, cprice, cat, route, avg(sp) AS par FROM s WHERE fin = 1 "
+               "GROUP BY 1, 2, 3, 4 HAVING count(*) >= 5), "
+               "cand AS (SELECT ranked.*, form.form, pars.par FROM ranked JOIN form USING (hid, cat) JOIN "
+               "pars "
+               "USING (restr, cprice, cat, route) WHERE newest = 1 AND cprice > 0 AND racenum >= {end} - 30 "
+               "AND "
+               "form.form - pars.par > 0) "
+               "SELECT cand.hid, cand.hname, cand.oname, cand.restr, cand.cprice, cand.form, cand.par, "
+               "count(*), sum(h.fin = 1), sum({earnings}) FROM cand JOIN tblhorsedata h ON h.hid = cand.hid "
+               "JOIN "
+               "tblraces r ON r.racenum = h.racenum WHERE h.racenum < {end} GROUP BY cand.hid "
+               "ORDER BY cand.form - cand.par DESC;")
+        .replace(QLatin1String("{races}"), QLatin1String(WindowRaces))
+        .replace(QLatin1String("{earnings}"), QLatin1String(Earnings));
+}
+
+QString claimedSql()
+{
+    return QStringLiteral(
+               "WITH seq AS (SELECT h.hid, h.hname, h.racenum, h.oname, h.fin, {earnings} AS earned, "
+               "lag(h.oname) OVER w AS before, lag(r.cprice) OVER w AS price FROM tblhorsedata h JOIN "
+               "tblraces "
+               "r ON r.racenum = h.racenum WHERE h.racenum < {end} WINDOW w AS (PARTITION BY h.hid ORDER BY "
+               "h.racenum)), "
+               "spells AS (SELECT seq.*, sum(oname IS NOT before) OVER (PARTITION BY hid ORDER BY racenum) "
+               "AS "
+               "spell FROM seq), "
+               "claims AS (SELECT * FROM spells WHERE racenum >= {first} AND price > 0 AND oname IS NOT "
+               "before) "
+               "SELECT c.racenum, c.hid, c.hname, c.before, c.oname, c.price, count(*), sum(s.fin = 1), "
+               "sum(s.earned) FROM claims c JOIN spells s ON s.hid = c.hid AND s.spell = c.spell "
+               "GROUP BY c.hid, c.racenum ORDER BY c.racenum DESC;")
+        .replace(QLatin1String("{earnings}"), QLatin1String(Earnings));
+}
+
+/** One analysis as the window runs it: from a new connection to its table. False when it failed. */
+struct Case {
+    QString label;
+    QString sql;
+    std::function<bool(const QString& path, const Weeks& w)> run;
+};
+
+bool parsCase(const QString& path, const Weeks& w)
+{
+    Database db;
+    WindowRequest winners;
+    winners.winnersOnly = true;
+    const auto data =
+        db.open(path) ? WindowData::read(db, w, winners) : Result<WindowData>::failure(db.error());
+    return data && !parsTable(classPars(*data)).rows.empty();
+}
+
+std::function<bool(const QString&, const Weeks&)> placementCase(std::int32_t hid)
+{
+    return [hid](const QString& path, const Weeks& w) {
+        Database db;
+        const auto p = db.open(path) ? placement(db, w, hid) : Result<Placement>::failure(db.error());
+        return p && placementTable(*p).columns.size() == 9;
+    };
+}
+
+bool claimsCase(const QString& path, const Weeks& w)
+{
+    Database db;
+    const auto data = db.open(path) ? WindowData::read(db, w, {}) : Result<WindowData>::failure(db.error());
+    const auto f = data ? claimFinder(db, *data, std::nullopt) : Result<ClaimFinder>::failure(data.error());
+    return f && !claimFinderTable(*f).rows.empty();
+}
+
+bool claimedCase(const QString& path, const Weeks& w)
+{
+    Database db;
+    WindowRequest request;
+    request.owners = request.before = true;
+    const auto data =
+        db.open(path) ? WindowData::read(db, w, request) : Result<WindowData>::failure(db.error());
+    if (!data)
+        return false;
+    const auto made = claimsMade(db, *data);
+    return made && !claimsTable(*made).rows.empty() && !claimOwnersTable(*made).rows.empty();
+}
+
+/** The angles: each start's two starts before it over the whole table by window functions, with its race's
+    and the previous race's columns, then the sums of each angle's statistics over the window. */
+QString anglesSql(int layoff)
 {
     const QString flags[] = {
         QStringLiteral("1"),
-        QStringLiteral("pweek IS NOT NULL AND pweek <= week - %1").arg(layoff),
+        QStringLiteral("pweek <= week - %1").arg(layoff),
         QStringLiteral("pweek > week - %1 AND ppweek <= pweek - %1").arg(layoff),
-        QStringLiteral("pcprice > 0 AND poname IS NOT (oname COLLATE BINARY)"),
+        QStringLiteral("pcprice > 0 AND poname IS NOT oname"),
         QStringLiteral("pcprice > 0 AND cprice > 0 AND cprice < pcprice"),
         QStringLiteral("pcprice > 0 AND cprice > 0 AND 2 * cprice >= 3 * pcprice"),
         QStringLiteral("psurf = 'D' AND surf = 'T'"),
@@ -72,131 +202,133 @@ QString anglesSql(const Weeks& w, int layoff)
     };
     QString sums;
     for (const QString& f : flags) {
-        sums += QStringLiteral(", sum(%1), sum((%1) AND fin = 1), sum((%1) AND fin <= 3), "
-                               "sum(CASE WHEN (%1) AND fin = 1 THEN 2 * (odds + 1) ELSE 0 END), "
-                               "sum(CASE WHEN (%1) THEN 1.0 / (odds + 1) ELSE 0 END)")
+        sums += QStringLiteral(", sum(%1), sum((%1) AND fin = 1), sum((%1) AND fin <= 3), sum(CASE WHEN (%1) "
+                               "AND fin = 1 THEN 2 * (odds + 1) ELSE 0 END), sum(CASE WHEN (%1) THEN 1.0 / "
+                               "(odds + 1) ELSE 0 END)")
                     .arg(f);
     }
     return QStringLiteral(
-               "WITH s AS (SELECT h.racenum, CAST(h.racenum AS INTEGER) AS week, fin, odds, oname, surf, "
-               "dist, "
-               "cprice, restr, "
-               "CAST(lag(h.racenum) OVER w AS INTEGER) AS pweek, CAST(lag(h.racenum, 2) OVER w AS INTEGER) "
-               "AS "
-               "ppweek, lag(oname COLLATE BINARY) OVER w AS poname, lag(cprice) OVER w AS pcprice, lag(surf) "
-               "OVER w AS psurf, lag(dist) OVER w AS pdist, lag(restr) OVER w AS prestr "
-               "FROM tblhorsedata h INNER JOIN tblraces r ON h.racenum = r.racenum "
+               "WITH s AS (SELECT h.racenum, CAST(h.racenum AS INTEGER) AS week, fin, odds, oname COLLATE "
+               "BINARY "
+               "AS oname, surf, dist, cprice, restr, CAST(lag(h.racenum) OVER w AS INTEGER) AS pweek, "
+               "CAST(lag(h.racenum, 2) OVER w AS INTEGER) AS ppweek, lag(oname COLLATE BINARY) OVER w AS "
+               "poname, lag(cprice) OVER w AS pcprice, lag(surf) OVER w AS psurf, lag(dist) OVER w AS pdist, "
+               "lag(restr) OVER w AS prestr FROM tblhorsedata h JOIN tblraces r ON h.racenum = r.racenum "
                "WINDOW w AS (PARTITION BY hid ORDER BY h.racenum)) "
-               "SELECT count(*)%1 FROM s WHERE racenum >= %2 AND racenum < %3;\n")
-        .arg(sums)
-        .arg(w.lowKey())
-        .arg(w.highKey());
+               "SELECT count(*), sum(fin = 1){sums} FROM s WHERE racenum >= {first} AND racenum < {end};")
+        .replace(QLatin1String("{sums}"), sums);
 }
 
-/** The statistics, earnings and splits of each group of the window's starts, in SQL. */
-QString leadersSelect()
+// The statistics, earnings and starts and wins per category and trip of each group of the window's starts.
+const char* const LeaderColumns =
+    "count(*) AS n, sum(h.fin = 1) AS w, sum(h.fin <= 3), sum(CASE WHEN h.fin = 1 THEN 2 * (h.odds + 1) ELSE "
+    "0 END), sum(1.0 / (h.odds + 1)), sum({earnings}), sum(r.cat = 0), sum(r.cat = 0 AND h.fin = 1), "
+    "sum(r.cat = 1), sum(r.cat = 1 AND h.fin = 1), sum(r.cat = 2), sum(r.cat = 2 AND h.fin = 1), "
+    "sum(NOT r.route), sum(NOT r.route AND h.fin = 1), sum(r.route), sum(r.route AND h.fin = 1)";
+
+QString ownersSql()
+{
+    return QStringLiteral("WITH {races} SELECT h.oname COLLATE BINARY AS name, {columns} FROM tblhorsedata h "
+                          "JOIN r ON r.racenum = h.racenum WHERE h.racenum >= {first} AND h.racenum < {end} "
+                          "GROUP BY 1 HAVING n >= 10 ORDER BY w DESC, n DESC, name;")
+        .replace(QLatin1String("{races}"), QLatin1String(WindowRaces))
+        .replace(QLatin1String("{columns}"), QLatin1String(LeaderColumns))
+        .replace(QLatin1String("{earnings}"), QLatin1String(Earnings));
+}
+
+/** The sires from a CSV file of hid and sire, loaded by the shell before the query. */
+QString siresSql(const QString& csv)
 {
     return QStringLiteral(
-        "count(*) AS n, sum(fin = 1) AS w, sum(fin <= 3), sum(CASE WHEN fin = 1 THEN 2 * (odds + 1) ELSE 0 "
-        "END), sum(1.0 / (odds + 1)), sum(round(purse * CASE fin WHEN 1 THEN 0.6 WHEN 2 THEN 0.25 WHEN 3 "
-        "THEN "
-        "0.08 WHEN 4 THEN 0.05 WHEN 5 THEN 0.02 ELSE 0 END)), "
-        "sum(cond = 'F' AND surf <> 'T'), sum(cond = 'F' AND surf <> 'T' AND fin = 1), "
-        "sum(cond = 'F' AND surf = 'T'), sum(cond = 'F' AND surf = 'T' AND fin = 1), "
-        "sum(cond <> 'F'), sum(cond <> 'F' AND fin = 1), sum(dist <= 7.9), sum(dist <= 7.9 AND fin = 1), "
-        "sum(dist > 7.9), sum(dist > 7.9 AND fin = 1)");
+               "CREATE TEMP TABLE sires (hid INTEGER PRIMARY KEY, sire TEXT COLLATE NOCASE);\n"
+               ".import --csv %1 sires\n"
+               "WITH {races} SELECT min(b.sire) AS name, {columns} FROM tblhorsedata h JOIN r ON "
+               "r.racenum = h.racenum JOIN sires b ON b.hid = h.hid WHERE h.racenum >= {first} AND "
+               "h.racenum < {end} GROUP BY b.sire HAVING n >= 10 ORDER BY w DESC, n DESC, name;")
+        .arg(csv)
+        .replace(QLatin1String("{races}"), QLatin1String(WindowRaces))
+        .replace(QLatin1String("{columns}"), QLatin1String(LeaderColumns))
+        .replace(QLatin1String("{earnings}"), QLatin1String(Earnings));
 }
 
-QString ownersSql(const Weeks& w)
-{
-    return QStringLiteral(
-               "SELECT oname COLLATE BINARY AS name, %1 FROM tblhorsedata h INNER JOIN tblraces r ON "
-               "h.racenum = r.racenum WHERE h.racenum >= %2 AND h.racenum < %3 GROUP BY oname "
-               "COLLATE BINARY HAVING n >= 10 ORDER BY w DESC, n DESC, name;\n")
-        .arg(leadersSelect())
-        .arg(w.lowKey())
-        .arg(w.highKey());
-}
-
-/** Loads the horses' sires (written beside the database as CSV) and groups the window's starts by them. */
-QString siresSql(const Weeks& w, const QString& csv)
-{
-    return QStringLiteral(
-               "CREATE TEMP TABLE breeding (hid INTEGER PRIMARY KEY, sire TEXT COLLATE NOCASE);\n"
-               ".import --csv %1 breeding\n"
-               "SELECT min(sire), %2 FROM tblhorsedata h INNER JOIN tblraces r ON h.racenum = r.racenum "
-               "INNER JOIN breeding b ON b.hid = h.hid WHERE h.racenum >= %3 AND h.racenum < %4 GROUP BY "
-               "sire HAVING n >= 10 ORDER BY w DESC, n DESC, 1;\n")
-        .arg(csv, leadersSelect())
-        .arg(w.lowKey())
-        .arg(w.highKey());
-}
-
-/** The first sire of each horse of the breeding file, as CSV for the shell. */
+/** Writes each horse's sire, as the breeding index reads it, to a CSV file for the shell. */
 bool writeSiresCsv(const QString& breeding, const QString& csv)
 {
     const auto sires = BreedingIndex::read(breeding, ProgenySearchMode::Sire);
     QFile in(breeding), f(csv);
     if (!sires || !in.open(QIODevice::ReadOnly) || !f.open(QIODevice::WriteOnly))
         return false;
-    // Every fourth line from the first is a horse's id; its record is the first with that id.
     QByteArray text;
+    // The generator writes no blank lines: every fourth line starts a horse.
     for (int line = 0; !in.atEnd(); ++line) {
         const QByteArray l = in.readLine();
-        if (line % 4 != 0)
-            continue;
-        const std::int32_t hid = l.left(l.indexOf(',')).toInt();
-        const std::int32_t record = sires->recordOf(hid);
+        const std::int32_t record = line % 4 == 0 ? sires->recordOf(l.left(l.indexOf(',')).toInt()) : -1;
         if (record >= 0)
-            text += QByteArray::number(hid) + ",\"" + sires->stallion(record).toUtf8().replace('"', "\"\"") +
+            text += l.left(l.indexOf(',')) + ",\"" + sires->stallion(record).toUtf8().replace('"', "\"\"") +
                     "\"\n";
     }
     return f.write(text) == text.size();
 }
 
-struct Case {
-    QChar letter;
-    QString label;
-    std::function<void()> core;
-    QString shell; // empty: no shell side
-    bool shellWall = false;
-    QStringList cli;
-};
-
-void runCase(const Case& c, const QString& dbPath, const QString& cliPath, const QString& dir, int runs)
+bool anglesCase(const QString& path, const Weeks& w, const AngleFilter& filter)
 {
-    std::vector<double> core, shell;
-    for (int i = 0; i < runs; ++i) {
-        // Core and shell alternate, so that a change in the machine's load falls on both.
-        QElapsedTimer t;
-        t.start();
-        c.core();
-        core.push_back(double(t.nsecsElapsed()) / 1e6);
-        if (!c.shell.isEmpty())
-            shell.push_back(shellMillis(dbPath, c.shell, c.shellWall));
-    }
-    const double coreMs = BenchData::median(core), shellMs = BenchData::median(shell);
-    const auto [cliMs, cliMb] =
-        BenchData::measured(cliPath, QStringList{QStringLiteral("--dir"), dir} + c.cli);
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-               .arg(QStringLiteral("(%1) %2").arg(c.letter).arg(c.label), -30)
-               .arg(coreMs, 9, 'f', 0)
-               .arg(shellMs, 9, 'f', 0)
-               .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
-               .arg(cliMs, 9, 'f', 0)
-               .arg(cliMb, 7);
-    out.flush();
+    Database db;
+    const auto data =
+        db.open(path) ? WindowData::read(db, w, anglesRequest()) : Result<WindowData>::failure(db.error());
+    return data && anglesTable(angles(*data, filter)).rows.size() == AngleCount;
 }
 
-/** The two horses that met most often in the newest 20 weeks, for the head to head. */
-std::vector<std::int32_t> rivals(Database& db)
+std::function<bool(const QString&, const Weeks&)> leadersCase(LeaderKind by, const QString& breeding)
 {
-    const QStringList pair = BenchData::column(
-        db, QStringLiteral("SELECT a.hid || ' ' || b.hid FROM tblhorsedata a INNER JOIN tblhorsedata b ON "
-                           "a.racenum = b.racenum AND a.hid < b.hid WHERE a.racenum > (SELECT max(racenum) - "
-                           "20 FROM tblraces) GROUP BY a.hid, b.hid ORDER BY count(*) DESC LIMIT 1"));
-    const QStringList ids = pair.value(0).split(QLatin1Char(' '));
-    return {ids.value(0).toInt(), ids.value(1).toInt()};
+    return [by, breeding](const QString& path, const Weeks& w) {
+        std::optional<Result<BreedingIndex>> stallions;
+        if (by != LeaderKind::Owner &&
+            !(stallions = BreedingIndex::read(breeding, positionOf(by)))->operator bool())
+            return false;
+        Database db;
+        const auto data = db.open(path) ? WindowData::read(db, w, leadersRequest(by))
+                                        : Result<WindowData>::failure(db.error());
+        return data && !leadersTable(leaders(*data, by, DefaultMinStarts, stallions ? &**stallions : nullptr))
+                            .rows.empty();
+    };
+}
+
+std::function<bool(const QString&, const Weeks&)> meetCase(std::vector<std::int32_t> horses)
+{
+    return [horses](const QString& path, const Weeks&) {
+        Database db;
+        const auto h = db.open(path) ? headToHead(db, horses) : Result<HeadToHead>::failure(db.error());
+        return h && !meetRacesTable(*h).rows.empty();
+    };
+}
+
+/** The time of every statement of a script (a table made and a query, say) together. */
+double scriptTime(const std::vector<BenchData::ShellTime>& times, double BenchData::ShellTime::*part)
+{
+    double sum = 0;
+    for (const BenchData::ShellTime& t : times)
+        sum += t.*part;
+    return sum;
+}
+
+/** The processor time this process has used, in ms. */
+double cpuMillis()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+/** The peak memory of one run of the case, in a process of its own, in MB (-1 when it failed). */
+long peakMegabytes(const Case& c, const QString& path, const Weeks& w)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(c.run(path, w) ? 0 : 1);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss / 1024 : -1;
 }
 
 } // namespace
@@ -204,94 +336,122 @@ std::vector<std::int32_t> rivals(Database& db)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    BenchData::Options defaults;
-    defaults.horses = 0;
-    const BenchData::Options o = BenchData::parseOptions(app.arguments().mid(1), defaults);
+    const BenchData::Options o = BenchData::parseOptions(app.arguments().mid(1));
     if (!BenchData::ensure(o.dir, o.weeks, o.horses, out))
         return 1;
-    const QString dbPath = BenchData::databasePath(o.dir),
-                  breeding = BenchData::breedingPath(o.dir, o.horses);
-    const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/turftrawler-cli");
+    const QString path = BenchData::databasePath(o.dir);
     qint64 total = 0;
-    Database db;
-    if (!BenchData::openAndCount(db, dbPath, total, out))
-        return 1;
-    const Weeks weeks = *resolveWeeks(db, QString(), QString());
-    const QString owner =
-        BenchData::column(db,
-                          QStringLiteral("SELECT oname FROM tblhorsedata GROUP BY oname ORDER BY count(*) "
-                                         "DESC LIMIT 1"))
-            .value(0);
-    const std::vector<std::int32_t> pair = rivals(db);
-    const QString csv = o.dir + QStringLiteral("/sires.csv");
-    if (!writeSiresCsv(breeding, csv))
-        out << "cannot write " << csv << "\n";
-    const QStringList breedingArgs{QStringLiteral("--breeding"), breeding};
-
-    const auto anglesOf = [&](const AngleFilter& filter, bool sire) {
-        const auto sires =
-            sire ? std::optional(BreedingIndex::read(breeding, ProgenySearchMode::Sire)) : std::nullopt;
-        const auto data = WindowData::read(db, weeks, anglesRequest());
-        angles(*data, filter, sires ? &**sires : nullptr);
-    };
-    const auto leadersBy = [&](LeaderKind k) {
-        const auto stallions = k == LeaderKind::Owner
-                                   ? std::nullopt
-                                   : std::optional(BreedingIndex::read(breeding, positionOf(k)));
-        const auto data = WindowData::read(db, weeks, leadersRequest(k));
-        leaders(*data, k, DefaultMinStarts, stallions ? &**stallions : nullptr);
-    };
-    AngleFilter byOwner{AngleFilter::Kind::Owner, owner, DefaultLayoff};
-    std::vector<Case> cases = {
-        {u'a',
-         QStringLiteral("angles"),
-         [&] { anglesOf({}, false); },
-         anglesSql(weeks, DefaultLayoff),
-         false,
-         {QStringLiteral("angles")}},
-        {u'b',
-         QStringLiteral("angles of the top owner"),
-         [&] { anglesOf(byOwner, false); },
-         QString(),
-         false,
-         {QStringLiteral("angles"), QStringLiteral("--owner"), owner}},
-        {u'c',
-         QStringLiteral("leaders by owner"),
-         [&] { leadersBy(LeaderKind::Owner); },
-         ownersSql(weeks),
-         false,
-         {QStringLiteral("leaders"), QStringLiteral("--by"), QStringLiteral("owner")}},
-        {u'd', QStringLiteral("leaders by sire"), [&] { leadersBy(LeaderKind::Sire); }, siresSql(weeks, csv),
-         true,
-         QStringList{QStringLiteral("leaders"), QStringLiteral("--by"), QStringLiteral("sire")} +
-             breedingArgs},
-        {u'e',
-         QStringLiteral("meet"),
-         [&] { headToHead(db, pair); },
-         QString(),
-         false,
-         {QStringLiteral("meet"), QString::number(pair[0]), QString::number(pair[1])}},
-    };
-    out << total << " starts in " << o.weeks << " weeks, window " << weeks.text() << "; median of " << o.runs
-        << " runs, file cache warm.\n"
-        << "core: the window read and the analysis computed in this process (ms); shell: the equivalent SQL "
-           "in a\n"
-        << "fresh sqlite3 process, its Run Time (for (d) its wall time, loading the sires from CSV "
-           "included);\n"
-        << "ratio = core / shell; cli: the command in a process of its own, wall ms and peak MB.\n\n"
-        << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-               .arg(QStringLiteral("case"), -30)
-               .arg(QStringLiteral("core"), 9)
-               .arg(QStringLiteral("shell"), 9)
-               .arg(QStringLiteral("ratio"), 6)
-               .arg(QStringLiteral("cli"), 9)
-               .arg(QStringLiteral("MB"), 7);
-    for (const Case& c : cases) {
-        if (o.cases.isEmpty() || o.cases.contains(c.letter))
-            runCase(c, dbPath, cli, o.dir, o.runs);
+    Weeks w;
+    std::int32_t hid = 0;
+    QString owner;
+    std::vector<std::int32_t> rivals;
+    {
+        Database db;
+        if (!BenchData::openAndCount(db, path, total, out))
+            return 1;
+        w = *resolveWeeks(db, QString(), QString());
+        // A horse that ran in the window's last week, with the most starts in the window.
+        hid = BenchData::column(db,
+                                QStringLiteral("SELECT hid FROM tblhorsedata WHERE racenum >= %1 AND hid IN "
+                                               "(SELECT hid FROM tblhorsedata WHERE racenum >= %2) GROUP "
+                                               "BY hid ORDER BY count(*) DESC LIMIT 1")
+                                    .arg(w.first)
+                                    .arg(w.last))
+                  .value(0)
+                  .toInt();
+        owner =
+            BenchData::column(db, QStringLiteral("SELECT oname FROM tblhorsedata WHERE racenum >= %1 GROUP "
+                                                 "BY oname ORDER BY count(*) DESC LIMIT 1")
+                                      .arg(w.first))
+                .value(0);
+        // The two horses that met most often in the window's last 20 weeks.
+        const QStringList pair =
+            BenchData::column(
+                db, QStringLiteral(
+                        "SELECT a.hid || ' ' || b.hid FROM tblhorsedata a JOIN tblhorsedata b ON a.racenum "
+                        "= b.racenum AND a.hid < b.hid WHERE a.racenum >= %1 GROUP BY a.hid, b.hid ORDER "
+                        "BY count(*) DESC LIMIT 1")
+                        .arg(w.last - 19))
+                .value(0)
+                .split(QLatin1Char(' '));
+        rivals = {pair.value(0).toInt(), pair.value(1).toInt()};
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    out << "\npeak memory of this process: " << usage.ru_maxrss / 1024 << " MB\n";
+    const auto bind = [&](QString sql) {
+        return sql.replace(QLatin1String("{first}"), QString::number(w.first))
+            .replace(QLatin1String("{end}"), QString::number(w.last + 1));
+    };
+    const QString breeding = BenchData::breedingPath(o.dir, 0), csv = o.dir + QStringLiteral("/sires-0.csv");
+    if (!BenchData::ensureBreeding(o.dir, o.weeks, 0, out) ||
+        (!QFile::exists(csv) && !writeSiresCsv(breeding, csv)))
+        return 1;
+    const std::vector<Case> cases{
+        {QStringLiteral("(a) pars"), bind(parsSql()), parsCase},
+        {QStringLiteral("(b) placement %1").arg(hid), bind(placementSql(hid)), placementCase(hid)},
+        {QStringLiteral("(c) claims"), bind(claimsSql()), claimsCase},
+        {QStringLiteral("(d) claimed"), bind(claimedSql()), claimedCase},
+        {QStringLiteral("(e) angles"), bind(anglesSql(DefaultLayoff)),
+         [](const QString& path, const Weeks& w) { return anglesCase(path, w, {}); }},
+        {QStringLiteral("(f) angles of an owner"), QString(),
+         [owner](const QString& path, const Weeks& w) {
+             return anglesCase(path, w, {AngleFilter::Kind::Owner, owner, DefaultLayoff});
+         }},
+        {QStringLiteral("(g) leaders by owner"), bind(ownersSql()), leadersCase(LeaderKind::Owner, breeding)},
+        {QStringLiteral("(h) leaders by sire"), bind(siresSql(csv)), leadersCase(LeaderKind::Sire, breeding)},
+        {QStringLiteral("(i) meet %1 %2").arg(rivals[0]).arg(rivals[1]), QString(), meetCase(rivals)},
+    };
+    out << total << " starts; " << w.text() << "; median of " << o.runs << " runs, file cache warm.\n"
+        << "core: from a new connection to the window's table. shell: the equivalent SQL in a fresh sqlite3\n"
+        << "process, its Run Time; ratio = core / shell. peak: the core's peak memory, alone in a "
+           "process.\n\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(QStringLiteral("analysis"), -22)
+               .arg(QStringLiteral("core ms"), 9)
+               .arg(QStringLiteral("best ms"), 9)
+               .arg(QStringLiteral("shell ms"), 9)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("core cpu"), 9)
+               .arg(QStringLiteral("shell cpu"), 9)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("peak MB"), 8);
+    out.flush();
+    for (const Case& c : cases) {
+        if (!o.cases.isEmpty() && !o.cases.contains(c.label.at(1)))
+            continue;
+        const long peak = peakMegabytes(c, path, w);
+        // Core and shell runs alternate, so that a change in the machine's load falls on both.
+        std::vector<double> core, shell, coreCpu, shellCpu;
+        for (int i = 0; i < o.runs + 1; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const double cpu0 = cpuMillis();
+            const bool ok = c.run(path, w);
+            const double ms = t.nsecsElapsed() / 1e6, cpu = cpuMillis() - cpu0;
+            const std::vector<BenchData::ShellTime> fresh =
+                c.sql.isEmpty() ? std::vector<BenchData::ShellTime>() : BenchData::shellTimes(path, c.sql, 1);
+            if (!ok)
+                out << c.label << ": the analysis failed\n";
+            if (fresh.empty() && !c.sql.isEmpty())
+                out << c.label << ": the shell gave no time\n";
+            if (i == 0)
+                continue; // both warm the operating system's cache
+            core.push_back(ms);
+            coreCpu.push_back(cpu);
+            shell.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::real));
+            shellCpu.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::cpu));
+        }
+        const double coreMs = BenchData::median(core), shellMs = BenchData::median(shell);
+        const double coreCpuMs = BenchData::median(coreCpu), shellCpuMs = BenchData::median(shellCpu);
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+                   .arg(c.label, -22)
+                   .arg(coreMs, 9, 'f', 1)
+                   .arg(*std::min_element(core.begin(), core.end()), 9, 'f', 1)
+                   .arg(shellMs, 9, 'f', 1)
+                   .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
+                   .arg(coreCpuMs, 9, 'f', 1)
+                   .arg(shellCpuMs, 9, 'f', 1)
+                   .arg(shellCpuMs > 0 ? coreCpuMs / shellCpuMs : 0, 6, 'f', 2)
+                   .arg(peak, 8);
+        out.flush();
+    }
     return 0;
 }

@@ -145,14 +145,14 @@ Angles angles(const WindowData& data, const AngleFilter& filter, const BreedingI
         const bool sire = filter.kind != AngleFilter::Kind::Sire || sireNamed(sires, h.hid, filter.name);
         for (std::size_t k = first; k < seq.size(); ++k) {
             const StartRow& s = *seq[k];
-            out.base.add(s.fin, s.odds);
+            out.base.add(s.fin, s.odds());
             if (!sire || (!owners.empty() && !owners[std::size_t(s.owner)]))
                 continue;
             const AngleSet set = bit(Angle::AllStarts) | classify.angles(s, k >= 1 ? seq[k - 1] : nullptr,
                                                                          k >= 2 ? seq[k - 2] : nullptr);
             for (int a = 0; a < AngleCount; ++a) {
                 if (set & bit(Angle(a))) {
-                    out.rows[std::size_t(a)].stats.add(s.fin, s.odds);
+                    out.rows[std::size_t(a)].stats.add(s.fin, s.odds());
                     keys[std::size_t(a)].add({h.hid, s.racenum});
                 }
             }

@@ -196,7 +196,6 @@ void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<Claim>&
             continue;
         Claim c;
         c.hid = h.hid;
-        c.name = texts.text(s2.name);
         c.from = texts.text(s1.owner);
         c.to = texts.text(s2.owner);
         c.racenum = s2.racenum;
@@ -215,7 +214,7 @@ void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<Claim>&
 
 } // namespace
 
-ClaimsMade claimsMade(const WindowData& data, const QString& newOwner)
+Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QString& newOwner)
 {
     ClaimsMade out;
     out.weeks = data.weeks();
@@ -226,6 +225,14 @@ ClaimsMade claimsMade(const WindowData& data, const QString& newOwner)
     std::stable_sort(out.claims.begin(), out.claims.end(), [](const Claim& a, const Claim& b) {
         return a.racenum != b.racenum ? a.racenum > b.racenum : a.hid < b.hid;
     });
+    std::vector<StartKey> firsts;
+    for (const Claim& c : out.claims)
+        firsts.push_back(c.spell.front());
+    const auto names = readNames(db, firsts);
+    if (!names)
+        return Result<ClaimsMade>::failure(names.error());
+    for (std::size_t i = 0; i < out.claims.size(); ++i)
+        out.claims[i].name = (*names)[i];
     std::map<QString, OwnerClaims> owners;
     for (const Claim& c : out.claims) {
         OwnerClaims& o = owners[c.to];

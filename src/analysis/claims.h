@@ -78,11 +78,11 @@ struct ClaimsMade {
 
 /**
  * The claims whose first start for the new owner lies in the window, each with its spell (that start and the
- * ones after it, up to the window's end, while the owner stays). `data` holds the window's starts with owners
- * and names, and each horse's start before the window. With `newOwner`, only the claims of that owner (letter
- * case ignored).
+ * ones after it, up to the window's end, while the owner stays). `data` holds the window's starts with their
+ * owners, and each horse's start before the window; the claimed horses' names are read from db. With
+ * `newOwner`, only the claims of that owner (letter case ignored).
  */
-ClaimsMade claimsMade(const WindowData& data, const QString& newOwner = {});
+Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QString& newOwner = {});
 
 /** {"weeks": [A, B], "rows": [{"week", "hid", "name", "from", "to", "price", "starts", "wins", "earnings",
     "return"}], "owners": [{"owner", "claims", "spent", "earnings", "return"}]}. */

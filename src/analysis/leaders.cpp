@@ -69,7 +69,7 @@ struct Gathered {
     void add(const WindowData& data, const StartRow& s)
     {
         const RaceRow& race = data.raceOf(s);
-        row.stats.add(s.fin, s.odds);
+        row.stats.add(s.fin, s.odds());
         row.earnings += startEarnings(race.purse, s.fin);
         const int win = s.fin == 1 ? 1 : 0;
         for (const Split split :
@@ -130,7 +130,7 @@ Leaders leaders(const WindowData& data, LeaderKind by, int minStarts, const Bree
     out.by = by;
     out.minStarts = minStarts;
     for (const StartRow& s : data.starts())
-        out.base.add(s.fin, s.odds);
+        out.base.add(s.fin, s.odds());
     std::vector<Gathered> gathered;
     if (by == LeaderKind::Owner)
         gathered = byOwner(data);

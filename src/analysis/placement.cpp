@@ -71,7 +71,6 @@ Result<Placement> placement(Database& db, const Weeks& weeks, std::int32_t hid)
 {
     WindowRequest one;
     one.hid = hid;
-    one.names = true;
     one.owners = true;
     const auto horse = WindowData::read(db, weeks, one);
     if (!horse)
@@ -91,7 +90,10 @@ Result<Placement> placement(Database& db, const Weeks& weeks, std::int32_t hid)
     p.pars = classPars(*all);
     const HorseSpan& span = horse->horses().front();
     const StartRow& newest = horse->starts().back();
-    p.name = horse->texts().text(newest.name);
+    const auto name = readNames(db, {{hid, newest.racenum}});
+    if (!name)
+        return Result<Placement>::failure(name.error());
+    p.name = name->front();
     p.owner = horse->texts().text(newest.owner);
     for (int c = 0; c < CategoryCount; ++c)
         p.form[std::size_t(c)] = horse->formFigure(span, Category(c));

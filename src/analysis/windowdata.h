@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/definitions.h"
+#include "search/startlisting.h"
 
 #include <QString>
 
@@ -15,14 +16,15 @@ class Database;
 namespace Analysis
 {
 
-/** Texts that repeat from start to start (owners, names, type codes), each kept once and known by a number.
- */
+/** Texts that repeat from start to start (owners, type codes), each kept once and known by a number. */
 class TextPool
 {
 public:
     /** The number of a text given as the engine's UTF-8 bytes, added when new. */
     std::int32_t intern(std::string_view utf8);
     const QString& text(std::int32_t id) const { return m_texts[std::size_t(id)]; }
+    /** Adds the texts of another pool; the result gives each of its numbers the number here. */
+    std::vector<std::int32_t> absorb(const TextPool& other);
     /** The number of a text, or -1 when it was never added. */
     std::int32_t find(const QString& text) const;
     /** How many texts there are: their numbers are 0 to size() - 1. */
@@ -49,16 +51,18 @@ struct RaceRow {
     char surf = 0; // the first byte of `surf`: 'D', 'T', or 0 for none
 };
 
-/** A start as the analyses use it, with its race by its place among the races. */
+/** A start as the analyses use it, with its race by its place among the races. Small: a window holds more
+    than a million. */
 struct StartRow {
     double racenum = 0;
     double sp = 0;
-    double odds = 0;
     std::int32_t hid = 0;
     std::int32_t race = 0;
     std::int32_t owner = -1; // in the pool, when owners were read
-    std::int32_t name = -1;  // in the pool, when names were read
     std::int16_t fin = 0;
+    /** The odds in tenths, when odds were read: the import keeps one decimal. */
+    std::int16_t oddsTenths = 0;
+    double odds() const { return oddsTenths / 10.0; }
 };
 
 /** One horse's starts among the window's: [begin, end) of starts(), oldest first; `before` is its last start
@@ -72,11 +76,14 @@ struct HorseSpan {
     std::int32_t beforeCount = 0;
 };
 
+/** The names of starts by their keys, as stored (an empty text for a key without a start): the few that an
+    analysis shows, read after it has found them. */
+Result<std::vector<QString>> readNames(Database& db, const std::vector<StartKey>& keys);
+
 /** What an analysis needs read besides the starts' keys, places, figures and races. */
 struct WindowRequest {
     bool winnersOnly = false; // only the starts with fin 1
     bool owners = false;
-    bool names = false;
     bool odds = false;
     bool before = false;  // each horse's last start before the window, with its race
     int beforeStarts = 1; // how many of its last starts before the window `before` reads
@@ -115,8 +122,12 @@ public:
     std::size_t windowRaces() const { return m_windowRaces; }
 
 private:
-    bool readRaces(Database& db, QString& error);
-    bool readStarts(Database& db, const WindowRequest& request, QString& error);
+    /** The races and starts with keys from low to high (not included). */
+    bool readPart(Database& db, double low, double high, const WindowRequest& request, QString& error);
+    bool readRaces(Database& db, double low, double high, QString& error);
+    bool readStarts(Database& db, double low, double high, const WindowRequest& request, QString& error);
+    /** Takes the races and starts of a later part of the window. */
+    void append(WindowData&& later);
     bool readRacesByKey(Database& db, QString& error);
     bool readBefore(Database& db, int count, QString& error);
     void groupByHorse();

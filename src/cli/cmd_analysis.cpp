@@ -80,15 +80,16 @@ int claimed(CliContext& c, const QStringList& arguments)
         return status;
     WindowRequest request;
     request.owners = true;
-    request.names = true;
     request.before = true;
     const auto data = WindowData::read(run.db(), run.weeks(), request);
     if (!data)
         return run.fail(data.error(), 1);
-    const ClaimsMade made = claimsMade(*data, owner);
-    run.print(claimsMadeJson(made), QStringLiteral("Claims made, %1\n").arg(made.weeks.text()) +
-                                        claimsTable(made).toText() + QStringLiteral("\nBy owner\n") +
-                                        claimOwnersTable(made).toText());
+    const auto made = claimsMade(run.db(), *data, owner);
+    if (!made)
+        return run.fail(made.error(), 1);
+    run.print(claimsMadeJson(*made), QStringLiteral("Claims made, %1\n").arg(made->weeks.text()) +
+                                         claimsTable(*made).toText() + QStringLiteral("\nBy owner\n") +
+                                         claimOwnersTable(*made).toText());
     return 0;
 }
 
