@@ -96,11 +96,15 @@ void keepNewest(std::vector<StartKey>& keys)
 }
 } // namespace
 
-void NewestKeys::add(const StartKey& key)
+void NewestKeys::keep(const StartKey& key)
 {
     m_keys.push_back(key);
-    if (m_keys.size() >= 4 * std::size_t(MaxListedStarts))
+    if (m_keys.size() >= 4 * std::size_t(MaxListedStarts)) {
         keepNewest(m_keys);
+        m_floor = std::min_element(m_keys.begin(), m_keys.end(), [](const StartKey& a, const StartKey& b) {
+                      return a.racenum < b.racenum;
+                  })->racenum;
+    }
 }
 
 std::vector<StartKey> NewestKeys::take()

@@ -74,12 +74,20 @@ QString statsMark(const GroupStats& g);
 class NewestKeys
 {
 public:
-    void add(const StartKey& key);
+    void add(const StartKey& key)
+    {
+        if (key.racenum >= m_floor)
+            keep(key);
+    }
     /** The newest up to the limit, in any order. */
     std::vector<StartKey> take();
 
 private:
+    void keep(const StartKey& key);
+
     std::vector<StartKey> m_keys;
+    /** Below this race key a start can no longer be among the newest: it is passed over at once. */
+    double m_floor = 0;
 };
 
 } // namespace Analysis
