@@ -2,13 +2,27 @@
 #include "analysis/placement.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
+#include "gui/analysis/frmclaimfinder.h"
+#include "gui/analysis/frmclaimsmade.h"
+#include "gui/analysis/frmclasspars.h"
+#include "gui/analysis/frmplacement.h"
+#include "gui/app/frmmainfinder.h"
 #include "runcli.h"
 #include "search/searchfixture.h"
 #include "search/startlisting.h"
 
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableView>
 
 using namespace Analysis;
 
@@ -118,6 +132,33 @@ QStringList parRows(const QJsonObject& pars)
 QJsonObject json(const QByteArray& text)
 {
     return QJsonDocument::fromJson(text).object();
+}
+
+/** The texts of a column of a view, top to bottom, as it shows them. */
+QStringList column(const QTableView* view, int c)
+{
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        out << view->model()->index(r, c).data().toString();
+    return out;
+}
+
+/** Runs a window's analysis for weeks 101-110 with Enter, and waits until it is shown. */
+void runFor101To110(AnalysisPanel* w)
+{
+    QTRY_VERIFY(!w->busy());
+    w->txtfirstweek->setText(u"101"_s);
+    w->txtlastweek->setText(u"110"_s);
+    QTest::keyClick(w, Qt::Key_Return);
+    QTRY_VERIFY(!w->busy());
+}
+
+void doubleClick(QTableView* view, int row)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QPoint cell = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
 }
 
 } // namespace
@@ -306,6 +347,83 @@ private slots:
         QVERIFY(!listStarts(f, listing));
         QCOMPARE(p.messages.last(), u"No horses under the search criteria were found."_s);
         QCOMPARE(f.MSFlexGrid1.rows(), 6);
+    }
+
+    void windowsDrivenOffscreen()
+    {
+        SearchFixture fx;
+        fillPars(fx);
+        HeadlessPlatform p;
+        frmmainfinder main(p, fx.path(), QString());
+        QVERIFY(main.Form_Load());
+        main.show();
+        control<QAction>(main, "cmdclasspars")->trigger();
+        auto* pars = control<frmclasspars>(main, "frmclasspars");
+        runFor101To110(pars);
+        QTableView* table = pars->MSFpars;
+        QCOMPARE(table->model()->rowCount(), 7);
+        const QModelIndex few = table->model()->index(1, 6); // Clm 5000: four winners
+        QCOMPARE(few.data(Qt::ToolTipRole).toString(), u"Only 4 winners: a par needs at least 5."_s);
+        QCOMPARE(few.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::gray));
+        QCOMPARE(table->model()->index(1, 1).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+        // The ladder of dirt sprints: the claiming classes' pars by price.
+        QStringList ladder;
+        for (QAbstractSeries* s : pars->chtladder->chart()->series())
+            for (const QPointF& at : static_cast<QLineSeries*>(s)->points())
+                ladder << u"%1 %2 %3"_s.arg(s->name()).arg(at.x()).arg(at.y());
+        QCOMPARE(ladder, QStringList({u"Clm 7500 82.1"_s, u"Clm 10000 84"_s, u"MC 5000 70"_s}));
+        // A heading's click sorts by the raw values, bands without a par first.
+        QHeaderView* header = table->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(6) + 4, header->height() / 2));
+        QCOMPARE(column(table, 6),
+                 QStringList({u""_s, u""_s, u""_s, u""_s, u"70.0 ?"_s, u"82.1 ?"_s, u"84.0 ?"_s}));
+        // A double click lists the band's winners in the results grid, newest first.
+        doubleClick(table, 5);
+        MainWindowState& f = main.state();
+        QVERIFY(f.frainfo.startsWith(u"Statistics for Winners of Clm 7500, dirt sprint, weeks 101-110;"_s));
+        QCOMPARE(f.MSFlexGrid1.rows(), 6);
+        QCOMPARE(f.MSFlexGrid1.text(1, 2), u"110.0114"_s);
+        // Export writes the table as CSV, in the order shown.
+        const QString csv = fx.path() + u"/pars.csv"_s;
+        p.saveAnswers.push_back(csv);
+        pars->cmdexport->click();
+        const QList<QByteArray> lines = readFile(csv).split('\n');
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.value(0),
+                 QByteArray(R"("Class","Price","Category","Trip","Winners","Races","Par","Best","Purse")"
+                            "\r"));
+        QCOMPARE(lines.value(5), QByteArray(R"("MC","5000","dirt","sprint","5","5","70.0 ?","72.00","9,000")"
+                                            "\r"));
+        QTest::keyClick(pars, Qt::Key_Escape);
+        QTRY_VERIFY(!main.findChild<frmclasspars*>());
+
+        // The pop-up's "Where Can It Win" on a winner listed above; then horse 500 by its id.
+        f.MSFlexGrid1.setCurrent(1, 0);
+        control<QAction>(main, "wherecanitwin")->trigger();
+        auto* place = control<frmplacement>(main, "frmplacement");
+        QCOMPARE(place->txthorse->text(), f.MSFlexGrid1.text(1, 1));
+        place->txthorse->setText(u"500"_s);
+        runFor101To110(place);
+        QCOMPARE(place->lblhorse->text().section(u'\n', 0, 0),
+                 u"Test Horse (500), Owner One, weeks 101-110"_s);
+        QCOMPARE(column(place->MSFplaces, 6), QStringList({u"0.0"_s, u"1.9"_s}));
+        doubleClick(place->MSFplaces, 0);
+        QVERIFY(f.frainfo.startsWith(u"Statistics for Winners of Clm 10000, dirt sprint, weeks 101-110;"_s));
+
+        // The claim finder lists a horse as "List Horse" does; the claims made open empty here.
+        control<QAction>(main, "cmdclaimfinder")->trigger();
+        auto* finder = control<frmclaimfinder>(main, "frmclaimfinder");
+        runFor101To110(finder);
+        const QModelIndex top = finder->MSFcandidates->model()->index(0, 1);
+        doubleClick(finder->MSFcandidates, 0);
+        QCOMPARE(f.MSFlexGrid1.text(1, 1), top.data().toString());
+        control<QAction>(main, "cmdclaimsmade")->trigger();
+        auto* made = control<frmclaimsmade>(main, "frmclaimsmade");
+        runFor101To110(made);
+        QCOMPARE(made->MSFclaims->model()->rowCount(), 0);
+        QCOMPARE(made->lblstatus->text(), u"0 claims in weeks 101-110 by 0 owners, the newest first."_s);
     }
 };
 

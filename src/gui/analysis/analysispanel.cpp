@@ -1,5 +1,6 @@
 #include "gui/analysis/analysispanel.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "core/replacingfile.h"
 #include "gui/analysis/analysistablemodel.h"
@@ -153,8 +154,12 @@ void AnalysisPanel::cmdexport_Click()
     }
     if (!view)
         return;
-    const auto* model = static_cast<const AnalysisTableModel*>(
-        static_cast<QSortFilterProxyModel*>(view->model())->sourceModel());
+    // The rows in the order the table shows them.
+    const auto* proxy = static_cast<const QSortFilterProxyModel*>(view->model());
+    const auto* model = static_cast<const AnalysisTableModel*>(proxy->sourceModel());
+    Analysis::AnalysisTable shown{model->table().columns, {}};
+    for (int r = 0; r < proxy->rowCount(); ++r)
+        shown.rows.push_back(model->table().rows[std::size_t(proxy->mapToSource(proxy->index(r, 0)).row())]);
     Platform::FileDialog dialog;
     dialog.title = QStringLiteral("Export");
     dialog.filters = {QStringLiteral("CSV Files (*.csv)|*.csv"), QStringLiteral("All Files (*.*)|*.*")};
@@ -162,15 +167,12 @@ void AnalysisPanel::cmdexport_Click()
     const QString path = m_state.platform().saveFile(dialog);
     if (path.isEmpty())
         return;
-    if (const QString failure = writeWholeFile(path, model->table().toCsv()); !failure.isEmpty()) {
+    if (const QString failure = writeWholeFile(path, shown.toCsv()); !failure.isEmpty()) {
         m_state.platform().message(failure);
         return;
     }
     lblstatus->setText(QStringLiteral("%1 written to %2.")
-                           .arg(model->table().rows.size() == 1
-                                    ? QStringLiteral("1 row")
-                                    : QStringLiteral("%1 rows").arg(model->table().rows.size()),
-                                path));
+                           .arg(Fmt::count(qint64(shown.rows.size()), QStringLiteral("row")), path));
 }
 
 void AnalysisPanel::cmdcancel_Click()
