@@ -1,5 +1,6 @@
 #include "gui/analysis/frmclaimfinder.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 #include "search/gethorse.h"
 
@@ -52,8 +53,7 @@ void frmclaimfinder::cmdrun_Click()
             lblstatus->setText(
                 QStringLiteral("%1 whose last start, in the last %2 weeks of %3, was for a price "
                                "and whose form beats that band's par.")
-                    .arg(m_found.rows.size() == 1 ? QStringLiteral("1 horse")
-                                                  : QStringLiteral("%1 horses").arg(m_found.rows.size()))
+                    .arg(Fmt::count(qint64(m_found.rows.size()), QStringLiteral("horse")))
                     .arg(RecentWeeks)
                     .arg(m_found.weeks.text()));
         });

@@ -1,5 +1,6 @@
 #include "gui/analysis/frmclaimsmade.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 
 #include <QBoxLayout>
@@ -50,13 +51,10 @@ void frmclaimsmade::cmdrun_Click()
             m_made = std::move(made);
             showTable(MSFclaims, claimsTable(m_made));
             showTable(MSFowners, claimOwnersTable(m_made));
-            lblstatus->setText(
-                QStringLiteral("%1 in %2 by %3, the newest first.")
-                    .arg(m_made.claims.size() == 1 ? QStringLiteral("1 claim")
-                                                   : QStringLiteral("%1 claims").arg(m_made.claims.size()),
-                         m_made.weeks.text(),
-                         m_made.owners.size() == 1 ? QStringLiteral("1 owner")
-                                                   : QStringLiteral("%1 owners").arg(m_made.owners.size())));
+            lblstatus->setText(QStringLiteral("%1 in %2 by %3, the newest first.")
+                                   .arg(Fmt::count(qint64(m_made.claims.size()), QStringLiteral("claim")),
+                                        m_made.weeks.text(),
+                                        Fmt::count(qint64(m_made.owners.size()), QStringLiteral("owner"))));
         });
 }
 

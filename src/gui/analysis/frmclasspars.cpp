@@ -1,5 +1,7 @@
 #include "gui/analysis/frmclasspars.h"
 
+#include "core/format.h"
+
 #include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
@@ -61,8 +63,7 @@ void frmclasspars::cmdrun_Click()
                 QStringLiteral("Class pars of %1: %2 with a winner. A par needs %3 winners; \"?\" "
                                "marks one from fewer than %4.")
                     .arg(m_pars.weeks.text())
-                    .arg(m_pars.rows.size() == 1 ? QStringLiteral("1 band")
-                                                 : QStringLiteral("%1 bands").arg(m_pars.rows.size()))
+                    .arg(Fmt::count(qint64(m_pars.rows.size()), QStringLiteral("band")))
                     .arg(ParWinners)
                     .arg(SureParWinners));
             drawLadder();

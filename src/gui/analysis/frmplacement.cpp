@@ -1,5 +1,6 @@
 #include "gui/analysis/frmplacement.h"
 
+#include "core/format.h"
 #include "core/mainwindowstate.h"
 
 #include <QBoxLayout>
@@ -50,9 +51,7 @@ void frmplacement::cmdrun_Click()
                 m_placement.rows.empty()
                     ? QStringLiteral("Its form reaches no par in %1.").arg(m_placement.pars.weeks.text())
                     : QStringLiteral("Its form reaches the par of %1 in %2; the richest first.")
-                          .arg(m_placement.rows.size() == 1
-                                   ? QStringLiteral("1 band")
-                                   : QStringLiteral("%1 bands").arg(m_placement.rows.size()),
+                          .arg(Fmt::count(qint64(m_placement.rows.size()), QStringLiteral("band")),
                                m_placement.pars.weeks.text()));
         });
 }
