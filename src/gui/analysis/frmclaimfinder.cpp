@@ -41,12 +41,7 @@ void frmclaimfinder::cmdrun_Click()
         }
     }
     start<ClaimFinder>(
-        [maxPrice](Database& db, const Weeks& weeks) -> Result<ClaimFinder> {
-            const auto data = WindowData::read(db, weeks, {});
-            if (!data)
-                return Result<ClaimFinder>::failure(data.error());
-            return claimFinder(db, *data, maxPrice);
-        },
+        [maxPrice](Database& db, const Weeks& weeks) { return claimFinder(db, weeks, maxPrice); },
         [this](ClaimFinder&& found) {
             m_found = std::move(found);
             showTable(MSFcandidates, claimFinderTable(m_found));

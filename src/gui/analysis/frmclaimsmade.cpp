@@ -37,25 +37,17 @@ void frmclaimsmade::cmdrun_Click()
 {
     const QString text = txtowner->text().trimmed();
     const QString owner = text.isEmpty() ? QString() : text;
-    start<ClaimsMade>(
-        [owner](Database& db, const Weeks& weeks) -> Result<ClaimsMade> {
-            WindowRequest request;
-            request.owners = true;
-            request.before = true;
-            const auto data = WindowData::read(db, weeks, request);
-            if (!data)
-                return Result<ClaimsMade>::failure(data.error());
-            return claimsMade(db, *data, owner);
-        },
-        [this](ClaimsMade&& made) {
-            m_made = std::move(made);
-            showTable(MSFclaims, claimsTable(m_made));
-            showTable(MSFowners, claimOwnersTable(m_made));
-            lblstatus->setText(QStringLiteral("%1 in %2 by %3, the newest first.")
-                                   .arg(Fmt::count(qint64(m_made.claims.size()), QStringLiteral("claim")),
-                                        m_made.weeks.text(),
-                                        Fmt::count(qint64(m_made.owners.size()), QStringLiteral("owner"))));
-        });
+    start<ClaimsMade>([owner](Database& db, const Weeks& weeks) { return claimsMade(db, weeks, owner); },
+                      [this](ClaimsMade&& made) {
+                          m_made = std::move(made);
+                          showTable(MSFclaims, claimsTable(m_made));
+                          showTable(MSFowners, claimOwnersTable(m_made));
+                          lblstatus->setText(
+                              QStringLiteral("%1 in %2 by %3, the newest first.")
+                                  .arg(Fmt::count(qint64(m_made.claims.size()), QStringLiteral("claim")),
+                                       m_made.weeks.text(),
+                                       Fmt::count(qint64(m_made.owners.size()), QStringLiteral("owner"))));
+                      });
 }
 
 void frmclaimsmade::MSFclaims_DblClick(const QModelIndex& index)

@@ -47,27 +47,19 @@ frmclasspars::frmclasspars(MainWindowState& state, Runner run, QWidget* mainWind
 
 void frmclasspars::cmdrun_Click()
 {
-    start<Pars>(
-        [](Database& db, const Weeks& weeks) -> Result<Pars> {
-            WindowRequest winners;
-            winners.winnersOnly = true;
-            const auto data = WindowData::read(db, weeks, winners);
-            if (!data)
-                return Result<Pars>::failure(data.error());
-            return classPars(*data);
-        },
-        [this](Pars&& pars) {
-            m_pars = std::move(pars);
-            showTable(MSFpars, parsTable(m_pars));
-            lblstatus->setText(
-                QStringLiteral("Class pars of %1: %2 with a winner. A par needs %3 winners; \"?\" "
-                               "marks one from fewer than %4.")
-                    .arg(m_pars.weeks.text())
-                    .arg(Fmt::count(qint64(m_pars.rows.size()), QStringLiteral("band")))
-                    .arg(ParWinners)
-                    .arg(SureParWinners));
-            drawLadder();
-        });
+    start<Pars>([](Database& db, const Weeks& weeks) { return classPars(db, weeks); },
+                [this](Pars&& pars) {
+                    m_pars = std::move(pars);
+                    showTable(MSFpars, parsTable(m_pars));
+                    lblstatus->setText(
+                        QStringLiteral("Class pars of %1: %2 with a winner. A par needs %3 winners; \"?\" "
+                                       "marks one from fewer than %4.")
+                            .arg(m_pars.weeks.text())
+                            .arg(Fmt::count(qint64(m_pars.rows.size()), QStringLiteral("band")))
+                            .arg(ParWinners)
+                            .arg(SureParWinners));
+                    drawLadder();
+                });
 }
 
 void frmclasspars::MSFpars_DblClick(const QModelIndex& index)
