@@ -146,11 +146,8 @@ struct Case {
 bool parsCase(const QString& path, const Weeks& w)
 {
     Database db;
-    WindowRequest winners;
-    winners.winnersOnly = true;
-    const auto data =
-        db.open(path) ? WindowData::read(db, w, winners) : Result<WindowData>::failure(db.error());
-    return data && !parsTable(classPars(*data)).rows.empty();
+    const auto p = db.open(path) ? classPars(db, w) : Result<Pars>::failure(db.error());
+    return p && !parsTable(*p).rows.empty();
 }
 
 std::function<bool(const QString&, const Weeks&)> placementCase(std::int32_t hid)
@@ -165,21 +162,15 @@ std::function<bool(const QString&, const Weeks&)> placementCase(std::int32_t hid
 bool claimsCase(const QString& path, const Weeks& w)
 {
     Database db;
-    const auto data = db.open(path) ? WindowData::read(db, w, {}) : Result<WindowData>::failure(db.error());
-    const auto f = data ? claimFinder(db, *data, std::nullopt) : Result<ClaimFinder>::failure(data.error());
+    const auto f =
+        db.open(path) ? claimFinder(db, w, std::nullopt) : Result<ClaimFinder>::failure(db.error());
     return f && !claimFinderTable(*f).rows.empty();
 }
 
 bool claimedCase(const QString& path, const Weeks& w)
 {
     Database db;
-    WindowRequest request;
-    request.owners = request.before = true;
-    const auto data =
-        db.open(path) ? WindowData::read(db, w, request) : Result<WindowData>::failure(db.error());
-    if (!data)
-        return false;
-    const auto made = claimsMade(db, *data);
+    const auto made = db.open(path) ? claimsMade(db, w) : Result<ClaimsMade>::failure(db.error());
     return made && !claimsTable(*made).rows.empty() && !claimOwnersTable(*made).rows.empty();
 }
 

@@ -135,6 +135,12 @@ Result<ClaimFinder> claimFinder(Database& db, const WindowData& data, std::optio
     return out;
 }
 
+Result<ClaimFinder> claimFinder(Database& db, const Weeks& weeks, std::optional<std::int64_t> maxPrice)
+{
+    const auto data = WindowData::read(db, weeks, {});
+    return data ? claimFinder(db, *data, maxPrice) : Result<ClaimFinder>::failure(data.error());
+}
+
 QJsonObject claimFinderJson(const ClaimFinder& f)
 {
     QJsonArray rows;
@@ -247,6 +253,15 @@ Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QStrin
     std::stable_sort(out.owners.begin(), out.owners.end(),
                      [](const OwnerClaims& a, const OwnerClaims& b) { return a.result() > b.result(); });
     return out;
+}
+
+Result<ClaimsMade> claimsMade(Database& db, const Weeks& weeks, const QString& newOwner)
+{
+    WindowRequest request;
+    request.owners = true;
+    request.before = true;
+    const auto data = WindowData::read(db, weeks, request);
+    return data ? claimsMade(db, *data, newOwner) : Result<ClaimsMade>::failure(data.error());
 }
 
 QJsonObject claimsMadeJson(const ClaimsMade& c)

@@ -36,6 +36,8 @@ struct ClaimFinder {
  * beats. `data` holds every start of the window; the horses' earlier records are read from db.
  */
 Result<ClaimFinder> claimFinder(Database& db, const WindowData& data, std::optional<std::int64_t> maxPrice);
+/** The same over a window read from db. */
+Result<ClaimFinder> claimFinder(Database& db, const Weeks& weeks, std::optional<std::int64_t> maxPrice);
 
 /** {"weeks": [A, B], "rows": [{"hid", "name", "owner", "week", "class", "price", "category", "trip", "form",
     "par", "margin", "starts", "wins", "earnings"}]}. */
@@ -83,6 +85,8 @@ struct ClaimsMade {
  * `newOwner`, only the claims of that owner (letter case ignored).
  */
 Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QString& newOwner = {});
+/** The same over a window read from db. */
+Result<ClaimsMade> claimsMade(Database& db, const Weeks& weeks, const QString& newOwner = {});
 
 /** {"weeks": [A, B], "rows": [{"week", "hid", "name", "from", "to", "price", "starts", "wins", "earnings",
     "return"}], "owners": [{"owner", "claims", "spent", "earnings", "return"}]}. */

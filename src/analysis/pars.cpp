@@ -81,6 +81,16 @@ Pars classPars(const WindowData& data)
     return out;
 }
 
+Result<Pars> classPars(Database& db, const Weeks& weeks)
+{
+    WindowRequest winners;
+    winners.winnersOnly = true;
+    const auto data = WindowData::read(db, weeks, winners);
+    if (!data)
+        return Result<Pars>::failure(data.error());
+    return classPars(*data);
+}
+
 QJsonObject parsJson(const Pars& pars)
 {
     QJsonArray rows;

@@ -39,6 +39,8 @@ struct Pars {
 
 /** The pars of the window's data (the winners suffice: WindowRequest::winnersOnly). */
 Pars classPars(const WindowData& data);
+/** The pars of a window, its winners read from db. */
+Result<Pars> classPars(Database& db, const Weeks& weeks);
 
 /** {"weeks": [A, B], "rows": [{"class", "price", "category", "trip", "winners", "races", "par", "best",
     "purse"}]}. */

@@ -78,16 +78,14 @@ Result<Placement> placement(Database& db, const Weeks& weeks, std::int32_t hid)
     if (horse->starts().empty())
         return Result<Placement>::failure(
             QStringLiteral("Horse %1 has no start in %2.").arg(hid).arg(weeks.text()));
-    WindowRequest winners;
-    winners.winnersOnly = true;
-    const auto all = WindowData::read(db, weeks, winners);
-    const auto won = hasWon(db, hid);
-    if (!all || !won)
-        return Result<Placement>::failure(all ? db.error() : all.error());
+    auto pars = classPars(db, weeks);
+    const auto won = pars ? hasWon(db, hid) : std::nullopt;
+    if (!pars || !won)
+        return Result<Placement>::failure(pars ? db.error() : pars.error());
 
     Placement p;
     p.hid = hid;
-    p.pars = classPars(*all);
+    p.pars = std::move(*pars);
     const HorseSpan& span = horse->horses().front();
     const StartRow& newest = horse->starts().back();
     const auto name = readNames(db, {{hid, newest.racenum}});

@@ -15,13 +15,10 @@ int pars(CliContext& c, const QStringList& arguments)
     AnalysisCommand run(c, QStringLiteral("pars"));
     if (const int status = run.start(args))
         return status;
-    WindowRequest winners;
-    winners.winnersOnly = true;
-    const auto data = WindowData::read(run.db(), run.weeks(), winners);
-    if (!data)
-        return run.fail(data.error(), 1);
-    const Pars p = classPars(*data);
-    run.print(parsJson(p), QStringLiteral("Class pars, %1\n").arg(p.weeks.text()) + parsTable(p).toText());
+    const auto p = classPars(run.db(), run.weeks());
+    if (!p)
+        return run.fail(p.error(), 1);
+    run.print(parsJson(*p), QStringLiteral("Class pars, %1\n").arg(p->weeks.text()) + parsTable(*p).toText());
     return 0;
 }
 
@@ -57,10 +54,7 @@ int claims(CliContext& c, const QStringList& arguments)
         return run.fail(QStringLiteral("an option is missing its value"), 2);
     if (const int status = run.start(args))
         return status;
-    const auto data = WindowData::read(run.db(), run.weeks(), {});
-    if (!data)
-        return run.fail(data.error(), 1);
-    const auto f = claimFinder(run.db(), *data, maxPrice);
+    const auto f = claimFinder(run.db(), run.weeks(), maxPrice);
     if (!f)
         return run.fail(f.error(), 1);
     run.print(claimFinderJson(*f),
@@ -78,13 +72,7 @@ int claimed(CliContext& c, const QStringList& arguments)
         return run.fail(QStringLiteral("an option is missing its value"), 2);
     if (const int status = run.start(args))
         return status;
-    WindowRequest request;
-    request.owners = true;
-    request.before = true;
-    const auto data = WindowData::read(run.db(), run.weeks(), request);
-    if (!data)
-        return run.fail(data.error(), 1);
-    const auto made = claimsMade(run.db(), *data, owner);
+    const auto made = claimsMade(run.db(), run.weeks(), owner);
     if (!made)
         return run.fail(made.error(), 1);
     run.print(claimsMadeJson(*made), QStringLiteral("Claims made, %1\n").arg(made->weeks.text()) +

@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "db/databasesummary.h"
 #include "db/maintenance.h"
+#include "gui/analysis/analysiswindows.h"
 #include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"
 #include "gui/app/lineagefetch.h"
@@ -55,6 +56,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     layout->addWidget(m_stats);
     setCentralWidget(central);
     m_windows = std::make_unique<SmallWindows>(this, m_state, [this](const auto& op) { run(op); });
+    m_analyses = std::make_unique<AnalysisWindows>(this, m_state, [this](const auto& op) { run(op); });
 
     m_statusProgress = std::make_unique<StatusProgress>(statusBar());
     buildMenus();
@@ -130,6 +132,12 @@ void frmmainfinder::buildMenus()
         {"cmdbackup", "&Back Up Database...", command([](MainWindowState& f) { backupdatabase(f); })},
         {"watchlist", "&Watch List...", [this] { m_windows->watchList(); }},
     });
+    m_menus->addMenu("analysismenu", "&Analysis", {
+        {"cmdclasspars", "Class &Pars", [this] { m_analyses->classPars(); }},
+        {"cmdwherecanitwin", "&Where Can It Win...", [this] { m_analyses->whereCanItWin(); }},
+        {"cmdclaimfinder", "&Claim Finder", [this] { m_analyses->claimFinder(); }},
+        {"cmdclaimsmade", "Claims &Made", [this] { m_analyses->claimsMade(); }},
+    });
     m_menus->addMenu("helpmenu", "&Help", {
         {"cmdabout", "&About Turf Trawler", [this] { cmdabout_Click(); }},
     });
@@ -138,6 +146,7 @@ void frmmainfinder::buildMenus()
         {"datecalc", u'w'}, // shows a date, does nothing
         {"getlineage", u'l', [this] { getlineage_Click(); }},
         {"chartspeed", u'c', [this] { chartspeed_Click(); }},
+        {"wherecanitwin", u'e', [this] { wherecanitwin_Click(); }},
         {"listhorse", u'h', command(&listhorse_Click)},
         {"listrace", u'r', command(&listrace_Click)},
         {"listowner", u'o', command(&listowner_Click)},
@@ -173,6 +182,10 @@ bool frmmainfinder::Form_Load(MissingDatabase missing)
 
 void frmmainfinder::refresh()
 {
+    if (m_state.panelCleared) {
+        m_search->clearSearch();
+        m_state.panelCleared = false;
+    }
     MSFlexGrid1->sync();
     m_stats->sync();
     m_startPanel->sync();
@@ -300,6 +313,12 @@ void frmmainfinder::chartspeed_Click()
     run([&](MainWindowState& f) { chart = ::chartspeed_Click(f); });
     if (chart)
         m_windows->formChart(*chart);
+}
+
+void frmmainfinder::wherecanitwin_Click()
+{
+    const GridState& g = m_state.MSFlexGrid1;
+    m_analyses->whereCanItWin(g.text(g.row(), 1));
 }
 
 void frmmainfinder::showPopup(const QPoint& globalPos)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AnalysisWindows;
 class GridView;
 class MainMenus;
 class QLabel;
@@ -67,6 +68,8 @@ private:
     void getlineage_Click();
     /** Pop-up "Chart Speed Figures": the selected row's horse in a new chart window. */
     void chartspeed_Click();
+    /** Pop-up "Where Can It Win": the selected row's horse in the Where Can It Win window. */
+    void wherecanitwin_Click();
     void cmdremoverace_Click();
     void edittracks_Click();
     void MSFlexGrid1_DblClick();
@@ -85,6 +88,7 @@ private:
     StartPanel* m_startPanel = nullptr;
     std::unique_ptr<StatusProgress> m_statusProgress;
     std::unique_ptr<SmallWindows> m_windows;
+    std::unique_ptr<AnalysisWindows> m_analyses;
     /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

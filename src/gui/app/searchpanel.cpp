@@ -185,6 +185,13 @@ void SearchPanel::read(PanelState& p) const
                                                  : ProgenySearchMode::Sire;
 }
 
+void SearchPanel::clearSearch()
+{
+    for (QLineEdit* box : {txthorse, txtid, txtfirstweek, txtlastweek})
+        box->clear();
+    chkowner->setChecked(false);
+}
+
 void SearchPanel::setProgenyEnabled(bool enabled)
 {
     for (QRadioButton* b : {optsire, optdamsire, optdamdamsire})

@@ -32,6 +32,9 @@ public:
     QString idText() const;
     /** Copies what the searches read (week range, ticks, thresholds, progeny mode) into the state. */
     void read(PanelState& panel) const;
+    /** Empties the name, ID and week boxes and unticks "Current Owner Only": a list that no search of the
+        panel made fills the grid. */
+    void clearSearch();
     /** Enables the three progeny options, or greys them out for a run without a breeding file. */
     void setProgenyEnabled(bool enabled);
 
