@@ -261,26 +261,22 @@ bool writeSiresCsv(const QString& breeding, const QString& csv)
     return f.write(text) == text.size();
 }
 
-bool anglesCase(const QString& path, const Weeks& w, const AngleFilter& filter)
+std::function<bool(const QString&, const Weeks&)> anglesCase(const AngleFilter& filter)
 {
-    Database db;
-    const auto data =
-        db.open(path) ? WindowData::read(db, w, anglesRequest()) : Result<WindowData>::failure(db.error());
-    return data && anglesTable(angles(*data, filter)).rows.size() == AngleCount;
+    return [filter](const QString& path, const Weeks& w) {
+        Database db;
+        const auto a = db.open(path) ? angles(db, w, filter, QString()) : Result<Angles>::failure(db.error());
+        return a && anglesTable(*a).rows.size() == AngleCount;
+    };
 }
 
 std::function<bool(const QString&, const Weeks&)> leadersCase(LeaderKind by, const QString& breeding)
 {
     return [by, breeding](const QString& path, const Weeks& w) {
-        std::optional<Result<BreedingIndex>> stallions;
-        if (by != LeaderKind::Owner &&
-            !(stallions = BreedingIndex::read(breeding, positionOf(by)))->operator bool())
-            return false;
         Database db;
-        const auto data = db.open(path) ? WindowData::read(db, w, leadersRequest(by))
-                                        : Result<WindowData>::failure(db.error());
-        return data && !leadersTable(leaders(*data, by, DefaultMinStarts, stallions ? &**stallions : nullptr))
-                            .rows.empty();
+        const auto l = db.open(path) ? leaders(db, w, by, DefaultMinStarts, breeding)
+                                     : Result<Leaders>::failure(db.error());
+        return l && !leadersTable(*l).rows.empty();
     };
 }
 
@@ -380,12 +376,9 @@ int main(int argc, char** argv)
         {QStringLiteral("(b) placement %1").arg(hid), bind(placementSql(hid)), placementCase(hid)},
         {QStringLiteral("(c) claims"), bind(claimsSql()), claimsCase},
         {QStringLiteral("(d) claimed"), bind(claimedSql()), claimedCase},
-        {QStringLiteral("(e) angles"), bind(anglesSql(DefaultLayoff)),
-         [](const QString& path, const Weeks& w) { return anglesCase(path, w, {}); }},
+        {QStringLiteral("(e) angles"), bind(anglesSql(DefaultLayoff)), anglesCase({})},
         {QStringLiteral("(f) angles of an owner"), QString(),
-         [owner](const QString& path, const Weeks& w) {
-             return anglesCase(path, w, {AngleFilter::Kind::Owner, owner, DefaultLayoff});
-         }},
+         anglesCase({AngleFilter::Kind::Owner, owner, DefaultLayoff})},
         {QStringLiteral("(g) leaders by owner"), bind(ownersSql()), leadersCase(LeaderKind::Owner, breeding)},
         {QStringLiteral("(h) leaders by sire"), bind(siresSql(csv)), leadersCase(LeaderKind::Sire, breeding)},
         {QStringLiteral("(i) meet %1 %2").arg(rivals[0]).arg(rivals[1]), QString(), meetCase(rivals)},

@@ -165,6 +165,20 @@ Angles angles(const WindowData& data, const AngleFilter& filter, const BreedingI
     return out;
 }
 
+Result<Angles> angles(Database& db, const Weeks& weeks, const AngleFilter& filter, const QString& breeding)
+{
+    std::optional<Result<BreedingIndex>> sires;
+    if (filter.kind == AngleFilter::Kind::Sire) {
+        sires = BreedingIndex::read(breeding, ProgenySearchMode::Sire);
+        if (!*sires)
+            return Result<Angles>::failure(sires->error());
+    }
+    const auto data = WindowData::read(db, weeks, anglesRequest());
+    if (!data)
+        return Result<Angles>::failure(data.error());
+    return angles(*data, filter, sires ? &**sires : nullptr);
+}
+
 QJsonObject anglesJson(const Angles& a)
 {
     QJsonArray rows;

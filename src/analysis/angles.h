@@ -64,6 +64,8 @@ struct Angles {
 Angles angles(const WindowData& data, const AngleFilter& filter, const BreedingIndex* sires = nullptr);
 /** What angles() needs read of the window. */
 WindowRequest anglesRequest();
+/** The same over a window read from db, a sire's progeny found in the breeding file at `breeding`. */
+Result<Angles> angles(Database& db, const Weeks& weeks, const AngleFilter& filter, const QString& breeding);
 
 /** {"weeks": [A, B], "base": {"starts", "wins"}, "rows": [{"angle", "starts", "wins", "win_pct", "itm_pct",
     "return_per_2", "impact", "ae", "expected", "few", "low"}]}. */

@@ -3,6 +3,7 @@
 #include "progeny/breedingfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace Analysis
 {
@@ -12,6 +13,8 @@ Result<BreedingIndex> BreedingIndex::read(const QString& path, ProgenySearchMode
     const std::size_t line = position == ProgenySearchMode::Sire      ? 1
                              : position == ProgenySearchMode::DamSire ? 2
                                                                       : 3;
+    if (!QFileInfo::exists(path))
+        return Result<BreedingIndex>::failure(missingBreedingFile(path));
     BreedingScan scan(path);
     if (!scan.start())
         return Result<BreedingIndex>::failure(scan.error());

@@ -152,6 +152,21 @@ Leaders leaders(const WindowData& data, LeaderKind by, int minStarts, const Bree
     return out;
 }
 
+Result<Leaders> leaders(Database& db, const Weeks& weeks, LeaderKind by, int minStarts,
+                        const QString& breeding)
+{
+    std::optional<Result<BreedingIndex>> stallions;
+    if (by != LeaderKind::Owner) {
+        stallions = BreedingIndex::read(breeding, positionOf(by));
+        if (!*stallions)
+            return Result<Leaders>::failure(stallions->error());
+    }
+    const auto data = WindowData::read(db, weeks, leadersRequest(by));
+    if (!data)
+        return Result<Leaders>::failure(data.error());
+    return leaders(*data, by, minStarts, stallions ? &**stallions : nullptr);
+}
+
 QJsonObject leadersJson(const Leaders& l)
 {
     QJsonArray rows;

@@ -64,6 +64,9 @@ Leaders leaders(const WindowData& data, LeaderKind by, int minStarts,
                 const BreedingIndex* stallions = nullptr);
 /** What leaders() needs read of the window. */
 WindowRequest leadersRequest(LeaderKind by);
+/** The same over a window read from db, the stallions from the breeding file at `breeding`. */
+Result<Leaders> leaders(Database& db, const Weeks& weeks, LeaderKind by, int minStarts,
+                        const QString& breeding);
 
 /** {"weeks": [A, B], "by": "sire", "rows": [{"name", the statistics, "earnings", "dirt": {"starts", "wins"},
     "turf", "off", "sprint", "route"}]}. */

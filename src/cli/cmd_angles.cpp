@@ -9,8 +9,6 @@
 #include "core/datafolder.h"
 #include "core/format.h"
 
-#include <QFileInfo>
-
 namespace
 {
 
@@ -22,14 +20,6 @@ std::optional<int> wholeAtLeast(const QString& text, int least)
     bool ok = Fmt::isWholeNumber(text);
     const int n = ok ? text.toInt(&ok) : 0;
     return ok && n >= least ? std::optional(n) : std::nullopt;
-}
-
-/** The stallions of the breeding file in one position: the progeny search's message when there is no file. */
-Result<BreedingIndex> stallionsOf(const QString& path, ProgenySearchMode position)
-{
-    if (!QFileInfo::exists(path))
-        return Result<BreedingIndex>::failure(missingBreedingFile(path));
-    return BreedingIndex::read(path, position);
 }
 
 int angles(CliContext& c, const QStringList& arguments)
@@ -56,17 +46,10 @@ int angles(CliContext& c, const QStringList& arguments)
     filter.name = !owner.isNull() ? owner : sire;
     if (const int status = run.start(args))
         return status;
-    std::optional<Result<BreedingIndex>> sires;
-    if (filter.kind == AngleFilter::Kind::Sire) {
-        sires = stallionsOf(breeding, ProgenySearchMode::Sire);
-        if (!*sires)
-            return run.fail(sires->error(), 1);
-    }
-    const auto data = WindowData::read(run.db(), run.weeks(), anglesRequest());
-    if (!data)
-        return run.fail(data.error(), 1);
-    const Angles a = Analysis::angles(*data, filter, sires ? &**sires : nullptr);
-    run.print(anglesJson(a), anglesHeading(a) + anglesTable(a).toText());
+    const auto a = Analysis::angles(run.db(), run.weeks(), filter, breeding);
+    if (!a)
+        return run.fail(a.error(), 1);
+    run.print(anglesJson(*a), anglesHeading(*a) + anglesTable(*a).toText());
     return 0;
 }
 
@@ -89,17 +72,10 @@ int leaders(CliContext& c, const QStringList& arguments)
         return run.fail(QStringLiteral("--min-starts takes a whole number of starts, not ") + least, 2);
     if (const int status = run.start(args))
         return status;
-    std::optional<Result<BreedingIndex>> stallions;
-    if (*kind != LeaderKind::Owner) {
-        stallions = stallionsOf(breeding, positionOf(*kind));
-        if (!*stallions)
-            return run.fail(stallions->error(), 1);
-    }
-    const auto data = WindowData::read(run.db(), run.weeks(), leadersRequest(*kind));
-    if (!data)
-        return run.fail(data.error(), 1);
-    const Leaders l = Analysis::leaders(*data, *kind, *minStarts, stallions ? &**stallions : nullptr);
-    run.print(leadersJson(l), leadersHeading(l) + leadersTable(l).toText());
+    const auto l = Analysis::leaders(run.db(), run.weeks(), *kind, *minStarts, breeding);
+    if (!l)
+        return run.fail(l.error(), 1);
+    run.print(leadersJson(*l), leadersHeading(*l) + leadersTable(*l).toText());
     return 0;
 }
 
