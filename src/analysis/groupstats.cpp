@@ -61,6 +61,8 @@ std::vector<Cell> statsCells(const GroupStats& g, const GroupStats& base)
 
 QString statsDoubt(const GroupStats& g)
 {
+    if (g.starts == 0)
+        return QStringLiteral("No starts.");
     QStringList why;
     if (g.few())
         why << QStringLiteral("Only %1: fewer than %2.")

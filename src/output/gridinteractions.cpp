@@ -18,6 +18,7 @@ PopupMenu::PopupMenu()
                                    {"getlineage", "Get Lineage Info."},
                                    {"chartspeed", "Chart Speed Figures"},
                                    {"wherecanitwin", "Where Can It Win"},
+                                   {"headtohead", "Head to Head..."},
                                    {"listhorse", "List Horse"},
                                    {"listrace", "List Race "},
                                    {"listowner", "List Owner "},

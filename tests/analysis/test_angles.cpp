@@ -3,11 +3,21 @@
 #include "analysis/angles.h"
 #include "analysis/headtohead.h"
 #include "analysis/leaders.h"
+#include "core/headlessplatform.h"
+#include "gui/analysis/frmangles.h"
+#include "gui/analysis/frmheadtohead.h"
+#include "gui/analysis/frmleaders.h"
+#include "gui/app/frmmainfinder.h"
 #include "progeny/progenyfixture.h"
 #include "runcli.h"
+#include "search/gethorse.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLineEdit>
+#include <QTableView>
 
 using namespace Analysis;
 
@@ -30,6 +40,30 @@ QString startsOf(const AngleRow& row)
 QByteArray compact(const QJsonObject& o)
 {
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+/** Runs a window's analysis with Enter and waits until it is shown. */
+void runByEnter(AnalysisPanel* w)
+{
+    QTest::keyClick(w, Qt::Key_Return);
+    QTRY_VERIFY(!w->busy());
+}
+
+/** The cell texts of a row of a window's table. */
+QStringList rowOf(const QTableView* view, int r, int columns)
+{
+    QStringList out;
+    for (int c = 0; c < columns; ++c)
+        out << view->model()->index(r, c).data().toString();
+    return out;
+}
+
+void doubleClickRow(QTableView* view, int row)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QPoint cell = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
 }
 
 } // namespace
@@ -66,6 +100,19 @@ class TestAngles : public QObject
         // 4: back from a rest before the window; its second start is the window's first.
         for (const int w : {10, 60, 70})
             f.add({.hid = 4, .week = w, .race = 4});
+    }
+
+    /** Weeks 10 to 13: horses 1, 2 and 3 all ran, then 1 and 2, 2 and 3, then 1 alone. */
+    void addMeetings(SearchFixture& f)
+    {
+        f.add({.hid = 1, .week = 10, .fin = 3, .sp = 81.25});
+        f.add({.hid = 2, .week = 10, .fin = 1, .sp = 90});
+        f.add({.hid = 3, .week = 10, .fin = 2, .sp = 85});
+        f.add({.hid = 1, .week = 11, .fin = 1, .cprice = 5000, .restr = u"Clm"_s});
+        f.add({.hid = 2, .week = 11, .fin = 4, .cprice = 5000, .restr = u"Clm"_s});
+        f.add({.hid = 2, .week = 12, .track = 7, .fin = 6, .surf = u"T"_s});
+        f.add({.hid = 3, .week = 12, .track = 7, .fin = 5, .surf = u"T"_s});
+        f.add({.hid = 1, .week = 13, .fin = 1});
     }
 
     Angles anglesOf(SearchFixture& f, const AngleFilter& filter, const BreedingIndex* sires = nullptr)
@@ -190,15 +237,7 @@ private slots:
     void threeHorsesMeet()
     {
         SearchFixture f;
-        // Weeks 10 to 13: all three, 1 and 2, 2 and 3, then 1 alone.
-        f.add({.hid = 1, .week = 10, .fin = 3, .sp = 81.25});
-        f.add({.hid = 2, .week = 10, .fin = 1, .sp = 90});
-        f.add({.hid = 3, .week = 10, .fin = 2, .sp = 85});
-        f.add({.hid = 1, .week = 11, .fin = 1, .cprice = 5000, .restr = u"Clm"_s});
-        f.add({.hid = 2, .week = 11, .fin = 4, .cprice = 5000, .restr = u"Clm"_s});
-        f.add({.hid = 2, .week = 12, .track = 7, .fin = 6, .surf = u"T"_s});
-        f.add({.hid = 3, .week = 12, .track = 7, .fin = 5, .surf = u"T"_s});
-        f.add({.hid = 1, .week = 13, .fin = 1});
+        addMeetings(f);
         const auto h = headToHead(f.db(), {3, 1, 2});
         QVERIFY(h);
         const QJsonObject o = headToHeadJson(*h);
@@ -211,6 +250,84 @@ private slots:
         QCOMPARE(o[u"races"_s][1][u"price"_s].toInt(), 5000);
         QCOMPARE(meetRacesTable(*h).rows[0].cells[2].text, u"KY"_s);
         QCOMPARE(headToHead(f.db(), {1, 4}).error(), u"Horse 4 has no stored start."_s);
+    }
+
+    void windowsDrivenOffscreen()
+    {
+        ProgenyFixture fx;
+        addMeetings(fx);
+        fx.writeBreeding(breedingHorse(1, "One", "Storm Cat") + breedingHorse(2, "Two", "STORM CAT") +
+                         breedingHorse(3, "Three", "Big Red"));
+        HeadlessPlatform p;
+        frmmainfinder main(p, fx.path(), fx.breedingPath());
+        QVERIFY(main.Form_Load());
+        main.show();
+        MainWindowState& f = main.state();
+
+        // Angles: run at once; too few starts for any angle here, each row grey with its reasons.
+        control<QAction>(main, "cmdangles")->trigger();
+        auto* angles = control<frmangles>(main, "frmangles");
+        QTRY_VERIFY(!angles->busy());
+        const QModelIndex all = angles->MSFangles->model()->index(0, 1);
+        QCOMPARE(all.data().toString(), u"8"_s);
+        QCOMPARE(all.data(Qt::ToolTipRole).toString(),
+                 u"Only 8 starts: fewer than 10. Only 2.29 winners expected by the odds: fewer than 5."_s);
+        QCOMPARE(all.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::gray));
+        QCOMPARE(all.data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(angles->MSFangles->model()->index(1, 0).data(Qt::ToolTipRole).toString(), u"No starts."_s);
+        angles->txtlayoff->setText(u"0"_s);
+        runByEnter(angles);
+        QCOMPARE(p.messages.last(), u"The layoff \"0\" is not a whole number of weeks from 1."_s);
+        angles->txtlayoff->setText(u"45"_s);
+        angles->txtowner->setText(u"red BARN"_s);
+        angles->txtsire->setText(u"Storm Cat"_s);
+        runByEnter(angles);
+        QCOMPARE(p.messages.last(), u"Give an owner or a sire, not both."_s);
+        angles->txtowner->clear();
+        angles->txtfirstweek->setText(u"11"_s);
+        runByEnter(angles);
+        QCOMPARE(rowOf(angles->MSFangles, 3, 3), L("First start after a claim||"));
+        QCOMPARE(rowOf(angles->MSFangles, 6, 3), L("Dirt to turf|1|0"));
+        // Horse 2 after its claiming race of week 11, under the same owner: not a claim, but a change of
+        // surface.
+        doubleClickRow(angles->MSFangles, 6);
+        QVERIFY2(f.frainfo.startsWith(u"Statistics for Dirt to turf, weeks 11-13, sire Storm Cat;"_s),
+                 qPrintable(f.frainfo));
+        QCOMPARE(f.MSFlexGrid1.text(1, 2), u"12.0705"_s);
+        QTest::keyClick(angles, Qt::Key_Escape);
+        QTRY_VERIFY(!main.findChild<frmangles*>());
+
+        // Leaders: the sires from the breeding file, "Storm Cat" spelled two ways.
+        control<QAction>(main, "cmdleaders")->trigger();
+        auto* leaders = control<frmleaders>(main, "frmleaders");
+        QTRY_VERIFY(!leaders->busy());
+        QCOMPARE(leaders->MSFleaders->model()->rowCount(), 0);
+        leaders->cboby->setCurrentIndex(1);
+        leaders->txtminstarts->setText(u"1"_s);
+        runByEnter(leaders);
+        QCOMPARE(rowOf(leaders->MSFleaders, 0, 3), L("Storm Cat|6|3"));
+        QCOMPARE(rowOf(leaders->MSFleaders, 1, 3), L("Big Red|2|0"));
+        doubleClickRow(leaders->MSFleaders, 1);
+        QVERIFY2(f.frainfo.startsWith(u"Statistics for Progeny of Big Red as sire, weeks -351-13;"_s),
+                 qPrintable(f.frainfo));
+
+        // Head to head from the pop-up, a horse at a time; it runs once two are given.
+        gethorse(f, 3, QString(), u"3"_s);
+        main.refresh();
+        control<QAction>(main, "headtohead")->trigger();
+        auto* meet = control<frmheadtohead>(main, "frmheadtohead");
+        QCOMPARE(meet->txthorse[0]->text(), u"3"_s);
+        QVERIFY(meet->meeting().horses.empty());
+        gethorse(f, 3, QString(), u"1"_s);
+        main.refresh();
+        control<QAction>(main, "headtohead")->trigger();
+        QCOMPARE(meet->txthorse[1]->text(), u"1"_s);
+        QTRY_VERIFY(!meet->busy());
+        QCOMPARE(rowOf(meet->MSFraces, 0, 10), L("10.0405|10|CA|6|D|Alw|2|85.0|3|81.3"));
+        QCOMPARE(rowOf(meet->MSFahead, 0, 4), L("Blue Streak|3||1"));
+        doubleClickRow(meet->MSFraces, 0);
+        QCOMPARE(f.MSFlexGrid1.rows(), 4);
+        QCOMPARE(f.MSFlexGrid1.text(1, 2), u"10.0405"_s);
     }
 
     void commands()

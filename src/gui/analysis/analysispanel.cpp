@@ -70,11 +70,15 @@ AnalysisPanel::AnalysisPanel(const QString& name, const QString& title, MainWind
     lblstatus->setObjectName(QStringLiteral("lblstatus"));
     lblstatus->setWordWrap(true);
 
+    m_weeks = new QWidget;
+    auto* weeks = new QHBoxLayout(m_weeks);
+    weeks->setContentsMargins(0, 0, 0, 0);
+    weeks->addWidget(new QLabel(QStringLiteral("First week:")));
+    weeks->addWidget(txtfirstweek);
+    weeks->addWidget(new QLabel(QStringLiteral("Last week:")));
+    weeks->addWidget(txtlastweek);
     m_controls = new QHBoxLayout;
-    m_controls->addWidget(new QLabel(QStringLiteral("First week:")));
-    m_controls->addWidget(txtfirstweek);
-    m_controls->addWidget(new QLabel(QStringLiteral("Last week:")));
-    m_controls->addWidget(txtlastweek);
+    m_controls->addWidget(m_weeks);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdrun);
@@ -122,6 +126,11 @@ void AnalysisPanel::showTable(QTableView* view, Analysis::AnalysisTable table)
     proxy->sort(-1);
     static_cast<AnalysisTableModel*>(proxy->sourceModel())->setTable(std::move(table));
     view->resizeColumnsToContents();
+}
+
+void AnalysisPanel::hideWeeks()
+{
+    m_weeks->hide();
 }
 
 int AnalysisPanel::tableRow(QTableView* view, const QModelIndex& index) const

@@ -64,6 +64,8 @@ protected:
     void showTable(QTableView* view, Analysis::AnalysisTable table);
     /** The analysis table's row of a view's row (the view sorts). */
     int tableRow(QTableView* view, const QModelIndex& index) const;
+    /** For an analysis of every stored week: hides the week fields. */
+    void hideWeeks();
     /** Where a window adds its own boxes, before Run. */
     QHBoxLayout* controls() const { return m_controls; }
     QVBoxLayout* content() const { return m_content; }
@@ -113,6 +115,7 @@ private:
 
     MainWindowState& m_state;
     Runner m_run;
+    QWidget* m_weeks = nullptr; // the week fields with their labels
     QHBoxLayout* m_controls = nullptr;
     QVBoxLayout* m_content = nullptr;
     QList<QTableView*> m_tables;

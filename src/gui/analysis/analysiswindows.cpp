@@ -1,8 +1,11 @@
 #include "gui/analysis/analysiswindows.h"
 
+#include "gui/analysis/frmangles.h"
 #include "gui/analysis/frmclaimfinder.h"
 #include "gui/analysis/frmclaimsmade.h"
 #include "gui/analysis/frmclasspars.h"
+#include "gui/analysis/frmheadtohead.h"
+#include "gui/analysis/frmleaders.h"
 #include "gui/analysis/frmplacement.h"
 
 #include <QLineEdit>
@@ -51,4 +54,23 @@ void AnalysisWindows::claimFinder()
 void AnalysisWindows::claimsMade()
 {
     open(m_made, true);
+}
+
+void AnalysisWindows::angles()
+{
+    open(m_angles, true);
+}
+
+void AnalysisWindows::leaders()
+{
+    open(m_leaders, true);
+}
+
+void AnalysisWindows::headToHead(const QString& horse)
+{
+    frmheadtohead* w = open(m_meet, false);
+    if (horse.isEmpty())
+        w->txthorse[0]->setFocus();
+    else
+        w->addHorse(horse);
 }

@@ -4,9 +4,12 @@
 
 #include <QPointer>
 
+class frmangles;
 class frmclaimfinder;
 class frmclaimsmade;
 class frmclasspars;
+class frmheadtohead;
+class frmleaders;
 class frmplacement;
 
 /** The windows of the "&Analysis" menu, each kept one at a time and made when first asked for. */
@@ -23,6 +26,12 @@ public:
     void claimFinder();
     /** "Claims &Made", run at once. */
     void claimsMade();
+    /** "&Angles", run at once. */
+    void angles();
+    /** "&Leaders", run at once. */
+    void leaders();
+    /** "&Head to Head...": with a horse (an id or a name) added to it, run once two are given. */
+    void headToHead(const QString& horse = {});
 
 private:
     template <typename W> W* open(QPointer<W>& window, bool run);
@@ -34,4 +43,7 @@ private:
     QPointer<frmplacement> m_placement;
     QPointer<frmclaimfinder> m_claims;
     QPointer<frmclaimsmade> m_made;
+    QPointer<frmangles> m_angles;
+    QPointer<frmleaders> m_leaders;
+    QPointer<frmheadtohead> m_meet;
 };

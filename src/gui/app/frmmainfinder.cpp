@@ -137,6 +137,9 @@ void frmmainfinder::buildMenus()
         {"cmdwherecanitwin", "&Where Can It Win...", [this] { m_analyses->whereCanItWin(); }},
         {"cmdclaimfinder", "&Claim Finder", [this] { m_analyses->claimFinder(); }},
         {"cmdclaimsmade", "Claims &Made", [this] { m_analyses->claimsMade(); }},
+        {"cmdangles", "&Angles", [this] { m_analyses->angles(); }},
+        {"cmdleaders", "&Leaders", [this] { m_analyses->leaders(); }},
+        {"cmdheadtohead", "&Head to Head...", [this] { m_analyses->headToHead(); }},
     });
     m_menus->addMenu("helpmenu", "&Help", {
         {"cmdabout", "&About Turf Trawler", [this] { cmdabout_Click(); }},
@@ -147,6 +150,7 @@ void frmmainfinder::buildMenus()
         {"getlineage", u'l', [this] { getlineage_Click(); }},
         {"chartspeed", u'c', [this] { chartspeed_Click(); }},
         {"wherecanitwin", u'e', [this] { wherecanitwin_Click(); }},
+        {"headtohead", u'a', [this] { headtohead_Click(); }},
         {"listhorse", u'h', command(&listhorse_Click)},
         {"listrace", u'r', command(&listrace_Click)},
         {"listowner", u'o', command(&listowner_Click)},
@@ -319,6 +323,12 @@ void frmmainfinder::wherecanitwin_Click()
 {
     const GridState& g = m_state.MSFlexGrid1;
     m_analyses->whereCanItWin(g.text(g.row(), 1));
+}
+
+void frmmainfinder::headtohead_Click()
+{
+    const GridState& g = m_state.MSFlexGrid1;
+    m_analyses->headToHead(g.text(g.row(), 1));
 }
 
 void frmmainfinder::showPopup(const QPoint& globalPos)

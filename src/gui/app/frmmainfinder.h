@@ -70,6 +70,8 @@ private:
     void chartspeed_Click();
     /** Pop-up "Where Can It Win": the selected row's horse in the Where Can It Win window. */
     void wherecanitwin_Click();
+    /** Pop-up "Head to Head...": the selected row's horse added to the Head to Head window. */
+    void headtohead_Click();
     void cmdremoverace_Click();
     void edittracks_Click();
     void MSFlexGrid1_DblClick();
