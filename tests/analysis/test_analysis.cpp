@@ -1,5 +1,6 @@
 #include "analysis/claims.h"
 #include "analysis/placement.h"
+#include "analysiswindowtest.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "gui/analysis/frmclaimfinder.h"
@@ -151,14 +152,6 @@ void runFor101To110(AnalysisPanel* w)
     w->txtlastweek->setText(u"110"_s);
     QTest::keyClick(w, Qt::Key_Return);
     QTRY_VERIFY(!w->busy());
-}
-
-void doubleClick(QTableView* view, int row)
-{
-    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-    const QPoint cell = view->visualRect(view->model()->index(row, 0)).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
 }
 
 } // namespace

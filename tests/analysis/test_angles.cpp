@@ -3,6 +3,7 @@
 #include "analysis/angles.h"
 #include "analysis/headtohead.h"
 #include "analysis/leaders.h"
+#include "analysiswindowtest.h"
 #include "core/headlessplatform.h"
 #include "gui/analysis/frmangles.h"
 #include "gui/analysis/frmheadtohead.h"
@@ -56,14 +57,6 @@ QStringList rowOf(const QTableView* view, int r, int columns)
     for (int c = 0; c < columns; ++c)
         out << view->model()->index(r, c).data().toString();
     return out;
-}
-
-void doubleClickRow(QTableView* view, int row)
-{
-    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-    const QPoint cell = view->visualRect(view->model()->index(row, 0)).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
 }
 
 } // namespace
@@ -290,7 +283,7 @@ private slots:
         QCOMPARE(rowOf(angles->MSFangles, 6, 3), L("Dirt to turf|1|0"));
         // Horse 2 after its claiming race of week 11, under the same owner: not a claim, but a change of
         // surface.
-        doubleClickRow(angles->MSFangles, 6);
+        doubleClick(angles->MSFangles, 6);
         QVERIFY2(f.frainfo.startsWith(u"Statistics for Dirt to turf, weeks 11-13, sire Storm Cat;"_s),
                  qPrintable(f.frainfo));
         QCOMPARE(f.MSFlexGrid1.text(1, 2), u"12.0705"_s);
@@ -307,7 +300,7 @@ private slots:
         runByEnter(leaders);
         QCOMPARE(rowOf(leaders->MSFleaders, 0, 3), L("Storm Cat|6|3"));
         QCOMPARE(rowOf(leaders->MSFleaders, 1, 3), L("Big Red|2|0"));
-        doubleClickRow(leaders->MSFleaders, 1);
+        doubleClick(leaders->MSFleaders, 1);
         QVERIFY2(f.frainfo.startsWith(u"Statistics for Progeny of Big Red as sire, weeks -351-13;"_s),
                  qPrintable(f.frainfo));
 
@@ -325,7 +318,7 @@ private slots:
         QTRY_VERIFY(!meet->busy());
         QCOMPARE(rowOf(meet->MSFraces, 0, 10), L("10.0405|10|CA|6|D|Alw|2|85.0|3|81.3"));
         QCOMPARE(rowOf(meet->MSFahead, 0, 4), L("Blue Streak|3||1"));
-        doubleClickRow(meet->MSFraces, 0);
+        doubleClick(meet->MSFraces, 0);
         QCOMPARE(f.MSFlexGrid1.rows(), 4);
         QCOMPARE(f.MSFlexGrid1.text(1, 2), u"10.0405"_s);
     }
