@@ -204,6 +204,10 @@ int main(int argc, char** argv)
             return 0;
         }
         const QString dir = chooseDataFolder(given, QCoreApplication::applicationDirPath()).path;
+        if (dir.isEmpty()) {
+            err << "turftrawler-cli: " << noDataFolderMessage() << "\n";
+            return 1;
+        }
         CliContext context{dir, !given.isEmpty(), out, err};
         const int status = c.run(context, args);
         out.flush();
