@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QObject>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <sys/mount.h>
 
 /** The whole file, or `missing` when it cannot be read. */
 inline QByteArray readFile(const QString& path, const QByteArray& missing = "missing")
@@ -46,6 +49,22 @@ inline QStringList queryRows(const QString& file, const QString& sql, const QVar
         out = QStringList{db.sql().errorMessage()};
     return out;
 }
+
+/** A file system of the given size ("512k") on a temporary folder while the object lives, for a full disk;
+    only a test allowed to mount one gets it (mounted() tells). */
+struct SmallDisk : QTemporaryDir {
+    explicit SmallDisk(const char* size)
+        : mounted(::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", 0,
+                          (QByteArray("size=") + size).constData()) == 0)
+    {
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            ::umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
+    }
+    const bool mounted;
+};
 
 /** The control that `window` (in one of its panels or menus) names `name`, the name the program's handlers
    know it by. A control that is not there ends the test run. */

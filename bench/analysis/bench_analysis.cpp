@@ -318,6 +318,48 @@ long peakMegabytes(const Case& c, const QString& path, const Weeks& w)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss / 1024 : -1;
 }
 
+/** Times the case against its SQL in the shell, `runs` times each after one to warm the cache, and prints
+    the line of the case. */
+void measure(const Case& c, const QString& path, const Weeks& w, int runs)
+{
+    const long peak = peakMegabytes(c, path, w);
+    // Core and shell runs alternate, so that a change in the machine's load falls on both.
+    std::vector<double> core, shell, coreCpu, shellCpu;
+    for (int i = 0; i < runs + 1; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const double cpu0 = cpuMillis();
+        const bool ok = c.run(path, w);
+        const double ms = t.nsecsElapsed() / 1e6, cpu = cpuMillis() - cpu0;
+        const std::vector<BenchData::ShellTime> fresh =
+            c.sql.isEmpty() ? std::vector<BenchData::ShellTime>() : BenchData::shellTimes(path, c.sql, 1);
+        if (!ok)
+            out << c.label << ": the analysis failed\n";
+        if (fresh.empty() && !c.sql.isEmpty())
+            out << c.label << ": the shell gave no time\n";
+        if (i == 0)
+            continue; // both warm the operating system's cache
+        core.push_back(ms);
+        coreCpu.push_back(cpu);
+        shell.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::real));
+        shellCpu.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::cpu));
+    }
+    const double coreMs = BenchData::median(core), shellMs = BenchData::median(shell);
+    const double coreCpuMs = BenchData::median(coreCpu), shellCpuMs = BenchData::median(shellCpu);
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10\n")
+               .arg(c.label, -22)
+               .arg(coreMs, 8, 'f', 1)
+               .arg(*std::min_element(core.begin(), core.end()), 7, 'f', 1)
+               .arg(shellMs, 9, 'f', 1)
+               .arg(*std::min_element(shell.begin(), shell.end()), 7, 'f', 1)
+               .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
+               .arg(coreCpuMs, 9, 'f', 1)
+               .arg(shellCpuMs, 9, 'f', 1)
+               .arg(shellCpuMs > 0 ? coreCpuMs / shellCpuMs : 0, 6, 'f', 2)
+               .arg(peak, 8);
+    out.flush();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -385,13 +427,15 @@ int main(int argc, char** argv)
     };
     out << total << " starts; " << w.text() << "; median of " << o.runs << " runs, file cache warm.\n"
         << "core: from a new connection to the window's table. shell: the equivalent SQL in a fresh sqlite3\n"
-        << "process, its Run Time; ratio = core / shell. peak: the core's peak memory, alone in a "
-           "process.\n\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+        << "process, its Run Time (medians, and the best run of each); ratio = core / shell. cpu: the\n"
+        << "processor time (user and system) of each, which the machine's other load touches less.\n"
+        << "peak: the core's peak memory, alone in a process.\n\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10\n")
                .arg(QStringLiteral("analysis"), -22)
-               .arg(QStringLiteral("core ms"), 9)
-               .arg(QStringLiteral("best ms"), 9)
+               .arg(QStringLiteral("core ms"), 8)
+               .arg(QStringLiteral("best"), 7)
                .arg(QStringLiteral("shell ms"), 9)
+               .arg(QStringLiteral("best"), 7)
                .arg(QStringLiteral("ratio"), 6)
                .arg(QStringLiteral("core cpu"), 9)
                .arg(QStringLiteral("shell cpu"), 9)
@@ -399,43 +443,8 @@ int main(int argc, char** argv)
                .arg(QStringLiteral("peak MB"), 8);
     out.flush();
     for (const Case& c : cases) {
-        if (!o.cases.isEmpty() && !o.cases.contains(c.label.at(1)))
-            continue;
-        const long peak = peakMegabytes(c, path, w);
-        // Core and shell runs alternate, so that a change in the machine's load falls on both.
-        std::vector<double> core, shell, coreCpu, shellCpu;
-        for (int i = 0; i < o.runs + 1; ++i) {
-            QElapsedTimer t;
-            t.start();
-            const double cpu0 = cpuMillis();
-            const bool ok = c.run(path, w);
-            const double ms = t.nsecsElapsed() / 1e6, cpu = cpuMillis() - cpu0;
-            const std::vector<BenchData::ShellTime> fresh =
-                c.sql.isEmpty() ? std::vector<BenchData::ShellTime>() : BenchData::shellTimes(path, c.sql, 1);
-            if (!ok)
-                out << c.label << ": the analysis failed\n";
-            if (fresh.empty() && !c.sql.isEmpty())
-                out << c.label << ": the shell gave no time\n";
-            if (i == 0)
-                continue; // both warm the operating system's cache
-            core.push_back(ms);
-            coreCpu.push_back(cpu);
-            shell.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::real));
-            shellCpu.push_back(fresh.empty() ? -1 : scriptTime(fresh, &BenchData::ShellTime::cpu));
-        }
-        const double coreMs = BenchData::median(core), shellMs = BenchData::median(shell);
-        const double coreCpuMs = BenchData::median(coreCpu), shellCpuMs = BenchData::median(shellCpu);
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
-                   .arg(c.label, -22)
-                   .arg(coreMs, 9, 'f', 1)
-                   .arg(*std::min_element(core.begin(), core.end()), 9, 'f', 1)
-                   .arg(shellMs, 9, 'f', 1)
-                   .arg(shellMs > 0 ? coreMs / shellMs : 0, 6, 'f', 2)
-                   .arg(coreCpuMs, 9, 'f', 1)
-                   .arg(shellCpuMs, 9, 'f', 1)
-                   .arg(shellCpuMs > 0 ? coreCpuMs / shellCpuMs : 0, 6, 'f', 2)
-                   .arg(peak, 8);
-        out.flush();
+        if (o.cases.isEmpty() || o.cases.contains(c.label.at(1)))
+            measure(c, path, w, o.runs);
     }
     return 0;
 }

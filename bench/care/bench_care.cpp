@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     const auto compactCore = [&] {
         QString error;
         bool ok = true;
-        timed(core, coreCpu, [&] { ok = DbCare::compact(dbPath, false, error); });
+        timed(core, coreCpu, [&] { ok = DbCare::compact(dbPath, false, error) == DbCare::Compaction::Done; });
         if (!ok)
             out << error << "\n";
         return ok;

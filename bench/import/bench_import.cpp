@@ -2,15 +2,13 @@
 // shell's .import of the same races and starts as CSV (lower is better), side by side in one run. The shell
 // loads into a schema fixed here, with the indexes, trigram table and counting triggers of the program's
 // schema of December 2026, so that the baseline keeps its cost whatever the program's own schema becomes.
-// With strace installed, one more import of each kind is traced and its write system calls counted. A last
-// round imports through the window's platform with the progress label shown, to tell what the per-race
-// repaint costs.
+// With strace installed, one more import of each kind is traced and its write system calls counted. The
+// window's import is measured against the command-line tool's by bench_windowimport.
 //
 //   bench_import [--weeks N] [--seed S] [--rounds R] [--sqlite3 PATH]
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "db/database.h"
-#include "gui/app/qtplatform.h"
 #include "import/importdriver.h"
 #include "sample/generator.h"
 
@@ -18,7 +16,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -242,26 +239,6 @@ int main(int argc, char** argv)
             << QString::number(seconds / shellSeconds, 'f', 2) << "\n";
         out.flush();
     }
-    // The same import with the progress label on screen, repainted for every race as the window does.
-    double windowSeconds = 0;
-    {
-        const QString dir = tmp.filePath(QStringLiteral("window"));
-        QDir().mkpath(dir);
-        Database().create(dir + QStringLiteral("/horses.mdb"));
-        QLabel label;
-        label.resize(300, 40);
-        label.show();
-        QtPlatform platform(&label);
-        platform.addLabel(QStringLiteral("lblprogress"), &label);
-        MainWindowState finder(platform, dir, QString());
-        QElapsedTimer t;
-        t.start();
-        importFiles(finder, paths);
-        windowSeconds = t.nsecsElapsed() / 1e9;
-    }
-    out << "Import with the progress label repainted per race: " << QString::number(windowSeconds, 'f', 3)
-        << " s (" << QString::number((windowSeconds - bestImport) * 1e6 / std::max<qint64>(races, 1), 'f', 1)
-        << " us a race over the best import)\n";
     out << "Import:          " << qint64(starts / bestImport) << " starts/s ("
         << QString::number(bestImport, 'f', 3) << " s for " << starts << " starts and " << races
         << " races)\n";

@@ -36,24 +36,28 @@ struct Gathered {
 
 const ParRow* Pars::find(const Band& band) const
 {
-    const auto it = std::find_if(rows.begin(), rows.end(), [&](const ParRow& r) { return r.band == band; });
-    return it == rows.end() ? nullptr : &*it;
+    // The rows are in bandBefore() order.
+    const auto it = std::lower_bound(rows.begin(), rows.end(), band,
+                                     [](const ParRow& r, const Band& b) { return bandBefore(r.band, b); });
+    return it == rows.end() || !(it->band == band) ? nullptr : &*it;
 }
 
 Pars classPars(const WindowData& data)
 {
     std::map<BandKey, Gathered> bands;
     const auto& races = data.races();
+    std::vector<Gathered*> bandOfRace(data.windowRaces()); // each race's band found once
     for (std::size_t i = 0; i < data.windowRaces(); ++i) {
         Gathered& g = bands[keyOf(races[i])];
+        bandOfRace[i] = &g;
         g.race = &races[i];
         ++g.races;
         g.purses += races[i].purse;
     }
     for (const StartRow& s : data.starts()) {
-        if (s.fin != 1)
+        if (s.fin != 1 || std::size_t(s.race) >= bandOfRace.size())
             continue;
-        Gathered& g = bands[keyOf(data.raceOf(s))];
+        Gathered& g = *bandOfRace[std::size_t(s.race)];
         if (g.winners == 0 || s.sp > g.best)
             g.best = s.sp;
         ++g.winners;

@@ -82,7 +82,7 @@ int claimed(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar placementCommand{
-    {QStringLiteral("placement"), CliGroup::Searches, QStringLiteral("HID ") + AnalysisOptions::usage(),
+    {QStringLiteral("placement"), CliGroup::Analyses, QStringLiteral("HID ") + AnalysisOptions::usage(),
      QStringLiteral(
          "Lists where a horse can win. Its form figure per category (the best of its last three "
          "starts there in the window), its last class, and every class, category and trip with a "
@@ -90,21 +90,21 @@ CliRegistrar placementCommand{
          "1 when the horse has no start in the window."),
      placement}};
 CliRegistrar claimsCommand{
-    {QStringLiteral("claims"), CliGroup::Searches,
+    {QStringLiteral("claims"), CliGroup::Analyses,
      QStringLiteral("[--max-price P] ") + AnalysisOptions::usage(),
      QStringLiteral(
          "Lists horses worth claiming. Every horse whose newest start, in the last 30 weeks of the "
          "window, was in a claiming race (at most P) whose par its form beats, by margin."),
      claims}};
 CliRegistrar claimedCommand{
-    {QStringLiteral("claimed"), CliGroup::Searches,
+    {QStringLiteral("claimed"), CliGroup::Analyses,
      QStringLiteral("[--owner NAME] ") + AnalysisOptions::usage(),
      QStringLiteral("Lists the claims made in the window and what they returned. Each claim's price, the "
                     "starts, wins and earnings of the horse for its new owner until the next change, and a "
                     "summary per claiming owner."),
      claimed}};
 CliRegistrar parsCommand{
-    {QStringLiteral("pars"), CliGroup::Searches, AnalysisOptions::usage(),
+    {QStringLiteral("pars"), CliGroup::Analyses, AnalysisOptions::usage(),
      QStringLiteral("Lists the class pars of the window. One row per class, category and trip with a "
                     "winner: winners, races, the mean winning figure (from 5 winners; \"?\" below 10), the "
                     "best and the mean purse."),

@@ -106,15 +106,18 @@ int undo(CliContext& c, QStringList args)
         return withSession(c, QStringLiteral("undo"), [](CliSession& s) { return cmdundo_Click(s.state); });
     return withSession(c, QStringLiteral("undo"), [&](CliSession& s) {
         Database db;
-        const auto kept = db.open(s.state.databasePath()) ? UndoLog::changes(db) : std::nullopt;
-        if (!kept) {
+        auto kept = db.open(s.state.databasePath()) ? UndoLog::changes(db) : std::nullopt;
+        if (!kept || !UndoLog::review(db, *kept, true)) {
             s.platform.message(db.error());
             return false;
         }
         for (qsizetype i = 0; i < kept->size(); ++i) {
             const UndoLog::Change& change = kept->at(i);
             c.out << (i + 1) << '\t' << UndoLog::title(change, false) << '\t' << change.starts << " starts\t"
-                  << change.made << "\n";
+                  << change.made;
+            if (!change.blocked.isEmpty())
+                c.out << "\tcannot be undone: " << change.blocked;
+            c.out << "\n";
         }
         return true;
     });
@@ -168,8 +171,9 @@ CliRegistrar compactCommand{
      compact}};
 CliRegistrar undoCommand{
     {QStringLiteral("undo"), CliGroup::Care, QStringLiteral("[--list]"),
-     QStringLiteral("Puts back the last week removal or replacement. Every row comes back as it was; "
-                    "--list lists the changes kept, newest first."),
+     QStringLiteral("Puts back the last week removal or replacement that can still be undone. Every row "
+                    "comes back as it was; --list lists the changes kept, newest first, and why one can no "
+                    "longer be undone."),
      undo}};
 CliRegistrar tracksCommand{
     {QStringLiteral("tracks"), CliGroup::Care, QStringLiteral("[add NUMBER CODE | delete NUMBER]"),

@@ -27,8 +27,7 @@ public:
     void start(int count) override { m_count = count; }
     void file(int index, const QString& name, qint64 starts) override
     {
-        const QString line =
-            QStringLiteral("file %1 of %2: ").arg(index).arg(m_count) + importProgressText(name, starts);
+        const QString line = importProgressLine(index, m_count, name, starts);
         // Blanks over what a longer line before left.
         m_err << '\r' << line.leftJustified(m_width) << Qt::flush;
         m_width = int(line.size());
@@ -58,9 +57,9 @@ int report(CliContext& c, const CliSession& session, const ImportResult& r, bool
         }
         return 0;
     case ImportResult::Status::Cancelled:
-        c.err << "Database import cancelled at user request.\n";
-        c.err << "Week " << r.week << " of " << r.file
-              << " is already stored; it and any later files were not read.\n";
+    case ImportResult::Status::Stopped:
+        // --keep: the window's Stop Import, said as its status line says it.
+        c.err << importOutcome(r) << "\n";
         return 3;
     case ImportResult::Status::Refused:
         c.err << "turftrawler-cli import: week " << r.week << " of " << r.file
@@ -85,11 +84,13 @@ void printWatched(CliContext& c, const ImportResult& r, const QList<WatchedStart
             c.out << QString::fromUtf8(exportLine(s.texts()));
         return;
     }
-    QJsonArray rows, weeks, skipped;
+    QJsonArray rows, weeks, replaced, skipped;
     for (const WatchedStart& s : watched)
         rows << QJsonArray::fromStringList(s.texts());
     for (int w : r.weeks)
         weeks << w;
+    for (int w : r.replaced)
+        replaced << w;
     for (int w : r.skipped)
         skipped << w;
     const QJsonObject out{{QStringLiteral("outcome"), importOutcome(r)},
@@ -97,6 +98,7 @@ void printWatched(CliContext& c, const ImportResult& r, const QList<WatchedStart
                           {QStringLiteral("races"), r.races},
                           {QStringLiteral("starts"), r.starts},
                           {QStringLiteral("weeks"), weeks},
+                          {QStringLiteral("replaced"), replaced},
                           {QStringLiteral("skipped"), skipped},
                           {QStringLiteral("watched"), rows}};
     c.out << QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented));

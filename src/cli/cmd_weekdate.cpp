@@ -22,7 +22,7 @@ int weekdate(CliContext& c, const QStringList& arguments)
         c.out << *label << "\n";
         return 0;
     }
-    c.err << WeekDate::noWeekMessage() << "\n";
+    c.err << WeekDate::refusal(args.first()).value_or(QString()) << "\n";
     return 1;
 }
 

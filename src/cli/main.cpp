@@ -75,6 +75,8 @@ static const char* heading(CliGroup group)
         return "Import commands";
     case CliGroup::Searches:
         return "Search commands";
+    case CliGroup::Analyses:
+        return "Analysis commands";
     case CliGroup::Output:
         return "Output commands";
     case CliGroup::Care:
@@ -202,6 +204,10 @@ int main(int argc, char** argv)
             return 0;
         }
         const QString dir = chooseDataFolder(given, QCoreApplication::applicationDirPath()).path;
+        if (dir.isEmpty()) {
+            err << "turftrawler-cli: " << noDataFolderMessage() << "\n";
+            return 1;
+        }
         CliContext context{dir, !given.isEmpty(), out, err};
         const int status = c.run(context, args);
         out.flush();

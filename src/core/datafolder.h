@@ -20,11 +20,15 @@ struct DataFolder {
     Kind kind = Kind::PlayerData;
 };
 
-/** The player's data folder: $XDG_DATA_HOME/turftrawler (~/.local/share/turftrawler by default). */
+/** The player's data folder: $XDG_DATA_HOME/turftrawler (~/.local/share/turftrawler by default); empty when
+    no absolute folder is named for it (noDataFolderMessage() says so). */
 QString playerDataFolder();
+/** The message for a run that finds no folder for the player's data. */
+QString noDataFolderMessage();
 
 /**
  * Chooses the folder in use: dirOption when given; else programDir when it holds horses.mdb; else the
- * player's data folder. Makes nothing: the folder is made when the database is first created in it.
+ * player's data folder (an empty path when there is none). Makes nothing: the folder is made when the
+ * database is first created in it.
  */
 DataFolder chooseDataFolder(const QString& dirOption, const QString& programDir);

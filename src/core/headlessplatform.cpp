@@ -9,15 +9,19 @@ void HeadlessPlatform::message(const QString& text)
 
 Platform::Answer HeadlessPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
-    return askChoice(text, {Answer::Yes, Answer::No}, defaultButton);
+    return askChoice(text, {{Answer::Yes, QStringLiteral("&Yes")}, {Answer::No, QStringLiteral("&No")}},
+                     defaultButton);
 }
 
-Platform::Answer HeadlessPlatform::askChoice(const QString& text, const QList<Answer>& buttons,
+Platform::Answer HeadlessPlatform::askChoice(const QString& text, const QList<Choice>& buttons,
                                              Answer defaultButton)
 {
     messages << text;
     defaultButtons << defaultButton;
-    buttonSets << buttons;
+    QStringList captions;
+    for (const Choice& b : buttons)
+        captions << QString(b.caption).remove(QLatin1Char('&'));
+    buttonSets << captions;
     ++questions;
     if (answers.empty())
         return pressEnter ? defaultButton : defaultAnswer;

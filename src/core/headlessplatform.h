@@ -25,8 +25,8 @@ public:
     QList<FileDialog> dialogs;
     /** The default button of each question, in order. */
     QList<Answer> defaultButtons;
-    /** The buttons each question offered, in order. */
-    QList<QList<Answer>> buttonSets;
+    /** The buttons each question offered, in order, by their captions as read (without the key marks). */
+    QList<QStringList> buttonSets;
     int beeps = 0;
     int busyDepth = 0;
     int busyCalls = 0;
@@ -58,7 +58,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
-    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Choice>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;

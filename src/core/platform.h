@@ -32,6 +32,13 @@ public:
     /** A button of a question; Skip, YesToAll and SkipAll only where a question offers them. */
     enum class Answer { Ok, Yes, No, Skip, YesToAll, SkipAll };
 
+    /** A button of a question that names what it does: the answer it gives, and its caption with the key
+        letter marked ("&Replace"). */
+    struct Choice {
+        Answer answer;
+        QString caption;
+    };
+
     /** One result of an HTTP GET: the body, or an error text when ok is false. */
     struct HttpResult {
         bool ok = false;
@@ -57,8 +64,8 @@ public:
     Answer askYesNo(const QString& text) { return askYesNo(text, Answer::Yes); }
     /** The same question with the button that Enter presses given (Yes or No). */
     virtual Answer askYesNo(const QString& text, Answer defaultButton) = 0;
-    /** A question with the buttons given (Yes, No, Skip, YesToAll, SkipAll); Escape answers No. */
-    virtual Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) = 0;
+    /** A question with the buttons given, each captioned by what it does; Escape answers No. */
+    virtual Answer askChoice(const QString& text, const QList<Choice>& buttons, Answer defaultButton) = 0;
     /** File-open dialog; an empty list means the user cancelled. */
     virtual QStringList openFiles(const FileDialog& dialog) = 0;
     /** File-save dialog; an empty text means the user cancelled. */

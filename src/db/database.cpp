@@ -30,6 +30,13 @@ const ListingIndex listingIndexes[] = {
      "sp, start, odds)",
      9},
 };
+// A race is stored once: a second row of its key would join every start of the race twice. A trigger keeps
+// it so rather than a unique index, which the engine would then prefer to the race index that holds every
+// column a listing reads; and a file that already holds a race twice can get it all the same.
+const char* const raceOnce =
+    "CREATE TRIGGER tblraces_once BEFORE INSERT ON tblraces WHEN EXISTS (SELECT 1 FROM tblraces WHERE "
+    "racenum = new.racenum) BEGIN SELECT RAISE(ABORT, 'a race of this key is stored already'); END";
+
 /** The share of an index build done, shown as it changes. */
 struct BuildProgress {
     static constexpr int interval = 100000; // engine steps between two calls of step()
@@ -70,6 +77,7 @@ QStringList Database::schema()
         QString::fromLatin1(listingIndexes[1].sql),
         QStringLiteral("CREATE INDEX tblhorsedata_hid ON tblhorsedata (hid, racenum)"),
         QString::fromLatin1(listingIndexes[2].sql),
+        QString::fromLatin1(raceOnce),
     };
 }
 
@@ -211,8 +219,19 @@ std::optional<qint64> Database::number(const char* sql, const QString& what)
     return q.integer(0);
 }
 
+bool Database::ensureUniqueRaces()
+{
+    const auto present = number("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblraces_once'",
+                                QStringLiteral("The schema cannot be read"));
+    if (!present)
+        return false;
+    return *present > 0 || exec(raceOnce, QStringLiteral("The race table cannot be prepared"));
+}
+
 bool Database::ensureListingIndexes(const std::function<void(const QString&)>& progress)
 {
+    if (!ensureUniqueRaces())
+        return false;
     QList<const ListingIndex*> missing;
     for (const ListingIndex& index : listingIndexes) {
         const std::optional<int> columns = indexColumns(index.name);
@@ -258,6 +277,12 @@ std::optional<int> Database::indexColumns(const char* index)
         return std::nullopt;
     }
     return int(q.integer(0));
+}
+
+bool Database::holdChangesInMemory()
+{
+    return exec("PRAGMA cache_size = -65536",
+                QStringLiteral("The database cannot be prepared for the change"));
 }
 
 bool Database::removeWeek(int week)

@@ -47,11 +47,18 @@ public:
 
     /**
      * Builds the race, horse and owner indexes again where an older file has them without the columns a
-     * listing reads, in one transaction, saying so through `progress` first. False with error() set when they
+     * listing reads, in one transaction, saying so through `progress` first; and the rule that a race is
+     * stored once, where it is missing (ensureUniqueRaces()). False with error() set when they
      * could not be built; the file then keeps the indexes it had, and every search stays exact.
      */
     bool ensureListingIndexes(const std::function<void(const QString&)>& progress);
+    /** Makes the race table refuse a second race of a key where an older file does not yet (a race it holds
+        twice already stays). False with error() set when that fails. */
+    bool ensureUniqueRaces();
 
+    /** Lets the connection hold a week's changed pages in memory (up to 64 MB): a removal or an undo then
+        meets another program's lock only at its commit, not again at each spill of a smaller cache. */
+    bool holdChangesInMemory();
     /** Deletes week w: the starts of the band w < racenum < w + 1 first, then its races. */
     bool removeWeek(int week);
     /** The weeks that have races, newest first. */

@@ -48,3 +48,18 @@ QStringList describeFolder(const QString& folder, QString& error)
     }
     return lines;
 }
+
+QString damage(const QString& path)
+{
+    Database db;
+    if (!db.open(path))
+        return db.error();
+    Sql::Statement q = db.prepare("PRAGMA quick_check(1)");
+    if (!q.next())
+        return QStringLiteral("%1 is damaged: %2").arg(path, db.sql().errorMessage());
+    // The engine names the database it checked on a line of its own; there is only the one.
+    const QString found = q.text(0).remove(QStringLiteral("*** in database main ***")).simplified();
+    return found == QLatin1String("ok")
+               ? QString()
+               : QStringLiteral("%1 is damaged: %2. Restore it from a backup.").arg(path, found);
+}

@@ -22,3 +22,7 @@ std::optional<DatabaseSummary> summariseDatabase(const QString& path, QString& e
  * when the database can be read, its size, stored weeks and starts. Sets error when it cannot be read.
  */
 QStringList describeFolder(const QString& folder, QString& error);
+
+/** What the engine's quick check of every page finds wrong with the database at path, as one line for the
+    player; empty when it finds nothing. */
+QString damage(const QString& path);

@@ -126,8 +126,9 @@ bool removeWeeks(const QString& dbPath, const QList<int>& weeks, QString& error)
     Database db;
     if (!open(db, dbPath, error))
         return false;
+    bool ok = db.holdChangesInMemory();
     Sql::Transaction t(db.sql());
-    bool ok = t.ok() || db.fail(QStringLiteral("The database cannot be changed"));
+    ok = ok && (t.ok() || db.fail(QStringLiteral("The database cannot be changed")));
     const auto change = ok ? UndoLog::keep(db, UndoLog::Kind::Remove, weeks) : std::nullopt;
     ok = change.has_value();
     for (qsizetype i = 0; ok && i < weeks.size(); ++i)
@@ -140,26 +141,37 @@ bool removeWeeks(const QString& dbPath, const QList<int>& weeks, QString& error)
     return ok;
 }
 
-bool compact(const QString& dbPath, bool forgetUndo, QString& error)
+Compaction compact(const QString& dbPath, bool forgetUndo, QString& error)
 {
     // An older version compacted through a copy of this name; a link is removed as a name, never followed.
     const QString leftOver = QFileInfo(dbPath).dir().filePath(QStringLiteral("horsestemp.mdb"));
     if ((QFileInfo(leftOver).isSymLink() || QFileInfo::exists(leftOver)) && !QFile::remove(leftOver)) {
         error = QStringLiteral("The file horsestemp.mdb left by an earlier compaction cannot be deleted");
-        return false;
+        return Compaction::Failed;
     }
     Database db;
     if (!open(db, dbPath, error))
-        return false;
-    if (forgetUndo && !UndoLog::forget(db)) {
+        return Compaction::Failed;
+    const QString failed = QStringLiteral("The database could not be compacted");
+    if (!db.exec("VACUUM", failed)) {
         error = db.error();
-        return false;
+        return Compaction::Failed;
     }
-    if (!db.exec("VACUUM", QStringLiteral("The database could not be compacted"))) {
+    // Only now are the records forgotten: a full disk or another program's lock can stop the compaction,
+    // and the player's way back must not go with it. The space they took is then given back by a second
+    // pass, which costs the time of a compaction again but only when they are forgotten.
+    const auto held = forgetUndo ? UndoLog::held(db) : std::nullopt;
+    if (!forgetUndo || (held && held->changes == 0))
+        return Compaction::Done;
+    if (!held || !UndoLog::forget(db)) {
         error = db.error();
-        return false;
+        return Compaction::UndoKept;
     }
-    return true;
+    if (!db.exec("VACUUM", failed)) {
+        error = db.error();
+        return Compaction::SpaceKept;
+    }
+    return Compaction::Done;
 }
 
 std::optional<QList<Track>> tracks(const QString& dbPath, QString& error)

@@ -34,14 +34,23 @@ std::optional<QList<qint64>> weekStarts(const QString& dbPath, const QList<int>&
  */
 bool removeWeeks(const QString& dbPath, const QList<int>& weeks, QString& error);
 
+/** How a compaction ended. */
+enum class Compaction {
+    Done,      // compacted, and the undo records forgotten when that was asked
+    Failed,    // not compacted: horses.mdb is as it was, its undo records too
+    UndoKept,  // compacted, but the undo records could not be forgotten
+    SpaceKept, // compacted and the undo records forgotten, but the space they took is not yet given back
+};
+
 /**
  * Rewrites horses.mdb in compacted form, in place: the engine holds the write lock and journals the work,
  * so another program's change is never lost (it waits, or is told the file is in use) and the file keeps
- * its links, owner and mode. With forgetUndo the kept changes are forgotten first, so that their space is
- * given back too. A horsestemp.mdb left beside the database by an older version is deleted (the name
- * only, never what a link points to). Any failure leaves horses.mdb as it was.
+ * its links, owner and mode. With forgetUndo the kept changes are forgotten once the compaction has
+ * succeeded, and the file is compacted again to give their space back: a compaction that fails never costs
+ * the way back. A horsestemp.mdb left beside the database by an older version is deleted (the name only,
+ * never what a link points to). error says why when it did not end Done.
  */
-bool compact(const QString& dbPath, bool forgetUndo, QString& error);
+Compaction compact(const QString& dbPath, bool forgetUndo, QString& error);
 
 /** One row of statecodes. */
 struct Track {

@@ -68,8 +68,8 @@ std::optional<bool> askForgetUndo(MainWindowState& f)
     return f.platform().askYesNo(
                Fmt::lines({QStringLiteral("The undo records of the %1 hold %2 starts (%3).")
                                .arg(changes, Fmt::grouped(double(held->starts)), megabytes(held->bytes)),
-                           QStringLiteral("Forget them before compacting, so that their space is given back "
-                                          "too? %1 can then no longer be undone.")
+                           QStringLiteral("Forget them once the database is compacted, so that their space "
+                                          "is given back too? %1 can then no longer be undone.")
                                .arg(held->changes == 1 ? QStringLiteral("That change")
                                                        : QStringLiteral("Those changes"))}),
                Platform::Answer::No) == Platform::Answer::Yes;
@@ -89,16 +89,33 @@ bool cmdcompact_Click(MainWindowState& f, std::optional<bool> forgetUndo)
     f.setProgress(Fmt::lines({QStringLiteral("Compacting Database ..."), QString(),
                               QStringLiteral("This may take several minutes.")}));
     QString error;
-    const bool ok = DbCare::compact(f.databasePath(), *forgetUndo, error);
+    const DbCare::Compaction outcome = DbCare::compact(f.databasePath(), *forgetUndo, error);
     f.setProgress(QString());
-    if (!ok) {
-        f.platform().message(QStringLiteral("The database was not compacted and is as it was before.") +
-                             QLatin1Char('\r') + error);
+    QString said;
+    switch (outcome) {
+    case DbCare::Compaction::Failed:
+        said = *forgetUndo
+                   ? QStringLiteral("The database was not compacted and is as it was before; its undo "
+                                    "records were not forgotten.")
+                   : QStringLiteral("The database was not compacted and is as it was before.");
+        f.platform().message(said + QLatin1Char('\r') + error);
         return false;
+    case DbCare::Compaction::UndoKept:
+        said = QStringLiteral("The database was compacted, but its undo records were not forgotten.");
+        break;
+    case DbCare::Compaction::SpaceKept:
+        said = QStringLiteral("The database was compacted and its undo records forgotten, but the space they "
+                              "took is not yet given back to the disk; the next compaction gives it back.");
+        break;
+    case DbCare::Compaction::Done:
+        break;
     }
     f.setStatusLine(QStringLiteral("Compacted: %1 -> %2")
                         .arg(megabytes(before), megabytes(QFileInfo(f.databasePath()).size())));
-    return true;
+    if (outcome == DbCare::Compaction::Done)
+        return true;
+    f.platform().message(said + QLatin1Char('\r') + error);
+    return false;
 }
 
 std::optional<QStringList> weeklist(MainWindowState& f)
@@ -176,10 +193,12 @@ std::optional<QString> undoCaption(MainWindowState& f)
     Database db;
     if (!db.open(f.databasePath()))
         return std::nullopt;
-    const auto kept = UndoLog::changes(db);
-    if (!kept || kept->isEmpty())
+    // The change undo would take: an older one when the newer cannot be undone; else the newest, which the
+    // undo then refuses saying why.
+    auto kept = UndoLog::changes(db);
+    if (!kept || kept->isEmpty() || !UndoLog::review(db, *kept))
         return std::nullopt;
-    return QStringLiteral("Undo ") + UndoLog::title(kept->first());
+    return QStringLiteral("Undo ") + UndoLog::title(kept->at(UndoLog::nextToUndo(*kept)));
 }
 
 bool cmdundo_Click(MainWindowState& f)

@@ -8,6 +8,10 @@
 namespace RaceKey
 {
 
+/** The highest week: weeks are held as 16-bit numbers, and the band of the week after this one would reach
+    past them. */
+constexpr int MaxWeek = 32766;
+
 /** Builds the key of race `race` at track `track` in week `week`. */
 double make(int week, int track, int race);
 /** The simulation week: the whole part of the key. */

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace Sql
@@ -159,8 +161,9 @@ bool Connection::open(const QString& path, Mode mode, int busyTimeoutMs)
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_extended_result_codes(m_db, 1);
+    m_busyTimeoutMs = busyTimeoutMs;
     if (rc == SQLITE_OK)
-        rc = sqlite3_busy_timeout(m_db, busyTimeoutMs);
+        rc = sqlite3_busy_handler(m_db, &Connection::waitForLock, this);
     if (rc != SQLITE_OK) {
         failed(rc);
         sqlite3_close_v2(m_db);
@@ -170,6 +173,28 @@ bool Connection::open(const QString& path, Mode mode, int busyTimeoutMs)
     m_errorCode = SQLITE_OK;
     m_errorMessage.clear();
     return true;
+}
+
+int Connection::waitForLock(void* self, int count)
+{
+    // The engine's own time-out starts again at every lock it meets: a transaction that meets a reader at
+    // each spill of its cache and again at its commit would wait five seconds each time, as long as the
+    // reader holds. So the time is counted across the calls: for one lock outside a transaction, for all the
+    // locks of one inside it.
+    auto* c = static_cast<Connection*>(self);
+    if (count == 0 && !c->m_budgetHeld)
+        c->m_waitedMs = 0;
+    const qint64 left = c->m_busyTimeoutMs - c->m_waitedMs;
+    if (left <= 0)
+        return 0;
+    static constexpr int Steps[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    const int step = int(std::min<qint64>(left, Steps[std::min<std::size_t>(count, std::size(Steps) - 1)]));
+    const auto start = std::chrono::steady_clock::now();
+    sqlite3_sleep(step);
+    const auto slept =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    c->m_waitedMs += std::max<qint64>(step, slept.count());
+    return 1;
 }
 
 bool Connection::close()
@@ -213,7 +238,10 @@ bool Connection::exec(const char* sql)
 
 Transaction::Transaction(Connection& connection, Kind kind) : m_connection(connection)
 {
+    m_connection.holdWaitBudget(true);
     m_open = m_connection.exec(kind == Kind::Immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (!m_open)
+        m_connection.holdWaitBudget(false);
 }
 
 Transaction::~Transaction()
@@ -228,6 +256,7 @@ bool Transaction::commit()
     if (!m_connection.exec("COMMIT"))
         return false; // still open: the destructor rolls it back
     m_open = false;
+    m_connection.holdWaitBudget(false);
     return true;
 }
 
@@ -236,6 +265,7 @@ void Transaction::rollback()
     if (!m_open)
         return;
     m_open = false;
+    m_connection.holdWaitBudget(false);
     // The engine may have rolled back already (a full disk, an interrupt).
     if (!m_connection.inTransaction())
         return;

@@ -120,7 +120,8 @@ public:
 
     enum class Mode { ReadWrite, Create };
     /** Opens the file (creating it only in Create mode) and sets how long to wait for another program's
-        lock. */
+        lock: at most busyTimeoutMs for one statement outside a transaction, and as long in all for every
+        wait of one transaction. */
     bool open(const QString& path, Mode mode, int busyTimeoutMs);
     /** Finalises every statement prepared on the connection, then closes it; false when the engine still
         refuses (a statement prepared behind the connection's back), the file then staying open. */
@@ -156,9 +157,21 @@ public:
     /** The engine's handle, for its backup and progress interfaces. */
     sqlite3* handle() const { return m_db; }
 
+    /** While a transaction runs, its waits for the lock share one budget (see open()). */
+    void holdWaitBudget(bool held)
+    {
+        m_budgetHeld = held;
+        m_waitedMs = 0;
+    }
+
 private:
     friend class Statement;
+    static int waitForLock(void* self, int count);
+
     sqlite3* m_db = nullptr;
+    int m_busyTimeoutMs = 0;
+    qint64 m_waitedMs = 0;
+    bool m_budgetHeld = false;
     QString m_path;
     std::vector<Statement*> m_statements;
     int m_errorCode = SQLITE_OK;

@@ -24,12 +24,19 @@ enum class Kind { Remove, Replace };
 struct Change {
     qint64 id = 0;
     Kind kind = Kind::Remove;
-    /** The weeks it deleted, newest first. */
+    /** The weeks it deleted, newest first (those its record names as week numbers). */
     QList<int> weeks;
     /** The starts it deleted. */
     qint64 starts = 0;
     /** When it was made, local time, "2026-12-07 14:02". */
     QString made;
+    /** What is wrong with its record when it names something else than a week ("week \"abc\" is not a week
+        number from 0 to 32766"); empty when it is sound. */
+    QString damage;
+    /** Once reviewed: why it can no longer be undone, for a list ("week 611 has been imported again since
+        it was removed"), and the message that refuses it; both empty while it can. */
+    QString blocked;
+    QString refusal;
 };
 
 /** "Remove Week 640", "Remove Weeks 640, 600", "Replace Week 612" (for the Edit menu), or with lower-case
@@ -55,6 +62,19 @@ bool seal(Database& db, qint64 change);
 /** The kept changes, newest first; nullopt with the database's error set when they cannot be read. */
 std::optional<QList<Change>> changes(Database& db);
 
+/**
+ * Checks the kept changes, newest first, until one can be undone, or all of them when `all`; a change that
+ * cannot be undone gets its reason. A change can be undone when its kept rows are those it deleted (every
+ * one in its weeks, as many as it recorded, matching the digest it recorded), when no later change touched
+ * its weeks, and when each of its weeks holds what the change left there. False with the database's error
+ * set when they cannot be read.
+ */
+bool review(Database& db, QList<Change>& kept, bool all = false);
+
+/** The change that undo takes among reviewed ones: the newest that can be undone; else the newest, whose
+    refusal says why. */
+qsizetype nextToUndo(const QList<Change>& reviewed);
+
 /** What the kept changes hold: their number, the starts they keep and the bytes they take in the file. */
 struct Held {
     int changes = 0;
@@ -74,9 +94,9 @@ struct Outcome {
 };
 
 /**
- * Puts back the newest change in one transaction: the rows it deleted return exactly, and what a replacement
- * had put in their place goes. Refused, naming the week and changing nothing, when one of its weeks no
- * longer holds what the change left there.
+ * Puts back the newest change that can still be undone (see review()), in one transaction: the rows it
+ * deleted return exactly, and what a replacement had put in their place goes. Refused, saying why and
+ * changing nothing, when no kept change can be undone.
  */
 Outcome undoLast(Database& db);
 

@@ -79,6 +79,10 @@ int main(int argc, char** argv)
     const DataFolder folder =
         chooseDataFolder(options.parser.value(options.dir), QCoreApplication::applicationDirPath());
     QtPlatform platform;
+    if (folder.path.isEmpty()) {
+        platform.message(noDataFolderMessage());
+        return 1;
+    }
     frmmainfinder window(platform, folder.path, breedingPathFor(folder.path));
     if (QDir(folder.path) == QDir(SampleData::folderFor(playerDataFolder())))
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" (sample data)"));

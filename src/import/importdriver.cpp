@@ -4,6 +4,7 @@
 #include "core/mainwindowstate.h"
 #include "db/database.h"
 #include "db/nameindex.h"
+#include "db/racekey.h"
 #include "db/undolog.h"
 #include "import/importprogress.h"
 #include "import/racewriter.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <set>
 
 namespace
 {
@@ -83,12 +85,43 @@ QList<ImportItem> expandArchives(const QStringList& paths)
     return items;
 }
 
+/** The progress of a run that nobody follows: it shows nothing and is never stopped. */
+class NoProgress : public ImportProgress
+{
+public:
+    void start(int) override {}
+    void file(int, const QString&, qint64) override {}
+    void end(const QString&) override {}
+};
+
+/** Passes a file's races on, noting their keys and the first key that comes a second time. */
+class RaceKeys : public RaceSink
+{
+public:
+    explicit RaceKeys(RaceSink& rows) : m_rows(rows) {}
+    bool addRace(const RaceRow& race) override
+    {
+        if (!keys.insert(race.racenum).second && !repeated)
+            repeated = race.racenum;
+        return m_rows.addRace(race);
+    }
+    bool addStart(const StartRow& start) override { return m_rows.addStart(start); }
+    QString error() const override { return m_rows.error(); }
+
+    std::set<double> keys;
+    std::optional<double> repeated;
+
+private:
+    RaceSink& m_rows;
+};
+
 /** One import run: the database, the classifier that carries its count across files, the tallies. */
 class ImportRun
 {
 public:
-    ImportRun(MainWindowState& f, DuplicateWeek policy, ImportProgress* progress)
-        : m_f(f), m_policy(policy), m_progress(progress)
+    ImportRun(const ImportJob& job, Platform& platform, ImportProgress* progress)
+        : m_path(job.databasePath), m_policy(job.policy), m_platform(platform),
+          m_progress(progress ? *progress : m_unfollowed)
     {
     }
 
@@ -97,8 +130,7 @@ public:
         if (paths.isEmpty())
             return m_result;
         const QList<ImportItem> items = expandArchives(paths);
-        if (m_progress)
-            m_progress->start(int(items.size()));
+        m_progress.start(int(items.size()));
         const QString first = items.first().name();
         if (!openDatabase())
             return fail(first, m_db.error(), m_db.inUse());
@@ -124,18 +156,18 @@ public:
             transaction.rollback();
             return nothingStored();
         }
-        return store(transaction, completed ? items.last().name() : m_result.file, completed);
+        return store(transaction, completed ? items.last().name() : m_result.file);
     }
 
 private:
     /** Opens the database and gives it this version's indexes; false when it cannot be opened. */
     bool openDatabase()
     {
-        if (!m_db.open(m_f.databasePath()))
+        if (!m_db.open(m_path))
             return false;
         // A file from before the name index, or with older race, horse and owner indexes, gets this version's
         // indexes now; without them the searches stay exact, only slower.
-        const auto show = [this](const QString& t) { m_f.setProgress(t); };
+        const auto show = [this](const QString& t) { m_progress.note(t); };
         NameIndex::ensure(m_db, show);
         m_db.ensureListingIndexes(show);
         return true;
@@ -147,10 +179,9 @@ private:
         m_items = &items;
         for (m_index = 0; m_index < items.size(); ++m_index) {
             const ImportItem& item = items[m_index];
-            if (m_progress)
-                m_progress->file(int(m_index) + 1, item.name(), m_result.starts);
+            m_progress.file(int(m_index) + 1, item.name(), m_result.starts);
             m_skipping = false;
-            if (!importOne(item, writer))
+            if (stopped(item.name()) || !importOne(item, writer))
                 return false;
             if (m_skipping) {
                 m_result.skipped << m_result.week;
@@ -171,30 +202,28 @@ private:
         m_result.status = ImportResult::Status::Failed;
         m_result.file = failed.file;
         m_result.detail = failed.detail;
-        m_f.setProgress(Fmt::lines(
+        m_result.label = Fmt::lines(
             {QStringLiteral("Import of ") + m_result.file + QStringLiteral(" was NOT completed."),
-             QStringLiteral("Nothing of this import was stored."), QStringLiteral("Import terminated.")}));
+             QStringLiteral("Nothing of this import was stored."), QStringLiteral("Import terminated.")});
         return m_result;
     }
 
     /** Commits the run and closes the database; `last` names the file a failure is reported against. */
-    ImportResult store(Sql::Transaction& transaction, const QString& last, bool completed)
+    ImportResult store(Sql::Transaction& transaction, const QString& last)
     {
         if (!m_names->flush() || !m_names->end() || !transaction.commit()) {
             m_db.fail(QStringLiteral("The import could not be stored"));
             transaction.rollback();
             m_result.weeks.clear();
+            m_result.replaced.clear();
             return fail(last, m_db.error(), m_db.inUse());
         }
         if (!m_db.close()) {
             // What was read is stored; the failure is that the file stays open until the program ends.
-            m_f.platform().message(m_db.error());
+            m_platform.message(m_db.error());
             m_result.status = ImportResult::Status::Failed;
             m_result.detail = m_db.error();
-            return m_result;
         }
-        if (completed)
-            m_f.setProgress(QString());
         return m_result;
     }
 
@@ -209,7 +238,7 @@ private:
         m_result.status = ImportResult::Status::Failed;
         m_result.file = name;
         m_inUse = inUse;
-        m_result.detail = inUse ? Database::inUseMessage(m_f.databasePath()) : detail;
+        m_result.detail = inUse ? Database::inUseMessage(m_path) : detail;
         QStringList label{inUse ? m_result.detail
                                 : QStringLiteral("Import of ") + m_result.file +
                                       QStringLiteral(" was NOT completed.")};
@@ -222,7 +251,7 @@ private:
                 label.last();
         }
         label << QStringLiteral("Import terminated.");
-        m_f.setProgress(label.join(QLatin1Char('\r')));
+        m_result.label = label.join(QLatin1Char('\r'));
         return m_result;
     }
 
@@ -237,7 +266,7 @@ private:
         m_replacing = false;
         if (importFile(item, name, writer))
             return true;
-        if (m_weekRead && !m_writeFailed)
+        if (m_weekRead && !m_writeFailed && m_result.status != ImportResult::Status::Stopped)
             fail(name, m_result.detail, m_inUse, m_result.week, m_replacing);
         return false;
     }
@@ -278,27 +307,33 @@ private:
             }
             if (answer != Platform::Answer::Yes) {
                 m_result.file = name;
-                if (m_policy == DuplicateWeek::Ask) {
-                    m_result.status = ImportResult::Status::Cancelled;
-                    m_f.platform().message(QStringLiteral("Database import cancelled at user request."));
-                } else {
-                    m_result.status = ImportResult::Status::Refused;
-                }
+                // The status line says where it stopped: no second message.
+                m_result.status = m_policy == DuplicateWeek::Ask ? ImportResult::Status::Cancelled
+                                                                 : ImportResult::Status::Refused;
                 return false;
             }
             m_replacing = true;
         }
         m_weekRead = true;
-        m_f.setProgress(QStringLiteral("Import in Progress..."));
+        // The progress is the file's, in the status bar: a label repainted for each race would cost more
+        // than reading the race.
         RaceBuffer rows;
-        if (!reader.readRaces(m_classifier, rows, [this](const QString& t) { m_f.setProgress(t); })) {
+        RaceKeys keys(rows);
+        if (!reader.readRaces(m_classifier, keys, {})) {
             fail(name, reader.error());
             return false;
         }
+        const auto fault = keyFault(keys, name, week);
+        if (!fault)
+            return writeFailed(name);
+        if (!fault->isEmpty()) {
+            fail(name, *fault);
+            return false;
+        }
+        if (stopped(name))
+            return false;
         std::optional<qint64> change;
         if (m_replacing) {
-            m_f.setProgress(
-                Fmt::lines({QStringLiteral("Deleting old records."), QStringLiteral("Please wait.")}));
             // The names counted so far go to the index first: the deletion counts its own starts off.
             change = m_names->flush() ? UndoLog::keep(m_db, UndoLog::Kind::Replace, {week}) : std::nullopt;
             if (!change || !m_db.removeWeek(week))
@@ -310,14 +345,26 @@ private:
         }
         if (change && !UndoLog::seal(m_db, *change))
             return writeFailed(name);
+        if (m_replacing)
+            m_result.replaced << week;
         m_result.races += rows.races();
         m_result.starts += rows.starts();
         return true;
     }
 
+    /** Whether the player asked the run to stop, before anything of the file `name` is stored. */
+    bool stopped(const QString& name)
+    {
+        if (!m_progress.stopRequested())
+            return false;
+        m_result.status = ImportResult::Status::Stopped;
+        m_result.file = name;
+        return true;
+    }
+
     /**
      * What to do with a week that is stored already: Yes replaces it, Skip keeps it and goes on, No stops.
-     * "Yes to All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
+     * "Replace All" and "Skip All" are offered when a later file's week is stored too, and answer for them.
      */
     Platform::Answer storedWeekAnswer(int week, const QString& name)
     {
@@ -328,18 +375,27 @@ private:
         if (m_forAll)
             return *m_forAll;
         using enum Platform::Answer;
-        QList<Platform::Answer> buttons{Yes, No, Skip};
+        // Each button says what it does; "All" answers for the stored weeks of the later files too.
+        const Platform::Choice replace{Yes, QStringLiteral("&Replace")}, skip{Skip, QStringLiteral("&Skip")},
+            stop{No, QStringLiteral("S&top Import")};
+        QList<Platform::Choice> buttons{replace, skip, stop};
         if (laterWeekStored())
-            buttons = {Yes, YesToAll, Skip, SkipAll, No};
+            buttons = {replace,
+                       {YesToAll, QStringLiteral("Replace &All")},
+                       skip,
+                       {SkipAll, QStringLiteral("S&kip All")},
+                       stop};
         // Replacing is the answer that destroys data, so it is never the one Enter gives.
-        const Platform::Answer answer = m_f.platform().askChoice(
+        const Platform::Answer answer = m_platform.askChoice(
             Fmt::lines({QStringLiteral("This week has already been entered into the database.  "
                                        "Do you wish to over-write all old data from this week?"),
                         QString(), QStringLiteral("Week %1, from %2.").arg(week).arg(name)}),
             buttons, No);
         if (answer == YesToAll || answer == SkipAll)
             m_forAll = answer == YesToAll ? Yes : Skip;
-        return m_forAll.value_or(buttons.contains(answer) ? answer : No);
+        const bool offered = std::any_of(buttons.begin(), buttons.end(),
+                                         [answer](const Platform::Choice& c) { return c.answer == answer; });
+        return m_forAll.value_or(offered ? answer : No);
     }
 
     /** Whether a file after the one being read starts with a race that is stored already. */
@@ -358,6 +414,30 @@ private:
         return false;
     }
 
+    /**
+     * Why the races of a file cannot be stored as read: a key it repeats, or, unless its week is replaced, a
+     * key stored already (only its first race decided that the week is new). Empty when there is none;
+     * nullopt, with the database's error, when the stored races cannot be read.
+     */
+    std::optional<QString> keyFault(const RaceKeys& keys, const QString& name, int week)
+    {
+        if (keys.repeated)
+            return QStringLiteral("Race %1 appears twice in %2").arg(RaceKey::text(*keys.repeated), name);
+        if (m_replacing)
+            return QString();
+        Sql::Statement q = m_db.prepare("SELECT racenum FROM tblraces WHERE racenum > ? AND racenum < ?");
+        q.bind(1, week).bind(2, week + 1);
+        while (q.next()) {
+            if (keys.keys.contains(q.real(0)))
+                return QStringLiteral("Race %1 of %2 is stored already").arg(RaceKey::text(q.real(0)), name);
+        }
+        if (!q || q.failed()) {
+            m_db.fail(QStringLiteral("The race table cannot be read"));
+            return std::nullopt;
+        }
+        return QString();
+    }
+
     /** Whether the first race is stored already, under its number as read or the key it is stored under. */
     std::optional<bool> isStored(double firstNumber, int week)
     {
@@ -370,12 +450,14 @@ private:
         return m_db.hasRace(*key);
     }
 
-    MainWindowState& m_f;
+    QString m_path;
     DuplicateWeek m_policy;
+    Platform& m_platform;
     Database m_db;
     RaceClassifier m_classifier;
     ImportResult m_result;
-    ImportProgress* m_progress;
+    NoProgress m_unfollowed;
+    ImportProgress& m_progress;
     NameIndex::BulkCount* m_names = nullptr;
     bool m_inUse = false;
     bool m_weekRead = false;    // the file's week is known and to be stored, so a failure is told per week
@@ -385,7 +467,7 @@ private:
     qsizetype m_index = 0;
     /** The file being read keeps its stored week. */
     bool m_skipping = false;
-    /** The answer that "Yes to All" or "Skip All" gave for every stored week after it. */
+    /** The answer that "Replace All" or "Skip All" gave for every stored week after it. */
     std::optional<Platform::Answer> m_forAll;
 };
 
@@ -397,49 +479,113 @@ QString importProgressText(const QString& name, qint64 starts)
            QStringLiteral(" stored");
 }
 
+QString importProgressLine(int index, int count, const QString& name, qint64 starts)
+{
+    return QStringLiteral("file %1 of %2: ").arg(index).arg(count) + importProgressText(name, starts);
+}
+
+/** "3 weeks imported: 611, 612, 613", with the replaced and the skipped weeks named after them. */
+static QString storedWeeks(const ImportResult& r)
+{
+    const auto listed = [](const QList<int>& weeks) {
+        QStringList texts;
+        for (int w : weeks)
+            texts << QString::number(w);
+        return texts.join(QStringLiteral(", "));
+    };
+    QList<int> added;
+    for (int w : r.weeks)
+        if (!r.replaced.contains(w))
+            added << w;
+    QString text = added.isEmpty() && !r.replaced.isEmpty()
+                       ? QString()
+                       : Fmt::count(added.size(), QStringLiteral("week")) + QStringLiteral(" imported") +
+                             (added.isEmpty() ? QString() : QStringLiteral(": ") + listed(added));
+    if (!r.replaced.isEmpty())
+        text += text.isEmpty() ? Fmt::count(r.replaced.size(), QStringLiteral("week")) +
+                                     QStringLiteral(" replaced: ") + listed(r.replaced)
+                               : QStringLiteral("; replaced: ") + listed(r.replaced);
+    if (!r.skipped.isEmpty())
+        text += QStringLiteral("; kept as stored: ") + listed(r.skipped);
+    return text;
+}
+
 QString importOutcome(const ImportResult& r)
 {
-    QStringList weeks;
-    for (int w : r.weeks)
-        weeks << QString::number(w);
-    const QString imported =
-        weeks.size() == 1
-            ? QStringLiteral("1 week imported: ") + weeks.first()
-            : QStringLiteral("%1 weeks imported").arg(weeks.size()) +
-                  (weeks.isEmpty() ? QString() : QStringLiteral(": ") + weeks.join(QStringLiteral(", ")));
-    QString skipped;
-    for (int w : r.skipped)
-        skipped += (skipped.isEmpty() ? QStringLiteral("; kept as stored: ") : QStringLiteral(", ")) +
-                   QString::number(w);
     switch (r.status) {
     case ImportResult::Status::Done:
-        return imported + skipped;
+        return storedWeeks(r);
     case ImportResult::Status::Cancelled:
     case ImportResult::Status::Refused:
         return QStringLiteral("Stopped at week %1 of %2, which is already stored; ").arg(r.week).arg(r.file) +
-               imported + skipped;
+               storedWeeks(r);
+    case ImportResult::Status::Stopped:
+        return QStringLiteral("Import cancelled at %1, of which nothing was stored; ").arg(r.file) +
+               storedWeeks(r);
     case ImportResult::Status::Failed:
         break;
     }
-    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + imported + skipped;
+    return QStringLiteral("Import of %1 was NOT completed: %2; ").arg(r.file, r.detail) + storedWeeks(r);
 }
+
+ImportResult runImport(const ImportJob& job, Platform& platform, ImportProgress* progress)
+{
+    ImportRun run(job, platform, progress);
+    return run.run(job.paths);
+}
+
+void showImportResult(MainWindowState& f, const ImportResult& result)
+{
+    f.setProgress(result.label);
+    f.setStatusLine(importOutcome(result));
+}
+
+namespace
+{
+/** The progress of an import on the calling thread: its own steps in lblprogress, the files to `files`. */
+class LabelProgress : public ImportProgress
+{
+public:
+    LabelProgress(MainWindowState& f, ImportProgress* files) : m_f(f), m_files(files) {}
+    void start(int count) override
+    {
+        if (m_files)
+            m_files->start(count);
+    }
+    void file(int index, const QString& name, qint64 starts) override
+    {
+        if (m_files)
+            m_files->file(index, name, starts);
+    }
+    void note(const QString& text) override { m_f.setProgress(text); }
+    void end(const QString& outcome) override
+    {
+        if (m_files)
+            m_files->end(outcome);
+    }
+    bool stopRequested() const override { return m_files && m_files->stopRequested(); }
+
+private:
+    MainWindowState& m_f;
+    ImportProgress* m_files;
+};
+} // namespace
 
 ImportResult importFiles(MainWindowState& f, const QStringList& paths, DuplicateWeek policy,
                          ImportProgress* progress)
 {
+    if (paths.isEmpty())
+        return {};
     BusyPointer busy(f.platform());
-    ImportRun run(f, policy, progress);
-    const ImportResult result = run.run(paths);
-    if (!paths.isEmpty())
-        f.setStatusLine(importOutcome(result));
-    if (progress && !paths.isEmpty())
-        progress->end(importOutcome(result));
+    LabelProgress shown(f, progress);
+    const ImportResult result = runImport({f.databasePath(), paths, policy}, f.platform(), &shown);
+    showImportResult(f, result);
+    shown.end(importOutcome(result));
     return result;
 }
 
-ImportResult importRaceData(MainWindowState& f, ImportProgress* progress)
+QStringList chooseImportFiles(MainWindowState& f)
 {
-    BusyPointer busy(f.platform());
     Platform::FileDialog dialog;
     dialog.title = QStringLiteral("Open");
     // The files a player imports come first and are shown at once, wherever the dialog opens.
@@ -449,10 +595,10 @@ ImportResult importRaceData(MainWindowState& f, ImportProgress* progress)
     dialog.selectedFilter = 0;
     dialog.multiple = true;
     dialog.folder = f.importFolder;
-    // The toolkit's dialog gives full paths already; a Cancel (no path) ends here without a trace.
+    // The toolkit's dialog gives full paths already; a Cancel (no path) ends here without a trace. No busy
+    // pointer: the program waits for the player.
     const QStringList paths = f.platform().openFiles(dialog);
-    if (paths.isEmpty())
-        return {};
-    f.importFolder = QFileInfo(paths.first()).absolutePath();
-    return importFiles(f, paths, DuplicateWeek::Ask, progress);
+    if (!paths.isEmpty())
+        f.importFolder = QFileInfo(paths.first()).absolutePath();
+    return paths;
 }

@@ -1,6 +1,7 @@
 #include "output/weekdate.h"
 
 #include "core/format.h"
+#include "db/racekey.h"
 
 namespace WeekDate
 {
@@ -13,15 +14,25 @@ QDate date(int week)
     return QDate(1996, 11, 30).addDays(days);
 }
 
-std::optional<QString> label(const QString& text, const QString& dateFormat)
+std::optional<QString> refusal(const QString& text)
 {
     if (!Fmt::isNumeric(text))
+        return noWeekMessage();
+    // Weeks are 16-bit numbers that never pass 32766: a larger number is no week, never a wrapped one.
+    const double week = Fmt::roundHalfEven(text.trimmed().toDouble());
+    if (!(week >= 0 && week <= RaceKey::MaxWeek))
+        return QStringLiteral("The week number %1 is out of range (0 to %2).")
+            .arg(text.trimmed())
+            .arg(RaceKey::MaxWeek);
+    return std::nullopt;
+}
+
+std::optional<QString> label(const QString& text, const QString& dateFormat)
+{
+    if (refusal(text))
         return std::nullopt;
-    const auto week = Fmt::toInt16(text.trimmed().toDouble());
-    if (!week)
-        return std::nullopt; // 40000 is no week: the same message as letters, never a wrapped number
-    return Fmt::lines(
-        {QStringLiteral("Week ") + text, QStringLiteral("="), date(*week).toString(dateFormat)});
+    const int week = int(Fmt::roundHalfEven(text.trimmed().toDouble()));
+    return Fmt::lines({QStringLiteral("Week ") + text, QStringLiteral("="), date(week).toString(dateFormat)});
 }
 
 } // namespace WeekDate

@@ -1,5 +1,6 @@
 #include "sample/sampledata.h"
 
+#include "core/datafolder.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
 #include "core/replacingfile.h"
@@ -11,6 +12,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace TurfGen
 {
@@ -57,7 +63,9 @@ bool buildDatabase(const QString& dir, Generator& generator, int first, int last
         if (!db.create(path))
             return failed(db.error());
     }
-    QTemporaryDir tmp;
+    // The weeks' files are written beside the database, not in the system's temporary folder: whatever a
+    // stopped run leaves of them is in one place, with the database it was building.
+    QTemporaryDir tmp(QDir(dir).filePath(QStringLiteral(".weeks-XXXXXX")));
     if (!tmp.isValid())
         return failed(QStringLiteral("No temporary directory for the generated weeks"));
     const int total = 2 * (last - first + 1);
@@ -93,13 +101,71 @@ bool buildDatabase(const QString& dir, Generator& generator, int first, int last
 namespace SampleData
 {
 
+namespace
+{
+
+/**
+ * The sample's folder for one run: made when missing, and removed again when the run leaves it empty (a full
+ * disk then leaves no empty folder); locked against a second run, and cleared of the work folders that a run
+ * stopped by a kill left. The lock is the kernel's, on the open folder: a killed run leaves none behind.
+ */
+class SampleFolder
+{
+public:
+    explicit SampleFolder(const QString& dir) : m_dir(dir), m_made(!QFileInfo::exists(dir))
+    {
+        if (!QDir().mkpath(dir)) {
+            error = QStringLiteral("Cannot make the folder %1.").arg(QDir::toNativeSeparators(dir));
+            return;
+        }
+        m_fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0 || ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            error = errno == EWOULDBLOCK
+                        ? QStringLiteral(
+                              "Sample data is being made in %1 already; try again when that has ended.")
+                        : QStringLiteral("Cannot write in the folder %1.");
+            error = error.arg(QDir::toNativeSeparators(dir));
+            return;
+        }
+        const QDir folder(dir);
+        const auto leftOver =
+            folder.entryList({QStringLiteral(".sample-*")},
+                             QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+        for (const QString& name : leftOver)
+            QDir(folder.filePath(name)).removeRecursively();
+    }
+    ~SampleFolder()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (m_made)
+            QDir().rmdir(m_dir); // only when empty: a finished sample stays
+    }
+    SampleFolder(const SampleFolder&) = delete;
+    SampleFolder& operator=(const SampleFolder&) = delete;
+
+    /** Why the folder cannot be used; empty when it can. */
+    QString error;
+
+private:
+    QString m_dir;
+    bool m_made;
+    int m_fd = -1;
+};
+
+} // namespace
+
 QString folderFor(const QString& dataFolder)
 {
-    return QDir(dataFolder).filePath(QStringLiteral("sample"));
+    return dataFolder.isEmpty() ? QString() : QDir(dataFolder).filePath(QStringLiteral("sample"));
 }
 
 bool make(const QString& dir, int weeks, std::uint64_t seed, QString& error, const SampleProgress& progress)
 {
+    if (dir.isEmpty()) {
+        error = noDataFolderMessage();
+        return false;
+    }
     const QString target = QDir(dir).filePath(QStringLiteral("horses.mdb"));
     if (QFileInfo::exists(target)) {
         error = QStringLiteral("%1 already holds a database; sample data goes into a folder of its own.")
@@ -110,8 +176,9 @@ bool make(const QString& dir, int weeks, std::uint64_t seed, QString& error, con
         error = QStringLiteral("The number of weeks must be 1 to %1.").arg(LastWeek);
         return false;
     }
-    if (!QDir().mkpath(dir)) {
-        error = QStringLiteral("Cannot make the folder %1.").arg(QDir::toNativeSeparators(dir));
+    const SampleFolder folder(dir);
+    if (!folder.error.isEmpty()) {
+        error = folder.error;
         return false;
     }
     // Built aside and moved in whole, so that a stopped run never leaves a half-filled sample to be taken

@@ -13,6 +13,7 @@
 #include "search/startlisting.h"
 
 #include <QAction>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QHeaderView>
@@ -24,6 +25,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableView>
+
+#include <cmath>
 
 using namespace Analysis;
 
@@ -364,8 +367,10 @@ private slots:
         QStringList ladder;
         for (QAbstractSeries* s : pars->chtladder->chart()->series())
             for (const QPointF& at : static_cast<QLineSeries*>(s)->points())
-                ladder << u"%1 %2 %3"_s.arg(s->name()).arg(at.x()).arg(at.y());
+                ladder << u"%1 %2 %3"_s.arg(s->name()).arg(std::lround(std::pow(10, at.x()))).arg(at.y());
         QCOMPARE(ladder, QStringList({u"Clm 7500 82.1"_s, u"Clm 10000 84"_s, u"MC 5000 70"_s}));
+        auto* prices = static_cast<QCategoryAxis*>(pars->chtladder->chart()->axes(Qt::Horizontal).value(0));
+        QCOMPARE(prices->categoriesLabels(), QStringList({u"5,000"_s, u"7,500"_s, u"10,000"_s}));
         // A heading's click sorts by the raw values, bands without a par first.
         QHeaderView* header = table->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},

@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <dlfcn.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -53,11 +52,9 @@ private slots:
     void aFullDiskLeavesEveryFileAsItWas()
     {
         // A file system of a few blocks, filled up: only a test allowed to mount one can run this.
-        QTemporaryDir disk;
-        const QByteArray mountPoint = QFile::encodeName(disk.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=512k") != 0)
+        const SmallDisk disk("512k");
+        if (!disk.mounted)
             QSKIP("this test may not mount a file system");
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
         Stored fx;
         const auto on = [&](const char* name) { return disk.filePath(QString::fromUtf8(name)); };
         QVERIFY(QDir(disk.path()).mkpath(u"prog"_s) && QDir(disk.path()).mkpath(u"real"_s));

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 
 #include <deque>
@@ -35,8 +36,6 @@ QString question(int week, const QString& file)
            u"from this week?\r\rWeek %1, from %2."_s.arg(week)
                .arg(file);
 }
-const QString Cancelled = u"Database import cancelled at user request."_s;
-const QString Progress = u"lblprogress: Import in Progress..."_s;
 const QString InUse =
     u"horses.mdb is in use by another program. Close that program or wait until it has finished, "
     "then try again."_s;
@@ -82,9 +81,8 @@ private slots:
     {
         const ImportResult r = import({fx->writeWeek(u"w612.txt"_s, 612, 3, 2, u"Blue"_s)});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
-        QCOMPARE(fx->p.labelTexts,
-                 (QStringList{Progress, u"lblprogress: 612.0102"_s, u"lblprogress: 612.0103"_s,
-                              u"lblprogress: "_s, u"statusline: 1 week imported: 612"_s}));
+        // The status bar follows the files; lblprogress ends with the outcome, with no race key before it.
+        QCOMPARE(fx->p.labelTexts, (QStringList{u"lblprogress: "_s, u"statusline: 1 week imported: 612"_s}));
         QVERIFY(fx->p.messages.isEmpty());
         QCOMPARE(fx->stored({612}), u"3/6"_s);
         QCOMPARE(fx->rows(u"SELECT hname, fin FROM tblhorsedata WHERE racenum = 612.0103 ORDER BY fin"_s),
@@ -116,7 +114,9 @@ private slots:
                                       {Platform::Answer::No});
         QCOMPARE(int(r.status), int(ImportResult::Status::Cancelled));
         QCOMPARE(r.file, u"b.txt"_s);
-        QCOMPARE(fx->p.messages, (QStringList{question(612, u"b.txt"_s), Cancelled}));
+        QCOMPARE(fx->p.messages, QStringList{question(612, u"b.txt"_s)}); // the status line says the rest
+        QCOMPARE(fx->f.statusline,
+                 u"Stopped at week 612 of b.txt, which is already stored; 1 week imported: 611"_s);
         QCOMPARE(fx->p.defaultButtons, QList{Platform::Answer::No}); // replacing is never what Enter does
         QCOMPARE(fx->stored({611, 612, 613}), u"1/2 2/4 0/0"_s);
     }
@@ -132,7 +132,7 @@ private slots:
                                       {Platform::Answer::Yes});
         QCOMPARE(int(r.status), int(ImportResult::Status::Done));
         QCOMPARE(fx->p.messages, QStringList{question(612, u"new.txt"_s)});
-        QVERIFY(fx->p.labelTexts.contains(u"lblprogress: Deleting old records.\rPlease wait."_s));
+        QCOMPARE(fx->f.statusline, u"1 week imported: 614; replaced: 612"_s);
         QCOMPARE(
             fx->rows(
                 u"SELECT DISTINCT hname FROM tblhorsedata WHERE racenum > 612 AND racenum < 613 ORDER BY 1"_s),
@@ -160,9 +160,10 @@ private slots:
                                 fx->writeWeek(u"c.txt"_s, 613, 2, 2, u"C"_s)};
         // Skip keeps the stored week and goes on; "All" is offered while a later file's week is stored too.
         ImportResult r = import(files, {Skip, Yes});
-        QCOMPARE(fx->p.buttonSets,
-                 (QList<QList<Platform::Answer>>{{Yes, YesToAll, Skip, SkipAll, No}, {Yes, No, Skip}}));
-        QCOMPARE(fx->f.statusline, u"2 weeks imported: 612, 613; kept as stored: 611"_s);
+        // Each button says what it does.
+        QCOMPARE(fx->p.buttonSets, (QList<QStringList>{L("Replace|Replace All|Skip|Skip All|Stop Import"),
+                                                       L("Replace|Skip|Stop Import")}));
+        QCOMPARE(fx->f.statusline, u"1 week imported: 612; replaced: 613; kept as stored: 611"_s);
         QCOMPARE(fx->stored({611, 612, 613}), u"1/1 1/2 2/4"_s);
         fx->p.buttonSets.clear();
         r = import(files, {SkipAll});
@@ -200,17 +201,32 @@ private slots:
     {
         TestRace first, later{.number = u"612.0102"_s}, short5{.number = u"5.12"_s};
         import({fx->writeRaces(u"one.txt"_s, {later})});
-        // A file whose first race is new goes in without a question even though its second race is stored.
-        QCOMPARE(int(import({fx->writeRaces(u"two.txt"_s, {first, later})}).status),
-                 int(ImportResult::Status::Done));
+        // A file whose first race is new goes in without a question, but a race stored already is never
+        // stored twice: the file fails as a damaged one does, and so does a file that repeats a race.
+        for (const auto& [races, said] :
+             {std::pair{QList<TestRace>{first, later}, u"Race 612.0102 of two.txt is stored already"_s},
+              std::pair{QList<TestRace>{first, first}, u"Race 612.0101 appears twice in two.txt"_s}}) {
+            const ImportResult r = import({fx->writeRaces(u"two.txt"_s, races)});
+            QCOMPARE(int(r.status), int(ImportResult::Status::Failed));
+            QCOMPARE(r.detail, said + u". Nothing of week 612 was stored."_s);
+        }
         QVERIFY(fx->p.messages.isEmpty());
-        QCOMPARE(fx->stored({612}), u"3/3"_s);
+        QCOMPARE(fx->stored({612}), u"1/1"_s);
+        // A file of an older version that holds a race twice stays usable, and from its first write on no
+        // program can store a race a second time.
+        Database db;
+        QVERIFY(db.open(fx->f.databasePath()) &&
+                db.sql().exec("DROP TRIGGER tblraces_once; INSERT INTO tblraces SELECT * FROM tblraces"));
+        QCOMPARE(int(import({fx->writeWeek(u"613.txt"_s, 613, 1, 1, u"N"_s)}).status),
+                 int(ImportResult::Status::Done));
+        QCOMPARE(fx->rows(u"SELECT COUNT(*) FROM tblraces WHERE racenum = 612.0102"_s), QStringList{u"2"_s});
+        QVERIFY(!db.sql().exec("INSERT INTO tblraces (racenum) VALUES (613.0101)"));
         // Races that carry only track and race are stored under other keys; the same file imported again
         // must still be recognised, or its week would be stored twice.
         const QString file = fx->writeRaces(u"short.txt"_s, {short5});
         import({file});
         QCOMPARE(int(import({file}).status), int(ImportResult::Status::Cancelled));
-        QCOMPARE(fx->p.messages, (QStringList{question(5, u"short.txt"_s), Cancelled}));
+        QCOMPARE(fx->p.messages, QStringList{question(5, u"short.txt"_s)});
         QCOMPARE(fx->stored({5}), u"1/1"_s);
     }
 
@@ -453,6 +469,7 @@ private slots:
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &drop);
         QTRY_COMPARE(fx->stored({611, 612}), u"2/6 1/2"_s);
+        QTRY_VERIFY(!w.importing());
         QCOMPARE(w.statusProgress()->textLabel()->text(), u"2 weeks imported: 611, 612"_s);
         QVERIFY(!w.statusProgress()->progressBar()->isVisible());
 
@@ -460,6 +477,7 @@ private slots:
         // this run and the next.
         fx->p.openAnswers = {{fx->writeWeek(u"raceout613.txt"_s, 613, 1, 1, u"C"_s)}, {}};
         control<QAction>(w, "cmdimportdata")->trigger();
+        QTRY_VERIFY(!w.importing());
         control<QAction>(w, "cmdimportdata")->trigger();
         const QList<Platform::FileDialog>& d = fx->p.dialogs;
         QCOMPARE(d[0].filters.value(d[0].selectedFilter),
@@ -476,6 +494,80 @@ private slots:
         QDragEnterEvent other(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &other);
         QVERIFY(!other.isAccepted());
+    }
+
+    void windowImportRunsBesideTheWindow()
+    {
+        // The stored week's question comes while the worker waits: the platform looks at the window then,
+        // and presses the status bar's Cancel before it answers Replace.
+        struct Watching : HeadlessPlatform {
+            std::function<void()> onQuestion;
+            QList<int> busyAtDialogs;
+            Answer askChoice(const QString& text, const QList<Choice>& buttons, Answer defaultButton) override
+            {
+                onQuestion();
+                return HeadlessPlatform::askChoice(text, buttons, defaultButton);
+            }
+            QStringList openFiles(const FileDialog& dialog) override
+            {
+                busyAtDialogs << busyDepth;
+                return HeadlessPlatform::openFiles(dialog);
+            }
+        } p;
+        import({fx->writeWeek(u"old.txt"_s, 612, 1, 1, u"O"_s)});
+        frmmainfinder w(p, fx->path(), QString());
+        QVERIFY(w.Form_Load());
+        w.show();
+        QWidget* panel = control<QWidget>(w, "searchpanel");
+        QAction* menuImport = control<QAction>(w, "cmdimportdata");
+        QString during;
+        p.onQuestion = [&] {
+            during = control<QLabel>(w, "importstatus")->text();
+            QVERIFY(w.importing() && !panel->isEnabled() && !menuImport->isEnabled());
+            QTest::mouseClick(control<QPushButton>(w, "cmdcancelimport"), Qt::LeftButton);
+        };
+        p.answers = {Platform::Answer::Yes};
+        p.openAnswers = {{fx->writeWeek(u"a.txt"_s, 611, 1, 2, u"A"_s),
+                          fx->writeWeek(u"b.txt"_s, 612, 1, 3, u"B"_s),
+                          fx->writeWeek(u"c.txt"_s, 613, 1, 2, u"C"_s)}};
+        menuImport->trigger();
+        QVERIFY(w.importing() && !panel->isEnabled()); // the menu's handler returned with the import running
+        QTRY_VERIFY(!w.importing());
+        QCOMPARE(during, u"file 2 of 3: b.txt, 2 starts stored"_s);
+        // Cancel ends it before the file being read is stored (the week it was to replace stays as it was),
+        // the earlier ones kept, as the outcome says.
+        QCOMPARE(w.statusProgress()->textLabel()->text(),
+                 u"Import cancelled at b.txt, of which nothing was stored; 1 week imported: 611"_s);
+        QCOMPARE(fx->stored({611, 612, 613}), u"1/2 1/1 0/0"_s);
+        QVERIFY(panel->isEnabled() && menuImport->isEnabled());
+        QVERIFY(!control<QPushButton>(w, "cmdcancelimport")->isVisible());
+        QCOMPARE(p.messages.size(), 1);           // the question alone
+        QCOMPARE(p.busyAtDialogs, QList<int>{0}); // no busy pointer while the player chooses
+
+        // A replaced week is said to be; closing the window during an import (here while it asks) lets it
+        // stop cleanly first. The replacement can be undone, but not during an import.
+        p.onQuestion = [] {};
+        p.answers = {Platform::Answer::Yes, Platform::Answer::Yes};
+        w.importDropped({fx->dir.filePath(u"b.txt"_s)});
+        QTRY_VERIFY(!w.importing());
+        QCOMPARE(w.statusProgress()->textLabel()->text(), u"1 week replaced: 612"_s);
+        QAction* undo = control<QAction>(w, "cmdundo");
+        QVERIFY(undo->isEnabled());
+        bool closed = true;
+        p.onQuestion = [&] { closed = undo->isEnabled() || w.close() || !w.isVisible(); };
+        w.importDropped(
+            {fx->writeWeek(u"e.txt"_s, 612, 2, 2, u"E"_s), fx->writeWeek(u"d.txt"_s, 614, 1, 2, u"D"_s)});
+        QTRY_VERIFY(!w.isVisible());
+        QVERIFY(!closed);
+        QCOMPARE(fx->stored({612, 614}), u"1/3 0/0"_s);
+        {
+            // A window that goes away while its import waits for an answer stops it without asking.
+            frmmainfinder gone(p, fx->path(), QString());
+            gone.importDropped({fx->dir.filePath(u"a.txt"_s)});
+            QTest::qSleep(300); // the question is asked of this thread, which does not answer
+        }
+        QCOMPARE(fx->stored({611}), u"1/2"_s);
+        QCOMPARE(p.busyDepth, 0);
     }
 };
 

@@ -1,9 +1,14 @@
+#include "core/datafolder.h"
 #include "runcli.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +42,30 @@ private slots:
         QVERIFY(
             runCli(tmp.path(), {u"sample"_s, u"--weeks"_s, u"701"_s}, 2).contains("--weeks takes 1 to 700"));
         QVERIFY(!QFile::exists(tmp.filePath(u"horses.mdb"_s)));
+    }
+
+    void nothingLeftAstray()
+    {
+        // The work folders of a run that was killed go at the next run.
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath(u"sample"_s);
+        QVERIFY(QDir().mkpath(dir + u"/.sample-Xy12/.weeks-Ab34"_s) &&
+                writeFile(dir + u"/.sample-Xy12/.weeks-Ab34/raceout700.txt"_s, "half"));
+        runCli(dir, {u"sample"_s, u"--weeks"_s, u"1"_s}, 0);
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{u"breeding.txt"_s, u"horses.mdb"_s}));
+
+        // The data folder by the base-directory rules: a relative XDG_DATA_HOME is ignored, and without a
+        // HOME the account's own home folder serves, never the root of the file system.
+        const QByteArray home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("XDG_DATA_HOME", data);
+        });
+        qunsetenv("HOME");
+        qputenv("XDG_DATA_HOME", "relative/data");
+        QCOMPARE(playerDataFolder(),
+                 QFile::decodeName(::getpwuid(::geteuid())->pw_dir) + u"/.local/share/turftrawler"_s);
     }
 };
 

@@ -188,6 +188,7 @@ private slots:
             {R(u"611.0101"_s, {S(u"Blue Moon"_s, 1, u"Ann Lee"_s), S(u"Stable Star"_s, 5, stable)}),
              R(u"611.0102"_s, {S(u"Red, Sky & Co"_s, 2, u"Zed"_s)})})});
         control<QAction>(w, "cmdimportdata")->trigger();
+        QTRY_VERIFY(!w.importing());
         QVERIFY(w.findChild<frmwatchedstarts*>() && w.findChild<frmwatchedstarts*>()->isVisible());
         QTableView* view = w.findChild<frmwatchedstarts*>()->MSFwatched;
         QCOMPARE(view->model()->rowCount(), 3);

@@ -30,7 +30,7 @@ frmclaimsmade::frmclaimsmade(MainWindowState& state, Runner run, QWidget* mainWi
         QStringLiteral("Double-click an owner to list the first start of each of its claims."));
     connect(MSFclaims, &QTableView::doubleClicked, this, &frmclaimsmade::MSFclaims_DblClick);
     connect(MSFowners, &QTableView::doubleClicked, this, &frmclaimsmade::MSFowners_DblClick);
-    resize(1000, 720);
+    resize(1120, 720);
 }
 
 void frmclaimsmade::cmdrun_Click()

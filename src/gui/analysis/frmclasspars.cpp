@@ -3,16 +3,17 @@
 #include "core/format.h"
 
 #include <QBoxLayout>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
-#include <QLogValueAxis>
 #include <QSplitter>
 #include <QTableView>
 #include <QValueAxis>
 
+#include <cmath>
 #include <map>
 
 using namespace Analysis;
@@ -87,31 +88,32 @@ void frmclasspars::drawLadder()
     }
     if (ladders.empty())
         return;
-    auto* x = new QLogValueAxis;
-    x->setBase(10);
-    x->setLabelFormat(QStringLiteral("%.0f"));
-    x->setMinorTickCount(8);
+    // Prices on a log scale, each price of the ladder labelled as the player knows it.
+    auto* x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     x->setTitleText(QStringLiteral("Claiming price"));
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Par"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    double low = 1e9, high = -1e9, cheapest = 1e12, dearest = 0;
+    double low = 1e9, high = -1e9;
+    std::map<qint64, double> prices;
     for (const auto& [restr, points] : ladders) {
         auto* line = new QLineSeries;
         line->setName(restr);
         line->setPointsVisible(true);
         for (const auto& [price, par] : points) {
-            line->append(double(price), par);
+            line->append(std::log10(double(price)), par);
+            prices[price] = std::log10(double(price));
             low = std::min(low, par);
             high = std::max(high, par);
-            cheapest = std::min(cheapest, double(price));
-            dearest = std::max(dearest, double(price));
         }
         chart->addSeries(line);
         line->attachAxis(x);
         line->attachAxis(y);
     }
-    x->setRange(cheapest / 1.25, dearest * 1.25);
+    for (const auto& [price, at] : prices)
+        x->append(Fmt::grouped(double(price)), at);
+    x->setRange(prices.begin()->second - 0.1, prices.rbegin()->second + 0.1);
     y->setRange(std::floor(low - 1), std::ceil(high + 1));
 }

@@ -4,6 +4,7 @@
 #include "db/databasesummary.h"
 #include "db/maintenance.h"
 #include "gui/analysis/analysiswindows.h"
+#include "gui/app/backgroundimport.h"
 #include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"
 #include "gui/app/lineagefetch.h"
@@ -59,9 +60,13 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     m_analyses = std::make_unique<AnalysisWindows>(this, m_state, [this](const auto& op) { run(op); });
 
     m_statusProgress = std::make_unique<StatusProgress>(statusBar());
+    m_import = new BackgroundImport(platform, *m_statusProgress, this);
+    connect(m_statusProgress->cancelButton(), &QPushButton::clicked, m_import, &BackgroundImport::cancel);
+    connect(m_import, &BackgroundImport::finished, this, &frmmainfinder::importFinished);
     buildMenus();
+    // One import at a time: files dropped while one runs are refused at the door.
     new FileDrop(
-        this, [] { return true; }, [this](const QStringList& paths) { importDropped(paths); });
+        this, [this] { return !importing(); }, [this](const QStringList& paths) { importDropped(paths); });
     m_startPanel = new StartPanel(MSFlexGrid1, m_state, m_menus->action(QStringLiteral("cmdimportdata")));
     // Room for the statistics of a large owner beside the grid, on screens that have it.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -70,6 +75,8 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
 
 frmmainfinder::~frmmainfinder()
 {
+    // An import still running stops first, with nothing half stored.
+    delete m_import;
     // The grid views read the MainWindowState's grids, which go with this object: the views must go first,
     // before a shown window hides its children on the way out and they ask their models for sizes.
     delete centralWidget();
@@ -231,18 +238,48 @@ template <typename Op> void frmmainfinder::run(Op op)
 
 void frmmainfinder::cmdimportdata_Click()
 {
-    QList<int> weeks;
-    run([&](MainWindowState& f) { weeks = importRaceData(f, m_statusProgress.get()).weeks; });
-    m_windows->watchedStarts(weeks);
+    QStringList paths;
+    run([&](MainWindowState& f) { paths = chooseImportFiles(f); });
+    startImport(paths);
 }
 
 void frmmainfinder::importDropped(const QStringList& paths)
 {
-    QList<int> weeks;
-    run([&](MainWindowState& f) {
-        weeks = importFiles(f, paths, DuplicateWeek::Ask, m_statusProgress.get()).weeks;
-    });
-    m_windows->watchedStarts(weeks);
+    startImport(paths);
+}
+
+bool frmmainfinder::importing() const
+{
+    return m_import->running();
+}
+
+void frmmainfinder::startImport(const QStringList& paths)
+{
+    if (paths.isEmpty() || importing())
+        return;
+    m_import->start({m_state.databasePath(), paths, DuplicateWeek::Ask});
+    enableWriters(false);
+}
+
+void frmmainfinder::importFinished(const ImportResult& result)
+{
+    enableWriters(true);
+    run([&](MainWindowState& f) { showImportResult(f, result); });
+    if (m_closeAfterImport)
+        close();
+    else
+        m_windows->watchedStarts(result.weeks);
+}
+
+void frmmainfinder::enableWriters(bool enabled)
+{
+    // The import holds the database's write lock: the searches and the other writers would wait for it.
+    m_search->setEnabled(enabled);
+    for (const char* name : {"cmdimportdata", "cmdremoverace", "cmdcompact", "edittracks", "cmdbackup",
+                             "listhorse", "listrace", "listowner"})
+        m_menus->action(QString::fromLatin1(name))->setEnabled(enabled);
+    updateUndo();
+    m_windows->setDatabaseWindowsEnabled(enabled);
 }
 
 void frmmainfinder::cmdgethorse_Click()
@@ -272,7 +309,8 @@ void frmmainfinder::cmdremoverace_Click()
 void frmmainfinder::updateUndo()
 {
     QAction* cmdundo = m_menus->action(QStringLiteral("cmdundo"));
-    const std::optional<QString> caption = undoCaption(m_state);
+    // Not while an import writes: the database is not to be read for it then.
+    const std::optional<QString> caption = importing() ? std::nullopt : undoCaption(m_state);
     cmdundo->setText(caption.value_or(QStringLiteral("Can't Undo")));
     cmdundo->setEnabled(caption.has_value());
 }
@@ -380,6 +418,13 @@ void frmmainfinder::cmdabout_Click()
 
 void frmmainfinder::closeEvent(QCloseEvent* event)
 {
+    if (importing()) {
+        // The import stops before its next file; the window closes once it has, with nothing half stored.
+        m_closeAfterImport = true;
+        m_import->cancel();
+        event->ignore();
+        return;
+    }
     WindowGeometry::save(this, m_state.programPath(), m_state.importFolder);
     event->accept();
     QApplication::quit();

@@ -9,6 +9,7 @@
 #include <memory>
 
 class AnalysisWindows;
+class BackgroundImport;
 class GridView;
 class MainMenus;
 class QLabel;
@@ -17,6 +18,7 @@ class SmallWindows;
 class StartPanel;
 class StatsPanel;
 class StatusProgress;
+struct ImportResult;
 
 /**
  * The main window: the search panel above the results grid, the statistics panel below it, the menus and
@@ -39,6 +41,8 @@ public:
     void refresh();
     /** Imports files dropped on the window as if they had been chosen in the import dialog. */
     void importDropped(const QStringList& paths);
+    /** True while an import runs off the window's thread. */
+    bool importing() const;
 
     SearchPanel& searchPanel() { return *m_search; }
     /** The import's file count, file name and outcome in the status bar; the status line. */
@@ -80,6 +84,12 @@ private:
     void listfilter_Click();
     void showPopup(const QPoint& globalPos);
 
+    /** Starts importing the files off the window's thread, the search panel and every writer disabled. */
+    void startImport(const QStringList& paths);
+    void importFinished(const ImportResult& result);
+    /** Enables or disables what must not run while an import writes to the database. */
+    void enableWriters(bool enabled);
+
     MainWindowState m_state;
     PopupMenu m_popup;
     SearchPanel* m_search = nullptr;
@@ -89,6 +99,9 @@ private:
     /** Over the results grid while the database is empty (startpanel.cpp). */
     StartPanel* m_startPanel = nullptr;
     std::unique_ptr<StatusProgress> m_statusProgress;
+    BackgroundImport* m_import = nullptr;
+    /** The window was asked to close during an import: it closes when the import has stopped. */
+    bool m_closeAfterImport = false;
     std::unique_ptr<SmallWindows> m_windows;
     std::unique_ptr<AnalysisWindows> m_analyses;
     /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */

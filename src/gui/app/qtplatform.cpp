@@ -35,49 +35,62 @@ static QString shown(const QString& text)
     return t;
 }
 
+class QtPlatform::WaitingForPlayer
+{
+public:
+    explicit WaitingForPlayer(const QtPlatform& platform) : m_lifted(platform.m_busy > 0)
+    {
+        if (m_lifted)
+            QApplication::restoreOverrideCursor();
+    }
+    ~WaitingForPlayer()
+    {
+        if (m_lifted)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    WaitingForPlayer(const WaitingForPlayer&) = delete;
+    WaitingForPlayer& operator=(const WaitingForPlayer&) = delete;
+
+private:
+    bool m_lifted;
+};
+
 void QtPlatform::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);
+    WaitingForPlayer waiting(*this);
     box.exec();
 }
 
 Platform::Answer QtPlatform::askYesNo(const QString& text, Answer defaultButton)
 {
-    return askChoice(text, {Answer::Yes, Answer::No}, defaultButton);
+    QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    WaitingForPlayer waiting(*this);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-Platform::Answer QtPlatform::askChoice(const QString& text, const QList<Answer>& buttons,
+Platform::Answer QtPlatform::askChoice(const QString& text, const QList<Choice>& buttons,
                                        Answer defaultButton)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, shown(text), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
     QMap<QAbstractButton*, Answer> answers;
-    for (const Answer a : buttons) {
-        QAbstractButton* b = nullptr;
-        switch (a) {
-        case Answer::Yes:
-            b = box.addButton(QMessageBox::Yes);
-            break;
-        case Answer::YesToAll:
-            b = box.addButton(QStringLiteral("Yes to &All"), QMessageBox::YesRole);
-            break;
-        case Answer::Skip:
-            b = box.addButton(QStringLiteral("&Skip"), QMessageBox::ActionRole);
-            break;
-        case Answer::SkipAll:
-            b = box.addButton(QStringLiteral("S&kip All"), QMessageBox::ActionRole);
-            break;
-        case Answer::Ok:
-        case Answer::No:
-            b = box.addButton(a == Answer::No ? QMessageBox::No : QMessageBox::Ok);
+    for (const Choice& c : buttons) {
+        const QMessageBox::ButtonRole role = c.answer == Answer::No    ? QMessageBox::RejectRole
+                                             : c.answer == Answer::Yes ? QMessageBox::AcceptRole
+                                                                       : QMessageBox::ActionRole;
+        QPushButton* b = box.addButton(c.caption, role);
+        if (c.answer == Answer::No)
             box.setEscapeButton(b);
-            break;
-        }
-        answers.insert(b, a);
-        if (a == defaultButton)
-            box.setDefaultButton(qobject_cast<QPushButton*>(b));
+        answers.insert(b, c.answer);
+        if (c.answer == defaultButton)
+            box.setDefaultButton(b);
     }
+    WaitingForPlayer waiting(*this);
     box.exec();
     return answers.value(box.clickedButton(), Answer::No);
 }
@@ -104,6 +117,7 @@ QStringList QtPlatform::openFiles(const FileDialog& dialog)
 {
     const QStringList filters = qtFilters(dialog.filters);
     QString selected = filters.value(dialog.selectedFilter);
+    WaitingForPlayer waiting(*this);
     if (dialog.multiple)
         return QFileDialog::getOpenFileNames(m_parent, dialog.title, dialog.folder,
                                              filters.join(QStringLiteral(";;")), &selected);
@@ -116,6 +130,7 @@ QString QtPlatform::saveFile(const FileDialog& dialog)
 {
     const QStringList filters = qtFilters(dialog.filters);
     QString selected = filters.value(dialog.selectedFilter);
+    WaitingForPlayer waiting(*this);
     return QFileDialog::getSaveFileName(m_parent, dialog.title, dialog.defaultName,
                                         filters.join(QStringLiteral(";;")), &selected);
 }

@@ -22,7 +22,7 @@ public:
     void message(const QString& text) override;
     using Platform::askYesNo;
     Answer askYesNo(const QString& text, Answer defaultButton) override;
-    Answer askChoice(const QString& text, const QList<Answer>& buttons, Answer defaultButton) override;
+    Answer askChoice(const QString& text, const QList<Choice>& buttons, Answer defaultButton) override;
     QStringList openFiles(const FileDialog& dialog) override;
     QString saveFile(const FileDialog& dialog) override;
     void beep() override;
@@ -42,6 +42,9 @@ public:
     HttpConnection& connection() { return m_connection; }
 
 private:
+    /** Takes the busy pointer away while the program waits for the player, and puts it back after. */
+    class WaitingForPlayer;
+
     QPointer<QWidget> m_parent;
     QList<QPair<QString, QPointer<QLabel>>> m_labels;
     HttpConnection m_connection;

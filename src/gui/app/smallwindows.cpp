@@ -111,3 +111,14 @@ void SmallWindows::showLineage()
     m_lineage->refresh();
     bringUp(m_lineage);
 }
+
+void SmallWindows::setDatabaseWindowsEnabled(bool enabled)
+{
+    QList<QWidget*> windows{m_watched};
+    for (QWidget* w : m_main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (qobject_cast<frmremovedata*>(w) || qobject_cast<frmedittracks*>(w) || qobject_cast<frmstable*>(w))
+            windows << w;
+    for (QWidget* w : windows)
+        if (w)
+            w->setEnabled(enabled);
+}

@@ -17,7 +17,7 @@ class frmwatchlist;
 /**
  * The small windows that the main window opens, each with the keys of a dialog: those kept one at a time
  * (date calculator, watch list, watched starts, lineage) are made when first asked for, the others anew for
- * each request.
+ * each request. Those that search or write to the database can be disabled while an import writes.
  */
 class SmallWindows
 {
@@ -43,6 +43,8 @@ public:
     /** The lineage window's state, the window made when first needed; showLineage() shows it. */
     LineageState& lineageState();
     void showLineage();
+    /** Disables (or enables again) the open windows that search or write. */
+    void setDatabaseWindowsEnabled(bool enabled);
 
 private:
     QWidget* m_main;

@@ -37,5 +37,5 @@ void frmdatecalculator::cmdgetdate_Click()
     if (const auto label = WeekDate::label(txtdate->text(), m_platform.shortDateFormat()))
         lbldateinfo->setText(QString(*label).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     else
-        m_platform.message(WeekDate::noWeekMessage());
+        m_platform.message(WeekDate::refusal(txtdate->text()).value_or(QString()));
 }

@@ -2,6 +2,7 @@
 #include "core/headlessplatform.h"
 #include "db/database.h"
 #include "gui/app/frmmainfinder.h"
+#include "gui/app/qtplatform.h"
 #include "gui/app/startpanel.h"
 #include "gui/app/statusprogress.h"
 #include "gui/widgets/gridview.h"
@@ -20,10 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -155,6 +158,7 @@ private slots:
         QVERIFY(panel->isVisible() && i.p.messages.isEmpty());
         // Once a week is imported the grid takes the panel's place.
         i.w->importDropped({QStringLiteral(TURF_TEST_DATA "/import/generated/raceout578.txt")});
+        QTRY_VERIFY(!i.w->importing());
         QVERIFY(!panel->isVisible());
     }
 
@@ -306,6 +310,38 @@ private slots:
         w.resize(least + QSize(300, 200));
         QApplication::processEvents();
         QCOMPARE(control<GridView>(w, "MSFlexGrid1")->size(), grid.size() + QSize(300, 200));
+    }
+
+    void questionsSayWhatTheirButtonsDo()
+    {
+        // The message box a player sees: the buttons named as given, Escape answering Stop Import, and no
+        // busy pointer over it while the program waits for the answer; the pointer comes back after.
+        QtPlatform p;
+        p.setBusy(true);
+        QStringList captions;
+        bool busyOverBox = true;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll.stop();
+            for (QAbstractButton* b : box->buttons())
+                captions << b->text();
+            busyOverBox = QApplication::overrideCursor() != nullptr;
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        poll.start(10);
+        using enum Platform::Answer;
+        QCOMPARE(p.askChoice(u"Stored"_s, {{Yes, u"&Replace"_s}, {Skip, u"&Skip"_s}, {No, u"S&top Import"_s}},
+                             Yes),
+                 No);
+        captions.sort();
+        QCOMPARE(captions, L("&Replace|&Skip|S&top Import"));
+        QVERIFY(!busyOverBox);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        p.setBusy(false);
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 
