@@ -101,7 +101,7 @@ int meet(CliContext& c, const QStringList& arguments)
 }
 
 CliRegistrar anglesCommand{
-    {QStringLiteral("angles"), CliGroup::Searches,
+    {QStringLiteral("angles"), CliGroup::Analyses,
      QStringLiteral("[--owner NAME | --sire NAME] [--layoff L] [--breeding FILE] ") +
          AnalysisOptions::usage(),
      QStringLiteral(
@@ -112,7 +112,7 @@ CliRegistrar anglesCommand{
          "owner's, or a sire's progeny's."),
      angles}};
 CliRegistrar leadersCommand{
-    {QStringLiteral("leaders"), CliGroup::Searches,
+    {QStringLiteral("leaders"), CliGroup::Analyses,
      QStringLiteral("--by owner|sire|damsire|damdamsire [--min-starts N] [--breeding FILE] ") +
          AnalysisOptions::usage(),
      QStringLiteral("Lists the leading owners or stallions of the window. Each with at least N starts "
@@ -120,7 +120,7 @@ CliRegistrar leadersCommand{
                     "dirt, turf, off tracks, at sprints and routes; stallions from the breeding file."),
      leaders}};
 CliRegistrar meetCommand{
-    {QStringLiteral("meet"), CliGroup::Searches, QStringLiteral("HID HID [HID [HID]] [--json]"),
+    {QStringLiteral("meet"), CliGroup::Analyses, QStringLiteral("HID HID [HID [HID]] [--json]"),
      QStringLiteral(
          "Lists the races two to four horses met in. Newest first, with each one's place and speed "
          "figure, and how often each finished ahead of each other; a HID may also be a name as the "
