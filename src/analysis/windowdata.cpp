@@ -147,7 +147,7 @@ bool WindowData::readStarts(Database& db, double low, double high, const WindowR
         row.hid = std::int32_t(s.integer(1));
         row.fin = std::int16_t(s.integer(2));
         row.sp = s.real(3);
-        row.oddsTenths = std::int16_t(Fmt::roundHalfEven(s.real(4) * 10));
+        row.oddsTenths = std::int32_t(Fmt::roundHalfEven(s.real(4) * 10));
         if (request.owners)
             row.owner = m_texts.intern(s.utf8(5));
         if (request.names)
@@ -245,7 +245,7 @@ bool WindowData::readBefore(Database& db, QString& error)
         row.hid = h.hid;
         row.fin = std::int16_t(start.integer(2));
         row.sp = start.real(3);
-        row.oddsTenths = std::int16_t(Fmt::roundHalfEven(start.real(4) * 10));
+        row.oddsTenths = std::int32_t(Fmt::roundHalfEven(start.real(4) * 10));
         row.owner = m_texts.intern(start.utf8(5));
         row.name = m_texts.intern(start.utf8(6));
         race.reset();

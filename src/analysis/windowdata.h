@@ -61,7 +61,7 @@ struct StartRow {
     std::int32_t name = -1;  // in the pool, when names were read
     std::int16_t fin = 0;
     /** The odds in tenths, when odds were read: the import keeps one decimal. */
-    std::int16_t oddsTenths = 0;
+    std::int32_t oddsTenths = 0;
     double odds() const { return oddsTenths / 10.0; }
 };
 
