@@ -202,6 +202,7 @@ void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<Claim>&
             continue;
         Claim c;
         c.hid = h.hid;
+        c.name = texts.text(s2.name);
         c.from = texts.text(s1.owner);
         c.to = texts.text(s2.owner);
         c.racenum = s2.racenum;
@@ -220,7 +221,7 @@ void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<Claim>&
 
 } // namespace
 
-Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QString& newOwner)
+ClaimsMade claimsMade(const WindowData& data, const QString& newOwner)
 {
     ClaimsMade out;
     out.weeks = data.weeks();
@@ -231,14 +232,6 @@ Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QStrin
     std::stable_sort(out.claims.begin(), out.claims.end(), [](const Claim& a, const Claim& b) {
         return a.racenum != b.racenum ? a.racenum > b.racenum : a.hid < b.hid;
     });
-    std::vector<StartKey> firsts;
-    for (const Claim& c : out.claims)
-        firsts.push_back(c.spell.front());
-    const auto names = readNames(db, firsts);
-    if (!names)
-        return Result<ClaimsMade>::failure(names.error());
-    for (std::size_t i = 0; i < out.claims.size(); ++i)
-        out.claims[i].name = (*names)[i];
     std::map<QString, OwnerClaims> owners;
     for (const Claim& c : out.claims) {
         OwnerClaims& o = owners[c.to];
@@ -259,9 +252,10 @@ Result<ClaimsMade> claimsMade(Database& db, const Weeks& weeks, const QString& n
 {
     WindowRequest request;
     request.owners = true;
+    request.names = true;
     request.before = true;
     const auto data = WindowData::read(db, weeks, request);
-    return data ? claimsMade(db, *data, newOwner) : Result<ClaimsMade>::failure(data.error());
+    return data ? claimsMade(*data, newOwner) : Result<ClaimsMade>::failure(data.error());
 }
 
 QJsonObject claimsMadeJson(const ClaimsMade& c)

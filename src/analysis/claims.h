@@ -81,10 +81,10 @@ struct ClaimsMade {
 /**
  * The claims whose first start for the new owner lies in the window, each with its spell (that start and the
  * ones after it, up to the window's end, while the owner stays). `data` holds the window's starts with their
- * owners, and each horse's start before the window; the claimed horses' names are read from db. With
- * `newOwner`, only the claims of that owner (letter case ignored).
+ * owners and names, and each horse's start before the window. With `newOwner`, only the claims of that owner
+ * (letter case ignored).
  */
-Result<ClaimsMade> claimsMade(Database& db, const WindowData& data, const QString& newOwner = {});
+ClaimsMade claimsMade(const WindowData& data, const QString& newOwner = {});
 /** The same over a window read from db. */
 Result<ClaimsMade> claimsMade(Database& db, const Weeks& weeks, const QString& newOwner = {});
 

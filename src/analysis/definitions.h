@@ -5,17 +5,22 @@
 //
 // How to add an analysis:
 //  1. Its core in src/analysis/NAME.{h,cpp}: a function over a WindowData (windowdata.h: the window's
-//     starts with their races, read once; ask for owners, names, odds, one horse, or each horse's start
-//     before the window only when the analysis needs them) that returns plain rows, with the definitions
-//     below (window, category, trip, class, band, form figure) and startEarnings() of the statistics, rather
-//     than rules of its own. What the window does not hold (a horse's whole record) is read with bound
-//     parameters.
+//     starts with their races, read once, in two halves at once; ask for owners, names, odds, one horse, or
+//     each horse's start before the window only when the analysis needs them) that returns plain rows, with
+//     the definitions below (window, category, trip, class, band), WindowData::formFigure() and
+//     startEarnings() of the statistics, rather than rules of its own; and an overload over a Database and
+//     Weeks that reads what it needs, which the command, the window and the benchmark call. What the window
+//     does not hold (a horse's whole record) is read with bound parameters, as claims.cpp does.
 //  2. Its table: an AnalysisTable (table.h) of typed cells, which gives the text table, the CSV export and
 //     the window's model their columns, raw values to sort by and the "few" marks; and its JSON.
-//  3. Its command in src/cli/: AnalysisCommand (src/cli/analysisoptions.h) takes --first-week, --last-week
-//     and --json, opens the database, resolves the window and prints the JSON or the text table.
-//  4. Its window in src/gui/analysis/, and a row's starts in the results grid through a StartListing
-//     (search/startlisting.h) built from the starts' keys or from a bound statement of its own.
+//  3. Its command in src/cli/cmd_analysis*.cpp, group CliGroup::Analyses: AnalysisCommand
+//     (src/cli/analysisoptions.h) takes --first-week, --last-week and --json, opens the database, resolves
+//     the window and prints the JSON or the text table.
+//  4. Its window in src/gui/analysis/: an AnalysisPanel (the week fields, Run, Cancel, Export..., tables on
+//     AnalysisTableModel; start() runs the core off the window's thread), opened by AnalysisWindows from
+//     the "&Analysis" menu; a row's starts go to the results grid through a StartListing
+//     (search/startlisting.h), built from the starts' keys or from a bound statement of its own.
+//  5. Its case in bench/analysis/bench_analysis.cpp, beside the equivalent SQL for the sqlite3 shell.
 
 #include <QString>
 

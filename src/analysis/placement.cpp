@@ -72,6 +72,7 @@ Result<Placement> placement(Database& db, const Weeks& weeks, std::int32_t hid)
     WindowRequest one;
     one.hid = hid;
     one.owners = true;
+    one.names = true;
     const auto horse = WindowData::read(db, weeks, one);
     if (!horse)
         return Result<Placement>::failure(horse.error());
@@ -88,10 +89,7 @@ Result<Placement> placement(Database& db, const Weeks& weeks, std::int32_t hid)
     p.pars = std::move(*pars);
     const HorseSpan& span = horse->horses().front();
     const StartRow& newest = horse->starts().back();
-    const auto name = readNames(db, {{hid, newest.racenum}});
-    if (!name)
-        return Result<Placement>::failure(name.error());
-    p.name = name->front();
+    p.name = horse->texts().text(newest.name);
     p.owner = horse->texts().text(newest.owner);
     for (int c = 0; c < CategoryCount; ++c)
         p.form[std::size_t(c)] = horse->formFigure(span, Category(c));

@@ -114,7 +114,8 @@ bool WindowData::readStarts(Database& db, double low, double high, const WindowR
     const QString sql = QStringLiteral("SELECT racenum, hid, fin, sp, %1, %2, %3 FROM tblhorsedata "
                                        "WHERE racenum >= ?1 AND racenum < ?2%4%5")
                             .arg(QLatin1String(request.odds ? "odds" : "NULL"),
-                                 QLatin1String(request.owners ? "oname" : "NULL"), QLatin1String("NULL"),
+                                 QLatin1String(request.owners ? "oname" : "NULL"),
+                                 QLatin1String(request.names ? "hname" : "NULL"),
                                  QLatin1String(request.winnersOnly ? " AND fin = 1" : ""),
                                  QLatin1String(request.hid ? " AND hid = ?3" : ""));
     Sql::Statement s = db.prepare(sql);
@@ -146,9 +147,11 @@ bool WindowData::readStarts(Database& db, double low, double high, const WindowR
         row.hid = std::int32_t(s.integer(1));
         row.fin = std::int16_t(s.integer(2));
         row.sp = s.real(3);
-        row.oddsTenths = std::int16_t(Fmt::roundHalfEven(s.real(4) * 10));
+        row.oddsTenths = std::int32_t(Fmt::roundHalfEven(s.real(4) * 10));
         if (request.owners)
             row.owner = m_texts.intern(s.utf8(5));
+        if (request.names)
+            row.name = m_texts.intern(s.utf8(6));
         m_starts.push_back(row);
     }
     if (!s || s.failed()) {
@@ -228,7 +231,7 @@ void WindowData::groupByHorse()
 bool WindowData::readBefore(Database& db, int count, QString& error)
 {
     // The hid index finds each horse's last starts before the window at once; their races come by their keys.
-    Sql::Statement start = db.prepare("SELECT racenum, hid, fin, sp, odds, oname FROM tblhorsedata "
+    Sql::Statement start = db.prepare("SELECT racenum, hid, fin, sp, odds, oname, hname FROM tblhorsedata "
                                       "WHERE hid = ?1 AND racenum < ?2 ORDER BY racenum DESC LIMIT ?3");
     Sql::Statement race = db.prepare(RaceSql);
     Categories categories;
@@ -243,8 +246,9 @@ bool WindowData::readBefore(Database& db, int count, QString& error)
             row.hid = h.hid;
             row.fin = std::int16_t(start.integer(2));
             row.sp = start.real(3);
-            row.oddsTenths = std::int16_t(Fmt::roundHalfEven(start.real(4) * 10));
+            row.oddsTenths = std::int32_t(Fmt::roundHalfEven(start.real(4) * 10));
             row.owner = m_texts.intern(start.utf8(5));
+            row.name = m_texts.intern(start.utf8(6));
             race.reset();
             race.bind(1, row.racenum);
             if (!race.next())
@@ -290,6 +294,8 @@ void WindowData::append(WindowData&& later)
         s.race += first;
         if (s.owner >= 0)
             s.owner = ids[std::size_t(s.owner)];
+        if (s.name >= 0)
+            s.name = ids[std::size_t(s.name)];
         m_starts.push_back(s);
     }
 }
@@ -326,23 +332,6 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
     if (request.before && !d.readBefore(db, std::max(1, request.beforeStarts), error))
         return Result<WindowData>::failure(error);
     return d;
-}
-
-Result<std::vector<QString>> readNames(Database& db, const std::vector<StartKey>& keys)
-{
-    Sql::Statement s = db.prepare("SELECT hname FROM tblhorsedata WHERE hid = ?1 AND racenum = ?2");
-    std::vector<QString> names;
-    names.reserve(keys.size());
-    for (const StartKey& k : keys) {
-        s.reset();
-        s.bind(1, k.hid).bind(2, k.racenum);
-        names.push_back(s.next() ? s.text(0) : QString());
-    }
-    if (!s || s.failed()) {
-        db.fail(QStringLiteral("The horses' names cannot be read"));
-        return Result<std::vector<QString>>::failure(db.error());
-    }
-    return names;
 }
 
 Band WindowData::band(const RaceRow& r) const

@@ -16,7 +16,8 @@ class Database;
 namespace Analysis
 {
 
-/** Texts that repeat from start to start (owners, type codes), each kept once and known by a number. */
+/** Texts that repeat from start to start (owners, names, type codes), each kept once and known by a number.
+ */
 class TextPool
 {
 public:
@@ -59,9 +60,10 @@ struct StartRow {
     std::int32_t hid = 0;
     std::int32_t race = 0;
     std::int32_t owner = -1; // in the pool, when owners were read
+    std::int32_t name = -1;  // in the pool, when names were read
     std::int16_t fin = 0;
     /** The odds in tenths, when odds were read: the import keeps one decimal. */
-    std::int16_t oddsTenths = 0;
+    std::int32_t oddsTenths = 0;
     double odds() const { return oddsTenths / 10.0; }
 };
 
@@ -76,14 +78,11 @@ struct HorseSpan {
     std::int32_t beforeCount = 0;
 };
 
-/** The names of starts by their keys, as stored (an empty text for a key without a start): the few that an
-    analysis shows, read after it has found them. */
-Result<std::vector<QString>> readNames(Database& db, const std::vector<StartKey>& keys);
-
 /** What an analysis needs read besides the starts' keys, places, figures and races. */
 struct WindowRequest {
     bool winnersOnly = false; // only the starts with fin 1
     bool owners = false;
+    bool names = false;
     bool odds = false;
     bool before = false;  // each horse's last start before the window, with its race
     int beforeStarts = 1; // how many of its last starts before the window `before` reads
