@@ -19,6 +19,10 @@ _turftrawler_cli()
             COMPREPLY=($(compgen -W "sire damsire damdamsire" -- "$cur"))
             return
             ;;
+        --by)
+            COMPREPLY=($(compgen -W "owner sire damsire damdamsire" -- "$cur"))
+            return
+            ;;
     esac
 
     local i command=

@@ -3,8 +3,8 @@
 // and says how much the kept changes add to the file.
 //
 // usage: bench_care [--dir DIR] [--weeks N] [--runs N]
-// The generated database is built once in DIR (default /tmp/turf-bench) and never changed: every run works
-// on a fresh copy in DIR/care.
+// The generated database is built once in DIR (default /tmp/turf-bench-ladder) and never changed: every run
+// works on a fresh copy in DIR/care.
 #include "benchdata.h"
 #include "db/database.h"
 #include "db/dbcare.h"

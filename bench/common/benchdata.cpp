@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -47,6 +49,17 @@ static int storedPrefix(const QString& dir)
     return prefix ? int(stored->size()) : 0;
 }
 
+static bool writeBreeding(TurfGen::Generator& gen, const QString& dir, int horses, QTextStream& log)
+{
+    const QByteArray text = gen.breedingFile(horses);
+    QFile f(breedingPath(dir, horses));
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) {
+        log << "cannot write " << f.fileName() << ": " << f.errorString() << "\n";
+        return false;
+    }
+    return true;
+}
+
 static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
 {
     const QString path = databasePath(dir);
@@ -81,14 +94,22 @@ static bool build(const QString& dir, int weeks, int horses, QTextStream& log)
         log << error << "\n";
         return false;
     }
-    const QByteArray text = gen.breedingFile(horses);
-    QFile f(breedingPath(dir, horses));
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) {
-        log << "cannot write " << f.fileName() << ": " << f.errorString() << "\n";
+    if (!writeBreeding(gen, dir, horses, log))
         return false;
-    }
     log << gen.totals().starts << " starts generated\n";
     return true;
+}
+
+bool ensureBreeding(const QString& dir, int weeks, int horses, QTextStream& log)
+{
+    if (QFileInfo::exists(breedingPath(dir, horses)))
+        return true;
+    log << "writing " << breedingPath(dir, horses) << " from the generated weeks (once)...\n";
+    log.flush();
+    TurfGen::Generator gen(TurfGen::Settings{});
+    for (int w = FirstWeek; w < FirstWeek + weeks; ++w)
+        gen.weekFile(w);
+    return writeBreeding(gen, dir, horses, log);
 }
 
 Options parseOptions(const QStringList& args, Options o)
@@ -177,6 +198,39 @@ QStringList column(Database& db, const QString& sql)
     while (q.next())
         out << q.text(0);
     return out;
+}
+
+/** The shell's own timings ("Run Time") of the statement run `times` times in one sqlite3 process, its
+    output discarded. The first run is on a fresh connection, as every search of the program is. */
+std::vector<ShellTime> shellTimes(const QString& db, const QString& sql, int times)
+{
+    QString script = QStringLiteral(".output /dev/null\n.timer on\n");
+    for (int i = 0; i < times; ++i)
+        script += sql + QLatin1Char('\n');
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {db});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(600000);
+    const QString timings = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    std::vector<ShellTime> out;
+    static const QRegularExpression re(
+        QStringLiteral("Run Time: real ([0-9.]+) user ([0-9.]+) sys ([0-9.]+)"));
+    auto it = re.globalMatch(timings);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out.push_back(
+            {m.captured(1).toDouble() * 1000, (m.captured(2).toDouble() + m.captured(3).toDouble()) * 1000});
+    }
+    return out;
+}
+
+std::vector<double> shellMillis(const QString& db, const QString& sql, int times)
+{
+    std::vector<double> ms;
+    for (const ShellTime& t : shellTimes(db, sql, times))
+        ms.push_back(t.real);
+    return ms;
 }
 
 } // namespace BenchData

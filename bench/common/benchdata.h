@@ -25,9 +25,14 @@ QString breedingPath(const QString& dir, int horses);
  */
 bool ensure(const QString& dir, int weeks, int horses, QTextStream& log);
 
+/** Makes sure dir also holds the breeding file of the world's first `horses` horses (all of them for 0)
+   beside the `weeks` weeks that ensure() stored, writing it from a run of the generator when it is missing.
+ */
+bool ensureBreeding(const QString& dir, int weeks, int horses, QTextStream& log);
+
 /** The options every benchmark takes: --dir DIR, --weeks N, --horses N, --runs N. */
 struct Options {
-    QString dir = QStringLiteral("/tmp/turf-bench");
+    QString dir = QStringLiteral("/tmp/turf-bench-ladder");
     int weeks = 700;
     int horses = 20000;
     int runs = 5;
@@ -43,6 +48,18 @@ bool openAndCount(Database& db, const QString& path, qint64& starts, QTextStream
 
 /** The median of a set of timings; -1 for none. */
 double median(std::vector<double> values);
+
+/** One run's time in the shell in ms: the real time, and the processor time (user and system). */
+struct ShellTime {
+    double real = 0;
+    double cpu = 0;
+};
+/** The shell's own timings of the statement run `times` times in one sqlite3 process, as shellMillis(). */
+std::vector<ShellTime> shellTimes(const QString& db, const QString& sql, int times);
+
+/** The shell's own timings ("Run Time") of the statement run `times` times in one sqlite3 process, its
+    output discarded. The first run is on a fresh connection, as every search of the program is. */
+std::vector<double> shellMillis(const QString& db, const QString& sql, int times);
 
 /** The texts of the first column of the rows a query gives. */
 QStringList column(Database& db, const QString& sql);

@@ -3,10 +3,11 @@
 // against the same per-horse queries run by the sqlite3 shell.
 //
 // usage: bench_progeny [--dir DIR] [--weeks N] [--horses N] [--runs N]
-// DIR (default /tmp/turf-bench, shared with bench_search) keeps horses.mdb, weeks 101 on of the generator
-// with its default settings imported through the program's import, and the breeding file of the first N
-// horses (default 20,000) of the same generated world. Both are made once, together, from one generator run,
-// so that the ids and names of the breeding file are those of the database; later runs reuse them.
+// DIR (default /tmp/turf-bench-ladder, shared with bench_search) keeps horses.mdb, weeks 101 on of the
+// generator with its default settings imported through the program's import, and the breeding file of the
+// first N horses (default 20,000) of the same generated world. Both are made once, together, from one
+// generator run, so that the ids and names of the breeding file are those of the database; later runs reuse
+// them.
 #include "benchdata.h"
 #include "core/format.h"
 #include "core/headlessplatform.h"

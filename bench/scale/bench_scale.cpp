@@ -5,9 +5,9 @@
 // and peak memory of every kind of turftrawler-cli command, each in a process of its own. With bench_search
 // and bench_progeny run on the same DIR it gives every figure of a database of 15 million starts:
 //
-//   bench_scale --dir /tmp/turf-bench-15m --weeks 4200     (builds the set once: hours)
-//   bench_search --dir /tmp/turf-bench-15m --weeks 4200
-//   bench_progeny --dir /tmp/turf-bench-15m --weeks 4200
+//   bench_scale --dir /tmp/turf-bench-ladder-15m --weeks 4200     (builds the set once: hours)
+//   bench_search --dir /tmp/turf-bench-ladder-15m --weeks 4200
+//   bench_progeny --dir /tmp/turf-bench-ladder-15m --weeks 4200
 #include "benchdata.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
@@ -102,7 +102,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    QString dir = QStringLiteral("/tmp/turf-bench");
+    QString dir = QStringLiteral("/tmp/turf-bench-ladder");
     int weeks = 700;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--dir"))

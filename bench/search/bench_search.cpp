@@ -3,7 +3,7 @@
 //
 // usage: bench_search [--dir DIR] [--weeks N] [--runs N] [--cases LETTERS]
 // The database is built once (generated weeks imported through the import driver) and kept in DIR
-// (default /tmp/turf-bench, shared with bench_progeny) for later runs.
+// (default /tmp/turf-bench-ladder, shared with bench_progeny) for later runs.
 #include "benchdata.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"
@@ -16,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -46,27 +45,6 @@ QString literalSql(const SearchQuery::Statement& st)
         at += literal.size();
     }
     return sql + QLatin1Char(';');
-}
-
-/** The shell's own timings ("Run Time") of the statement run `times` times in one sqlite3 process, its
-    output discarded. The first run is on a fresh connection, as every search of the program is. */
-std::vector<double> shellMillis(const QString& db, const QString& sql, int times)
-{
-    QString script = QStringLiteral(".output /dev/null\n.timer on\n");
-    for (int i = 0; i < times; ++i)
-        script += sql + QLatin1Char('\n');
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {db});
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(600000);
-    const QString timings = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-    std::vector<double> ms;
-    static const QRegularExpression re(QStringLiteral("Run Time: real ([0-9.]+)"));
-    auto it = re.globalMatch(timings);
-    while (it.hasNext())
-        ms.push_back(it.next().captured(1).toDouble() * 1000);
-    return ms;
 }
 
 struct Case {
@@ -161,14 +139,14 @@ int main(int argc, char** argv)
             t.start();
             gethorse(f, c.mode, c.name, QString());
             const qint64 ns = t.nsecsElapsed();
-            const std::vector<double> fresh = shellMillis(dbPath, sql, 1);
+            const std::vector<double> fresh = BenchData::shellMillis(dbPath, sql, 1);
             if (i == 0)
                 continue; // both warm the operating system's cache
             core.push_back(ns / 1e6);
             shell.push_back(fresh.empty() ? -1 : fresh.front());
         }
         // The same statement repeated on one connection, for reference.
-        std::vector<double> warm = shellMillis(dbPath, sql, runs + 1);
+        std::vector<double> warm = BenchData::shellMillis(dbPath, sql, runs + 1);
         if (!warm.empty())
             warm.erase(warm.begin());
         const QString question = platform.messages.value(0);

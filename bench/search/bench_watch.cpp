@@ -2,7 +2,8 @@
 // entry and week, the rows in the grid's texts) on a database of 700 generated weeks.
 //
 // usage: bench_watch [--dir DIR] [--weeks N] [--runs N]
-// The database is built once and kept in DIR (default /tmp/turf-bench); the watch list is written there.
+// The database is built once and kept in DIR (default /tmp/turf-bench-ladder); the watch list is written
+// there.
 #include "benchdata.h"
 #include "core/headlessplatform.h"
 #include "core/mainwindowstate.h"

@@ -16,7 +16,7 @@ struct CliContext {
 };
 
 /** The headings under which --help lists the commands, in this order. */
-enum class CliGroup { Database, Import, Searches, Output, Care, Lists };
+enum class CliGroup { Database, Import, Searches, Analyses, Output, Care, Lists };
 
 /** One command: its name, its heading, its arguments, what it does in a line or two, and the routine that
     runs it with the remaining arguments. The routine returns the exit status; on failure it has written one

@@ -75,6 +75,8 @@ static const char* heading(CliGroup group)
         return "Import commands";
     case CliGroup::Searches:
         return "Search commands";
+    case CliGroup::Analyses:
+        return "Analysis commands";
     case CliGroup::Output:
         return "Output commands";
     case CliGroup::Care:

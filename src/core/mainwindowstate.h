@@ -25,9 +25,10 @@ struct PanelState {
     the stored weeks change, and what the search panel shows. */
 struct ListingSearch {
     enum class Kind {
-        None,   ///< no search of the panel filled the grid (nothing yet, or a list cleared)
-        Starts, ///< gethorse: a horse, owner, race or stable search
-        Progeny ///< getsires
+        None,    ///< no search of the panel filled the grid (nothing yet, or a list cleared)
+        Starts,  ///< gethorse: a horse, owner, race or stable search
+        Progeny, ///< getsires
+        Listed   ///< a list that no search of the panel made: the starts of an analysis's row
     };
     Kind kind = Kind::None;
     qint16 mode = 0;

@@ -13,12 +13,20 @@
 
 PopupMenu::PopupMenu()
 {
-    const char* design[Size][2] = {{"datecalc", "Week Date"},           {"bar1", ""},
-                                   {"getlineage", "Get Lineage Info."}, {"chartspeed", "Chart Speed Figures"},
-                                   {"listhorse", "List Horse"},         {"listrace", "List Race "},
-                                   {"listowner", "List Owner "},        {"bar2", ""},
-                                   {"listfilter", "Filter this List"},  {"bar3", ""},
-                                   {"msfgridreset", "Reset Columns"},   {"msfgridback", "Toggle Background"}};
+    const char* design[Size][2] = {{"datecalc", "Week Date"},
+                                   {"bar1", ""},
+                                   {"getlineage", "Get Lineage Info."},
+                                   {"chartspeed", "Chart Speed Figures"},
+                                   {"wherecanitwin", "Where Can It Win"},
+                                   {"headtohead", "Head to Head..."},
+                                   {"listhorse", "List Horse"},
+                                   {"listrace", "List Race "},
+                                   {"listowner", "List Owner "},
+                                   {"bar2", ""},
+                                   {"listfilter", "Filter this List"},
+                                   {"bar3", ""},
+                                   {"msfgridreset", "Reset Columns"},
+                                   {"msfgridback", "Toggle Background"}};
     for (int i = 0; i < Size; ++i)
         m_entries[i] = {QString::fromLatin1(design[i][0]), QString::fromLatin1(design[i][1]), true};
 }

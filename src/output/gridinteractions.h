@@ -19,7 +19,7 @@ public:
         bool visible = true;
         bool separator() const { return name.startsWith(QLatin1String("bar")); }
     };
-    static constexpr int Size = 12;
+    static constexpr int Size = 14;
 
     PopupMenu();
     const std::array<Entry, Size>& entries() const { return m_entries; }

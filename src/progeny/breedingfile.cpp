@@ -76,6 +76,11 @@ BreedingScan::BreedingScan(const QString& path, const QString& name, ProgenySear
     }
 }
 
+BreedingScan::BreedingScan(const QString& path) : m_path(path), m_matchLine(-1)
+{
+    m_file.setFileName(path);
+}
+
 BreedingScan::~BreedingScan()
 {
     finish();
@@ -127,7 +132,10 @@ BreedingScan::Line BreedingScan::readLine()
 
 BreedingScan::Result BreedingScan::malformed(const QString& what)
 {
-    m_error = Fmt::lines({what, QStringLiteral("Only the progeny found before that line are listed.")});
+    // A scan of every horse lists nothing as it goes: only a stallion's search has progeny to show so far.
+    m_error = m_matchLine < 0
+                  ? what
+                  : Fmt::lines({what, QStringLiteral("Only the progeny found before that line are listed.")});
     finish();
     return Result::Malformed;
 }
@@ -229,6 +237,8 @@ BreedingScan::Result BreedingScan::next(BreedingRecord& record)
         const auto& ids = record.lineIds;
         if (ids[0] == ids[1] || ids[0] == ids[2] || ids[0] == ids[3])
             return Result::Record;
+        if (m_matchLine < 0)
+            continue;
         m_failedId = ids[0];
         finish();
         return Result::CheckFailed;

@@ -42,6 +42,9 @@ public:
 
     /** Prepares a scan for the stallion `name` (compared without regard to case, not trimmed). */
     BreedingScan(const QString& path, const QString& name, ProgenySearchMode mode);
+    /** Prepares a scan of every horse of the file, whatever its stallions. A record that fails the id check
+        is passed over, as a search for one of its stallions would refuse it, and the scan reads on. */
+    explicit BreedingScan(const QString& path);
     ~BreedingScan();
     BreedingScan(const BreedingScan&) = delete;
     BreedingScan& operator=(const BreedingScan&) = delete;
@@ -71,7 +74,7 @@ private:
     QFile m_file;
     QString m_path;
     QString m_wanted; // the searched name in lower case
-    int m_matchLine;  // index 1 to 3 of the line whose name is compared
+    int m_matchLine;  // index 1 to 3 of the line whose name is compared; -1 when every horse is read
     QByteArray m_text;
     int m_line = 0;
     QString m_error;

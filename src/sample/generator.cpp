@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace TurfGen
 {
@@ -50,14 +51,21 @@ class Weighted
 public:
     void build(int n, double exponent)
     {
-        m_cumulative.assign(size_t(n), 0);
-        double total = 0;
         std::vector<double> w(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
-            total += w[size_t(i)] = 1.0 / std::pow(i + 1.0, exponent);
+            w[size_t(i)] = 1.0 / std::pow(i + 1.0, exponent);
+        build(w);
+    }
+    /** Index i picked with weight w[i]. */
+    void build(const std::vector<double>& w)
+    {
+        double total = 0;
+        for (double x : w)
+            total += x;
+        m_cumulative.assign(w.size(), 0);
         double run = 0;
-        for (int i = 0; i < n; ++i)
-            m_cumulative[size_t(i)] = (run += w[size_t(i)]) / total;
+        for (size_t i = 0; i < w.size(); ++i)
+            m_cumulative[i] = (run += w[i]) / total;
     }
     int pick(Random& r) const
     {
@@ -118,7 +126,51 @@ struct Horse {
     int bornWeek = 0;
     char sex = 'c';
     double ability = 80;
-    double turf = 0; // preference for turf over dirt
+    double turf = 0;   // preference for turf over dirt
+    bool won = false;  // maidens run in maiden races until their first win
+    int restUntil = 0; // away from racing (a layoff) until this week
+};
+
+/** The common claiming levels: claiming and maiden claiming races are run at these prices only, so that
+    each level gathers enough winners for a par. */
+const qint64 ClaimingLadder[] = {2500, 5000, 7500, 10000, 16000, 25000, 32000, 50000};
+/** How often each level is run: the cheap levels most. */
+const int LadderWeights[] = {5, 4, 4, 3, 3, 2, 2, 1};
+
+/** A kind of race on the card: how often it is run, where it stands among the classes (higher takes the
+    better horses), whether maidens or winners run in it, and its purse in thousands. */
+struct RaceKind {
+    const char* type;
+    int weight;
+    int rank;
+    bool maiden;
+    int purseLow;
+    int purseHigh;
+};
+// Claiming and maiden claiming races take their rank and purse from their price on the ladder.
+const RaceKind RaceKinds[] = {
+    {"Claiming", 40, 0, false, 0, 0},
+    {"Maiden Claiming", 10, 0, true, 0, 0},
+    {"Maiden Special Weight", 8, 90, true, 30, 40},
+    {"Starter Allowance", 5, 45, false, 15, 25},
+    {"Allowance", 18, 90, false, 35, 60},
+    {"Handicap", 3, 95, false, 40, 70},
+    {"Stakes", 8, 100, false, 100, 200},
+    {"Grade III", 4, 110, false, 200, 300},
+    {"Grade II", 3, 120, false, 300, 450},
+    {"Grade I", 1, 130, false, 450, 750},
+};
+
+/** One race of a week's card: its place, its class and, once drawn, its field (indexes into horses). */
+struct RacePlan {
+    int track = 0;
+    int race = 0;
+    QByteArray type;
+    qint64 claim = 0; // the ladder price of a claiming race, else 0
+    int rank = 0;
+    bool maiden = false;
+    qint64 purse = 0;
+    std::vector<int> field;
 };
 
 QByteArray money(qint64 v)
@@ -138,6 +190,9 @@ QByteArray fixed(double v, int decimals)
 {
     return QByteArray::number(v, 'f', decimals);
 }
+
+/** A text field as the week's file writes it: quoted, or bare when the file leaves plain texts unquoted. */
+using TextWriter = std::function<QByteArray(const QByteArray&)>;
 
 } // namespace
 
@@ -163,6 +218,8 @@ struct Generator::World {
     Weighted ownerWeights;
     Weighted stallionWeights; // all stallions, for the dams' sires
     Weighted otherSires;      // every stallion but the most popular one, for the sires
+    Weighted kindWeights;     // RaceKinds by how often each is run
+    Weighted levelWeights;    // the claiming ladder's levels by how often each is run
     QSet<QByteArray> usedNames;
     QSet<qint32> usedIds;
     Totals totals;
@@ -179,6 +236,13 @@ struct Generator::World {
         ownerWeights.build(int(ownerNames.size()), 0.9);
         stallionWeights.build(int(stallionNames.size()), 0.8);
         otherSires.build(int(stallionNames.size()) - 1, 0.8);
+        std::vector<double> kinds, levels;
+        for (const RaceKind& r : RaceKinds)
+            kinds.push_back(r.weight);
+        for (int w : LadderWeights)
+            levels.push_back(w);
+        kindWeights.build(kinds);
+        levelWeights.build(levels);
     }
 
     QByteArray makeOwner(int i)
@@ -233,7 +297,8 @@ struct Generator::World {
         }
     }
 
-    int newHorse(int week)
+    /** A new horse: a maiden, or, for the world's first horses, one that has raced and won before. */
+    int newHorse(int week, bool seasoned)
     {
         Horse h;
         h.id = uniqueId();
@@ -250,6 +315,7 @@ struct Generator::World {
         h.sex = "cfgfhm"[random.below(6)];
         h.ability = 72 + random.normal() * 8 - h.sire * 0.01;
         h.turf = random.normal() * 3;
+        h.won = seasoned && random.chance(0.7);
         horses.push_back(h);
         ++totals.horses;
         return int(horses.size()) - 1;
@@ -266,6 +332,10 @@ struct Generator::World {
                 return age + " Maidens";
             return age;
         }
+        // Most claiming races are open to all at their price, and many allowance races too, so that the
+        // ladder's classes are not split into many codes.
+        if (random.chance(claimingType ? 0.7 : 0.4))
+            return age;
         switch (random.below(11)) {
         case 0:
             return age + " Non-Winner of " + counts[random.below(4)] + " races other than maiden or claiming";
@@ -329,145 +399,206 @@ struct Generator::World {
         out += layout == 1 ? "\n" : "\r\n";
     }
 
+    /** The week's card: every race of every track with its class, in the order of the file. */
+    std::vector<RacePlan> planCard()
+    {
+        std::vector<RacePlan> card;
+        for (int track = 1; track <= settings.tracks; ++track) {
+            for (int race = 1; race <= settings.racesPerTrack; ++race) {
+                const RaceKind& kind = RaceKinds[kindWeights.pick(random)];
+                RacePlan r{track, race, kind.type, 0, kind.rank, kind.maiden, 0, {}};
+                if (kind.purseHigh == 0) { // claiming: rank and purse follow the price
+                    const int level = levelWeights.pick(random);
+                    r.claim = ClaimingLadder[level];
+                    r.rank = 10 + 10 * level;
+                    r.purse = (r.claim * 7 / 10 + 4000 + qint64(random.between(0, 4)) * 1000) / 1000 * 1000;
+                } else {
+                    r.purse = qint64(random.between(kind.purseLow, kind.purseHigh)) * 1000;
+                }
+                card.push_back(r);
+            }
+        }
+        return card;
+    }
+
+    /**
+     * Enters the week's runners by their ability: the races from the highest class down each take the best
+     * runners left, maidens in maiden races and winners in the others (maidens too where winners run out),
+     * so that a class's level follows its price and a horse's form moves it up and down the ladder.
+     */
+    void drawFields(std::vector<RacePlan>& card, int w)
+    {
+        const double available = double(std::count_if(
+            active.begin(), active.end(), [&](int h) { return horses[size_t(h)].restUntil <= w; }));
+        const double runShare = std::min(0.9, double(card.size()) * 9.0 / std::max(1.0, available));
+        std::vector<std::pair<double, int>> maidens, winners;
+        for (int h : active) {
+            const Horse& horse = horses[size_t(h)];
+            if (horse.restUntil > w || !random.chance(runShare))
+                continue;
+            (horse.won ? winners : maidens).push_back({horse.ability + random.normal() * 3, h});
+        }
+        const auto best = [](const auto& a, const auto& b) { return a.first > b.first; };
+        std::sort(maidens.begin(), maidens.end(), best);
+        std::sort(winners.begin(), winners.end(), best);
+        std::vector<size_t> order(card.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return card[a].rank > card[b].rank; });
+        size_t nextMaiden = 0, nextWinner = 0;
+        for (size_t i : order) {
+            RacePlan& r = card[i];
+            const int size = random.between(6, 12);
+            while (int(r.field.size()) < size) {
+                if (nextWinner < winners.size() && !r.maiden)
+                    r.field.push_back(winners[nextWinner++].second);
+                else if (nextMaiden < maidens.size())
+                    r.field.push_back(maidens[nextMaiden++].second);
+                else
+                    break;
+            }
+        }
+    }
+
+    /** A horse's week after a start: its form drifts; it may be claimed, sold, rested or retired. */
+    void afterStart(int h, const RacePlan& r, bool won, int w, std::vector<int>& retired)
+    {
+        Horse& horse = horses[size_t(h)];
+        horse.won = horse.won || won;
+        horse.ability += random.normal() * 0.8;
+        if (r.claim > 0 ? random.chance(0.06) : random.chance(0.004))
+            horse.owner = ownerWeights.pick(random);
+        if (random.chance(0.015))
+            horse.restUntil = w + random.between(45, 80);
+        if (random.chance(1.0 / 40))
+            retired.push_back(h);
+    }
+
+    /** A starter's day: its figure, and its chance as the public reckons it. */
+    struct Runner {
+        double figure;
+        double chance;
+        int h;
+    };
+    /** The field in finishing order, which follows the day's figures; each horse's chance follows its
+        ability on the surface against the field's, so that the odds mean something and favourites are
+        often beaten. */
+    std::vector<Runner> finishingOrder(const RacePlan& r, bool turf)
+    {
+        std::vector<Runner> runners;
+        double top = -1e9;
+        for (int h : r.field) {
+            const Horse& horse = horses[size_t(h)];
+            const double rating = horse.ability + (turf ? horse.turf : -horse.turf);
+            runners.push_back({rating + random.normal() * 6, rating, h});
+            top = std::max(top, rating);
+        }
+        double total = 0;
+        for (Runner& x : runners)
+            total += x.chance = std::exp((x.chance - top) / 3.5);
+        for (Runner& x : runners)
+            x.chance /= total;
+        std::sort(runners.begin(), runners.end(),
+                  [](const Runner& a, const Runner& b) { return a.figure > b.figure; });
+        return runners;
+    }
+
+    /** The fields of one race's record: its conditions, then one start a finisher, in finishing order. */
+    QList<QByteArray> raceFields(int w, const RacePlan& r, bool firstRace, const TextWriter& text,
+                                 std::vector<int>& retired)
+    {
+        // The race key; in weeks 579 and 586 the file numbers its races a week on and one race lower.
+        double number = w + r.track / 100.0 + r.race / 10000.0;
+        if ((w == 579 || w == 586) && !firstRace)
+            number = (w + 1) + r.track / 100.0 + (r.race - 1) / 10000.0;
+        const bool turf = random.chance(0.3);
+        static const char* const dirtGoing[] = {"Fast", "Fast", "Fast", "Good", "Sloppy"};
+        static const char* const turfGoing[] = {"Firm", "Firm", "Good", "Yielding"};
+        const QByteArray going = turf ? turfGoing[random.below(4)] : dirtGoing[random.below(5)];
+        static const double distances[] = {5, 5.5, 6, 6.5, 7, 8, 8.5, 9, 10, 12};
+        const double distance = distances[random.below(10)];
+        static const char* const ages[] = {"All 3 year olds and up", "All 2 year olds",
+                                           "All 3 year olds",        "Fillies and Mares 3 year olds and up",
+                                           "Fillies 2 year olds",    "All 4 year olds and up",
+                                           "Fillies 3 year olds"};
+        bool claiming = false;
+        const QByteArray cond = conditions(r.type, ages[random.below(7)], claiming);
+        QByteArray claimText = r.claim > 0 ? money(r.claim) : QByteArray(random.chance(0.5) ? "-" : "0");
+        if (r.claim > 0 && random.chance(0.2))
+            claimText = '(' + claimText + ')';
+        const int size = int(r.field.size());
+        QList<QByteArray> fields{QByteArray::number(number, 'f', 4),
+                                 quoted("Race " + QByteArray::number(r.race)),
+                                 text(turf ? "Turf" : "Dirt"),
+                                 text(going),
+                                 QByteArray::number(distance),
+                                 QByteArray::number(size),
+                                 quoted("x")};
+        fields << text(r.type) << text(claimText) << quoted("")
+               << text(money(r.purse) + (random.chance(0.1) ? ".00" : "")) << text(cond);
+        const std::vector<Runner> runners = finishingOrder(r, turf);
+        std::vector<int> posts(static_cast<size_t>(size));
+        for (int i = 0; i < size; ++i)
+            posts[size_t(i)] = i + 1;
+        for (size_t i = posts.size(); i > 1; --i)
+            std::swap(posts[i - 1], posts[size_t(random.below(int(i)))]);
+        for (int i = 0; i < size; ++i) {
+            const Runner& runner = runners[size_t(i)];
+            const Horse& horse = horses[size_t(runner.h)];
+            const QByteArray id = QByteArray::number(horse.id);
+            const int d1 = id.front() - '0', dn = id.back() - '0';
+            const double speed = std::round(runner.figure * 1000) / 1000 - d1 + dn;
+            const double oddsTo =
+                std::clamp(0.82 / runner.chance * std::exp(random.normal() * 0.3) - 1, 0.1, 99.0);
+            const double oddsBase = 0.82 / (1 + oddsTo);
+            const int post = posts[size_t(i)];
+            fields << text(horse.name) << id << fixed(speed, 3) << fixed(0.5 + random.unit(), 3);
+            for (int k = 0; k < 6; ++k)
+                fields << fixed(random.unit() * 20, 2);
+            fields << fixed(oddsBase, 4) << QByteArray::number(post - 49 - (d1 == 9 ? 0 : d1)) << quoted("x")
+                   << text(ownerNames[size_t(horse.owner)]);
+            ++totals.starts;
+            afterStart(runner.h, r, i == 0, w, retired);
+        }
+        return fields;
+    }
+
     QByteArray week(int w)
     {
         lastWeek = w;
         if (horses.empty()) {
             for (int i = 0; i < settings.activeHorses; ++i)
-                active.push_back(newHorse(w));
+                active.push_back(newHorse(w, true));
         }
-        const int racesPerWeek = settings.tracks * settings.racesPerTrack;
-        const double runShare =
-            std::min(0.9, racesPerWeek * 9.0 / std::max<double>(1, double(active.size())));
-        std::vector<int> runners;
-        for (int h : active) {
-            if (random.chance(runShare))
-                runners.push_back(h);
-        }
-        for (size_t i = runners.size(); i > 1; --i)
-            std::swap(runners[i - 1], runners[size_t(random.below(int(i)))]);
+        std::vector<RacePlan> card = planCard();
+        drawFields(card, w);
+        std::erase_if(card, [](const RacePlan& r) { return r.field.size() < 2; });
 
         const int layout = random.chance(0.7) ? 0 : random.between(1, 3);
         const bool plainTexts = random.chance(0.2); // texts without commas left unquoted
-        const auto text = [&](const QByteArray& t) { return plainTexts && !t.contains(',') ? t : quoted(t); };
-        const auto line = [&](QByteArray& o, const QList<QByteArray>& fields) {
-            writeRecords(o, layout, fields);
+        const TextWriter text = [plainTexts](const QByteArray& t) {
+            return plainTexts && !t.contains(',') ? t : quoted(t);
         };
-
         QByteArray out;
-        line(out, {quoted("Raceout"), quoted("Week " + QByteArray::number(w))});
-        size_t next = 0;
+        writeRecords(out, layout, {quoted("Raceout"), quoted("Week " + QByteArray::number(w))});
         std::vector<int> retired;
-        bool firstRace = true;
-        int raceIndex = 0;
-        for (int track = 1; track <= settings.tracks; ++track) {
-            for (int race = 1; race <= settings.racesPerTrack; ++race, ++raceIndex) {
-                int size = random.between(6, 12);
-                if (next + size_t(size) > runners.size()) {
-                    size = int(runners.size() - next);
-                    if (size < 2)
-                        break;
-                }
-                std::vector<int> field(runners.begin() + qsizetype(next),
-                                       runners.begin() + qsizetype(next + size_t(size)));
-                next += size_t(size);
-
-                // The race key; in weeks 579 and 586 the file numbers its races a week on and one race lower.
-                double number = w + track / 100.0 + race / 10000.0;
-                if ((w == 579 || w == 586) && !firstRace)
-                    number = (w + 1) + track / 100.0 + (race - 1) / 10000.0;
-                firstRace = false;
-                const bool turf = random.chance(0.3);
-                static const char* const dirtGoing[] = {"Fast", "Fast", "Fast", "Good", "Sloppy"};
-                static const char* const turfGoing[] = {"Firm", "Firm", "Good", "Yielding"};
-                const QByteArray going = turf ? turfGoing[random.below(4)] : dirtGoing[random.below(5)];
-                static const double distances[] = {5, 5.5, 6, 6.5, 7, 8, 8.5, 9, 10, 12};
-                const double distance = distances[random.below(10)];
-                static const char* const types[] = {
-                    "Claiming",        "Claiming",        "Claiming",          "Claiming",
-                    "Allowance",       "Allowance",       "Allowance",         "Maiden Special Weight",
-                    "Maiden Claiming", "Maiden Claiming", "Starter Allowance", "Stakes",
-                    "Grade I",         "Grade II",        "Grade III",         "Handicap"};
-                const QByteArray type = types[random.below(16)];
-                static const char* const ages[] = {
-                    "All 3 year olds and up", "All 2 year olds",
-                    "All 3 year olds",        "Fillies and Mares 3 year olds and up",
-                    "Fillies 2 year olds",    "All 4 year olds and up",
-                    "Fillies 3 year olds"};
-                bool claiming = false;
-                const QByteArray cond = conditions(type, ages[random.below(7)], claiming);
-                claiming = claiming || type == "Maiden Claiming";
-                const qint64 claim = claiming ? qint64(random.between(2, 80)) * 1250 : 0;
-                QByteArray claimText = claiming ? money(claim) : QByteArray(random.chance(0.5) ? "-" : "0");
-                if (claiming && random.chance(0.2))
-                    claimText = '(' + claimText + ')';
-                qint64 purse = qint64(random.between(4, 40)) * 1000;
-                if (type.startsWith("Grade"))
-                    purse *= 10;
-                else if (type == "Stakes")
-                    purse *= 4;
-
-                QList<QByteArray> fields{QByteArray::number(number, 'f', 4),
-                                         quoted("Race " + QByteArray::number(race)),
-                                         text(turf ? "Turf" : "Dirt"),
-                                         text(going),
-                                         QByteArray::number(distance),
-                                         QByteArray::number(size),
-                                         quoted("x")};
-                fields << text(type) << text(claimText) << quoted("")
-                       << text(money(purse) + (random.chance(0.1) ? ".00" : "")) << text(cond);
-
-                // Finishing order follows the day's figures.
-                std::vector<std::pair<double, int>> figures;
-                for (int h : field) {
-                    const Horse& horse = horses[size_t(h)];
-                    figures.push_back(
-                        {horse.ability + (turf ? horse.turf : -horse.turf) + random.normal() * 6, h});
-                }
-                std::sort(figures.begin(), figures.end(),
-                          [](const auto& a, const auto& b) { return a.first > b.first; });
-                std::vector<int> posts(static_cast<size_t>(size));
-                for (int i = 0; i < size; ++i)
-                    posts[size_t(i)] = i + 1;
-                for (size_t i = posts.size(); i > 1; --i)
-                    std::swap(posts[i - 1], posts[size_t(random.below(int(i)))]);
-                for (int i = 0; i < size; ++i) {
-                    Horse& horse = horses[size_t(figures[size_t(i)].second)];
-                    const QByteArray id = QByteArray::number(horse.id);
-                    const int d1 = id.front() - '0', dn = id.back() - '0';
-                    const double speed = std::round(figures[size_t(i)].first * 1000) / 1000 - d1 + dn;
-                    const double oddsTo = std::max(0.1, std::exp(random.normal() * 0.9 + 1.6) - 1);
-                    const double oddsBase = 0.82 / (1 + oddsTo);
-                    const int post = posts[size_t(i)];
-                    fields << text(horse.name) << id << fixed(speed, 3) << fixed(0.5 + random.unit(), 3);
-                    for (int k = 0; k < 6; ++k)
-                        fields << fixed(random.unit() * 20, 2);
-                    fields << fixed(oddsBase, 4) << QByteArray::number(post - 49 - (d1 == 9 ? 0 : d1))
-                           << quoted("x") << text(ownerNames[size_t(horse.owner)]);
-                    ++totals.starts;
-                    if (claiming && random.chance(0.06))
-                        horse.owner = ownerWeights.pick(random);
-                    if (random.chance(1.0 / 40))
-                        retired.push_back(figures[size_t(i)].second);
-                }
-                const bool lastRace = raceIndex + 1 == racesPerWeek || next + 2 > runners.size();
-                fields << (lastRace ? quoted("*99999") : quoted("-----"));
-                line(out, fields);
-                ++totals.races;
-                if (lastRace)
-                    break;
-            }
-            if (next + 2 > runners.size())
-                break;
+        for (size_t i = 0; i < card.size(); ++i) {
+            QList<QByteArray> fields = raceFields(w, card[i], i == 0, text, retired);
+            fields << (i + 1 == card.size() ? quoted("*99999") : quoted("-----"));
+            writeRecords(out, layout, fields);
+            ++totals.races;
         }
-        if (!out.contains("\"*99999\""))
-            line(out, {QByteArray("0"), quoted(""), quoted(""), quoted(""), QByteArray("0"), QByteArray("0"),
-                       quoted(""), quoted(""), quoted(""), quoted(""), quoted(""), quoted("")});
+        if (card.empty())
+            writeRecords(out, layout,
+                         {QByteArray("0"), quoted(""), quoted(""), quoted(""), QByteArray("0"),
+                          QByteArray("0"), quoted(""), quoted(""), quoted(""), quoted(""), quoted(""),
+                          quoted("")});
         // Retired horses make room for new ones.
         for (int h : retired) {
             const auto it = std::find(active.begin(), active.end(), h);
             if (it != active.end())
-                *it = newHorse(w);
+                *it = newHorse(w, false);
         }
         return out;
     }

@@ -17,6 +17,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,18 +28,14 @@ namespace
 
 using namespace SearchQuery;
 
-constexpr int MaxListed = 15000;
+constexpr int MaxListed = MaxListedStarts;
 constexpr int AskAbove = 8000;
 
 const QString noneFound = QStringLiteral("No horses under the search criteria were found.");
 const QString nothingListed = QStringLiteral("Nothing found; the list is the one before.");
 
 /** One listed start: its grid row, ready to write, and the facts the statistics count. */
-struct ListedStart {
-    std::array<QString, 18> cells;
-    std::uint8_t colour = Palette::Default;
-    StartFacts facts;
-};
+using ListedStart = GridRow;
 
 /** The panel texts a search needs as numbers, or the message that refuses them. */
 struct Criteria {
@@ -194,6 +191,7 @@ ListedStart readStart(const Reader& r, ReadContext& ctx)
     const std::int64_t hid = r.whole(ColHid);
     const std::string_view oname = r.view(ColOname);
     f.racenum = r.real(ColRacenum);
+    out.racenum = f.racenum;
     f.dist = r.real(ColDist);
     f.sp = float(r.real(ColSp));
     f.restr = ctx.types.get(r.view(ColRestr));
@@ -491,24 +489,29 @@ Found findStarts(MainWindowState& f, const Statement& st, const std::optional<In
     return found;
 }
 
+/** What a list of starts shows beside the grid: whose starts they are, or what they are. */
+struct Subject {
+    QString text;
+    SummaryKind kind = SummaryKind::Owner;
+    bool asWritten = false;
+    QString refOwner;
+};
+
 /** The listed starts in the normal layout, their statistics beside them and the summary below. */
-void showFound(MainWindowState& f, qint16 mode, const QString& subject, Found found, int threshold)
+void showRows(MainWindowState& f, const Subject& subject, std::vector<ListedStart>&& listed, int threshold)
 {
     Platform& p = f.platform();
     // The layout changes only for rows to show: a search that lists nothing leaves the window as it was.
     showNormalLayout(f);
     HorseStats stats(threshold, p.today());
-    stats.setReferenceOwner(found.refOwner);
-    const int horses = loadGrid(f, std::move(found.listed), stats);
+    stats.setReferenceOwner(subject.refOwner);
+    const int horses = loadGrid(f, std::move(listed), stats);
     f.MSFlexGrid1.setRedraw(true);
 
     stats.fillWinGrid(f.MSFWGrid);
     stats.fillSpeedGrid(f.MSFSGrid);
-    f.frainfo = stats.infoCaption(subject);
-    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
-                             : mode == 5 ? SummaryKind::Race
-                                         : SummaryKind::Horse;
-    f.setProgress(stats.summary(kind, subject, p.shortDateFormat()));
+    f.frainfo = stats.infoCaption(subject.text, subject.asWritten);
+    f.setProgress(stats.summary(subject.kind, subject.text, p.shortDateFormat(), subject.asWritten));
     f.setStatusLine(Fmt::count(f.listedRows, QStringLiteral("start")) + QStringLiteral(" of ") +
                     Fmt::count(horses, QStringLiteral("horse")));
 }
@@ -566,10 +569,36 @@ bool gethorse(MainWindowState& f, qint16 mode, const QString& name, const QStrin
         f.setStatusLine(nothingListed);
         return false;
     }
-    showFound(f, mode, subject, std::move(found), crit.threshold);
+    const SummaryKind kind = mode == 4   ? SummaryKind::Owner
+                             : mode == 5 ? SummaryKind::Race
+                                         : SummaryKind::Horse;
+    showRows(f, {subject, kind, false, found.refOwner}, std::move(found.listed), crit.threshold);
     f.setListing(std::move(listing));
     return true;
 }
+
+namespace
+{
+
+/** Runs a prepared statement with its values bound and adds its rows, up to the limit. */
+bool readInto(Database& db, Sql::Statement& s, const QVariantList& binds, ReadContext& ctx,
+              std::vector<GridRow>& rows, QString& error, std::size_t limit)
+{
+    if (!bindAll(s, binds)) {
+        error = engineError(db, QStringLiteral("The search cannot be run"));
+        return false;
+    }
+    const Reader r(s);
+    while (rows.size() < limit && s.next())
+        rows.push_back(readStart(r, ctx));
+    if (s.failed()) {
+        error = engineError(db, QStringLiteral("The search failed"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool readGridRows(Database& db, const QList<Statement>& statements, std::vector<GridRow>& rows,
                   QString& error)
@@ -579,21 +608,36 @@ bool readGridRows(Database& db, const QList<Statement>& statements, std::vector<
         return false;
     for (const Statement& st : statements) {
         Sql::Statement s = db.prepare(st.sql);
-        if (!bindAll(s, st.binds)) {
-            error = engineError(db, QStringLiteral("The search cannot be run"));
+        if (!readInto(db, s, st.binds, ctx, rows, error, std::numeric_limits<std::size_t>::max()))
             return false;
-        }
-        const Reader r(s);
-        while (s.next()) {
-            ListedStart start = readStart(r, ctx);
-            rows.push_back({std::move(start.cells), start.colour, start.facts.racenum});
-        }
-        if (s.failed()) {
-            error = engineError(db, QStringLiteral("The search failed"));
-            return false;
-        }
     }
     return true;
+}
+
+bool readGridRows(Database& db, const QString& sql, const std::vector<QVariantList>& runs,
+                  std::vector<GridRow>& rows, QString& error, std::size_t limit)
+{
+    ReadContext ctx;
+    if (!loadTracks(db, ctx.tracks, error))
+        return false;
+    Sql::Statement s = db.prepare(sql);
+    for (const QVariantList& binds : runs) {
+        if (rows.size() >= limit)
+            break;
+        s.reset();
+        if (!readInto(db, s, binds, ctx, rows, error, limit))
+            return false;
+    }
+    return true;
+}
+
+void showListedRows(MainWindowState& f, const QString& subject, std::vector<GridRow>&& rows)
+{
+    // The injury exclusion applies as in any search; a box that holds no number counts as none.
+    QString ignored;
+    const std::optional<int> threshold =
+        f.panel.txtinjury.trimmed().isEmpty() ? std::nullopt : wholeNumber(f.panel.txtinjury, "", ignored);
+    showRows(f, {subject, SummaryKind::Owner, true, QString()}, std::move(rows), threshold.value_or(0));
 }
 
 QString nameBoxText(qint16 mode, const QString& text)

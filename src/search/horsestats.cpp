@@ -196,9 +196,12 @@ void HorseStats::fillSpeedGrid(GridState& g) const
 namespace
 {
 /** "Statistics for " and the subject in proper case; the stable search's expression shows as "Special: "
-    and every stable searched, separated by " / " since the names themselves may hold commas. */
-QString statisticsFor(const QString& subject)
+    and every stable searched, separated by " / " since the names themselves may hold commas. A subject
+    asWritten (a listing that says what it lists) shows as it stands. */
+QString statisticsFor(const QString& subject, bool asWritten)
 {
+    if (asWritten)
+        return QStringLiteral("Statistics for ") + subject;
     const QStringList stables = SearchQuery::ownerNames(subject);
     const QString shown =
         stables.size() > 1 ? QStringLiteral("Special: ") + stables.join(QStringLiteral(" / ")) : subject;
@@ -206,21 +209,22 @@ QString statisticsFor(const QString& subject)
 }
 } // namespace
 
-QString HorseStats::infoCaption(const QString& subject) const
+QString HorseStats::infoCaption(const QString& subject, bool asWritten) const
 {
     const int placed = m_places[1] + m_places[2] + m_places[3] + m_places[4] + m_places[5];
-    return statisticsFor(subject) + QLatin1String(";     $") + Fmt::grouped(double(m_earnings)) +
+    return statisticsFor(subject, asWritten) + QLatin1String(";     $") + Fmt::grouped(double(m_earnings)) +
            QLatin1String(";  ") +
            dash({m_places[1], m_places[2], m_places[3], m_places[4], m_places[5]}, " - ") +
            QLatin1String(" = ") + QString::number(placed) + QLatin1String(" / ") + QString::number(listed());
 }
 
-QString HorseStats::summary(SummaryKind kind, const QString& subject, const QString& dateFormat) const
+QString HorseStats::summary(SummaryKind kind, const QString& subject, const QString& dateFormat,
+                            bool asWritten) const
 {
     if (kind == SummaryKind::Race)
         return QString();
     QStringList out;
-    out << statisticsFor(subject);
+    out << statisticsFor(subject, asWritten);
     if (kind == SummaryKind::Horse) {
         const int placed =
             m_ownerPlaces[1] + m_ownerPlaces[2] + m_ownerPlaces[3] + m_ownerPlaces[4] + m_ownerPlaces[5];

@@ -63,10 +63,12 @@ public:
     void fillWinGrid(GridState& g) const;
     /** Writes "Average Speed Stats" (5 x 4). */
     void fillSpeedGrid(GridState& g) const;
-    /** The caption of frainfo for the subject of the search. */
-    QString infoCaption(const QString& subject) const;
+    /** The caption of frainfo for the subject of the search, in proper case unless asWritten (a listing
+        that says what it lists rather than whose starts they are). */
+    QString infoCaption(const QString& subject, bool asWritten = false) const;
     /** The text of lblprogress. dateFormat is the short date format for the tag's last week. */
-    QString summary(SummaryKind kind, const QString& subject, const QString& dateFormat) const;
+    QString summary(SummaryKind kind, const QString& subject, const QString& dateFormat,
+                    bool asWritten = false) const;
 
     int listed() const { return m_catStarts[0] + m_catStarts[1] + m_catStarts[2]; }
     std::int64_t totalEarnings() const { return m_earnings; }

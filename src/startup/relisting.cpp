@@ -29,7 +29,7 @@ void relist(MainWindowState& f)
                   (f.statusline.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + f.statusline);
     } else {
         clearListing(f);
-        outcome = search.kind == ListingSearch::Kind::None
+        outcome = search.kind == ListingSearch::Kind::None || search.kind == ListingSearch::Kind::Listed
                       ? QStringLiteral("The list was cleared: the stored weeks changed.")
                       : QStringLiteral("The list was cleared: its search finds nothing now.");
     }

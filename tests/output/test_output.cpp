@@ -277,18 +277,18 @@ private slots:
     void popupMenu_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("visible");  // the twelve entries in menu order
+        QTest::addColumn<QString>("visible");  // the thirteen entries in menu order
         QTest::addColumn<QString>("captions"); // of datecalc, listhorse, listrace and listowner
         const QString lists = u"|List horse: \"Blue Streak\"|List race: %1|List Owner: Red & Co"_s;
-        QTest::newRow("week 1") << u"1.0101"_s << u"111111111111"_s
+        QTest::newRow("week 1") << u"1.0101"_s << u"11111111111111"_s
                                 << u"Week 0 = 7/21/1998"_s + lists.arg(u"1.0101"_s);
-        QTest::newRow("week 586") << u"586.0405"_s << u"111111111111"_s
+        QTest::newRow("week 586") << u"586.0405"_s << u"11111111111111"_s
                                   << u"Week 585 = 2/26/2000"_s + lists.arg(u"586.0405"_s);
-        QTest::newRow("week 588") << u"588.0101"_s << u"111111111111"_s
+        QTest::newRow("week 588") << u"588.0101"_s << u"11111111111111"_s
                                   << u"Week 588 = 2/29/2000"_s + lists.arg(u"588.0101"_s);
         QTest::newRow("week past 16 bits")
-            << u"40000.0101"_s << u"001111111111"_s << u"Week Date"_s + lists.arg(u"40000.0101"_s);
-        QTest::newRow("sire row") << u"Big Red"_s << u"001010011111"_s
+            << u"40000.0101"_s << u"00111111111111"_s << u"Week Date"_s + lists.arg(u"40000.0101"_s);
+        QTest::newRow("sire row") << u"Big Red"_s << u"00101110011111"_s
                                   << u"Week Date|List Horse|List Race |List Owner "_s;
     }
     void popupMenu()

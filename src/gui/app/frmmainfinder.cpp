@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "db/databasesummary.h"
 #include "db/maintenance.h"
+#include "gui/analysis/analysiswindows.h"
 #include "gui/app/backgroundimport.h"
 #include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"
@@ -59,6 +60,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     layout->addWidget(m_stats);
     setCentralWidget(central);
     m_windows = std::make_unique<SmallWindows>(this, m_state, [this](const auto& op) { run(op); });
+    m_analyses = std::make_unique<AnalysisWindows>(this, m_state, [this](const auto& op) { run(op); });
 
     m_statusProgress = std::make_unique<StatusProgress>(statusBar());
     m_import = new BackgroundImport(platform, *m_statusProgress, this);
@@ -149,6 +151,15 @@ void frmmainfinder::buildMenus()
         {"cmdbackup", "&Back Up Database...", command([](MainWindowState& f) { backupdatabase(f); })},
         {"watchlist", "&Watch List...", [this] { m_windows->watchList(); }},
     });
+    m_menus->addMenu("analysismenu", "&Analysis", {
+        {"cmdclasspars", "Class &Pars", [this] { m_analyses->classPars(); }},
+        {"cmdwherecanitwin", "&Where Can It Win...", [this] { m_analyses->whereCanItWin(); }},
+        {"cmdclaimfinder", "&Claim Finder", [this] { m_analyses->claimFinder(); }},
+        {"cmdclaimsmade", "Claims &Made", [this] { m_analyses->claimsMade(); }},
+        {"cmdangles", "&Angles", [this] { m_analyses->angles(); }},
+        {"cmdleaders", "&Leaders", [this] { m_analyses->leaders(); }},
+        {"cmdheadtohead", "&Head to Head...", [this] { m_analyses->headToHead(); }},
+    });
     m_menus->addMenu("helpmenu", "&Help", {
         {"cmdabout", "&About Turf Trawler", [this] { cmdabout_Click(); }},
     });
@@ -157,6 +168,8 @@ void frmmainfinder::buildMenus()
         {"datecalc", u'w'}, // shows a date, does nothing
         {"getlineage", u'l', [this] { getlineage_Click(); }},
         {"chartspeed", u'c', [this] { chartspeed_Click(); }},
+        {"wherecanitwin", u'e', [this] { wherecanitwin_Click(); }},
+        {"headtohead", u'a', [this] { headtohead_Click(); }},
         {"listhorse", u'h', command(&listhorse_Click)},
         {"listrace", u'r', command(&listrace_Click)},
         {"listowner", u'o', command(&listowner_Click)},
@@ -362,6 +375,18 @@ void frmmainfinder::chartspeed_Click()
     run([&](MainWindowState& f) { chart = ::chartspeed_Click(f); });
     if (chart)
         m_windows->formChart(*chart);
+}
+
+void frmmainfinder::wherecanitwin_Click()
+{
+    const GridState& g = m_state.MSFlexGrid1;
+    m_analyses->whereCanItWin(g.text(g.row(), 1));
+}
+
+void frmmainfinder::headtohead_Click()
+{
+    const GridState& g = m_state.MSFlexGrid1;
+    m_analyses->headToHead(g.text(g.row(), 1));
 }
 
 void frmmainfinder::showPopup(const QPoint& globalPos)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AnalysisWindows;
 class BackgroundImport;
 class GridView;
 class ListingKeeper;
@@ -74,6 +75,10 @@ private:
     void getlineage_Click();
     /** Pop-up "Chart Speed Figures": the selected row's horse in a new chart window. */
     void chartspeed_Click();
+    /** Pop-up "Where Can It Win": the selected row's horse in the Where Can It Win window. */
+    void wherecanitwin_Click();
+    /** Pop-up "Head to Head...": the selected row's horse added to the Head to Head window. */
+    void headtohead_Click();
     void cmdremoverace_Click();
     void edittracks_Click();
     void MSFlexGrid1_DblClick();
@@ -102,6 +107,7 @@ private:
     bool m_closeAfterImport = false;
     std::unique_ptr<SmallWindows> m_windows;
     std::unique_ptr<ListingKeeper> m_listing;
+    std::unique_ptr<AnalysisWindows> m_analyses;
     /** The column whose heading shows the sort arrow (-1: none), while the list is the one it sorted. */
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -209,9 +209,15 @@ void SearchPanel::showSearch(const ListingSearch& search)
 {
     using Kind = ListingSearch::Kind;
     const bool stables = search.kind == Kind::Starts && SearchQuery::ownerNames(search.name).size() > 1;
-    if (search.kind == Kind::None || stables) {
+    if (search.kind == Kind::None || search.kind == Kind::Listed || stables) {
         txthorse->clear();
         txtid->clear();
+        if (search.kind == Kind::Listed) {
+            // The weeks and the owner tick belong to no search of the panel now.
+            txtfirstweek->clear();
+            txtlastweek->clear();
+            chkowner->setChecked(false);
+        }
         return;
     }
     if (search.kind == Kind::Progeny) {

@@ -36,7 +36,8 @@ public:
         tooltip then says why. */
     void setProgenyEnabled(bool enabled, const QString& whyNot = {});
     /** Shows the search that filled the results grid: its mode, name and ID. A list that no search of the
-        panel can make (several stables at once, none) empties the name and ID boxes. */
+        panel can make (several stables at once, none) empties the name and ID boxes;
+        an analysis's list empties the week boxes and unticks "Current Owner Only" too. */
     void showSearch(const ListingSearch& search);
 
     /** The presets of the modes, as the option buttons' clicks apply them. */
