@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCategoryAxis>
+#include <QCheckBox>
 #include <QChart>
 #include <QChartView>
 #include <QHeaderView>
@@ -378,9 +379,16 @@ private slots:
                           QPoint(header->sectionViewportPosition(6) + 4, header->height() / 2));
         QCOMPARE(column(table, 6),
                  QStringList({u""_s, u""_s, u""_s, u""_s, u"70.0 ?"_s, u"82.1 ?"_s, u"84.0 ?"_s}));
-        // A double click lists the band's winners in the results grid, newest first.
+        // A double click lists the band's winners in the results grid, newest first; the search panel
+        // empties, since none of its searches made the list.
+        for (const char* box : {"txthorse", "txtid", "txtfirstweek", "txtlastweek"})
+            control<QLineEdit>(main, box)->setText(u"105"_s);
+        control<QCheckBox>(main, "chkowner")->setChecked(true);
         doubleClick(table, 5);
         MainWindowState& f = main.state();
+        for (const char* box : {"txthorse", "txtid", "txtfirstweek", "txtlastweek"})
+            QVERIFY2(control<QLineEdit>(main, box)->text().isEmpty(), box);
+        QVERIFY(!control<QCheckBox>(main, "chkowner")->isChecked());
         QVERIFY(f.frainfo.startsWith(u"Statistics for Winners of Clm 7500, dirt sprint, weeks 101-110;"_s));
         QCOMPARE(f.MSFlexGrid1.rows(), 6);
         QCOMPARE(f.MSFlexGrid1.text(1, 2), u"110.0114"_s);
