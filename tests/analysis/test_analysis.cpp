@@ -14,9 +14,9 @@
 
 #include <QAction>
 #include <QCategoryAxis>
-#include <QCheckBox>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,7 +3,7 @@
 #include "core/format.h"
 #include "db/databasesummary.h"
 #include "db/maintenance.h"
-#include "gui/analysis/analysiswindows.h"
+#include "gui/app/analysiswindows.h"
 #include "gui/app/backgroundimport.h"
 #include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"

@@ -1,4 +1,4 @@
-#include "gui/analysis/analysiswindows.h"
+#include "gui/app/analysiswindows.h"
 
 #include "gui/analysis/frmangles.h"
 #include "gui/analysis/frmclaimfinder.h"
@@ -7,6 +7,7 @@
 #include "gui/analysis/frmheadtohead.h"
 #include "gui/analysis/frmleaders.h"
 #include "gui/analysis/frmplacement.h"
+#include "gui/app/windowgeometry.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,8 +20,10 @@ AnalysisWindows::AnalysisWindows(QWidget* mainWindow, MainWindowState& state, An
 template <typename W> W* AnalysisWindows::open(QPointer<W>& window, bool run)
 {
     const bool made = !window;
-    if (made)
+    if (made) {
         window = new W(m_state, m_run, m_main);
+        WindowGeometry::centreOn(window, m_main);
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -12,7 +12,8 @@ class frmheadtohead;
 class frmleaders;
 class frmplacement;
 
-/** The windows of the "&Analysis" menu, each kept one at a time and made when first asked for. */
+/** The windows of the "&Analysis" menu, each kept one at a time, made when first asked for and placed over
+   the main window. */
 class AnalysisWindows
 {
 public:
