@@ -5,11 +5,11 @@
 #include "db/maintenance.h"
 #include "gui/app/analysiswindows.h"
 #include "gui/app/backgroundimport.h"
-#include "gui/app/columntips.h"
 #include "gui/app/filedrop.h"
 #include "gui/app/lineagefetch.h"
 #include "gui/app/listingkeeper.h"
 #include "gui/app/mainmenus.h"
+#include "gui/app/resultsgrid.h"
 #include "gui/app/searchpanel.h"
 #include "gui/app/smallwindows.h"
 #include "gui/app/startpanel.h"
@@ -51,7 +51,7 @@ frmmainfinder::frmmainfinder(Platform& platform, const QString& programDir, cons
     layout->setContentsMargins(6, 6, 6, 6);
     m_search = new SearchPanel(platform, central);
     connect(m_search, &SearchPanel::searchRequested, this, &frmmainfinder::cmdgethorse_Click);
-    connect(m_search, &SearchPanel::stableSearchRequested, this, &frmmainfinder::cmdspecial_Click);
+    connect(m_search, &SearchPanel::stableSearchRequested, this, [this] { m_windows->stableSearch(); });
     layout->addWidget(m_search);
     m_listing = std::make_unique<ListingKeeper>(m_state, *m_search);
     buildResultsGrid(central);
@@ -87,23 +87,7 @@ frmmainfinder::~frmmainfinder()
 
 void frmmainfinder::buildResultsGrid(QWidget* parent)
 {
-    MSFlexGrid1 = new GridView(m_state.MSFlexGrid1, true, parent);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    // The columns' widths in twips were made for narrow letters: a narrow face fits their usual texts at
-    // 7 points (Liberation Sans Narrow, metric-compatible with Arial Narrow), a condensed one where it is
-    // missing. A text that is still too long is cut, not ended with dots, as in a spreadsheet.
-    QFont narrow = MSFlexGrid1->font();
-    narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
-                        QStringLiteral("Nimbus Sans Narrow"), narrow.family()});
-    narrow.setStretch(QFont::SemiCondensed);
-    MSFlexGrid1->setFont(narrow);
-    MSFlexGrid1->setTextElideMode(Qt::ElideNone);
-    MSFlexGrid1->setFillWidth(true);
-    MSFlexGrid1->gridModel()->headerTip = [this](int column, const QString& caption) {
-        return resultsColumnTip(column, caption, m_state.databasePath());
-    };
-    // Tab moves on to the next control, as everywhere else in the window, instead of from cell to cell.
-    MSFlexGrid1->setTabKeyNavigation(false);
+    MSFlexGrid1 = makeResultsGrid(m_state, parent);
     connect(MSFlexGrid1, &GridView::popupRequested, this, &frmmainfinder::showPopup);
     connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmmainfinder::MSFlexGrid1_DblClick);
     connect(MSFlexGrid1->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
@@ -168,8 +152,8 @@ void frmmainfinder::buildMenus()
         {"datecalc", u'w'}, // shows a date, does nothing
         {"getlineage", u'l', [this] { getlineage_Click(); }},
         {"chartspeed", u'c', [this] { chartspeed_Click(); }},
-        {"wherecanitwin", u'e', [this] { wherecanitwin_Click(); }},
-        {"headtohead", u'a', [this] { headtohead_Click(); }},
+        {"wherecanitwin", u'e', [this] { m_analyses->whereCanItWin(rowHorse()); }},
+        {"headtohead", u'a', [this] { m_analyses->headToHead(rowHorse()); }},
         {"listhorse", u'h', command(&listhorse_Click)},
         {"listrace", u'r', command(&listrace_Click)},
         {"listowner", u'o', command(&listowner_Click)},
@@ -257,12 +241,7 @@ void frmmainfinder::cmdimportdata_Click()
 {
     QStringList paths;
     run([&](MainWindowState& f) { paths = chooseImportFiles(f); });
-    startImport(paths);
-}
-
-void frmmainfinder::importDropped(const QStringList& paths)
-{
-    startImport(paths);
+    importDropped(paths);
 }
 
 bool frmmainfinder::importing() const
@@ -270,7 +249,7 @@ bool frmmainfinder::importing() const
     return m_import->running();
 }
 
-void frmmainfinder::startImport(const QStringList& paths)
+void frmmainfinder::importDropped(const QStringList& paths)
 {
     if (paths.isEmpty() || importing())
         return;
@@ -340,11 +319,6 @@ void frmmainfinder::edittracks_Click()
     });
 }
 
-void frmmainfinder::cmdspecial_Click()
-{
-    m_windows->stableSearch();
-}
-
 void frmmainfinder::getlineage_Click()
 {
     std::optional<LineageRequest> request;
@@ -377,16 +351,10 @@ void frmmainfinder::chartspeed_Click()
         m_windows->formChart(*chart);
 }
 
-void frmmainfinder::wherecanitwin_Click()
+QString frmmainfinder::rowHorse() const
 {
     const GridState& g = m_state.MSFlexGrid1;
-    m_analyses->whereCanItWin(g.text(g.row(), 1));
-}
-
-void frmmainfinder::headtohead_Click()
-{
-    const GridState& g = m_state.MSFlexGrid1;
-    m_analyses->headToHead(g.text(g.row(), 1));
+    return g.text(g.row(), 1);
 }
 
 void frmmainfinder::showPopup(const QPoint& globalPos)

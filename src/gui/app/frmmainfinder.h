@@ -40,7 +40,8 @@ public:
     MainWindowState& state() { return m_state; }
     /** Shows the MainWindowState state on every control. */
     void refresh();
-    /** Imports files dropped on the window as if they had been chosen in the import dialog. */
+    /** Imports files chosen in the import dialog or dropped on the window, off the window's thread, the
+       search panel and every writer disabled meanwhile; nothing while an import runs. */
     void importDropped(const QStringList& paths);
     /** True while an import runs off the window's thread. */
     bool importing() const;
@@ -55,7 +56,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    /** The results grid, in its narrow face, with its sort and pop-up gestures. */
+    /** The results grid with its sort and pop-up gestures. */
     void buildResultsGrid(QWidget* parent);
     /** The menu bar and the results grid's pop-up menu, with the handler of each entry. */
     void buildMenus();
@@ -70,15 +71,12 @@ private:
     void cmdimportdata_Click();
     void cmdabout_Click();
     void cmdgethorse_Click();
-    void cmdspecial_Click();
     /** Pop-up "Get Lineage Info.": the selected row's horse in the lineage window. */
     void getlineage_Click();
     /** Pop-up "Chart Speed Figures": the selected row's horse in a new chart window. */
     void chartspeed_Click();
-    /** Pop-up "Where Can It Win": the selected row's horse in the Where Can It Win window. */
-    void wherecanitwin_Click();
-    /** Pop-up "Head to Head...": the selected row's horse added to the Head to Head window. */
-    void headtohead_Click();
+    /** The selected row's horse, for the pop-up's Where Can It Win and Head to Head... */
+    QString rowHorse() const;
     void cmdremoverace_Click();
     void edittracks_Click();
     void MSFlexGrid1_DblClick();
@@ -87,8 +85,6 @@ private:
     void listfilter_Click();
     void showPopup(const QPoint& globalPos);
 
-    /** Starts importing the files off the window's thread, the search panel and every writer disabled. */
-    void startImport(const QStringList& paths);
     void importFinished(const ImportResult& result);
     /** Enables or disables what must not run while an import writes to the database. */
     void enableWriters(bool enabled);
