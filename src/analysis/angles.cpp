@@ -234,7 +234,11 @@ QString anglesHeading(const Angles& a)
 StartListing angleStarts(const Angles& a, const AngleRow& row)
 {
     StartListing l;
-    l.subject = angleName(row.angle) + QStringLiteral(", ") + a.weeks.text() + filterText(a.filter);
+    l.subject = angleName(row.angle);
+    // The layoff's length is part of what the two layoff angles list.
+    if (row.angle == Angle::FirstAfterLayoff || row.angle == Angle::SecondAfterLayoff)
+        l.subject += QStringLiteral(" of %1").arg(Fmt::count(a.filter.layoff, QStringLiteral("week")));
+    l.subject += QStringLiteral(", ") + a.weeks.text() + filterText(a.filter);
     l.keys = row.keys;
     return l;
 }

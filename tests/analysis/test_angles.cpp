@@ -141,6 +141,8 @@ private slots:
         const Angles shorter = anglesOf(f, {AngleFilter::Kind::All, {}, 44});
         QCOMPARE(startsOf(shorter.rows[1]), u"1:145 1:194"_s);
         QCOMPARE(startsOf(shorter.rows[2]), u"1:150 4:70"_s);
+        QCOMPARE(angleStarts(shorter, shorter.rows[2]).subject,
+                 u"Second start after a layoff of 44 weeks, "_s + shorter.weeks.text());
 
         // The owner at the start, in any letter case; the impact still against every start of the window.
         const Angles blue = anglesOf(f, {AngleFilter::Kind::Owner, u"BLUE barn"_s, 45});
