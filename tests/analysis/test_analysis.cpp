@@ -213,6 +213,12 @@ private slots:
             json(runCli(fx.path(), QStringList{u"placement"_s, u"maiden h*"_s} + window, 0, false));
         QCOMPARE(maiden[u"hid"_s].toInt(), 600);
         QCOMPARE(maiden[u"rows"_s].toArray().last().toObject()[u"class"_s].toString(), u"MC"_s);
+        // Its start of the window's last week is its newest.
+        const QJsonObject to109 = json(runCli(
+            fx.path(),
+            {u"placement"_s, u"500"_s, u"--first-week"_s, u"101"_s, u"--last-week"_s, u"109"_s, u"--json"_s},
+            0, false));
+        QCOMPARE(to109[u"last"_s].toObject()[u"category"_s].toString(), u"dirt"_s);
         QCOMPARE(runCli(fx.path(), QStringList{u"placement"_s, u"123"_s} + window, 1),
                  QByteArray("turftrawler-cli placement: Horse 123 has no start in weeks 101-110.\n"));
         QCOMPARE(runCli(fx.path(), {u"placement"_s, u"500"_s, u"--last-week"_s, u"100"_s}, 1),
