@@ -11,6 +11,7 @@
 #include "runcli.h"
 #include "search/searchfixture.h"
 #include "search/startlisting.h"
+#include "startup/relisting.h"
 
 #include <QAction>
 #include <QCategoryAxis>
@@ -351,6 +352,10 @@ private slots:
         QVERIFY(!listStarts(f, listing));
         QCOMPARE(p.messages.last(), u"No horses under the search criteria were found."_s);
         QCOMPARE(f.MSFlexGrid1.rows(), 6);
+        // No search runs such a list again after the stored weeks change: it is cleared, and that is said.
+        relist(f);
+        QVERIFY(f.statusline.endsWith(u" The list was cleared: the stored weeks changed."_s));
+        QCOMPARE(f.MSFlexGrid1.rows(), 2);
     }
 
     void windowsDrivenOffscreen()
