@@ -6,6 +6,7 @@
 #include "gui/app/frmmainfinder.h"
 #include "gui/widgets/gridview.h"
 #include "openhandles.h"
+#include "progeny/breedingchoice.h"
 #include "progeny/breedingfile.h"
 #include "progeny/getsires.h"
 #include "progenyfixture.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <tuple>
@@ -111,6 +113,31 @@ private slots:
         f.reset();
         platform.reset();
         fx.reset();
+    }
+
+    void aChosenBreedingFileIsCopiedIntoTheFolder()
+    {
+        // A file that is not one is refused; the folder's own is replaced only when the player says so.
+        const QByteArray old = breedingHorse(1, "Old Horse");
+        fx->writeBreeding(old);
+        load();
+        QTemporaryDir elsewhere;
+        const QString chosen = elsewhere.filePath(u"horses.txt"_s);
+        QVERIFY(writeFile(chosen, "notes, not horses\n"));
+        platform->openAnswers = {{chosen}, {}};
+        QVERIFY(!choosebreedingfile(*f));
+        checkOneMessage(u"is not a breeding file"_s);
+        QVERIFY(!choosebreedingfile(*f)); // the dialog cancelled
+        QCOMPARE(f->statusline, u"The breeding file in use was kept."_s);
+        const QByteArray record = breedingHorse(7, "New Horse", "Big Red");
+        QVERIFY(writeFile(chosen, record));
+        platform->openAnswers = {{chosen}, {chosen}};
+        platform->answers = {Platform::Answer::No, Platform::Answer::Yes};
+        QVERIFY(!choosebreedingfile(*f));
+        QCOMPARE(readFile(fx->breedingPath()), old);
+        QVERIFY(choosebreedingfile(*f));
+        QCOMPARE(readFile(fx->breedingPath()), record);
+        QVERIFY(f->panel.progenyEnabled && f->statusline.startsWith(u"Breeding file "_s));
     }
 
     void layoutAndCaptions_data()
