@@ -1,4 +1,5 @@
 #include "core/headlessplatform.h"
+#include "db/dbcare.h"
 #include "gui/app/frmmainfinder.h"
 #include "gui/app/qtplatform.h"
 #include "gui/app/statusprogress.h"
@@ -194,6 +195,22 @@ private slots:
         QCOMPARE(b.p.messages.last(), u"Please enter a race number, such as 612.0507, in the ID box."_s);
         b.c<QRadioButton>("opthorse")->click();
         QVERIFY(b.c<QLineEdit>("txthorse")->isEnabled());
+
+        // The track code's heading says where codes come from while no track has one.
+        const auto trTip = [&b] {
+            return b.c<GridView>("MSFlexGrid1")
+                ->model()
+                ->headerData(4, Qt::Horizontal, Qt::ToolTipRole)
+                .toString();
+        };
+        const QString db = b.fx.path() + u"/horses.mdb"_s;
+        QString error;
+        QCOMPARE(trTip(), u"Track code"_s);
+        const auto tracks = DbCare::tracks(db, error);
+        for (const DbCare::Track& t : tracks.value_or(QList<DbCare::Track>()))
+            DbCare::deleteTrack(db, t.num, error);
+        QVERIFY2(error.isEmpty() && trTip().contains(u"Utilities > Edit Tracks"_s),
+                 qPrintable(error + trTip()));
 
         // The results grid zooms, and keeps its zoom with the window's place.
         b.c<QAction>("cmdzoomin")->trigger();
