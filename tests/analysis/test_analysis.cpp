@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 
@@ -156,7 +157,10 @@ void runFor101To110(AnalysisPanel* w)
     w->txtfirstweek->setText(u"101"_s);
     w->txtlastweek->setText(u"110"_s);
     QTest::keyClick(w, Qt::Key_Return);
+    auto* moving = w->findChild<QProgressBar*>(u"busybar"_s);
+    QVERIFY(moving->isVisible() && w->busy()); // until the window's thread hears the outcome
     QTRY_VERIFY(!w->busy());
+    QVERIFY(!moving->isVisible());
 }
 
 } // namespace

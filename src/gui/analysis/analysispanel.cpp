@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -69,6 +70,16 @@ AnalysisPanel::AnalysisPanel(const QString& name, const QString& title, MainWind
     lblstatus = new QLabel;
     lblstatus->setObjectName(QStringLiteral("lblstatus"));
     lblstatus->setWordWrap(true);
+    // Moves while an analysis runs; its room is kept when hidden, so that the buttons stay put.
+    m_busyBar = new QProgressBar;
+    m_busyBar->setObjectName(QStringLiteral("busybar"));
+    m_busyBar->setRange(0, 0);
+    m_busyBar->setTextVisible(false);
+    m_busyBar->setFixedWidth(60);
+    QSizePolicy kept = m_busyBar->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    m_busyBar->setSizePolicy(kept);
+    m_busyBar->hide();
 
     m_weeks = new QWidget;
     auto* weeks = new QHBoxLayout(m_weeks);
@@ -81,6 +92,7 @@ AnalysisPanel::AnalysisPanel(const QString& name, const QString& title, MainWind
     m_controls->addWidget(m_weeks);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(m_busyBar);
     buttons->addWidget(cmdrun);
     buttons->addWidget(cmdcancel);
     buttons->addWidget(cmdexport);
@@ -188,6 +200,7 @@ void AnalysisPanel::cmdcancel_Click()
 {
     ++m_runs; // the outcome of the run under way is not the one awaited any more
     m_busy = false;
+    m_busyBar->hide();
     cmdrun->setEnabled(true);
     cmdcancel->setEnabled(false);
     lblstatus->setText(QStringLiteral("Cancelled."));
@@ -198,6 +211,7 @@ quint64 AnalysisPanel::begin()
     m_first = txtfirstweek->text();
     m_last = txtlastweek->text();
     m_busy = true;
+    m_busyBar->show();
     cmdrun->setEnabled(false);
     cmdcancel->setEnabled(true);
     lblstatus->setText(QStringLiteral("Working..."));
@@ -209,6 +223,7 @@ bool AnalysisPanel::end(quint64 run, const QString& error)
     if (run != m_runs)
         return false;
     m_busy = false;
+    m_busyBar->hide();
     cmdrun->setEnabled(true);
     cmdcancel->setEnabled(false);
     lblstatus->clear();

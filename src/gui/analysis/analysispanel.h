@@ -19,6 +19,7 @@ class MainWindowState;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
@@ -116,6 +117,7 @@ private:
     MainWindowState& m_state;
     Runner m_run;
     QWidget* m_weeks = nullptr; // the week fields with their labels
+    QProgressBar* m_busyBar = nullptr;
     QHBoxLayout* m_controls = nullptr;
     QVBoxLayout* m_content = nullptr;
     QList<QTableView*> m_tables;

@@ -24,7 +24,7 @@ frmheadtohead::frmheadtohead(MainWindowState& state, Runner run, QWidget* mainWi
         txthorse[i] = new QLineEdit;
         txthorse[i]->setObjectName(QStringLiteral("txthorse%1").arg(i + 1));
         txthorse[i]->setPlaceholderText(QStringLiteral("id or name"));
-        txthorse[i]->setMinimumWidth(100);
+        txthorse[i]->setMinimumWidth(85);
         controls()->addWidget(txthorse[i]);
     }
     MSFraces = addTable(QStringLiteral("MSFraces"), 3);
