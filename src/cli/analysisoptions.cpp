@@ -42,7 +42,11 @@ int AnalysisCommand::start(QStringList& args, int fewest, int most, bool window)
     if (args.size() > most)
         return fail(QStringLiteral("unexpected argument ") + args.at(most), 2);
     if (args.size() < fewest)
-        return fail(QStringLiteral("missing argument"), 2);
+        return fail(
+            fewest == most
+                ? QStringLiteral("missing argument")
+                : QStringLiteral("takes %1 to %2 horses, not %3").arg(fewest).arg(most).arg(args.size()),
+            2);
     if (!m_db.open(Fmt::withSeparator(m_c.dir) + QStringLiteral("horses.mdb")))
         return fail(m_db.error(), 1);
     if (!window)

@@ -338,6 +338,8 @@ private slots:
                  text.constData());
         QCOMPARE(runCli(f.path(), {u"meet"_s, u"1"_s, u"2"_s, u"--json"_s, u"--first-week"_s, u"5"_s}, 2),
                  "turftrawler-cli meet: unexpected argument --first-week\n");
+        QCOMPARE(runCli(f.path(), {u"meet"_s, u"1"_s}, 2),
+                 "turftrawler-cli meet: takes 2 to 4 horses, not 1\n");
     }
 };
 
