@@ -26,7 +26,8 @@ QString takeOption(QStringList& args, const QString& name, const QString& fallba
     const qsizetype i = args.indexOf(name);
     if (i < 0)
         return fallback;
-    if (i + 1 >= args.size()) {
+    // The next option is not a value: "--sire --json" lacks the sire's name.
+    if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--"))) {
         ok = false;
         args.removeAt(i);
         return fallback;

@@ -340,6 +340,8 @@ private slots:
                  "turftrawler-cli meet: unexpected argument --first-week\n");
         QCOMPARE(runCli(f.path(), {u"meet"_s, u"1"_s}, 2),
                  "turftrawler-cli meet: takes 2 to 4 horses, not 1\n");
+        QCOMPARE(runCli(f.path(), {u"angles"_s, u"--sire"_s, u"--json"_s}, 2),
+                 "turftrawler-cli angles: an option is missing its value\n");
     }
 };
 
