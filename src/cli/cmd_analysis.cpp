@@ -70,6 +70,8 @@ int claimed(CliContext& c, const QStringList& arguments)
     AnalysisCommand run(c, QStringLiteral("claimed"));
     if (!ok)
         return run.fail(QStringLiteral("an option is missing its value"), 2);
+    if (!owner.isNull() && owner.trimmed().isEmpty())
+        return run.fail(QStringLiteral("--owner takes a name"), 2);
     if (const int status = run.start(args))
         return status;
     const auto made = claimsMade(run.db(), run.weeks(), owner);

@@ -36,6 +36,8 @@ int angles(CliContext& c, const QStringList& arguments)
         return run.fail(QStringLiteral("an option is missing its value"), 2);
     if (!owner.isNull() && !sire.isNull())
         return run.fail(QStringLiteral("give --owner or --sire, not both"), 2);
+    if ((!owner.isNull() && owner.trimmed().isEmpty()) || (!sire.isNull() && sire.trimmed().isEmpty()))
+        return run.fail(QStringLiteral("--owner and --sire take a name"), 2);
     const auto weeks = wholeAtLeast(layoff, 1);
     if (!weeks)
         return run.fail(QStringLiteral("--layoff takes a whole number of weeks from 1, not ") + layoff, 2);

@@ -342,6 +342,8 @@ private slots:
                  "turftrawler-cli meet: takes 2 to 4 horses, not 1\n");
         QCOMPARE(runCli(f.path(), {u"angles"_s, u"--sire"_s, u"--json"_s}, 2),
                  "turftrawler-cli angles: an option is missing its value\n");
+        QCOMPARE(runCli(f.path(), {u"angles"_s, u"--sire"_s, u" "_s}, 2),
+                 "turftrawler-cli angles: --owner and --sire take a name\n");
     }
 };
 
