@@ -86,6 +86,35 @@ RaceRow raceRow(const Sql::Statement& s, TextPool& texts, Categories& categories
     return r;
 }
 
+/** Appends the race of key `racenum`, read by `race` (RaceSql); false when no such race is stored. */
+bool appendRace(Sql::Statement& race, double racenum, std::vector<RaceRow>& races, TextPool& texts,
+                Categories& categories)
+{
+    race.reset();
+    race.bind(1, racenum);
+    if (!race.next())
+        return false;
+    races.push_back(raceRow(race, texts, categories));
+    return true;
+}
+
+/** Reads the start of a row of racenum, hid, fin, sp, odds, oname, hname, its owner and name only when asked
+    for; its race is the caller's to find. */
+StartRow startRow(const Sql::Statement& s, TextPool& texts, bool owners, bool names)
+{
+    StartRow row;
+    row.racenum = s.real(0);
+    row.hid = std::int32_t(s.integer(1));
+    row.fin = std::int16_t(s.integer(2));
+    row.sp = s.real(3);
+    row.oddsTenths = std::int32_t(Fmt::roundHalfEven(s.real(4) * 10));
+    if (owners)
+        row.owner = texts.intern(s.utf8(5));
+    if (names)
+        row.name = texts.intern(s.utf8(6));
+    return row;
+}
+
 } // namespace
 
 bool WindowData::readRaces(Database& db, double low, double high, QString& error)
@@ -129,29 +158,18 @@ bool WindowData::readStarts(Database& db, double low, double high, const WindowR
     // One horse's few races are read by their keys afterwards, not all the window's first.
     const bool byKey = request.hid.has_value();
     while (s.next()) {
-        StartRow row;
-        row.racenum = s.real(0);
+        const double racenum = s.real(0);
         // Starts come race by race: the race is looked up again only when it changes.
-        if (byKey) {
-            row.race = -1;
-        } else if (race == lastRace || race->racenum != row.racenum) {
-            race = std::lower_bound(firstRace, lastRace, row.racenum,
+        if (!byKey && (race == lastRace || race->racenum != racenum)) {
+            race = std::lower_bound(firstRace, lastRace, racenum,
                                     [](const RaceRow& r, double key) { return r.racenum < key; });
-            if (race == lastRace || race->racenum != row.racenum) {
+            if (race == lastRace || race->racenum != racenum) {
                 race = lastRace;
                 continue; // a start without its race is not counted, as in a join
             }
         }
-        if (!byKey)
-            row.race = std::int32_t(race - firstRace);
-        row.hid = std::int32_t(s.integer(1));
-        row.fin = std::int16_t(s.integer(2));
-        row.sp = s.real(3);
-        row.oddsTenths = std::int32_t(Fmt::roundHalfEven(s.real(4) * 10));
-        if (request.owners)
-            row.owner = m_texts.intern(s.utf8(5));
-        if (request.names)
-            row.name = m_texts.intern(s.utf8(6));
+        StartRow row = startRow(s, m_texts, request.owners, request.names);
+        row.race = byKey ? -1 : std::int32_t(race - firstRace);
         m_starts.push_back(row);
     }
     if (!s || s.failed()) {
@@ -168,13 +186,9 @@ bool WindowData::readRacesByKey(Database& db, QString& error)
     Categories categories;
     std::vector<StartRow> kept;
     for (StartRow& s : m_starts) {
-        race.reset();
-        race.bind(1, s.racenum);
-        if (!race.next())
-            continue;
         s.race = std::int32_t(m_races.size());
-        m_races.push_back(raceRow(race, m_texts, categories));
-        kept.push_back(s);
+        if (appendRace(race, s.racenum, m_races, m_texts, categories))
+            kept.push_back(s);
     }
     if (!race || race.failed()) {
         db.fail(QStringLiteral("The races cannot be read"));
@@ -241,21 +255,10 @@ bool WindowData::readBefore(Database& db, int count, QString& error)
         start.bind(1, qint64(h.hid)).bind(2, m_weeks.lowKey()).bind(3, count);
         newestFirst.clear();
         while (start.next()) {
-            StartRow row;
-            row.racenum = start.real(0);
-            row.hid = h.hid;
-            row.fin = std::int16_t(start.integer(2));
-            row.sp = start.real(3);
-            row.oddsTenths = std::int32_t(Fmt::roundHalfEven(start.real(4) * 10));
-            row.owner = m_texts.intern(start.utf8(5));
-            row.name = m_texts.intern(start.utf8(6));
-            race.reset();
-            race.bind(1, row.racenum);
-            if (!race.next())
-                continue;
+            StartRow row = startRow(start, m_texts, true, true);
             row.race = std::int32_t(m_races.size());
-            m_races.push_back(raceRow(race, m_texts, categories));
-            newestFirst.push_back(row);
+            if (appendRace(race, row.racenum, m_races, m_texts, categories))
+                newestFirst.push_back(row);
         }
         if (newestFirst.empty())
             continue;
