@@ -242,7 +242,7 @@ void WindowData::groupByHorse()
     m_horses = std::move(sorted);
 }
 
-bool WindowData::readBefore(Database& db, int count, QString& error)
+bool WindowData::readBefore(Database& db, int count, bool names, QString& error)
 {
     // The hid index finds each horse's last starts before the window at once; their races come by their keys.
     Sql::Statement start = db.prepare("SELECT racenum, hid, fin, sp, odds, oname, hname FROM tblhorsedata "
@@ -250,15 +250,21 @@ bool WindowData::readBefore(Database& db, int count, QString& error)
     Sql::Statement race = db.prepare(RaceSql);
     Categories categories;
     std::vector<StartRow> newestFirst;
+    // A race before the window that several of its horses ran in is read and kept once.
+    std::unordered_map<double, std::int32_t> raceAt;
     for (HorseSpan& h : m_horses) {
         start.reset();
         start.bind(1, qint64(h.hid)).bind(2, m_weeks.lowKey()).bind(3, count);
         newestFirst.clear();
         while (start.next()) {
-            StartRow row = startRow(start, m_texts, true, true);
-            row.race = std::int32_t(m_races.size());
-            if (appendRace(race, row.racenum, m_races, m_texts, categories))
-                newestFirst.push_back(row);
+            StartRow row = startRow(start, m_texts, true, names);
+            const auto [at, added] = raceAt.try_emplace(row.racenum, std::int32_t(m_races.size()));
+            if (added && !appendRace(race, row.racenum, m_races, m_texts, categories)) {
+                raceAt.erase(at);
+                continue;
+            }
+            row.race = at->second;
+            newestFirst.push_back(row);
         }
         if (newestFirst.empty())
             continue;
@@ -316,9 +322,9 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
     QString laterError;
     std::thread reader;
     if (halves) {
-        reader = std::thread([&] {
+        reader = std::thread([&, path = db.path()] {
             Database other;
-            if (!other.open(db.path()))
+            if (!other.open(path))
                 laterError = other.error();
             else if (!later.readPart(other, middle, weeks.highKey(), request, laterError))
                 laterError = laterError.isEmpty() ? other.error() : laterError;
@@ -332,8 +338,11 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
     if (halves)
         d.append(std::move(later));
     d.groupByHorse();
-    if (request.before && !d.readBefore(db, std::max(1, request.beforeStarts), error))
-        return Result<WindowData>::failure(error);
+    if (request.before) {
+        const Sql::Transaction reading(db.sql(), Sql::Transaction::Kind::Deferred);
+        if (!d.readBefore(db, std::max(1, request.beforeStarts), request.names, error))
+            return Result<WindowData>::failure(error);
+    }
     return d;
 }
 

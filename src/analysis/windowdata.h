@@ -128,7 +128,9 @@ private:
     /** Takes the races and starts of a later part of the window. */
     void append(WindowData&& later);
     bool readRacesByKey(Database& db, QString& error);
-    bool readBefore(Database& db, int count, QString& error);
+    /** Each horse's last `count` starts before the window, with their owners, and their names when asked for.
+     */
+    bool readBefore(Database& db, int count, bool names, QString& error);
     void groupByHorse();
 
     Weeks m_weeks;
