@@ -51,21 +51,21 @@ static QString shown(const QString& text)
 class QtPlatform::WaitingForPlayer
 {
 public:
-    explicit WaitingForPlayer(const QtPlatform& platform) : m_lifted(platform.m_busy > 0)
+    explicit WaitingForPlayer(QtPlatform& platform) : m_platform(platform)
     {
-        if (m_lifted)
-            QApplication::restoreOverrideCursor();
+        ++m_platform.m_waiting;
+        m_platform.showPointer();
     }
     ~WaitingForPlayer()
     {
-        if (m_lifted)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+        --m_platform.m_waiting;
+        m_platform.showPointer();
     }
     WaitingForPlayer(const WaitingForPlayer&) = delete;
     WaitingForPlayer& operator=(const WaitingForPlayer&) = delete;
 
 private:
-    bool m_lifted;
+    QtPlatform& m_platform;
 };
 
 void QtPlatform::message(const QString& text)
@@ -168,12 +168,21 @@ void QtPlatform::beep()
 
 void QtPlatform::setBusy(bool busy)
 {
-    if (busy) {
-        if (m_busy++ == 0)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else if (m_busy > 0 && --m_busy == 0) {
+    m_busy = busy ? m_busy + 1 : std::max(0, m_busy - 1);
+    showPointer();
+}
+
+void QtPlatform::showPointer()
+{
+    // Work and questions overlap (an import finishing while a box is open): the pointer follows both counts.
+    const bool wanted = m_busy > 0 && m_waiting == 0;
+    if (wanted == m_pointerShown)
+        return;
+    m_pointerShown = wanted;
+    if (wanted)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
         QApplication::restoreOverrideCursor();
-    }
 }
 
 void QtPlatform::repaintLabel(const QString& control, const QString& text)

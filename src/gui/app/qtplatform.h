@@ -64,9 +64,13 @@ public:
 private:
     /** Takes the busy pointer away while the program waits for the player, and puts it back after. */
     class WaitingForPlayer;
+    /** Shows the busy pointer while the program works and waits for no answer, and only then. */
+    void showPointer();
 
     DialogOwner m_parent;
     QList<QPair<QString, QPointer<QLabel>>> m_labels;
     HttpConnection m_connection;
     int m_busy = 0;
+    int m_waiting = 0;
+    bool m_pointerShown = false;
 };
