@@ -127,6 +127,7 @@ QTableView* AnalysisPanel::addTable(const QString& name, int stretch)
     view->setSortingEnabled(true);
     m_content->addWidget(view, stretch);
     m_tables << view;
+    view->installEventFilter(this);
     return view;
 }
 
@@ -166,13 +167,18 @@ void AnalysisPanel::listStarts(const StartListing& listing)
     runOnMain([listing](MainWindowState& f) { ::listStarts(f, listing); });
 }
 
+bool AnalysisPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn)
+        if (auto* table = qobject_cast<QTableView*>(watched))
+            m_lastTable = table;
+    return QWidget::eventFilter(watched, event);
+}
+
 void AnalysisPanel::cmdexport_Click()
 {
-    QTableView* view = nullptr;
-    for (QTableView* t : m_tables) {
-        if (!view || t->hasFocus())
-            view = t;
-    }
+    // The button takes the focus when clicked: the table the player was in is the one last focused.
+    QTableView* view = m_lastTable ? m_lastTable.data() : m_tables.value(0);
     if (!view)
         return;
     // The rows in the order the table shows them.

@@ -51,7 +51,7 @@ public:
 
     /** Runs the analysis with the window's weeks; what each window computes. */
     virtual void cmdrun_Click() = 0;
-    /** Writes the table that has the focus (the first when none has) to a CSV file the player chooses. */
+    /** Writes the table the player was last in (the first when none) to a CSV file the player chooses. */
     void cmdexport_Click();
     /** Forgets the analysis that runs: its outcome is not shown. */
     void cmdcancel_Click();
@@ -59,6 +59,7 @@ public:
     bool busy() const { return m_busy; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     /** A sorting table on a model of its own, added below the controls; `stretch` as the layout's. */
     QTableView* addTable(const QString& name, int stretch = 1);
     /** Shows an analysis table in one of the window's tables, in the analysis's order. */
@@ -121,6 +122,7 @@ private:
     QHBoxLayout* m_controls = nullptr;
     QVBoxLayout* m_content = nullptr;
     QList<QTableView*> m_tables;
+    QPointer<QTableView> m_lastTable;
     QString m_first, m_last;
     quint64 m_runs = 0;
     bool m_busy = false;
