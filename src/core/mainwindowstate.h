@@ -84,6 +84,9 @@ public:
     QString importFolder;
     /** The data rows the last search listed, before any filter. */
     int listedRows = 0;
+    /** The Undo entry's caption as last worked out, and the stamp of the file it was worked out from. */
+    QByteArray undoStamp;
+    std::optional<QString> undoCaption;
 
     GridState MSFlexGrid1{2, 18, 1, 0};
     GridState MSFSGrid{5, 4, 1, 1};

@@ -7,6 +7,7 @@
 #include "db/nameindex.h"
 #include "db/undolog.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -195,10 +196,24 @@ RemoveOutcome removeweeks(MainWindowState& f, const QStringList& selectedEntries
     return RemoveOutcome::Removed;
 }
 
-std::optional<QString> undoCaption(MainWindowState& f)
+namespace
+{
+/** The file's change counter (which every commit moves on), size and time; empty when it cannot be read. */
+QByteArray fileStamp(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray counter = file.read(28).mid(24);
+    const QFileInfo info(path);
+    return counter + QByteArray::number(info.size()) + '/' +
+           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+}
+
+std::optional<QString> workOutUndoCaption(const QString& path)
 {
     Database db;
-    if (!db.open(f.databasePath()))
+    if (!db.open(path))
         return std::nullopt;
     // The change undo would take: an older one when the newer cannot be undone; else the newest, which the
     // undo then refuses saying why.
@@ -206,6 +221,19 @@ std::optional<QString> undoCaption(MainWindowState& f)
     if (!kept || kept->isEmpty() || !UndoLog::review(db, *kept))
         return std::nullopt;
     return QStringLiteral("Undo ") + UndoLog::title(kept->at(UndoLog::nextToUndo(*kept)));
+}
+} // namespace
+
+std::optional<QString> undoCaption(MainWindowState& f)
+{
+    // Reviewing the kept changes reads and checks every row they kept: worked out again only when the file
+    // has changed since, not after every search.
+    const QByteArray stamp = fileStamp(f.databasePath());
+    if (stamp.isEmpty() || stamp != f.undoStamp) {
+        f.undoCaption = workOutUndoCaption(f.databasePath());
+        f.undoStamp = stamp;
+    }
+    return f.undoCaption;
 }
 
 bool cmdundo_Click(MainWindowState& f)
