@@ -7,6 +7,7 @@
 #include "gui/analysis/frmclaimsmade.h"
 #include "gui/analysis/frmclasspars.h"
 #include "gui/analysis/frmplacement.h"
+#include "gui/app/analysiswindows.h"
 #include "gui/app/frmmainfinder.h"
 #include "runcli.h"
 #include "search/searchfixture.h"
@@ -441,6 +442,17 @@ private slots:
         const QModelIndex top = finder->MSFcandidates->model()->index(0, 1);
         doubleClick(finder->MSFcandidates, 0);
         QCOMPARE(f.MSFlexGrid1.text(1, 1), top.data().toString());
+        // While an import writes, a row's starts wait: the window says so, and nothing runs on the main one.
+        int listings = 0;
+        AnalysisWindows duringImport(&main, f, [&listings](const auto&) { ++listings; });
+        duringImport.setListingEnabled(false);
+        duringImport.claimFinder();
+        auto* busyFinder = main.findChildren<frmclaimfinder*>().last();
+        runFor101To110(busyFinder);
+        doubleClick(busyFinder->MSFcandidates, 0);
+        QCOMPARE(listings, 0);
+        QCOMPARE(p.messages.last(), u"An import is running: list the starts again once it has finished."_s);
+        busyFinder->close();
         control<QAction>(main, "cmdclaimsmade")->trigger();
         auto* made = control<frmclaimsmade>(main, "frmclaimsmade");
         runFor101To110(made);

@@ -13,8 +13,17 @@
 #include <QPushButton>
 
 AnalysisWindows::AnalysisWindows(QWidget* mainWindow, MainWindowState& state, AnalysisPanel::Runner run)
-    : m_main(mainWindow), m_state(state), m_run(std::move(run))
+    : m_main(mainWindow), m_state(state)
 {
+    // While an import writes, the results grid would wait for its lock on the window's thread: a row's starts
+    // are listed once it has finished.
+    m_run = [this, run = std::move(run)](const std::function<void(MainWindowState&)>& op) {
+        if (m_listingEnabled)
+            run(op);
+        else
+            m_state.platform().message(
+                QStringLiteral("An import is running: list the starts again once it has finished."));
+    };
 }
 
 template <typename W> W* AnalysisWindows::open(QPointer<W>& window, bool run)

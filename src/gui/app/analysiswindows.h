@@ -33,6 +33,8 @@ public:
     void leaders();
     /** "&Head to Head...": with a horse (an id or a name) added to it, run once two are given. */
     void headToHead(const QString& horse = {});
+    /** Lets a row's starts fill the results grid, or, while an import runs, says why they cannot. */
+    void setListingEnabled(bool enabled) { m_listingEnabled = enabled; }
 
 private:
     template <typename W> W* open(QPointer<W>& window, bool run);
@@ -40,6 +42,7 @@ private:
     QWidget* m_main;
     MainWindowState& m_state;
     AnalysisPanel::Runner m_run;
+    bool m_listingEnabled = true;
     QPointer<frmclasspars> m_pars;
     QPointer<frmplacement> m_placement;
     QPointer<frmclaimfinder> m_claims;

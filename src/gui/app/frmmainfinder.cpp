@@ -276,6 +276,7 @@ void frmmainfinder::enableWriters(bool enabled)
         m_menus->action(QString::fromLatin1(name))->setEnabled(enabled);
     updateUndo();
     m_windows->setDatabaseWindowsEnabled(enabled);
+    m_analyses->setListingEnabled(enabled);
 }
 
 void frmmainfinder::cmdgethorse_Click()
