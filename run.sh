@@ -32,7 +32,9 @@ if [ -e "$old" ]; then
             # Copied beside its place first and renamed into it, so that a copy cut short is never taken
             # for the file; the original goes only when the copy is whole.
             cp -p "$bin/$name" "$data/$name.moving"
+            sync "$data/$name.moving"
             mv "$data/$name.moving" "$data/$name"
+            sync "$data"
             rm "$bin/$name"
         done
         echo "run.sh: moved $old to the data folder $data, where Turf Trawler keeps it from now on."

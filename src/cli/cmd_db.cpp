@@ -77,15 +77,11 @@ int info(CliContext& c, const QStringList& args)
 
 int dataFolder(CliContext& c, const QStringList& args)
 {
-    if (!args.isEmpty()) {
-        c.err << "turftrawler-cli data-folder: unexpected argument " << args.first() << "\n";
-        return 2;
-    }
+    if (const auto status = start(c, "data-folder", args))
+        return *status;
     const QString folder = c.dirGiven ? c.dir : playerDataFolder();
-    if (folder.isEmpty()) {
-        c.err << "turftrawler-cli data-folder: " << noDataFolderMessage() << "\n";
-        return 1;
-    }
+    if (folder.isEmpty())
+        return failed(c, "data-folder", noDataFolderMessage());
     c.out << folder << "\n";
     return 0;
 }

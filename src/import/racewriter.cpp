@@ -27,7 +27,8 @@ RaceWriter::RaceWriter(Database& db, NameIndex::BulkCount* names) : m_db(db), m_
     // The indexes of a growing database outgrow the default page cache within a few weeks of starts; a
     // larger cache for this connection keeps the index pages in memory for the whole import. What the engine
     // keeps to undo one statement inside the transaction stays in memory rather than in a file of its own.
-    if (!db.exec("PRAGMA cache_size = -65536; PRAGMA temp_store = MEMORY",
+    if (!db.holdChangesInMemory() ||
+        !db.exec("PRAGMA temp_store = MEMORY",
                  QStringLiteral("The database cannot be prepared for the import"))) {
         failed();
         return;

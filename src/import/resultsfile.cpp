@@ -61,7 +61,7 @@ namespace ResultValues
 std::optional<int> week(double firstRaceNumber)
 {
     const double w = std::trunc(firstRaceNumber);
-    if (!(w >= 0 && w <= 32766))
+    if (!(w >= 0 && w <= RaceKey::MaxWeek))
         return std::nullopt;
     return int(w);
 }

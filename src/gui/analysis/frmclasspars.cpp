@@ -74,8 +74,11 @@ void frmclasspars::drawLadder()
 {
     QChart* chart = chtladder->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // Taken off the chart, an axis is no longer the chart's to delete.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     const auto category = Category(cbocategory->currentIndex());
     const auto trip = Trip(cbotrip->currentIndex());
     chart->setTitle(
