@@ -136,12 +136,7 @@ Angles angles(const WindowData& data, const AngleFilter& filter, const BreedingI
     std::vector<const StartRow*> seq;
     for (const HorseSpan& h : data.horses()) {
         // The horse's starts in order, its last ones before the window first.
-        seq.clear();
-        for (std::int32_t i = h.before - h.beforeCount + 1; i <= h.before && h.before >= 0; ++i)
-            seq.push_back(&data.beforeStarts()[std::size_t(i)]);
-        const std::size_t first = seq.size();
-        for (std::int32_t i = h.begin; i < h.end; ++i)
-            seq.push_back(&data.starts()[std::size_t(i)]);
+        const std::size_t first = data.sequence(h, seq);
         const bool sire = filter.kind != AngleFilter::Kind::Sire || sireNamed(sires, h.hid, filter.name);
         for (std::size_t k = first; k < seq.size(); ++k) {
             const StartRow& s = *seq[k];

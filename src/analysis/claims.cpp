@@ -185,14 +185,12 @@ AnalysisTable claimFinderTable(const ClaimFinder& f)
 namespace
 {
 
-/** The claims of one horse: its starts in order, the one before the window first when there is one. */
-void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<Claim>& out)
+/** The claims of one horse: its starts in order, the one before the window first when there is one. `seq`
+    is room the caller keeps from horse to horse. */
+void horseClaims(const WindowData& data, const HorseSpan& h, std::vector<const StartRow*>& seq,
+                 std::vector<Claim>& out)
 {
-    std::vector<const StartRow*> seq;
-    if (h.before >= 0)
-        seq.push_back(&data.beforeStarts()[std::size_t(h.before)]);
-    for (std::int32_t i = h.begin; i < h.end; ++i)
-        seq.push_back(&data.starts()[std::size_t(i)]);
+    data.sequence(h, seq);
     const TextPool& texts = data.texts();
     for (std::size_t k = 1; k < seq.size(); ++k) {
         const StartRow& s1 = *seq[k - 1];
@@ -225,8 +223,9 @@ ClaimsMade claimsMade(const WindowData& data, const QString& newOwner)
 {
     ClaimsMade out;
     out.weeks = data.weeks();
+    std::vector<const StartRow*> seq;
     for (const HorseSpan& h : data.horses())
-        horseClaims(data, h, out.claims);
+        horseClaims(data, h, seq, out.claims);
     if (!newOwner.isNull())
         std::erase_if(out.claims, [&](const Claim& c) { return !sameIgnoringCase(c.to, newOwner); });
     std::stable_sort(out.claims.begin(), out.claims.end(), [](const Claim& a, const Claim& b) {

@@ -346,6 +346,17 @@ Result<WindowData> WindowData::read(Database& db, const Weeks& weeks, const Wind
     return d;
 }
 
+std::size_t WindowData::sequence(const HorseSpan& h, std::vector<const StartRow*>& out) const
+{
+    out.clear();
+    for (std::int32_t i = h.before - h.beforeCount + 1; h.before >= 0 && i <= h.before; ++i)
+        out.push_back(&m_before[std::size_t(i)]);
+    const std::size_t before = out.size();
+    for (std::int32_t i = h.begin; i < h.end; ++i)
+        out.push_back(&m_starts[std::size_t(i)]);
+    return before;
+}
+
 Band WindowData::band(const RaceRow& r) const
 {
     return Band{{m_texts.text(r.restr), r.cprice}, r.category, r.trip};

@@ -116,6 +116,9 @@ public:
     /** The form figure of a horse in a category: the highest figure of its last three starts in that
         category in the window; none without such a start. */
     std::optional<double> formFigure(const HorseSpan& h, Category c) const;
+    /** A horse's starts in order into `out`: those read before the window first, then the window's; how many
+        of them come before the window. */
+    std::size_t sequence(const HorseSpan& h, std::vector<const StartRow*>& out) const;
     /** How many of races() are the window's, by race key (with `hid`, only that horse's races); the races of
         the starts before the window follow them. */
     std::size_t windowRaces() const { return m_windowRaces; }
