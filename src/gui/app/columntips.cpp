@@ -1,10 +1,8 @@
 #include "gui/app/columntips.h"
 
-#include "db/dbcare.h"
+#include "db/database.h"
 
 #include <QHash>
-
-#include <algorithm>
 
 namespace
 {
@@ -41,13 +39,15 @@ const QHash<QString, QString>& captionTips()
 
 } // namespace
 
-/** True when the track table gives at least one track a code; a table that cannot be read counts as one. */
+/** True when the track table gives at least one track a code; a table that cannot be read at once (another
+    program writing, an import under way) counts as one, so that a tooltip never waits for a lock. */
 static bool anyTrackCode(const QString& dbPath)
 {
-    QString error;
-    const auto tracks = DbCare::tracks(dbPath, error);
-    return !tracks || std::any_of(tracks->begin(), tracks->end(),
-                                  [](const DbCare::Track& t) { return !t.code.trimmed().isEmpty(); });
+    Database db;
+    if (!db.open(dbPath, 0))
+        return true;
+    Sql::Statement q = db.prepare("SELECT 1 FROM statecodes WHERE trim(stcode) <> '' LIMIT 1");
+    return !q || q.next() || q.failed();
 }
 
 QString resultsColumnTip(int column, const QString& caption, const QString& dbPath)
