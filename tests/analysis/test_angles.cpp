@@ -263,6 +263,16 @@ private slots:
         control<QAction>(main, "cmdangles")->trigger();
         auto* angles = control<frmangles>(main, "frmangles");
         QTRY_VERIFY(!angles->busy());
+        // The sire box follows the main window's breeding file, whenever the window comes up.
+        QVERIFY(angles->txtsire->isEnabled());
+        f.panel.progenyEnabled = false;
+        angles->hide();
+        control<QAction>(main, "cmdangles")->trigger();
+        QVERIFY(!angles->txtsire->isEnabled());
+        f.panel.progenyEnabled = true;
+        angles->hide();
+        control<QAction>(main, "cmdangles")->trigger();
+        QVERIFY(angles->txtsire->isEnabled());
         const QModelIndex all = angles->MSFangles->model()->index(0, 1);
         QCOMPARE(all.data().toString(), u"8"_s);
         QCOMPARE(all.data(Qt::ToolTipRole).toString(),

@@ -167,6 +167,13 @@ void AnalysisPanel::listStarts(const StartListing& listing)
     runOnMain([listing](MainWindowState& f) { ::listStarts(f, listing); });
 }
 
+bool AnalysisPanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+        followMainWindow();
+    return QWidget::event(event);
+}
+
 bool AnalysisPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn)

@@ -60,6 +60,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    /** Shows what the main window's state offers now (a breeding file chosen since, say); called whenever the
+        window is shown or comes to the front. */
+    virtual void followMainWindow() {}
     /** A sorting table on a model of its own, added below the controls; `stretch` as the layout's. */
     QTableView* addTable(const QString& name, int stretch = 1);
     /** Shows an analysis table in one of the window's tables, in the analysis's order. */

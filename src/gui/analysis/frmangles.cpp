@@ -20,11 +20,6 @@ frmangles::frmangles(MainWindowState& state, Runner run, QWidget* mainWindow)
     txtsire->setObjectName(QStringLiteral("txtsire"));
     txtsire->setPlaceholderText(QStringLiteral("every sire"));
     txtsire->setMaxLength(25);
-    // As the progeny searches are, without a breeding file.
-    if (!state.panel.progenyEnabled) {
-        txtsire->setEnabled(false);
-        txtsire->setToolTip(QStringLiteral("There is no breeding file to find a sire's progeny in."));
-    }
     txtlayoff = new QLineEdit(QString::number(DefaultLayoff));
     txtlayoff->setObjectName(QStringLiteral("txtlayoff"));
     txtlayoff->setMaxLength(4);
@@ -63,6 +58,15 @@ std::optional<AngleFilter> frmangles::filter()
                                : AngleFilter::Kind::All;
     f.name = !owner.isEmpty() ? owner : sire;
     return f;
+}
+
+void frmangles::followMainWindow()
+{
+    // As the progeny searches are, without a breeding file.
+    const bool breeding = state().panel.progenyEnabled;
+    txtsire->setEnabled(breeding);
+    txtsire->setToolTip(breeding ? QString()
+                                 : QStringLiteral("There is no breeding file to find a sire's progeny in."));
 }
 
 void frmangles::cmdrun_Click()

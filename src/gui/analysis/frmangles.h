@@ -21,6 +21,9 @@ public:
     void MSFangles_DblClick(const QModelIndex& index);
     const Analysis::Angles& angles() const { return m_angles; }
 
+protected:
+    void followMainWindow() override;
+
 private:
     /** The owner or sire and the layoff the boxes ask for; nullopt, after a message, when they are not
      * usable. */

@@ -21,13 +21,6 @@ frmleaders::frmleaders(MainWindowState& state, Runner run, QWidget* mainWindow)
     // In the order of LeaderKind.
     cboby->addItems({QStringLiteral("Owners"), QStringLiteral("Sires"), QStringLiteral("Dam-sires"),
                      QStringLiteral("Dam's dam-sires")});
-    // The stallions come from the breeding file, as the progeny searches' do.
-    if (!state.panel.progenyEnabled) {
-        auto* items = static_cast<QStandardItemModel*>(cboby->model());
-        for (int i = 1; i < cboby->count(); ++i)
-            items->item(i)->setEnabled(false);
-        cboby->setToolTip(QStringLiteral("There is no breeding file to find the stallions in."));
-    }
     txtminstarts = new QLineEdit(QString::number(DefaultMinStarts));
     txtminstarts->setObjectName(QStringLiteral("txtminstarts"));
     txtminstarts->setMaxLength(6);
@@ -42,6 +35,17 @@ frmleaders::frmleaders(MainWindowState& state, Runner run, QWidget* mainWindow)
     connect(MSFleaders, &QTableView::doubleClicked, this, &frmleaders::MSFleaders_DblClick);
     // The runs of starts and wins by surface and trip make a wide table.
     resize(1240, 640);
+}
+
+void frmleaders::followMainWindow()
+{
+    // The stallions come from the breeding file, as the progeny searches' do.
+    const bool breeding = state().panel.progenyEnabled;
+    auto* items = static_cast<QStandardItemModel*>(cboby->model());
+    for (int i = 1; i < cboby->count(); ++i)
+        items->item(i)->setEnabled(breeding);
+    cboby->setToolTip(breeding ? QString()
+                               : QStringLiteral("There is no breeding file to find the stallions in."));
 }
 
 void frmleaders::cmdrun_Click()

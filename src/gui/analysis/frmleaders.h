@@ -22,6 +22,9 @@ public:
     void MSFleaders_DblClick(const QModelIndex& index);
     const Analysis::Leaders& leaders() const { return m_leaders; }
 
+protected:
+    void followMainWindow() override;
+
 private:
     Analysis::Leaders m_leaders;
 };
