@@ -12,10 +12,13 @@ QMenu* MainMenus::addMenu(const char* name, const char* title, const QList<MenuE
 {
     QMenu* menu = m_window->menuBar()->addMenu(QString::fromUtf8(title));
     menu->setObjectName(QString::fromLatin1(name));
+    m_menus.insert(menu->objectName(), menu);
     for (const MenuEntry& e : entries) {
         QAction* a = e.caption ? menu->addAction(QString::fromUtf8(e.caption)) : menu->addSeparator();
-        if (*e.name)
+        if (*e.name) {
             a->setObjectName(QString::fromLatin1(e.name));
+            m_actions.insert(a->objectName(), a);
+        }
         if (e.command)
             connect(a, &QAction::triggered, this, e.command);
         if (!e.shortcut.isEmpty())
@@ -32,6 +35,7 @@ void MainMenus::buildPopup(const PopupMenu& popup, const QList<PopupCommand>& co
     for (const PopupMenu::Entry& e : popup.entries()) {
         QAction* a = e.separator() ? m_popup->addSeparator() : m_popup->addAction(e.caption);
         a->setObjectName(e.name);
+        m_actions.insert(e.name, a);
     }
     for (const PopupCommand& c : commands)
         if (c.command)
@@ -57,10 +61,10 @@ void MainMenus::showPopup(const PopupMenu& popup, const QPoint& globalPos)
 
 QAction* MainMenus::action(const QString& name) const
 {
-    return m_window->findChild<QAction*>(name);
+    return m_actions.value(name);
 }
 
 QMenu* MainMenus::menu(const QString& name) const
 {
-    return m_window->findChild<QMenu*>(name);
+    return m_menus.value(name);
 }

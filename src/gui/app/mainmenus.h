@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QKeySequence>
 #include <QObject>
 
@@ -53,4 +54,7 @@ private:
     QMainWindow* m_window;
     QMenu* m_popup = nullptr;
     QList<PopupCommand> m_popupCommands;
+    // By name, as the handlers ask for them after every action.
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QMenu*> m_menus;
 };
