@@ -29,7 +29,7 @@ int AnalysisCommand::start(QStringList& args, int positional)
     return start(args, positional, positional, true);
 }
 
-int AnalysisCommand::start(QStringList& args, int fewest, int most, bool window)
+int AnalysisCommand::start(QStringList& args, int fewest, int most, bool window, const QString& what)
 {
     if (!window)
         m_options.json = takeFlag(args, QStringLiteral("--json"));
@@ -42,11 +42,13 @@ int AnalysisCommand::start(QStringList& args, int fewest, int most, bool window)
     if (args.size() > most)
         return fail(QStringLiteral("unexpected argument ") + args.at(most), 2);
     if (args.size() < fewest)
-        return fail(
-            fewest == most
-                ? QStringLiteral("missing argument")
-                : QStringLiteral("takes %1 to %2 horses, not %3").arg(fewest).arg(most).arg(args.size()),
-            2);
+        return fail(fewest == most ? QStringLiteral("missing argument")
+                                   : QStringLiteral("takes %1 to %2 %3, not %4")
+                                         .arg(fewest)
+                                         .arg(most)
+                                         .arg(what.isEmpty() ? QStringLiteral("arguments") : what)
+                                         .arg(args.size()),
+                    2);
     if (!m_db.open(Fmt::withSeparator(m_c.dir) + QStringLiteral("horses.mdb")))
         return fail(m_db.error(), 1);
     if (!window)

@@ -28,9 +28,9 @@ public:
     /** Takes the options, refusing what remains beyond `positional` arguments (left in args); then opens the
         database and resolves the window. 0 when ready, else the exit status after one line on err. */
     int start(QStringList& args, int positional = 0);
-    /** The same for a command of `fewest` to `most` arguments; one without a window (`window` false) takes
-        only --json of the options and resolves no window. */
-    int start(QStringList& args, int fewest, int most, bool window);
+    /** The same for a command of `fewest` to `most` arguments, each one of `what` ("horses"); one without a
+        window (`window` false) takes only --json of the options and resolves no window. */
+    int start(QStringList& args, int fewest, int most, bool window, const QString& what = QString());
     /** One line on err, "turftrawler-cli NAME: text"; returns the status. */
     int fail(const QString& text, int status);
 

@@ -85,7 +85,7 @@ int meet(CliContext& c, const QStringList& arguments)
 {
     QStringList args = arguments;
     AnalysisCommand run(c, QStringLiteral("meet"));
-    if (const int status = run.start(args, MeetMin, MeetMax, false))
+    if (const int status = run.start(args, MeetMin, MeetMax, false, QStringLiteral("horses")))
         return status;
     std::vector<std::int32_t> horses;
     for (const QString& a : std::as_const(args)) {
